@@ -1,0 +1,140 @@
+#pragma once
+// The Excel boundary: the only members of Excel's object model the wizard uses.
+// The COM implementation (excel/com) reaches Excel late-bound through IDispatch;
+// tests use recording fakes.
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace qv::excel {
+
+// A failing Excel call: the member asked for, the HRESULT and Excel's own description.
+class ExcelError : public std::runtime_error {
+public:
+    ExcelError(std::wstring member, long hresult, std::wstring description)
+        : std::runtime_error("qv::excel::ExcelError"),
+          member_(std::move(member)), hresult_(hresult), description_(std::move(description)) {}
+    const std::wstring& Member() const { return member_; }
+    long HResult() const { return hresult_; }
+    const std::wstring& Description() const { return description_; }
+
+private:
+    std::wstring member_;
+    long hresult_;
+    std::wstring description_;
+};
+
+// One-pass enumeration in collection order; Next() gives nullptr after the last element.
+// It may be abandoned early.
+template <class T>
+class Cursor {
+public:
+    virtual ~Cursor() = default;
+    virtual std::unique_ptr<T> Next() = 0;
+};
+
+class AddIn {
+public:
+    virtual ~AddIn() = default;
+    virtual std::wstring Name() = 0;      // file name with extension
+    virtual std::wstring FullName() = 0;  // folder and file name
+    virtual std::wstring Title() = 0;
+    virtual std::wstring Path() = 0;      // folder without a closing separator
+    virtual bool Installed() = 0;
+    virtual void SetInstalled(bool on) = 0;
+};
+
+class Workbook {
+public:
+    virtual ~Workbook() = default;
+    virtual std::wstring Name() = 0;
+    virtual void Close(bool saveChanges) = 0;
+};
+
+class Application {
+public:
+    virtual ~Application() = default;  // releases the reference
+    virtual bool Visible() = 0;
+    virtual void SetVisible(bool visible) = 0;
+    virtual long WorkbookCount() = 0;
+    virtual std::unique_ptr<Cursor<Workbook>> Workbooks() = 0;
+    virtual std::wstring Version() = 0;
+    virtual std::wstring UserLibraryPath() = 0;
+    virtual std::wstring LibraryPath() = 0;
+    virtual std::unique_ptr<Cursor<AddIn>> AddIns() = 0;
+    // addins(title): fails with ExcelError when no add-in has that title.
+    virtual std::unique_ptr<AddIn> AddInByTitle(const std::wstring& title) = 0;
+    // Workbooks.Open(path); the result is not used.
+    virtual void OpenWorkbook(const std::wstring& path) = 0;
+    // Workbooks.Add()
+    virtual std::unique_ptr<Workbook> AddWorkbook() = 0;
+    // AddIns.Add(Filename:=path, CopyFile:=copyFile)
+    virtual std::unique_ptr<AddIn> AddAddIn(const std::wstring& filename, bool copyFile) = 0;
+    // GetOpenFilename(filter, , , , True): the chosen paths, or nullopt when cancelled.
+    virtual std::optional<std::vector<std::wstring>> GetOpenFilenames(const std::wstring& filter) = 0;
+    // GetSaveAsFilename(initial): the chosen path, or nullopt when cancelled.
+    virtual std::optional<std::wstring> GetSaveAsFilename(const std::wstring& initialName) = 0;
+    virtual void Quit() = 0;
+};
+
+class Launcher {
+public:
+    virtual ~Launcher() = default;
+    // The user's running Excel ("Excel.application"), or nullptr when none runs.
+    virtual std::unique_ptr<Application> Attach() = 0;
+    // A new invisible instance ("Excel.Application"). Throws ExcelError.
+    virtual std::unique_ptr<Application> Create() = 0;
+};
+
+// Range adapter: for (auto addin : each(app.AddIns())) ...
+template <class T>
+class Each {
+public:
+    explicit Each(std::unique_ptr<Cursor<T>> c) : cursor_(std::move(c)) {}
+    class iterator {
+    public:
+        explicit iterator(Cursor<T>* c) : c_(c) { if (c_) advance(); }
+        std::unique_ptr<T>& operator*() { return cur_; }
+        iterator& operator++() { advance(); return *this; }
+        bool operator!=(const iterator& o) const { return cur_ != nullptr || o.cur_ != nullptr; }
+    private:
+        void advance() { cur_ = c_ ? c_->Next() : nullptr; }
+        Cursor<T>* c_;
+        std::unique_ptr<T> cur_;
+    };
+    iterator begin() { return iterator(cursor_.get()); }
+    iterator end() { return iterator(nullptr); }
+private:
+    std::unique_ptr<Cursor<T>> cursor_;
+};
+
+template <class T>
+Each<T> each(std::unique_ptr<Cursor<T>> c) { return Each<T>(std::move(c)); }
+
+// Holds the Excel instance of one handler. If the handler unwinds before Quit, the instance
+// is told to quit, so no invisible Excel outlives a failure.
+class Session {
+public:
+    explicit Session(std::unique_ptr<Application> app) : app_(std::move(app)) {}
+    ~Session() {
+        if (app_ && !done_) {
+            try { app_->Quit(); } catch (...) {}
+        }
+    }
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+    Application* operator->() { return app_.get(); }
+    Application& operator*() { return *app_; }
+    // Quit, then release.
+    void Quit() { done_ = true; app_->Quit(); app_.reset(); }
+    // Release alone, without Quit.
+    void Release() { done_ = true; app_.reset(); }
+
+private:
+    std::unique_ptr<Application> app_;
+    bool done_ = false;
+};
+
+}  // namespace qv::excel

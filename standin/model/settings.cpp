@@ -1,0 +1,15 @@
+#include "model/settings.h"
+
+namespace qv::standin {
+
+Settings LoadSettings(Registry& reg, const std::wstring& userName) {
+    Settings s;
+    s.version = reg.GetString(kSettingsKey, L"Version").value_or(L"11.0");
+    s.userLibraryPath = reg.GetString(kSettingsKey, L"UserLibraryPath")
+                            .value_or(L"C:\\users\\" + userName + L"\\AppData\\Roaming\\Microsoft\\AddIns\\");
+    s.libraryPath = reg.GetString(kSettingsKey, L"LibraryPath")
+                        .value_or(L"C:\\Program Files\\Microsoft Office\\OFFICE11\\Library");
+    return s;
+}
+
+}  // namespace qv::standin

@@ -1,0 +1,476 @@
+#pragma once
+// In-memory fakes of the core's interfaces, shared by the native tests.
+#include <algorithm>
+#include <cwctype>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "excel/excel.h"
+#include "fileinfo/details.h"
+#include "platform/error.h"
+#include "platform/services.h"
+#include "window/controls.h"
+#include "window/wizard.h"
+
+namespace qv::fake {
+
+// ---- Excel: a recording fake. Every call on every object is appended to `log`. ----
+struct FakeAddinData {
+    std::wstring Name, FullName, Title, Path;
+    bool Installed = false;
+};
+
+struct FakeExcelWorld {
+    // What a new instance sees.
+    std::wstring version = L"11.0";
+    std::wstring userLibraryPath = L"C:\\Users\\u\\AddIns\\";
+    std::wstring libraryPath = L"C:\\Office\\Library";
+    std::vector<FakeAddinData> addins;
+    // The user's running Excel, if any.
+    bool running = false;
+    bool runningVisible = true;
+    std::vector<std::wstring> runningWorkbooks;
+    // Dialog answers: nullopt = cancel.
+    std::optional<std::vector<std::wstring>> openAnswer;
+    std::optional<std::wstring> saveAsAnswer;
+    // A member name that fails when called ("Workbooks.Open", "Create", ...).
+    std::set<std::wstring> failing;
+
+    std::vector<std::wstring> log;
+    int instancesAlive = 0;
+    int instancesCreated = 0;
+    int quits = 0;
+    int openWorkbooks = 0;  // temporary workbooks not yet closed
+
+    void Call(const std::wstring& what) {
+        log.push_back(what);
+        if (failing.count(what)) throw excel::ExcelError(what, static_cast<long>(0x800A03ECL), L"fake failure");
+    }
+    // Entries of `log` that start with `prefix`.
+    std::vector<std::wstring> Calls(const std::wstring& prefix = L"") const {
+        std::vector<std::wstring> r;
+        for (auto& l : log) if (l.rfind(prefix, 0) == 0) r.push_back(l);
+        return r;
+    }
+};
+
+class FakeAddIn : public excel::AddIn {
+public:
+    FakeAddIn(FakeExcelWorld& w, size_t i) : w_(w), i_(i) {}
+    std::wstring Name() override { w_.Call(L"AddIn.Name"); return d().Name; }
+    std::wstring FullName() override { w_.Call(L"AddIn.FullName"); return d().FullName; }
+    std::wstring Title() override { w_.Call(L"AddIn.Title"); return d().Title; }
+    std::wstring Path() override { w_.Call(L"AddIn.Path"); return d().Path; }
+    bool Installed() override { w_.Call(L"AddIn.Installed"); return d().Installed; }
+    void SetInstalled(bool on) override {
+        w_.Call(std::wstring(L"AddIn.Installed=") + (on ? L"True" : L"False") + L" " + d().FullName);
+        d().Installed = on;
+    }
+    FakeAddinData& d() { return w_.addins.at(i_); }
+
+private:
+    FakeExcelWorld& w_;
+    size_t i_;
+};
+
+class FakeAddInCursor : public excel::Cursor<excel::AddIn> {
+public:
+    explicit FakeAddInCursor(FakeExcelWorld& w) : w_(w) {}
+    std::unique_ptr<excel::AddIn> Next() override {
+        if (i_ >= w_.addins.size()) return nullptr;
+        return std::make_unique<FakeAddIn>(w_, i_++);
+    }
+
+private:
+    FakeExcelWorld& w_;
+    size_t i_ = 0;
+};
+
+class FakeWorkbook : public excel::Workbook {
+public:
+    FakeWorkbook(FakeExcelWorld& w, std::wstring name) : w_(w), name_(std::move(name)) {}
+    std::wstring Name() override { w_.Call(L"Workbook.Name"); return name_; }
+    void Close(bool save) override {
+        w_.Call(std::wstring(L"Workbook.Close(") + (save ? L"True" : L"False") + L")");
+        --w_.openWorkbooks;
+    }
+
+private:
+    FakeExcelWorld& w_;
+    std::wstring name_;
+};
+
+class FakeWorkbookCursor : public excel::Cursor<excel::Workbook> {
+public:
+    FakeWorkbookCursor(FakeExcelWorld& w, std::vector<std::wstring> names) : w_(w), names_(std::move(names)) {}
+    std::unique_ptr<excel::Workbook> Next() override {
+        if (i_ >= names_.size()) return nullptr;
+        return std::make_unique<FakeWorkbook>(w_, names_[i_++]);
+    }
+
+private:
+    FakeExcelWorld& w_;
+    std::vector<std::wstring> names_;
+    size_t i_ = 0;
+};
+
+class FakeApplication : public excel::Application {
+public:
+    FakeApplication(FakeExcelWorld& w, bool running) : w_(w), running_(running) { ++w_.instancesAlive; }
+    ~FakeApplication() override { --w_.instancesAlive; w_.log.push_back(L"Release"); }
+    bool Visible() override { w_.Call(L"Visible"); return running_ ? w_.runningVisible : false; }
+    void SetVisible(bool v) override { w_.Call(L"Visible=" + std::wstring(v ? L"True" : L"False")); if (running_) w_.runningVisible = v; }
+    long WorkbookCount() override { w_.Call(L"Workbooks.Count"); return running_ ? static_cast<long>(w_.runningWorkbooks.size()) : 0; }
+    std::unique_ptr<excel::Cursor<excel::Workbook>> Workbooks() override {
+        w_.Call(L"Workbooks");
+        return std::make_unique<FakeWorkbookCursor>(w_, running_ ? w_.runningWorkbooks : std::vector<std::wstring>{});
+    }
+    std::wstring Version() override { w_.Call(L"Version"); return w_.version; }
+    std::wstring UserLibraryPath() override { w_.Call(L"UserLibraryPath"); return w_.userLibraryPath; }
+    std::wstring LibraryPath() override { w_.Call(L"LibraryPath"); return w_.libraryPath; }
+    std::unique_ptr<excel::Cursor<excel::AddIn>> AddIns() override {
+        w_.Call(L"AddIns");
+        return std::make_unique<FakeAddInCursor>(w_);
+    }
+    std::unique_ptr<excel::AddIn> AddInByTitle(const std::wstring& title) override {
+        w_.Call(L"AddIns(" + title + L")");
+        for (size_t i = 0; i < w_.addins.size(); ++i)
+            if (w_.addins[i].Title == title) return std::make_unique<FakeAddIn>(w_, i);
+        throw excel::ExcelError(L"AddIns", static_cast<long>(0x8002000BL), L"no such add-in");
+    }
+    void OpenWorkbook(const std::wstring& path) override { w_.Call(L"Workbooks.Open " + path); }
+    std::unique_ptr<excel::Workbook> AddWorkbook() override {
+        w_.Call(L"Workbooks.Add");
+        ++w_.openWorkbooks;
+        return std::make_unique<FakeWorkbook>(w_, L"Book1");
+    }
+    std::unique_ptr<excel::AddIn> AddAddIn(const std::wstring& filename, bool copyFile) override {
+        w_.Call(L"AddIns.Add " + filename + (copyFile ? L" True" : L" False"));
+        FakeAddinData d;
+        d.FullName = filename;
+        auto p = filename.rfind(L'\\');
+        d.Name = p == std::wstring::npos ? filename : filename.substr(p + 1);
+        d.Path = p == std::wstring::npos ? L"" : filename.substr(0, p);
+        d.Title = d.Name.substr(0, d.Name.rfind(L'.'));
+        w_.addins.push_back(d);
+        return std::make_unique<FakeAddIn>(w_, w_.addins.size() - 1);
+    }
+    std::optional<std::vector<std::wstring>> GetOpenFilenames(const std::wstring& filter) override {
+        w_.Call(L"GetOpenFilename " + filter);
+        return w_.openAnswer;
+    }
+    std::optional<std::wstring> GetSaveAsFilename(const std::wstring& initial) override {
+        w_.Call(L"GetSaveAsFilename " + initial);
+        return w_.saveAsAnswer;
+    }
+    void Quit() override {
+        w_.Call(L"Quit");
+        ++w_.quits;
+        if (running_) w_.running = false;
+    }
+
+private:
+    FakeExcelWorld& w_;
+    bool running_;
+};
+
+class FakeLauncher : public excel::Launcher {
+public:
+    explicit FakeLauncher(FakeExcelWorld& w) : w_(w) {}
+    std::unique_ptr<excel::Application> Attach() override {
+        w_.log.push_back(L"Attach");
+        if (!w_.running) return nullptr;
+        return std::make_unique<FakeApplication>(w_, true);
+    }
+    std::unique_ptr<excel::Application> Create() override {
+        w_.Call(L"Create");
+        ++w_.instancesCreated;
+        return std::make_unique<FakeApplication>(w_, false);
+    }
+
+private:
+    FakeExcelWorld& w_;
+};
+
+// ---- File system: paths are compared exactly. ----
+class FakeFileSystem : public FileSystem {
+public:
+    std::map<std::wstring, std::wstring> files;  // path -> content
+    std::set<std::wstring> hidden;               // paths that exist but are hidden or system
+    std::set<std::wstring> folders;
+    std::set<std::wstring> locked;               // paths that cannot be replaced or deleted
+    std::vector<std::wstring> log;
+
+    bool FileExists(const std::wstring& p) override { return files.count(p) && !hidden.count(p); }
+    bool FolderExists(const std::wstring& p) override { return folders.count(p) > 0; }
+    std::vector<std::wstring> ListFiles(const std::wstring& folder, const std::wstring& pattern) override {
+        log.push_back(L"List " + folder + L" " + pattern);
+        std::vector<std::wstring> r;
+        std::wstring ext = pattern.substr(pattern.find(L'*') + 1);
+        for (auto& [p, _] : files) {
+            if (hidden.count(p)) continue;
+            auto s = p.rfind(L'\\');
+            if (s == std::wstring::npos || p.substr(0, s) != folder) continue;
+            std::wstring name = p.substr(s + 1), lname = name, lext = ext;
+            for (auto& ch : lname) ch = static_cast<wchar_t>(std::towlower(ch));
+            for (auto& ch : lext) ch = static_cast<wchar_t>(std::towlower(ch));
+            if (lname.size() >= lext.size() && lname.compare(lname.size() - lext.size(), lext.size(), lext) == 0)
+                r.push_back(name);
+        }
+        return r;
+    }
+    void CopyReplace(const std::wstring& src, const std::wstring& dst) override {
+        log.push_back(L"Copy " + src + L" -> " + dst);
+        if (!files.count(src)) throw Failure(L"ファイルの複写", L"missing source", 2);
+        if (locked.count(dst)) throw Failure(L"ファイルの複写", L"in use", 32);
+        files[dst] = files[src];
+    }
+    void Delete(const std::wstring& p) override {
+        log.push_back(L"Delete " + p);
+        if (!files.count(p)) throw Failure(L"ファイルの削除", L"missing", 2);
+        if (locked.count(p)) throw Failure(L"ファイルの削除", L"in use", 32);
+        files.erase(p);
+    }
+};
+
+// ---- Registry: key -> ordered values. ----
+class FakeRegistry : public Registry {
+public:
+    std::map<std::wstring, std::vector<RegValue>> keys;
+    std::vector<std::wstring> log;
+
+    bool KeyExists(const std::wstring& k) override { return keys.count(k) > 0; }
+    std::vector<RegValue> StringValues(const std::wstring& k) override {
+        auto it = keys.find(k);
+        return it == keys.end() ? std::vector<RegValue>{} : it->second;
+    }
+    std::optional<std::wstring> GetString(const std::wstring& k, const std::wstring& n) override {
+        auto it = keys.find(k);
+        if (it == keys.end()) return std::nullopt;
+        for (auto& v : it->second) if (v.name == n) return v.data;
+        return std::nullopt;
+    }
+    void SetString(const std::wstring& k, const std::wstring& n, const std::wstring& d) override {
+        log.push_back(L"Set " + k + L" " + n);
+        auto& vals = keys[k];
+        for (auto& v : vals) if (v.name == n) { v.data = d; return; }
+        vals.push_back({n, d});
+    }
+    RegResult DeleteValue(const std::wstring& k, const std::wstring& n) override {
+        log.push_back(L"Delete " + k + L" " + n);
+        auto it = keys.find(k);
+        if (it == keys.end()) return RegResult::Absent;
+        auto& vals = it->second;
+        auto v = std::find_if(vals.begin(), vals.end(), [&](const RegValue& x) { return x.name == n; });
+        if (v == vals.end()) return RegResult::Absent;
+        vals.erase(v);
+        return RegResult::Ok;
+    }
+};
+
+struct ShownMessage {
+    std::wstring text, title;
+    int flags;
+};
+
+class FakeMessageBoxes : public MessageBoxes {
+public:
+    std::vector<ShownMessage> shown;
+    std::vector<int> answers;  // answers to give, in order; OK (1) when none is left
+    int Show(const std::wstring& text, const std::wstring& title, int flags) override {
+        shown.push_back({text, title, flags});
+        if (answers.empty()) return 1;
+        int a = answers.front();
+        answers.erase(answers.begin());
+        return a;
+    }
+};
+
+class FakeClipboard : public Clipboard {
+public:
+    std::optional<std::wstring> text;
+    bool fail = false;
+    void SetText(const std::wstring& t) override {
+        if (fail) throw Failure(L"クリップボードへのコピー", L"busy", 5);
+        text = t;
+    }
+};
+
+class FakeShell : public Shell {
+public:
+    std::vector<std::wstring> opened;
+    bool result = true;
+    bool OpenDocument(const std::wstring& p) override { opened.push_back(p); return result; }
+};
+
+class FakeDrives : public Drives {
+public:
+    std::map<std::wstring, int> types;  // root -> type; 0 when not listed
+    std::vector<std::wstring> asked;
+    int DriveType(const std::wstring& root) override {
+        asked.push_back(root);
+        auto it = types.find(root);
+        return it == types.end() ? 0 : it->second;
+    }
+};
+
+class FakeBusy : public BusyCursor {
+public:
+    int depth = 0, begun = 0;
+    void Begin() override { ++depth; ++begun; }
+    void End() override { --depth; }
+};
+
+class FakeSystem : public SystemInfo {
+public:
+    std::wstring args;
+    std::wstring runtimeFolder = L"C:\\Windows\\SysWOW64";
+    std::wstring programFolder = L"C:\\Prog";
+    ProgramVersion version{1, 0, 2};
+    std::wstring CommandArguments() override { return args; }
+    std::wstring RuntimeLibraryFolder() override { return runtimeFolder; }
+    std::wstring ProgramFolder() override { return programFolder; }
+    ProgramVersion Version() override { return version; }
+};
+
+// Details: per full path, the header row and values. Paths not listed fail to open.
+struct FakeFileDetailsData {
+    std::vector<std::wstring> headers;
+    std::vector<std::wstring> values;
+};
+
+class FakeDetailsProvider : public DetailsProvider {
+public:
+    std::map<std::wstring, FakeFileDetailsData> files;
+    std::vector<std::wstring> opened;
+    int headerReads = 0;
+
+    // The Japanese details view with `author` and `title`.
+    void Add(const std::wstring& path, const std::wstring& author, const std::wstring& title) {
+        FakeFileDetailsData d;
+        d.headers = {L"名前", L"サイズ", L"種類", L"更新日時", L"作成日時", L"アクセス日時", L"属性", L"状態",
+                     L"所有者", L"作成者", L"タイトル", L"件名", L"分類", L"ページ数", L"コメント", L"著作権"};
+        d.values.assign(d.headers.size(), L"");
+        d.values[9] = author;
+        d.values[10] = title;
+        files[path] = d;
+    }
+
+    class Lookup : public FileDetails {
+    public:
+        Lookup(FakeDetailsProvider& p, FakeFileDetailsData d) : p_(p), d_(std::move(d)) {}
+        std::wstring Header(int c) override {
+            ++p_.headerReads;
+            return c >= 0 && c < static_cast<int>(d_.headers.size()) ? d_.headers[c] : L"";
+        }
+        std::wstring Value(int c) override {
+            return c >= 0 && c < static_cast<int>(d_.values.size()) ? d_.values[c] : L"";
+        }
+
+    private:
+        FakeDetailsProvider& p_;
+        FakeFileDetailsData d_;
+    };
+
+    std::unique_ptr<FileDetails> Open(const std::wstring& folder, const std::wstring& name) override {
+        std::wstring path = folder + L"\\" + name;
+        opened.push_back(path);
+        auto it = files.find(path);
+        if (it == files.end()) throw Failure(L"ファイルのプロパティの読み取り", L"not found", 2);
+        return std::make_unique<Lookup>(*this, it->second);
+    }
+};
+
+// ---- Controls: plain fields per control. ----
+class FakeControls : public Controls {
+public:
+    struct Item {
+        std::wstring text, tip;
+        bool visible = true, enabled = true, readOnly = false, checked = false;
+        Rect bounds;
+    };
+    std::map<Ctl, Item> items;
+    std::wstring caption;
+    bool closed = false;
+    struct Row {
+        std::wstring text;
+        long data = 0;
+    };
+    std::vector<Row> rows;
+    int selected = -1;
+    std::vector<std::wstring> combo;
+    int comboSelected = -1;
+
+    // Chooses option button `index` (and clears the others), as a click would.
+    void Choose(int index) {
+        for (int i = 0; i < 7; ++i) items[OptBtn(i)].checked = (i == index);
+    }
+
+    void SetCaption(const std::wstring& t) override { caption = t; }
+    void Close() override { closed = true; }
+    std::wstring Text(Ctl c) override { return items[c].text; }
+    void SetText(Ctl c, const std::wstring& t) override { items[c].text = t; }
+    bool Visible(Ctl c) override { return items[c].visible; }
+    void SetVisible(Ctl c, bool v) override { items[c].visible = v; }
+    bool Enabled(Ctl c) override { return items[c].enabled; }
+    void SetEnabled(Ctl c, bool e) override { items[c].enabled = e; }
+    void SetToolTip(Ctl c, const std::wstring& t) override { items[c].tip = t; }
+    void SetReadOnly(Ctl c, bool r) override { items[c].readOnly = r; }
+    bool Checked(Ctl c) override { return items[c].checked; }
+    Rect Bounds(Ctl c) override { return items[c].bounds; }
+    void SetBounds(Ctl c, const Rect& r) override { items[c].bounds = r; }
+
+    void ListClear() override { rows.clear(); selected = -1; }
+    int ListAdd(const std::wstring& t) override { rows.push_back({t, 0}); return static_cast<int>(rows.size()) - 1; }
+    void ListSetItemData(int r, long d) override { rows.at(r).data = d; }
+    long ListItemData(int r) override { return rows.at(r).data; }
+    int ListIndex() override { return selected; }
+    std::wstring ListText() override { return selected >= 0 ? rows.at(selected).text : L""; }
+    void ListRemove(int r) override {
+        rows.erase(rows.begin() + r);
+        selected = -1;
+    }
+    int ListCount() override { return static_cast<int>(rows.size()); }
+
+    void ComboClear() override { combo.clear(); comboSelected = -1; }
+    void ComboAdd(const std::wstring& t) override { combo.push_back(t); }
+    void ComboSelect(int i) override {
+        comboSelected = i;
+        items[Ctl::cbxFOLDER].text = combo.at(i);
+    }
+
+    std::vector<std::wstring> RowTexts() const {
+        std::vector<std::wstring> r;
+        for (auto& x : rows) r.push_back(x.text);
+        return r;
+    }
+    std::vector<long> RowData() const {
+        std::vector<long> r;
+        for (auto& x : rows) r.push_back(x.data);
+        return r;
+    }
+};
+
+// All fakes wired together, with the Services a handler needs.
+struct World {
+    FakeExcelWorld excel;
+    FakeLauncher launcher{excel};
+    FakeFileSystem fs;
+    FakeRegistry reg;
+    FakeMessageBoxes msg;
+    FakeClipboard clip;
+    FakeShell shell;
+    FakeDrives drives;
+    FakeDetailsProvider details;
+    FakeSystem sys;
+    FakeBusy busy;
+    Services svc{launcher, fs, reg, msg, clip, shell, drives, details, sys, busy};
+    SharedState st;
+    FakeControls ui;
+    MainWindow win{svc, st, ui};
+    Context& ctx() { return win.ctx(); }
+};
+
+}  // namespace qv::fake
