@@ -152,10 +152,13 @@ class Variant {
 public:
     Variant() { VariantInit(&v_); }
     ~Variant() { VariantClear(&v_); }
-    Variant(const Variant& o) { VariantInit(&v_); VariantCopy(&v_, &o.v_); }
-    Variant& operator=(const Variant& o) {
-        if (this != &o) { VariantClear(&v_); VariantCopy(&v_, &o.v_); }
-        return *this;
+    Variant(const Variant&) = delete;
+    Variant& operator=(const Variant&) = delete;
+    // An explicit deep copy.
+    Variant Copy() const {
+        Variant r;
+        VariantCopy(&r.v_, const_cast<VARIANT*>(&v_));
+        return r;
     }
     Variant(Variant&& o) noexcept { v_ = o.v_; VariantInit(&o.v_); }
     Variant& operator=(Variant&& o) noexcept {
