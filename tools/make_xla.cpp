@@ -1,0 +1,2 @@
+// Placeholder until the fixture writer lands.
+int wmain() { return 0; }
