@@ -132,5 +132,7 @@ inline constexpr const wchar_t* kOpFileDetails = L"ファイルのプロパテ�
 // The install's target folder must be an existing folder given as a full path.
 inline constexpr const wchar_t* kInvalidFolder1 = L"インストール先のフォルダが正しくありません。\n存在するフォルダをフルパスで指定してください。\n「 ";
 inline constexpr const wchar_t* kInvalidFolder2 = L" 」";
+// Detail of a failure: the add-in behind the selected row is no longer in Excel's list.
+inline constexpr const wchar_t* kAddinNotListed = L"アドインリストにありません：";
 
 }  // namespace qv::texts
