@@ -5,12 +5,9 @@ namespace qv {
 
 namespace {
 
-// The full-width form of a printable ASCII character (U+0021..U+007E map to U+FF01..U+FF5E,
-// the blank to the ideographic space); other characters are already as wide as they get.
+// The full-width form of a printable ASCII character: U+0021..U+007E map to U+FF01..U+FF5E.
 wchar_t FullWidth(wchar_t ch) {
-    if (ch >= 0x21 && ch <= 0x7E) return static_cast<wchar_t>(ch + 0xFEE0);
-    if (ch == 0x20) return static_cast<wchar_t>(0x3000);
-    return ch;
+    return ch >= 0x21 && ch <= 0x7E ? static_cast<wchar_t>(ch + 0xFEE0) : ch;
 }
 
 std::wstring RefusedDriveMessage(const std::wstring& path) {
