@@ -52,6 +52,11 @@ std::vector<std::wstring> Win32FileSystem::ListFiles(const std::wstring& folder,
 }
 
 void Win32FileSystem::CopyReplace(const std::wstring& src, const std::wstring& dst) {
+    // A read-only destination is refused, as Windows' own replace refuses it; Wine's rename
+    // would replace it silently.
+    DWORD existing = GetFileAttributesW(dst.c_str());
+    if (existing != INVALID_FILE_ATTRIBUTES && (existing & FILE_ATTRIBUTE_READONLY))
+        Fail(texts::kOpCopy, ERROR_ACCESS_DENIED);
     // Copy beside the destination first, so the replace is one rename on the same volume and
     // a failure at any point leaves the old destination untouched.
     wchar_t tmp[MAX_PATH + 1];
