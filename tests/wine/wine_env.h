@@ -144,7 +144,7 @@ private:
     std::wstring path_;
 };
 
-// The whole content of a file as bytes; nullopt-like empty marker via `ok`.
+// The whole content of a file as bytes; `ok` (when given) tells whether it could be opened.
 inline std::string ReadAll(const std::wstring& path, bool* ok = nullptr) {
     std::string data;
     HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
