@@ -36,7 +36,12 @@ AddinManager::AddinManager(Registry& reg, FileSystem& fs, Drives& drives, Settin
         if (v.name.find(L'\\') != std::wstring::npos) Insert(v.name, false);
     for (const auto& folder : {userFolder_, libraryFolder_}) {
         if (folder.empty()) continue;
-        for (auto& name : fs_.ListFiles(folder, L"*.xla")) Insert(folder + L"\\" + name, false);
+        for (auto& name : fs_.ListFiles(folder, L"*.xla")) {
+            // A listing by pattern also matches longer extensions through short names (a.xlam).
+            std::wstring lower = FoldCase(name);
+            if (lower.size() > 4 && lower.compare(lower.size() - 4, 4, L".xla") == 0)
+                Insert(folder + L"\\" + name, false);
+        }
     }
 }
 
