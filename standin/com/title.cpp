@@ -1,58 +1,47 @@
-// Reads the title straight from the file's summary property set through the structured-storage
-// API. Text stored as VT_LPSTR is in the property set's own code page (PID_CODEPAGE), which
-// real add-ins set to 932, 1252, 65001 and others, so CP_ACP would garble it.
+// Reads the title from the file's "\005SummaryInformation" stream and decodes it in the
+// property set's own code page (932, 1252, 65001, 1200 … in real add-ins), whatever the
+// process's ANSI code page is.
 #include "com/title.h"
 
 #include <windows.h>
 #include <objbase.h>
-#include <propidl.h>
 
+#include "model/summary_title.h"
 #include "platform/win32/handles.h"
 
 namespace qv::standin::com {
-namespace {
-
-using qv::win32::ComPtr;
-
-std::wstring Decode(const char* text, UINT codePage) {
-    if (!text || !*text) return L"";
-    int n = MultiByteToWideChar(codePage, 0, text, -1, nullptr, 0);
-    if (n <= 0) return L"";
-    std::wstring w(static_cast<size_t>(n), L'\0');
-    MultiByteToWideChar(codePage, 0, text, -1, w.data(), n);
-    w.resize(static_cast<size_t>(n - 1));
-    return w;
-}
-
-}  // namespace
 
 std::wstring ReadFileTitle(const std::wstring& fullPath) {
+    using qv::win32::ComPtr;
     ComPtr<IStorage> storage;
     if (FAILED(StgOpenStorage(fullPath.c_str(), nullptr, STGM_READ | STGM_SHARE_DENY_WRITE, nullptr, 0,
                               storage.put())))
         return L"";
-    auto sets = storage.query<IPropertySetStorage>();
-    if (!sets) return L"";
-    ComPtr<IPropertyStorage> props;
-    if (FAILED(sets->Open(FMTID_SummaryInformation, STGM_READ | STGM_SHARE_EXCLUSIVE, props.put()))) return L"";
-    PROPSPEC spec[2];
-    spec[0].ulKind = PRSPEC_PROPID;
-    spec[0].propid = PID_CODEPAGE;
-    spec[1].ulKind = PRSPEC_PROPID;
-    spec[1].propid = PIDSI_TITLE;
-    PROPVARIANT value[2];
-    PropVariantInit(&value[0]);
-    PropVariantInit(&value[1]);
-    std::wstring title;
-    if (SUCCEEDED(props->ReadMultiple(2, spec, value))) {
-        UINT codePage = CP_ACP;
-        if (value[0].vt == VT_I2) codePage = static_cast<UINT>(static_cast<USHORT>(value[0].iVal));
-        if (value[1].vt == VT_LPWSTR && value[1].pwszVal) title = value[1].pwszVal;
-        else if (value[1].vt == VT_LPSTR) title = Decode(value[1].pszVal, codePage == 1200 ? CP_UTF8 : codePage);
+    ComPtr<IStream> stream;
+    if (FAILED(storage->OpenStream(L"\005SummaryInformation", nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, 0,
+                                   stream.put())))
+        return L"";
+    STATSTG st{};
+    if (FAILED(stream->Stat(&st, STATFLAG_NONAME)) || st.cbSize.QuadPart > 16 * 1024 * 1024) return L"";
+    std::vector<std::uint8_t> bytes(static_cast<size_t>(st.cbSize.QuadPart));
+    ULONG got = 0;
+    if (FAILED(stream->Read(bytes.data(), static_cast<ULONG>(bytes.size()), &got))) return L"";
+    bytes.resize(got);
+    auto text = SummaryTitle(bytes);
+    if (!text || text->bytes.empty()) return L"";
+    if (text->utf16) {
+        std::wstring w(text->bytes.size() / 2, L'\0');
+        for (size_t i = 0; i < w.size(); ++i)
+            w[i] = static_cast<wchar_t>(static_cast<unsigned char>(text->bytes[2 * i]) |
+                                        static_cast<unsigned char>(text->bytes[2 * i + 1]) << 8);
+        return w;
     }
-    PropVariantClear(&value[0]);
-    PropVariantClear(&value[1]);
-    return title;
+    UINT codePage = text->codePage > 0 ? static_cast<UINT>(text->codePage) : CP_ACP;
+    int n = MultiByteToWideChar(codePage, 0, text->bytes.data(), static_cast<int>(text->bytes.size()), nullptr, 0);
+    if (n <= 0) return L"";
+    std::wstring w(static_cast<size_t>(n), L'\0');
+    MultiByteToWideChar(codePage, 0, text->bytes.data(), static_cast<int>(text->bytes.size()), w.data(), n);
+    return w;
 }
 
 }  // namespace qv::standin::com
