@@ -37,8 +37,12 @@ int Run() {
     for (int i = 1; argv && i < argc; ++i) args.emplace_back(argv[i]);
     LocalFree(argv);
 
-    if (args.empty() || IsSwitch(args[0], L"Embedding") || IsSwitch(args[0], L"Automation"))
+    if (!args.empty() && (IsSwitch(args[0], L"Embedding") || IsSwitch(args[0], L"Automation")))
         return com::RunAutomationServer();
+    if (args.empty()) {
+        WriteError(L"usage: excel-standin.exe [-Embedding | /running [/hidden] [workbook ...] | /list | /regserver]\n");
+        return 2;
+    }
     if (IsSwitch(args[0], L"regserver")) {
         std::wstring error;
         if (com::RegisterServer(error)) return 0;

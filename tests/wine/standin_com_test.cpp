@@ -334,6 +334,9 @@ TEST_F(StandInCom, ApplicationMembersAndOneProcessPerInstance) {
     EXPECT_EQ(Number(books.get(), L"Count"), 0);
     EXPECT_TRUE(Each(books.get()).empty());
     EXPECT_EQ(Invoke(a.get(), L"NoSuchMember", kGet).hr, DISP_E_UNKNOWNNAME);
+    std::vector<Arg> newVersion;
+    newVersion.push_back({L"", Variant::FromString(L"12.0")});
+    EXPECT_EQ(Invoke(a.get(), L"Version", DISPATCH_PROPERTYPUT, std::move(newVersion)).hr, DISP_E_MEMBERNOTFOUND);
     books.reset();
     Quit(a);
     EXPECT_EQ(WaitForProcesses(1), 1) << "quit and released ends only that instance";
@@ -377,6 +380,12 @@ TEST_F(StandInCom, AddinListEnumerationItemAndInstalledWrittenAtQuit) {
         ASSERT_EQ(r.vt(), VT_DISPATCH);
         EXPECT_EQ(Str(r.get()->pdispVal, L"Name"), L"a.xla");
     }
+    std::vector<Variant> second;
+    second.push_back(Variant::FromLong(2));
+    auto byNumber = Obj(addins.get(), L"Item", Positional(std::move(second)));
+    ASSERT_TRUE(byNumber);
+    EXPECT_EQ(Str(byNumber.get(), L"Name"), L"b.xla");
+    byNumber.reset();
     std::vector<Variant> unknown;
     unknown.push_back(Variant::FromString(L"No such title"));
     Result missing = Invoke(app.get(), L"AddIns", kGet, Positional(std::move(unknown)));
@@ -439,6 +448,9 @@ TEST_F(StandInCom, AddWithNamedArgumentsNeedsAnOpenWorkbook) {
         a.push_back({L"filename", Variant::FromString(tools_ + L"\\new.xla")});
         return a;
     };
+    std::vector<Arg> misnamed;
+    misnamed.push_back({L"FileNam", Variant::FromString(tools_ + L"\\new.xla")});
+    EXPECT_EQ(Invoke(addins.get(), L"Add", kGet, std::move(misnamed)).hr, DISP_E_UNKNOWNNAME);
     Result refused = Invoke(addins.get(), L"Add", kGet, addArgs());
     EXPECT_EQ(refused.hr, DISP_E_EXCEPTION);
     EXPECT_FALSE(refused.description.empty());
