@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,7 @@
 #include "fileinfo/win32/details_provider.h"
 #include "fileinfo/win32/shell_details.h"
 #include "fileinfo/win32/storage_details.h"
+#include "fileinfo/win32/summary_reader.h"
 #include "fileinfo/win32/summary_writer.h"
 #include "platform/error.h"
 #include "platform/win32/handles.h"
@@ -186,46 +188,27 @@ TEST(SummaryStream, StoresTextsInTheDeclaredCodePage) {
     EXPECT_NE(utf8.find("\xE5\xB1\xB1\xE7\x94\xB0"), std::string::npos);
 }
 
-TEST(SummaryStream, DecodesPropertyTexts) {
+TEST(SummaryStream, SystemConverterDecodesEachCodePage) {
     struct Case { std::string bytes; unsigned codePage; const wchar_t* text; };
     const Case cases[] = {
         {"\x8E\x52\x93\x63", 932, L"山田"},
-        {std::string("\x8E\x52\x93\x63\0\0", 6), 932, L"山田"},
         {"\xE5\xB1\xB1\xE7\x94\xB0", 65001, L"山田"},
         {"caf\xE9", 1252, L"café"},
         {"\xA3\xF3", 1250, L"Łó"},
-        {std::string("A\0B\0\0\0", 6), 1200, L"AB"},
+        {"\xCF\xFA\xCA\xDB", 936, L"销售"},
         {"", 932, L""},
-        {std::string("\0", 1), 65001, L""},
     };
-    for (const auto& c : cases) EXPECT_EQ(DecodePropertyText(c.bytes, c.codePage), c.text) << c.codePage;
+    for (const auto& c : cases) EXPECT_EQ(DecodeCodePage(c.bytes, c.codePage), std::optional<std::wstring>(c.text)) << c.codePage;
+    EXPECT_EQ(DecodeCodePage("abc", 4242), std::nullopt);
 }
 
-TEST(SummaryStream, DamagedStreamsGiveWhatCanBeRead) {
-    const std::string whole = BuildSummaryStream(L"売上集計ツール", L"山田 太郎", 932);
-    SummaryText full = ParseSummaryStream(whole);
-    EXPECT_EQ(full.title, L"売上集計ツール");
-    EXPECT_EQ(full.author, L"山田 太郎");
-    // Every truncation: never a read past the end, and a text is either whole or absent.
-    for (size_t n = 0; n < whole.size(); ++n) {
-        SummaryText s = ParseSummaryStream(std::string_view(whole).substr(0, n));
-        EXPECT_TRUE(s.title.empty() || s.title == full.title) << n;
-        EXPECT_TRUE(s.author.empty() || s.author == full.author) << n;
+TEST(SummaryStream, WrittenStreamReadsBack) {
+    for (unsigned codePage : {932u, 65001u, 1200u}) {
+        const std::string stream = BuildSummaryStream(L"売上集計ツール", L"山田 太郎", codePage);
+        SummaryText s = DecodeSummary(ParseSummaryStream(stream), &DecodeCodePage);
+        EXPECT_EQ(s.title, L"売上集計ツール") << codePage;
+        EXPECT_EQ(s.author, L"山田 太郎") << codePage;
     }
-    EXPECT_EQ(ParseSummaryStream(whole.substr(0, 40)).title, L"");
-
-    std::string badOrder = whole;
-    badOrder[0] = 'x';
-    EXPECT_EQ(ParseSummaryStream(badOrder).title, L"");
-
-    std::string badSection = whole;
-    badSection[44] = '\xFF';  // section offset far past the end
-    badSection[47] = '\x7F';
-    EXPECT_EQ(ParseSummaryStream(badSection).author, L"");
-
-    std::string otherSet = whole;
-    otherSet[28] ^= 1;  // not the summary set's FMTID
-    EXPECT_EQ(ParseSummaryStream(otherSet).title, L"");
 }
 
 TEST_F(DetailsTest, MissingFileOrFolderHasNoDetails) {
