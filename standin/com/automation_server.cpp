@@ -8,10 +8,9 @@
 #include "com/ids.h"
 #include "com/modes.h"
 #include "com/objects.h"
-#include "com/platform.h"
+#include "com/machine.h"
 #include "com/server.h"
 #include "com/status_window.h"
-#include "com/title.h"
 #include "platform/win32/handles.h"
 
 namespace qv::standin::com {
@@ -21,9 +20,7 @@ namespace {
 constexpr UINT kUnusedTimeoutMs = 60000;
 
 struct Process {
-    HkcuRegistry reg;
-    DiskFileSystem fs;
-    DiskDrives drives;
+    Machine machine;
     std::unique_ptr<Instance> instance;
     std::unique_ptr<Host> host;
     std::unique_ptr<StatusWindow> window;
@@ -34,7 +31,7 @@ struct Process {
     }
 
     IDispatch* CreateApplication() {
-        instance = std::make_unique<Instance>(reg, fs, drives, LoadSettings(reg, CurrentUserName()), &ReadFileTitle);
+        instance = machine.NewInstance();
         host = std::make_unique<Host>(*instance);
         window = std::make_unique<StatusWindow>([this] {
             host->visible = false;

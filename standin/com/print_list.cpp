@@ -1,9 +1,7 @@
 // `/list`: the add-in list as a fresh instance sees it, and the registry values behind it,
 // written to standard output as UTF-8 (printf of wide text prints nothing under Wine).
 #include "com/modes.h"
-#include "com/platform.h"
-#include "com/title.h"
-#include "model/instance.h"
+#include "com/machine.h"
 #include "model/list_report.h"
 #include "platform/win32/handles.h"
 
@@ -22,13 +20,11 @@ void WriteUtf8(HANDLE out, const std::wstring& text) {
 
 int PrintList() {
     qv::win32::ComInit com;
-    HkcuRegistry reg;
-    DiskFileSystem fs;
-    DiskDrives drives;
-    Instance instance(reg, fs, drives, LoadSettings(reg, CurrentUserName()), &ReadFileTitle);
+    Machine machine;
+    std::unique_ptr<Instance> instance = machine.NewInstance();
     HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
     std::wstring text;
-    for (auto& line : ListReport(instance.addins, reg)) text += line + L"\n";
+    for (auto& line : ListReport(instance->addins, machine.reg)) text += line + L"\n";
     WriteUtf8(out, text);
     return 0;
 }

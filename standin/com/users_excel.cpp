@@ -4,10 +4,9 @@
 #include "com/ids.h"
 #include "com/modes.h"
 #include "com/objects.h"
-#include "com/platform.h"
+#include "com/machine.h"
 #include "com/server.h"
 #include "com/status_window.h"
-#include "com/title.h"
 #include "platform/win32/handles.h"
 
 namespace qv::standin::com {
@@ -23,10 +22,9 @@ int RunUsersExcel(bool hidden, const std::vector<std::wstring>& workbookNames) {
     if (FAILED(com.result())) return 1;
     const DWORD thread = GetCurrentThreadId();
     SetMainThread(thread);
-    HkcuRegistry reg;
-    DiskFileSystem fs;
-    DiskDrives drives;
-    Instance instance(reg, fs, drives, LoadSettings(reg, CurrentUserName()), &ReadFileTitle);
+    Machine machine;
+    std::unique_ptr<Instance> owned = machine.NewInstance();
+    Instance& instance = *owned;
     for (auto& name : workbookNames) instance.workbooks.AddNamed(name);
     Host host(instance);
     host.visible = !hidden;
