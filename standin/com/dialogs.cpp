@@ -36,6 +36,21 @@ std::optional<std::wstring> TakeAnswer(HKEY answers, const wchar_t* name, DWORD 
     return std::wstring(data.data(), bytes / sizeof(wchar_t));
 }
 
+// What the Open and Save As dialogs share: owner, filter, the buffer that receives the
+// path(s) and the title (Windows' own when empty).
+OPENFILENAMEW DialogOptions(HWND owner, const std::wstring& filter, std::vector<wchar_t>& buffer,
+                            const std::wstring& title) {
+    OPENFILENAMEW ofn{};
+    ofn.lStructSize = sizeof(ofn);
+    ofn.hwndOwner = owner;
+    ofn.lpstrFilter = filter.c_str();
+    ofn.nFilterIndex = 1;
+    ofn.lpstrFile = buffer.data();
+    ofn.nMaxFile = static_cast<DWORD>(buffer.size());
+    ofn.lpstrTitle = title.empty() ? nullptr : title.c_str();
+    return ofn;
+}
+
 }  // namespace
 
 std::optional<std::vector<std::wstring>> AskOpenFilenames(HWND owner, const std::wstring& excelFilter,
@@ -59,14 +74,7 @@ std::optional<std::vector<std::wstring>> AskOpenFilenames(HWND owner, const std:
     }
     std::wstring filter = DialogFilter(excelFilter);
     std::vector<wchar_t> buffer(65536, L'\0');
-    OPENFILENAMEW ofn{};
-    ofn.lStructSize = sizeof(ofn);
-    ofn.hwndOwner = owner;
-    ofn.lpstrFilter = filter.c_str();
-    ofn.nFilterIndex = 1;
-    ofn.lpstrFile = buffer.data();
-    ofn.nMaxFile = static_cast<DWORD>(buffer.size());
-    ofn.lpstrTitle = title.empty() ? nullptr : title.c_str();
+    OPENFILENAMEW ofn = DialogOptions(owner, filter, buffer, title);
     ofn.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
     if (multiSelect) ofn.Flags |= OFN_ALLOWMULTISELECT;
     if (!GetOpenFileNameW(&ofn)) return std::nullopt;
@@ -90,14 +98,7 @@ std::optional<std::wstring> AskSaveAsFilename(HWND owner, const std::wstring& in
     std::wstring filter = DialogFilter(excelFilter);
     std::vector<wchar_t> buffer(32768, L'\0');
     initial.copy(buffer.data(), std::min(initial.size(), buffer.size() - 1));
-    OPENFILENAMEW ofn{};
-    ofn.lStructSize = sizeof(ofn);
-    ofn.hwndOwner = owner;
-    ofn.lpstrFilter = filter.c_str();
-    ofn.nFilterIndex = 1;
-    ofn.lpstrFile = buffer.data();
-    ofn.nMaxFile = static_cast<DWORD>(buffer.size());
-    ofn.lpstrTitle = title.empty() ? nullptr : title.c_str();
+    OPENFILENAMEW ofn = DialogOptions(owner, filter, buffer, title);
     ofn.Flags = OFN_EXPLORER | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
     if (!GetSaveFileNameW(&ofn)) return std::nullopt;
     return std::wstring(buffer.data());
