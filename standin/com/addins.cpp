@@ -39,10 +39,7 @@ public:
         Define({L"_NewEnum", {}, [this](const Args&) {
                     std::vector<Variant> items;
                     for (int id : host_.instance.addins.Ordered()) items.push_back(Object(NewAddIn(host_, id)));
-                    Variant r;
-                    r.get()->vt = VT_UNKNOWN;
-                    r.get()->punkVal = NewEnumerator(std::move(items));
-                    return r;
+                    return NewEnumerator(std::move(items));
                 }, {}, DISPID_NEWENUM});
         Define({L"Add", {L"Filename", L"CopyFile"}, [this](const Args& a) {
                     int id = host_.instance.addins.Add(a.String(0, L"Filename"), a.OptBool(1));
@@ -57,19 +54,13 @@ protected:
 private:
     // AddIns("title") or AddIns(n), n counted from 1 in enumeration order.
     Variant Item(const Args& a) {
-        const VARIANT* index = a.Get(0);
-        if (!index) throw Error(static_cast<long>(DISP_E_PARAMNOTFOUND), L"Argument not optional: Index");
+        const VARIANT& index = a.Required(0, L"Index");
         AddinManager& m = host_.instance.addins;
-        if (index->vt != VT_BSTR) {
-            Variant n;
-            if (FAILED(VariantChangeType(n.get(), const_cast<VARIANT*>(index), 0, VT_I4)))
-                throw Error(static_cast<long>(DISP_E_TYPEMISMATCH), L"Type mismatch");
+        if (auto pos = ToPosition(index)) {
             auto ids = m.Ordered();
-            long pos = n.get()->lVal;
-            if (pos < 1 || pos > static_cast<long>(ids.size())) throw Error(kErrBadIndex, L"Subscript out of range");
-            return Object(NewAddIn(host_, ids[static_cast<size_t>(pos - 1)]));
+            return Object(NewAddIn(host_, ids[ItemAt(*pos, ids.size())]));
         }
-        return Object(NewAddIn(host_, m.FindByTitle(ToText(*index))));
+        return Object(NewAddIn(host_, m.FindByTitle(ToText(index))));
     }
 
     Host& host_;

@@ -42,17 +42,32 @@ bool ToBool(const VARIANT& v) {
     return t.get()->boolVal != VARIANT_FALSE;
 }
 
+std::optional<long> ToPosition(const VARIANT& v) {
+    if (v.vt == VT_BSTR) return std::nullopt;
+    Variant n;
+    if (FAILED(VariantChangeType(n.get(), const_cast<VARIANT*>(&v), 0, VT_I4)))
+        throw Error(static_cast<long>(DISP_E_TYPEMISMATCH), L"Type mismatch");
+    return n.get()->lVal;
+}
+
+size_t ItemAt(long position, size_t count) {
+    if (position < 1 || static_cast<unsigned long>(position) > count) throw Error(kErrBadIndex, L"Subscript out of range");
+    return static_cast<size_t>(position - 1);
+}
+
 const VARIANT* Args::Get(size_t index) const {
     if (index >= args_.size()) return nullptr;
     const VARIANT* v = Deref(args_[index]);
     return IsOmitted(v) ? nullptr : v;
 }
 
-std::wstring Args::String(size_t index, const wchar_t* name) const {
+const VARIANT& Args::Required(size_t index, const wchar_t* name) const {
     const VARIANT* v = Get(index);
     if (!v) throw Error(static_cast<long>(DISP_E_PARAMNOTFOUND), std::wstring(L"Argument not optional: ") + name);
-    return ToText(*v);
+    return *v;
 }
+
+std::wstring Args::String(size_t index, const wchar_t* name) const { return ToText(Required(index, name)); }
 
 std::optional<std::wstring> Args::OptString(size_t index) const {
     const VARIANT* v = Get(index);

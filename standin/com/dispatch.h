@@ -25,6 +25,7 @@ public:
     const VARIANT* Get(size_t index) const;
     bool Has(size_t index) const { return Get(index) != nullptr; }
     // These throw qv::standin::Error when the argument is missing (required) or of the wrong type.
+    const VARIANT& Required(size_t index, const wchar_t* name) const;
     std::wstring String(size_t index, const wchar_t* name) const;
     std::optional<std::wstring> OptString(size_t index) const;
     std::optional<bool> OptBool(size_t index) const;
@@ -35,6 +36,10 @@ private:
 
 std::wstring ToText(const VARIANT& v);
 bool ToBool(const VARIANT& v);
+// A collection index: a 1-based position when the variant is a number, nullopt for text.
+std::optional<long> ToPosition(const VARIANT& v);
+// The 0-based place of item `position` (counted from 1) among `count`; "Subscript out of range" past either end.
+size_t ItemAt(long position, size_t count);
 
 struct Member {
     std::wstring name;

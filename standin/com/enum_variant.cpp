@@ -72,8 +72,11 @@ private:
 
 }  // namespace
 
-IUnknown* NewEnumerator(std::vector<Variant> items) {
-    return new EnumVariant(std::make_shared<const std::vector<Variant>>(std::move(items)), 0);
+Variant NewEnumerator(std::vector<Variant> items) {
+    Variant r;
+    r.get()->vt = VT_UNKNOWN;
+    r.get()->punkVal = new EnumVariant(std::make_shared<const std::vector<Variant>>(std::move(items)), 0);
+    return r;
 }
 
 }  // namespace qv::standin::com

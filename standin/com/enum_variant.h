@@ -9,7 +9,7 @@
 
 namespace qv::standin::com {
 
-// Takes the items; the result carries one reference.
-IUnknown* NewEnumerator(std::vector<qv::win32::Variant> items);
+// What _NewEnum returns: a VT_UNKNOWN holding a new enumerator over `items`.
+qv::win32::Variant NewEnumerator(std::vector<qv::win32::Variant> items);
 
 }  // namespace qv::standin::com

@@ -8,15 +8,6 @@
 namespace qv::standin::com {
 namespace {
 
-// A 1-based position when the variant is a number, nullopt for text.
-std::optional<long> Position(const VARIANT& v) {
-    if (v.vt == VT_BSTR) return std::nullopt;
-    Variant n;
-    if (FAILED(VariantChangeType(n.get(), const_cast<VARIANT*>(&v), 0, VT_I4)))
-        throw Error(static_cast<long>(DISP_E_TYPEMISMATCH), L"Type mismatch");
-    return n.get()->lVal;
-}
-
 class WorkbookObject : public DispatchObject {
 public:
     WorkbookObject(Host& host, int id) : host_(host), id_(id) {
@@ -56,10 +47,7 @@ public:
         Define({L"_NewEnum", {}, [this](const Args&) {
                     std::vector<Variant> items;
                     for (auto& w : host_.instance.workbooks.All()) items.push_back(Object(NewWorkbook(host_, w.id)));
-                    Variant r;
-                    r.get()->vt = VT_UNKNOWN;
-                    r.get()->punkVal = NewEnumerator(std::move(items));
-                    return r;
+                    return NewEnumerator(std::move(items));
                 }, {}, DISPID_NEWENUM});
         Define({L"Add", {L"Template"}, [this](const Args&) {
                     int id = host_.instance.workbooks.Add();
@@ -89,14 +77,10 @@ protected:
 
 private:
     Variant Item(const Args& a) {
-        const VARIANT* index = a.Get(0);
-        if (!index) throw Error(static_cast<long>(DISP_E_PARAMNOTFOUND), L"Argument not optional: Index");
+        const VARIANT& index = a.Required(0, L"Index");
         auto& all = host_.instance.workbooks.All();
-        if (auto pos = Position(*index)) {
-            if (*pos < 1 || *pos > static_cast<long>(all.size())) throw Error(kErrBadIndex, L"Subscript out of range");
-            return Object(NewWorkbook(host_, all[static_cast<size_t>(*pos - 1)].id));
-        }
-        std::wstring name = ToText(*index);
+        if (auto pos = ToPosition(index)) return Object(NewWorkbook(host_, all[ItemAt(*pos, all.size())].id));
+        std::wstring name = ToText(index);
         for (auto& w : all)
             if (SameText(w.name, name)) return Object(NewWorkbook(host_, w.id));
         throw Error(kErrBadIndex, L"Subscript out of range");

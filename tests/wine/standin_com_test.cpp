@@ -386,6 +386,18 @@ TEST_F(StandInCom, AddinListEnumerationItemAndInstalledWrittenAtQuit) {
     ASSERT_TRUE(byNumber);
     EXPECT_EQ(Str(byNumber.get(), L"Name"), L"b.xla");
     byNumber.reset();
+    // Positions count from 1 up to Count, in Workbooks as in AddIns.
+    auto booksByPosition = Obj(app.get(), L"Workbooks");
+    for (IDispatch* collection : {addins.get(), booksByPosition.get()}) {
+        for (long pos : {0L, 99L}) {
+            std::vector<Variant> at;
+            at.push_back(Variant::FromLong(pos));
+            Result outside = Invoke(collection, L"Item", kGet, Positional(std::move(at)));
+            EXPECT_EQ(outside.hr, DISP_E_EXCEPTION) << pos;
+            EXPECT_EQ(outside.scode, static_cast<long>(0x8002000BL)) << pos;
+        }
+    }
+    booksByPosition.reset();
     std::vector<Variant> unknown;
     unknown.push_back(Variant::FromString(L"No such title"));
     Result missing = Invoke(app.get(), L"AddIns", kGet, Positional(std::move(unknown)));
