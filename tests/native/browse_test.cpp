@@ -1,19 +1,19 @@
 #include <gtest/gtest.h>
 
 #include "window/texts.h"
-#include "window_tracing.h"
+#include "window_world.h"
 
 namespace qv {
 namespace {
 
-using fake::TracedWorld;
+using fake::WindowWorld;
 using V = std::vector<std::wstring>;
 
 TEST(ChooseFiles, ReplacesTheOfferedFilesWithTheChosenOnes) {
     const V threeFiles{L"D:\\a.xla", L"D:\\b.xla", L"D:\\c.xla"};
     for (const V& chosen : {threeFiles, V{L"E:\\only.xla"}}) {
         SCOPED_TRACE(chosen.size());
-        TracedWorld t;
+        WindowWorld t;
         t.w.st.strSELFILE.push_back({L"C:\\old\\x.xla", true});
         t.w.st.strSELFILE.push_back({L"C:\\old\\y.xla", false});
         t.w.ui.ListAdd(L"y.xla");
@@ -44,7 +44,7 @@ TEST(ChooseFiles, ReplacesTheOfferedFilesWithTheChosenOnes) {
 }
 
 TEST(ChooseFiles, ChosenRowsLeadToTheirOwnFiles) {
-    TracedWorld t;
+    WindowWorld t;
     t.w.excel.openAnswer = V{L"D:\\a.xla", L"D:\\b.xla", L"D:\\c.xla"};
     t.w.fs.files[L"D:\\b.xla"] = L"x";
     t.w.details.Add(L"D:\\b.xla", L"me", L"B");
@@ -59,7 +59,7 @@ TEST(ChooseFiles, ChosenRowsLeadToTheirOwnFiles) {
 TEST(ChooseFiles, CancelOrAnEmptyAnswerKeepsWhatWasOffered) {
     for (bool cancelled : {true, false}) {
         SCOPED_TRACE(cancelled);
-        TracedWorld t;
+        WindowWorld t;
         t.w.excel.openAnswer = V{L"D:\\a.xla", L"D:\\b.xla"};
         t.win.cmdADDIN_Click();
         t.w.ui.selected = 1;
@@ -77,13 +77,13 @@ TEST(ChooseFiles, CancelOrAnEmptyAnswerKeepsWhatWasOffered) {
 
 TEST(ChooseFiles, NoExcelIsLeftAliveWhenTheDialogFails) {
     for (const wchar_t* member : {L"Create", L"Quit"}) {
-        TracedWorld t;
+        WindowWorld t;
         t.w.excel.failing.insert(member);
         t.w.excel.openAnswer = V{L"D:\\a.xla"};
         EXPECT_THROW(t.win.cmdADDIN_Click(), excel::ExcelError) << member;
         EXPECT_TRUE(t.Clean());
     }
-    TracedWorld t;
+    WindowWorld t;
     t.w.excel.failing.insert(std::wstring(L"GetOpenFilename ") + texts::kOpenFilter);
     t.w.st.strSELFILE.push_back({L"C:\\old.xla", false});
     EXPECT_THROW(t.win.cmdADDIN_Click(), excel::ExcelError);
@@ -105,7 +105,7 @@ TEST(ChooseFolder, FixedDiskSetsTheComboTextToTheFolder) {
     };
     for (const auto& k : cases) {
         SCOPED_TRACE(k.answer);
-        TracedWorld t;
+        WindowWorld t;
         t.w.drives.types[k.root] = 3;
         t.w.ui.ComboAdd(L"C:\\Office\\Library");
         t.w.ui.ComboSelect(0);
@@ -138,7 +138,7 @@ TEST(ChooseFolder, EveryOtherDriveIsRefusedNamingItInFullWidth) {
     };
     for (const auto& k : cases) {
         SCOPED_TRACE(k.answer);
-        TracedWorld t;
+        WindowWorld t;
         t.w.drives.types[std::wstring(k.answer).substr(0, 3)] = k.type;
         t.w.ui.SetText(Ctl::cbxFOLDER, L"C:\\Before");
         t.w.excel.saveAsAnswer = k.answer;
@@ -154,7 +154,7 @@ TEST(ChooseFolder, EveryOtherDriveIsRefusedNamingItInFullWidth) {
 
 TEST(ChooseFolder, DialogStartsWithTheSelectedRowsFileName) {
     for (int row : {1, -1}) {
-        TracedWorld t;
+        WindowWorld t;
         t.w.ui.ListAdd(L"a.xla");
         t.w.ui.ListAdd(L"b.xla");
         t.w.ui.selected = row;
@@ -165,7 +165,7 @@ TEST(ChooseFolder, DialogStartsWithTheSelectedRowsFileName) {
 }
 
 TEST(ChooseFolder, CancelChangesNothing) {
-    TracedWorld t;
+    WindowWorld t;
     t.w.ui.SetText(Ctl::cbxFOLDER, L"C:\\Before");
     t.w.excel.saveAsAnswer.reset();
     t.win.cmdFolder_Click();
@@ -179,7 +179,7 @@ TEST(ChooseFolder, CancelChangesNothing) {
 TEST(ChooseFolder, NoExcelIsLeftAliveWhenTheDialogFails) {
     for (const wchar_t* member : {L"Create", L"GetSaveAsFilename ", L"Quit"}) {
         SCOPED_TRACE(member);
-        TracedWorld t;
+        WindowWorld t;
         t.w.drives.types[L"C:\\"] = 3;
         t.w.excel.saveAsAnswer = L"C:\\T\\a.xla";
         t.w.excel.failing.insert(member);

@@ -2,16 +2,16 @@
 
 #include "window/modes.h"
 #include "window/texts.h"
-#include "window_tracing.h"
+#include "window_world.h"
 
 namespace qv {
 namespace {
 
-using fake::TracedWorld;
+using fake::WindowWorld;
 using V = std::vector<std::wstring>;
 
 // Excel's list for the mode tests: every kind of entry the modes tell apart.
-void FillMixedList(TracedWorld& t) {
+void FillMixedList(WindowWorld& t) {
     t.AddAddin(L"C:\\U", L"a.xla", L"A", true, true, L"Me");
     t.AddAddin(L"C:\\U", L"b.xla", L"B", false, true, L"Me");
     t.AddAddin(L"D:\\T", L"Tool.XLA", L"C", true, true, L"x");
@@ -52,7 +52,7 @@ TEST(ModeSwitch, ListsEachModesAddinsWithRowRecordsAndControls) {
     };
     for (const auto& k : cases) {
         SCOPED_TRACE(k.mode);
-        TracedWorld t;
+        WindowWorld t;
         FillMixedList(t);
         t.w.ui.Choose(k.mode);
         t.win.optBTN_Click(k.mode);
@@ -94,7 +94,7 @@ TEST(ModeSwitch, ListsEachModesAddinsWithRowRecordsAndControls) {
 }
 
 TEST(ModeSwitch, InstallModeListsOfferedFilesNotYetInstalledWithoutExcel) {
-    TracedWorld t;
+    WindowWorld t;
     auto& st = t.w.st;
     st.strSELFILE.push_back({L"C:\\A\\one.xla", true});
     st.strSELFILE.push_back({L"C:\\B\\two.xla", false});
@@ -124,7 +124,7 @@ TEST(ModeSwitch, InstallModeListsOfferedFilesNotYetInstalledWithoutExcel) {
 TEST(ModeSwitch, EmptyListDisablesNextAndSaysSoInEveryMode) {
     for (int m = 0; m < 7; ++m) {
         SCOPED_TRACE(m);
-        TracedWorld t;
+        WindowWorld t;
         // Nothing to list: the one offered file is installed already and Excel lists nothing.
         t.w.st.strSELFILE.push_back({L"C:\\A\\one.xla", true});
         t.w.ui.SetEnabled(Ctl::cmdNEXT, true);
@@ -140,7 +140,7 @@ TEST(ModeSwitch, EmptyListDisablesNextAndSaysSoInEveryMode) {
 }
 
 TEST(ModeSwitch, NextIsEnabledAgainWhenTheNextModeHasRows) {
-    TracedWorld t;
+    WindowWorld t;
     t.AddAddin(L"C:\\U", L"a.xla", L"A", true);
     t.win.optBTN_Click(1);  // nothing inactive
     ASSERT_FALSE(t.w.ui.Enabled(Ctl::cmdNEXT));
@@ -153,7 +153,7 @@ TEST(ModeSwitch, NextIsEnabledAgainWhenTheNextModeHasRows) {
 TEST(ModeSwitch, ResetsWhatAnEarlierSelectionOrOperationLeft) {
     for (int m = 0; m < 7; ++m) {
         SCOPED_TRACE(m);
-        TracedWorld t;
+        WindowWorld t;
         t.AddAddin(L"C:\\G", L"gone.xla", L"F", true, false);
         t.w.st.strSELFILE.push_back({L"C:\\A\\one.xla", false});
         auto& ui = t.w.ui;
@@ -185,7 +185,7 @@ TEST(ModeSwitch, ResetsWhatAnEarlierSelectionOrOperationLeft) {
 }
 
 TEST(ModeSwitch, NextCaptionIsReadFromTheModeButton) {
-    TracedWorld t;
+    WindowWorld t;
     t.w.ui.SetText(OptBtn(2), L"X");
     t.win.optBTN_Click(2);
     EXPECT_EQ(t.w.ui.Text(Ctl::cmdNEXT), std::wstring(L"X") + texts::kRunSuffix);
@@ -214,7 +214,7 @@ TEST(ModeSwitch, RemovalModesMakeTheCostlyTestsOnlyAfterTheCheapOnes) {
     for (const auto& k : cases) {
         for (int mode : {3, 4}) {
             SCOPED_TRACE(std::wstring(k.name) + L" " + k.author + L" mode " + std::to_wstring(mode));
-            TracedWorld t;
+            WindowWorld t;
             // Mode 4 wants the opposite installed state: flip it so both modes see the same case.
             t.AddAddin(L"C:\\U", k.name, L"T", mode == 3 ? k.installed : !k.installed, k.exists, k.author);
             t.win.optBTN_Click(mode);
@@ -227,7 +227,7 @@ TEST(ModeSwitch, RemovalModesMakeTheCostlyTestsOnlyAfterTheCheapOnes) {
 }
 
 TEST(ModeSwitch, TidyModeTestsTheFileBeforeTheName) {
-    TracedWorld t;
+    WindowWorld t;
     t.AddAddin(L"C:\\U", L"here.xla", L"H", true);
     t.AddAddin(L"C:\\G", L"gone.xll", L"X", true, false);
     t.AddAddin(L"C:\\G", L"Gone.Xla", L"G", false, false);
@@ -243,7 +243,7 @@ TEST(ModeSwitch, TidyModeTestsTheFileBeforeTheName) {
 }
 
 TEST(ModeSwitch, ExcelModesReplaceTheRowRecordsAndInstallModeKeepsThem) {
-    TracedWorld t;
+    WindowWorld t;
     t.AddAddin(L"C:\\U", L"a.xla", L"A", true);
     t.AddAddin(L"C:\\U", L"b.xla", L"B", true);
     t.w.st.udtADDINROW = {{}, {L"1", L"1"}, {L"2", L"2"}, {L"3", L"3"}, {L"4", L"4"}};
@@ -262,7 +262,7 @@ TEST(ModeSwitch, ExcelModesReplaceTheRowRecordsAndInstallModeKeepsThem) {
 }
 
 TEST(ModeSwitch, EmptyAndRepeatedTitlesAreOrdinaryRows) {
-    TracedWorld t;
+    WindowWorld t;
     t.AddAddin(L"C:\\U", L"a.xla", L"", false);
     t.AddAddin(L"C:\\U", L"b.xla", L"Same", false);
     t.AddAddin(L"D:\\U", L"b.xla", L"Same", false);
@@ -274,7 +274,7 @@ TEST(ModeSwitch, EmptyAndRepeatedTitlesAreOrdinaryRows) {
 }
 
 TEST(ModeSwitch, ListsOfAnyLengthKeepTheirItemData) {
-    TracedWorld t;
+    WindowWorld t;
     const long n = 40000;  // beyond a 16-bit row counter
     for (long i = 0; i < n; ++i) t.w.excel.addins.push_back({L"a.xla", L"C:\\a.xla", L"A", L"C:", false});
     t.win.optBTN_Click(1);
@@ -290,7 +290,7 @@ TEST(ModeSwitch, NoExcelIsLeftAliveWhenACallFailsMidway) {
         for (int mode : {3, 5}) {
             if (mode == 5 && std::wstring(member) == L"AddIn.Installed") continue;  // not read there
             SCOPED_TRACE(std::wstring(member) + L" mode " + std::to_wstring(mode));
-            TracedWorld t;
+            WindowWorld t;
             t.AddAddin(L"C:\\U", L"a.xla", L"A", true, mode == 3);
             t.w.excel.failing.insert(member);
             EXPECT_THROW(t.win.optBTN_Click(mode), excel::ExcelError);
@@ -301,7 +301,7 @@ TEST(ModeSwitch, NoExcelIsLeftAliveWhenACallFailsMidway) {
 }
 
 TEST(ModeSwitch, AnIndexOutsideTheButtonsChangesNothing) {
-    TracedWorld t;
+    WindowWorld t;
     t.w.ui.SetText(Ctl::lblKEKKA, L"kept");
     t.win.optBTN_Click(7);
     t.win.optBTN_Click(-1);
@@ -310,7 +310,7 @@ TEST(ModeSwitch, AnIndexOutsideTheButtonsChangesNothing) {
 }
 
 TEST(SetAddinRow, GrowsKeepingEarlierRecordsAndReadsTitleThenFullName) {
-    TracedWorld t;
+    WindowWorld t;
     t.AddAddin(L"C:\\U", L"a.xla", L"A", true);
     t.w.st.udtADDINROW = {{}, {L"C:\\one.xla", L"One"}};
     fake::FakeAddIn addin(t.w.excel, 0);

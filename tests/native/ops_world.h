@@ -1,85 +1,27 @@
 #pragma once
-// A fake world for the operations tests: file and registry calls are also written into
-// the Excel log, so one list shows whether a file was touched before or after Excel quit,
-// and the launcher notes whether the busy cursor was showing when an instance was created.
-#include <algorithm>
+// The traced world as the operations see it: Excel 2003, a result label to overwrite, and
+// add-ins listed with files behind them, offered as rows of the list.
 #include <string>
 #include <vector>
 
-#include "fakes.h"
 #include "operations/operations.h"
+#include "traced_world.h"
 
 namespace qv::fake {
 
-class TimelineFileSystem : public FakeFileSystem {
-public:
-    explicit TimelineFileSystem(FakeExcelWorld& x) : x_(x) {}
-    void CopyReplace(const std::wstring& src, const std::wstring& dst) override {
-        x_.log.push_back(L"fs Copy " + src + L" -> " + dst);
-        FakeFileSystem::CopyReplace(src, dst);
-    }
-    void Delete(const std::wstring& p) override {
-        x_.log.push_back(L"fs Delete " + p);
-        FakeFileSystem::Delete(p);
-    }
-
-private:
-    FakeExcelWorld& x_;
-};
-
-class TimelineRegistry : public FakeRegistry {
-public:
-    explicit TimelineRegistry(FakeExcelWorld& x) : x_(x) {}
-    RegResult DeleteValue(const std::wstring& k, const std::wstring& n) override {
-        x_.log.push_back(L"reg Delete " + n);
-        return FakeRegistry::DeleteValue(k, n);
-    }
-    void SetString(const std::wstring& k, const std::wstring& n, const std::wstring& d) override {
-        x_.log.push_back(L"reg Set " + n);
-        FakeRegistry::SetString(k, n, d);
-    }
-
-private:
-    FakeExcelWorld& x_;
-};
-
-class BusyProbeLauncher : public excel::Launcher {
-public:
-    BusyProbeLauncher(FakeLauncher& inner, FakeBusy& busy) : inner_(inner), busy_(busy) {}
-    std::unique_ptr<excel::Application> Attach() override { return inner_.Attach(); }
-    std::unique_ptr<excel::Application> Create() override {
-        busyAtCreate.push_back(busy_.depth > 0);
-        return inner_.Create();
-    }
-    std::vector<bool> busyAtCreate;
-
-private:
-    FakeLauncher& inner_;
-    FakeBusy& busy_;
-};
-
-inline constexpr const wchar_t* kUserFolder = L"C:\\Users\\u\\AddIns";
-inline constexpr const wchar_t* kLibraryFolder = L"C:\\Office\\Library";
 inline constexpr const wchar_t* kManagerKey11 = L"Software\\Microsoft\\Office\\11.0\\Excel\\Add-in Manager";
 
-struct OpsWorld {
-    World w;
+struct OpsWorld : TracedWorld {
     FakeExcelWorld& excel = w.excel;
-    TimelineFileSystem fs{w.excel};
-    TimelineRegistry reg{w.excel};
-    BusyProbeLauncher launcher{w.launcher, w.busy};
-    Services svc{launcher, fs, reg, w.msg, w.clip, w.shell, w.drives, w.details, w.sys, w.busy};
+    FakeFileSystem& fs = w.fs;
+    FakeRegistry& reg = w.reg;
     SharedState& st = w.st;
     FakeControls& ui = w.ui;
-    MainWindow win{svc, w.st, w.ui};
 
     OpsWorld() {
         st.intEXCELVER = 11;
-        st.strADDINFOLDER[0] = kUserFolder;
-        st.strADDINFOLDER[1] = kLibraryFolder;
         ui.items[Ctl::lblKEKKA].text = L"(before)";
     }
-    Context& ctx() { return win.ctx(); }
 
     // An add-in in Excel's list, with a file behind it.
     void List(const std::wstring& fullName, const std::wstring& title, bool installed, bool fileExists = true) {
@@ -121,11 +63,6 @@ struct OpsWorld {
         }
         return r;
     }
-    long Position(const std::wstring& entry) const {
-        auto it = std::find(excel.log.begin(), excel.log.end(), entry);
-        return it == excel.log.end() ? -1 : static_cast<long>(it - excel.log.begin());
-    }
-    bool Logged(const std::wstring& prefix) const { return !excel.Calls(prefix).empty(); }
 };
 
 }  // namespace qv::fake

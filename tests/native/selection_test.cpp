@@ -4,16 +4,16 @@
 
 #include "window/lookup_addin.h"
 #include "window/texts.h"
-#include "window_tracing.h"
+#include "window_world.h"
 
 namespace qv {
 namespace {
 
-using fake::TracedWorld;
+using fake::WindowWorld;
 using V = std::vector<std::wstring>;
 
 // Mode 0 with the offered files listed and row `row` selected.
-void SelectOffered(TracedWorld& t, const V& paths, int row) {
+void SelectOffered(WindowWorld& t, const V& paths, int row) {
     for (auto& p : paths) t.w.st.strSELFILE.push_back({p, false});
     t.w.ui.Choose(0);
     t.win.optBTN_Click(0);
@@ -31,7 +31,7 @@ std::vector<std::tuple<std::wstring, bool, bool, bool>> Snapshot(fake::FakeContr
 }
 
 // An offered file with its title detail.
-void Offer(TracedWorld& t, const std::wstring& path, const std::wstring& title) {
+void Offer(WindowWorld& t, const std::wstring& path, const std::wstring& title) {
     t.w.fs.files[path] = L"new";
     t.w.details.Add(path, L"me", title);
 }
@@ -40,7 +40,7 @@ TEST(RowSelection, NothingChangesWithoutASelectedRowOrWithAnEmptyRowText) {
     for (int mode : {0, 3, 6}) {
         for (bool emptyRow : {false, true}) {
             SCOPED_TRACE(mode);
-            TracedWorld t;
+            WindowWorld t;
             t.w.ui.Choose(mode);
             t.w.ui.ListAdd(emptyRow ? L"" : L"a.xla");
             t.w.ui.ListSetItemData(0, 1);
@@ -62,7 +62,7 @@ TEST(RowSelection, NothingChangesWithoutASelectedRowOrWithAnEmptyRowText) {
 TEST(RowSelection, SwitchingModesOnlyEnableNextAndClearTheResult) {
     for (int mode : {1, 2, 5}) {
         SCOPED_TRACE(mode);
-        TracedWorld t;
+        WindowWorld t;
         t.AddAddin(L"C:\\G", L"a.xla", L"A", mode != 2, false);
         t.AddAddin(L"C:\\G", L"b.xla", L"B", mode == 2, false);
         t.w.ui.Choose(mode);
@@ -84,7 +84,7 @@ TEST(RowSelection, SwitchingModesOnlyEnableNextAndClearTheResult) {
 }
 
 TEST(RowSelection, UpgradeShowsTheListedAddinsFolderReadOnly) {
-    TracedWorld t;
+    WindowWorld t;
     t.AddAddin(L"C:\\AddIns", L"a.xla", L"Old title", true);
     Offer(t, L"D:\\new\\a.xla", L"New title");
     SelectOffered(t, {L"D:\\new\\a.xla"}, 0);
@@ -137,7 +137,7 @@ TEST(RowSelection, NameLookupFindsTheFirstListedAddinWhoseFileExists) {
     };
     for (const auto& k : cases) {
         SCOPED_TRACE(k.what);
-        TracedWorld t;
+        WindowWorld t;
         for (auto& l : k.listed) {
             t.AddAddin(l.folder, l.name, l.title, true, l.exists);
             if (l.hidden) t.w.fs.hidden.insert(std::wstring(l.folder) + L"\\" + l.name);
@@ -153,7 +153,7 @@ TEST(RowSelection, NameLookupFindsTheFirstListedAddinWhoseFileExists) {
 }
 
 TEST(RowSelection, NameLookupStopsAtTheMatchAndQuitsItsExcel) {
-    TracedWorld t;
+    WindowWorld t;
     t.AddAddin(L"C:\\A", L"a.xla", L"T", true);
     t.AddAddin(L"C:\\B", L"z.xla", L"Z", true);
     LookupAddinByName(t.ctx(), L"a.xla");
@@ -179,7 +179,7 @@ TEST(RowSelection, NewInstallOffersTheAddinFolders) {
     };
     for (const auto& k : cases) {
         SCOPED_TRACE(k.what);
-        TracedWorld t;
+        WindowWorld t;
         t.w.st.strADDINFOLDER[0] = k.userFolder;
         t.AddAddin(L"C:\\Gone", L"a.xla", L"Old", true, false);  // listed, but its file is gone
         Offer(t, k.file, L"New");
@@ -205,7 +205,7 @@ TEST(RowSelection, NewInstallOffersTheAddinFolders) {
 }
 
 TEST(RowSelection, ARowLeadsToItsOwnOfferedFile) {
-    TracedWorld t;
+    WindowWorld t;
     for (auto p : {L"D:\\a.xla", L"D:\\b.xla", L"E:\\b.xla"}) Offer(t, p, std::wstring(L"T ") + p);
     t.w.st.strSELFILE.push_back({L"D:\\a.xla", true});  // installed already: not listed
     t.w.st.strSELFILE.push_back({L"D:\\b.xla", false});
@@ -234,7 +234,7 @@ TEST(RowSelection, TitleUsedUnderAnotherFileNameIsRefused) {
     };
     for (const auto& k : cases) {
         SCOPED_TRACE(k.what);
-        TracedWorld t;
+        WindowWorld t;
         t.AddAddin(L"C:\\X", k.listedName, k.listedTitle, true, false);
         Offer(t, L"D:\\a.xla", L"New");
         SelectOffered(t, {L"D:\\a.xla"}, 0);
@@ -257,7 +257,7 @@ TEST(RowSelection, TitleUsedUnderAnotherFileNameIsRefused) {
 }
 
 TEST(RowSelection, ARefusalLastsUntilTheNextClick) {
-    TracedWorld t;
+    WindowWorld t;
     t.AddAddin(L"C:\\X", L"b.xla", L"New", true, false);
     Offer(t, L"D:\\a.xla", L"New");
     Offer(t, L"D:\\c.xla", L"Other");
@@ -270,7 +270,7 @@ TEST(RowSelection, ARefusalLastsUntilTheNextClick) {
 }
 
 TEST(RowSelection, FileWithoutTitleIsWarnedAboutButNotRefused) {
-    TracedWorld t;
+    WindowWorld t;
     t.AddAddin(L"C:\\X", L"b.xla", L"", true, false);  // an empty title must not count as a conflict
     Offer(t, L"D:\\tool.xla", L"");
     SelectOffered(t, {L"D:\\tool.xla"}, 0);
@@ -285,7 +285,7 @@ TEST(RowSelection, FileWithoutTitleIsWarnedAboutButNotRefused) {
 }
 
 TEST(RowSelection, InstallModeEndsTheNameLookupWithQuitAndTheTitleCheckByReleaseAlone) {
-    TracedWorld t;
+    WindowWorld t;
     t.AddAddin(L"C:\\X", L"b.xla", L"Other", true, false);
     Offer(t, L"D:\\a.xla", L"New");
     SelectOffered(t, {L"D:\\a.xla"}, 0);
@@ -302,7 +302,7 @@ TEST(RowSelection, InstallModeEndsTheNameLookupWithQuitAndTheTitleCheckByRelease
 }
 
 TEST(RowSelection, TitleCheckComparesWithTheSelectedRowText) {
-    TracedWorld t;
+    WindowWorld t;
     t.AddAddin(L"C:\\X", L"a.xla", L"T", true, false);
     t.AddAddin(L"C:\\X", L"b.xla", L"T", true, false);
     t.w.ui.ListAdd(L"a.xla");
@@ -327,7 +327,7 @@ TEST(RowSelection, NoExcelIsLeftAliveWhenACallFailsMidway) {
     for (const wchar_t* member : {L"Create", L"AddIns", L"AddIn.Name", L"AddIn.FullName", L"AddIn.Title",
                                   L"AddIn.Path", L"Quit"}) {
         SCOPED_TRACE(member);
-        TracedWorld t;
+        WindowWorld t;
         t.AddAddin(L"C:\\A", L"a.xla", L"New", true);
         Offer(t, L"D:\\a.xla", L"New");
         SelectOffered(t, {L"D:\\a.xla"}, 0);
@@ -352,7 +352,7 @@ TEST(RowSelection, RemovalModesShowTheFolderAndTheFileName) {
     for (int mode : {3, 4}) {
         for (const auto& k : cases) {
             SCOPED_TRACE(std::wstring(k.full) + L" mode " + std::to_wstring(mode));
-            TracedWorld t;
+            WindowWorld t;
             t.w.st.udtADDINROW = {{}, {L"C:\\other.xla", L"O"}, {k.full, L"X"}};
             t.w.ui.Choose(mode);
             t.w.ui.ListAdd(L"O");
@@ -373,7 +373,7 @@ TEST(RowSelection, RemovalModesShowTheFolderAndTheFileName) {
 }
 
 TEST(RowSelection, CopyModeShowsTheFullFileName) {
-    TracedWorld t;
+    WindowWorld t;
     t.w.st.udtADDINROW = {{}, {L"D:\\Tools\\x.xla", L"X"}};
     t.w.ui.Choose(6);
     t.w.ui.ListAdd(L"X");
@@ -387,7 +387,7 @@ TEST(RowSelection, CopyModeShowsTheFullFileName) {
 }
 
 TEST(RowSelection, ItemDataBeyondTheRecordsIsAFailure) {
-    TracedWorld t;
+    WindowWorld t;
     t.w.ui.Choose(6);
     t.w.ui.ListAdd(L"X");
     t.w.ui.ListSetItemData(0, 40000);

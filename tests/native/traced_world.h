@@ -1,0 +1,121 @@
+#pragma once
+// A fake world whose file, registry and details calls are also written into the Excel log, so
+// one list shows the order of cheap and costly steps, and whether a file or registry value was
+// touched before or after Excel quit; its launcher notes whether the busy cursor was showing
+// when each instance was created. The calls still reach World's own fakes (and their logs).
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "fakes.h"
+
+namespace qv::fake {
+
+// Log entries: "Exists <path>", "fs Copy <src> -> <dst>", "fs Delete <path>".
+class TracedFileSystem : public FileSystem {
+public:
+    TracedFileSystem(FakeFileSystem& fs, FakeExcelWorld& x) : fs_(fs), x_(x) {}
+    bool FileExists(const std::wstring& p) override {
+        x_.log.push_back(L"Exists " + p);
+        return fs_.FileExists(p);
+    }
+    bool FolderExists(const std::wstring& p) override { return fs_.FolderExists(p); }
+    std::vector<std::wstring> ListFiles(const std::wstring& f, const std::wstring& pat) override {
+        return fs_.ListFiles(f, pat);
+    }
+    void CopyReplace(const std::wstring& src, const std::wstring& dst) override {
+        x_.log.push_back(L"fs Copy " + src + L" -> " + dst);
+        fs_.CopyReplace(src, dst);
+    }
+    void Delete(const std::wstring& p) override {
+        x_.log.push_back(L"fs Delete " + p);
+        fs_.Delete(p);
+    }
+
+private:
+    FakeFileSystem& fs_;
+    FakeExcelWorld& x_;
+};
+
+// Log entries: "reg Set <name>", "reg Delete <name>".
+class TracedRegistry : public Registry {
+public:
+    TracedRegistry(FakeRegistry& reg, FakeExcelWorld& x) : reg_(reg), x_(x) {}
+    bool KeyExists(const std::wstring& k) override { return reg_.KeyExists(k); }
+    std::vector<RegValue> StringValues(const std::wstring& k) override { return reg_.StringValues(k); }
+    std::optional<std::wstring> GetString(const std::wstring& k, const std::wstring& n) override {
+        return reg_.GetString(k, n);
+    }
+    void SetString(const std::wstring& k, const std::wstring& n, const std::wstring& d) override {
+        x_.log.push_back(L"reg Set " + n);
+        reg_.SetString(k, n, d);
+    }
+    RegResult DeleteValue(const std::wstring& k, const std::wstring& n) override {
+        x_.log.push_back(L"reg Delete " + n);
+        return reg_.DeleteValue(k, n);
+    }
+
+private:
+    FakeRegistry& reg_;
+    FakeExcelWorld& x_;
+};
+
+// Log entry: "Details <folder>\<name>".
+class TracedDetails : public DetailsProvider {
+public:
+    TracedDetails(FakeDetailsProvider& d, FakeExcelWorld& x) : d_(d), x_(x) {}
+    std::unique_ptr<FileDetails> Open(const std::wstring& folder, const std::wstring& name) override {
+        x_.log.push_back(L"Details " + folder + L"\\" + name);
+        return d_.Open(folder, name);
+    }
+
+private:
+    FakeDetailsProvider& d_;
+    FakeExcelWorld& x_;
+};
+
+class BusyProbeLauncher : public excel::Launcher {
+public:
+    BusyProbeLauncher(FakeLauncher& inner, FakeBusy& busy) : inner_(inner), busy_(busy) {}
+    std::unique_ptr<excel::Application> Attach() override { return inner_.Attach(); }
+    std::unique_ptr<excel::Application> Create() override {
+        busyAtCreate.push_back(busy_.depth > 0);
+        return inner_.Create();
+    }
+    std::vector<bool> busyAtCreate;
+
+private:
+    FakeLauncher& inner_;
+    FakeBusy& busy_;
+};
+
+inline constexpr const wchar_t* kUserFolder = L"C:\\Users\\u\\AddIns";
+inline constexpr const wchar_t* kLibraryFolder = L"C:\\Office\\Library";
+
+struct TracedWorld {
+    World w;
+    TracedFileSystem tracedFs{w.fs, w.excel};
+    TracedRegistry tracedReg{w.reg, w.excel};
+    TracedDetails tracedDetails{w.details, w.excel};
+    BusyProbeLauncher launcher{w.launcher, w.busy};
+    Services svc{launcher, tracedFs, tracedReg, w.msg, w.clip, w.shell, w.drives, tracedDetails, w.sys, w.busy};
+    MainWindow win{svc, w.st, w.ui};
+
+    TracedWorld() {
+        w.st.strADDINFOLDER[0] = kUserFolder;
+        w.st.strADDINFOLDER[1] = kLibraryFolder;
+    }
+    Context& ctx() { return win.ctx(); }
+
+    // Where `entry` stands in the log; -1 when it is not there.
+    long Position(const std::wstring& entry) const {
+        auto it = std::find(w.excel.log.begin(), w.excel.log.end(), entry);
+        return it == w.excel.log.end() ? -1 : static_cast<long>(it - w.excel.log.begin());
+    }
+    bool Logged(const std::wstring& prefix) const { return !w.excel.Calls(prefix).empty(); }
+    // No instance left, and the busy cursor shown as often as hidden.
+    bool Clean() const { return w.excel.instancesAlive == 0 && w.busy.depth == 0; }
+};
+
+}  // namespace qv::fake
