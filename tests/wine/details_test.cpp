@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <optional>
 #include <string>
 #include <vector>
@@ -16,6 +17,7 @@
 #include "platform/error.h"
 #include "platform/win32/handles.h"
 #include "window/texts.h"
+#include "wine_env.h"
 
 namespace qv::win32 {
 namespace {
@@ -34,59 +36,21 @@ public:
     }
 };
 
-std::wstring Env(const wchar_t* name, const std::wstring& fallback) {
-    wchar_t buf[4096];
-    DWORD n = GetEnvironmentVariableW(name, buf, 4096);
-    return n > 0 && n < 4096 ? std::wstring(buf, n) : fallback;
-}
-
-// A Linux path as Wine shows it: /x/y is Z:\x\y.
-std::wstring WindowsPath(std::wstring p) {
-    if (p.empty() || p[0] != L'/') return p;
-    for (auto& c : p) if (c == L'/') c = L'\\';
-    return L"Z:" + p;
-}
-
-std::wstring CorpusFolder() { return WindowsPath(Env(L"QV_CORPUS", L"/work/shared/corpus/xla")); }
-
-std::wstring ExeFolder() {
-    wchar_t buf[MAX_PATH];
-    DWORD n = GetModuleFileNameW(nullptr, buf, MAX_PATH);
-    std::wstring p(buf, n);
-    return p.substr(0, p.rfind(L'\\'));
+std::wstring CorpusFolder() {
+    const char* env = std::getenv("QV_CORPUS");
+    return qv::test::WindowsPath(env && *env ? env : "/work/shared/corpus/xla");
 }
 
 // A scratch folder of the test's own, emptied at the start and removed at the end.
 class DetailsTest : public testing::Test {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(SUCCEEDED(com_.result()));
-        wchar_t tmp[MAX_PATH];
-        GetTempPathW(MAX_PATH, tmp);
-        dir_ = std::wstring(tmp) + L"qv_details_" + std::to_wstring(GetCurrentProcessId());
-        Wipe();
-        ASSERT_TRUE(CreateDirectoryW(dir_.c_str(), nullptr));
-    }
-    void TearDown() override { Wipe(); }
+    void SetUp() override { ASSERT_TRUE(SUCCEEDED(com_.result())); }
 
-    std::wstring Path(const std::wstring& name) const { return dir_ + L"\\" + name; }
-
-    void Wipe() {
-        WIN32_FIND_DATAW fd;
-        UniqueFind f(FindFirstFileW((dir_ + L"\\*").c_str(), &fd));
-        if (f) {
-            do {
-                std::wstring n = fd.cFileName;
-                if (n == L"." || n == L"..") continue;
-                if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveDirectoryW(Path(n).c_str());
-                else DeleteFileW(Path(n).c_str());
-            } while (FindNextFileW(f.get(), &fd));
-        }
-        RemoveDirectoryW(dir_.c_str());
-    }
+    std::wstring Path(const std::wstring& name) const { return folder_.File(name); }
 
     ComInit com_;
-    std::wstring dir_;
+    qv::test::ScratchFolder folder_;
+    const std::wstring dir_ = folder_.Path();
 };
 
 const std::vector<std::wstring> kJapaneseHeaders = {
@@ -284,7 +248,7 @@ TEST_F(DetailsTest, RealAddinFilesInSeveralCodePages) {
 
 // Runs make-xla.exe from beside this test program; returns its exit code.
 DWORD RunMakeXla(const std::wstring& args) {
-    std::wstring cmd = L"\"" + ExeFolder() + L"\\make-xla.exe\" " + args;
+    std::wstring cmd = L"\"" + qv::test::BinDir() + L"\\make-xla.exe\" " + args;
     STARTUPINFOW si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};

@@ -3,8 +3,6 @@
 #include <windows.h>
 #include <objbase.h>
 #include <oleauto.h>
-#include <propidl.h>
-#include <tlhelp32.h>
 
 #include <gtest/gtest.h>
 
@@ -12,7 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "fileinfo/win32/summary_writer.h"
 #include "platform/win32/handles.h"
+#include "wine_env.h"
 
 namespace {
 
@@ -22,6 +22,12 @@ using qv::win32::ComPtr;
 using qv::win32::UniqueHandle;
 using qv::win32::UniqueHkey;
 using qv::win32::Variant;
+using qv::test::CountStandIns;
+using qv::test::RemoveTree;
+using qv::test::StandInExe;
+
+// Waits up to 15 s for exactly `n` stand-in processes.
+bool StandInsBecome(int n) { return qv::test::WaitForStandInCount(n, 15000); }
 
 const CLSID kStandIn = {0x5E0B7C1A, 0x3F2D, 0x4C8B, {0x9A, 0x61, 0x7D, 0x2E, 0x4F, 0x8B, 0x1C, 0x35}};
 const wchar_t* kSettings = L"Software\\ExcelStandIn";
@@ -29,15 +35,6 @@ const wchar_t* kAnswers = L"Software\\ExcelStandIn\\Answers";
 const wchar_t* kOffice = L"Software\\Microsoft\\Office\\11.0";
 const std::wstring kOptions = L"Software\\Microsoft\\Office\\11.0\\Excel\\Options";
 const std::wstring kManager = L"Software\\Microsoft\\Office\\11.0\\Excel\\Add-in Manager";
-
-std::wstring ExeFolder() {
-    wchar_t path[MAX_PATH];
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring p = path;
-    return p.substr(0, p.rfind(L'\\'));
-}
-
-std::wstring StandInExe() { return ExeFolder() + L"\\excel-standin.exe"; }
 
 // ---- registry ----
 
@@ -76,65 +73,7 @@ std::map<std::wstring, std::wstring> Values(const std::wstring& key) {
 
 // An OLE compound document with a summary property set, as an add-in file carries one.
 void WriteXla(const std::wstring& path, const std::wstring& title) {
-    ComPtr<IStorage> stg;
-    ASSERT_EQ(StgCreateDocfile(path.c_str(), STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE, 0, stg.put()), S_OK);
-    if (title.empty()) return;
-    auto sets = stg.query<IPropertySetStorage>();
-    ASSERT_TRUE(sets);
-    ComPtr<IPropertyStorage> props;
-    ASSERT_EQ(sets->Create(FMTID_SummaryInformation, nullptr, PROPSETFLAG_DEFAULT,
-                           STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE, props.put()),
-              S_OK);
-    PROPSPEC spec{};
-    spec.ulKind = PRSPEC_PROPID;
-    spec.propid = PIDSI_TITLE;
-    PROPVARIANT v;
-    PropVariantInit(&v);
-    v.vt = VT_LPWSTR;
-    v.pwszVal = const_cast<wchar_t*>(title.c_str());
-    ASSERT_EQ(props->WriteMultiple(1, &spec, &v, PID_FIRST_USABLE), S_OK);
-    props->Commit(STGC_DEFAULT);
-    stg->Commit(STGC_DEFAULT);
-}
-
-void DeleteTree(const std::wstring& folder) {
-    WIN32_FIND_DATAW fd;
-    HANDLE h = FindFirstFileW((folder + L"\\*").c_str(), &fd);
-    if (h != INVALID_HANDLE_VALUE) {
-        do {
-            std::wstring n = fd.cFileName;
-            if (n == L"." || n == L"..") continue;
-            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) DeleteTree(folder + L"\\" + n);
-            else DeleteFileW((folder + L"\\" + n).c_str());
-        } while (FindNextFileW(h, &fd));
-        FindClose(h);
-    }
-    RemoveDirectoryW(folder.c_str());
-}
-
-// ---- processes ----
-
-int StandInProcesses() {
-    UniqueHandle snap(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-    PROCESSENTRY32W pe{};
-    pe.dwSize = sizeof(pe);
-    int n = 0;
-    if (Process32FirstW(snap.get(), &pe)) {
-        do {
-            if (_wcsicmp(pe.szExeFile, L"excel-standin.exe") == 0) ++n;
-        } while (Process32NextW(snap.get(), &pe));
-    }
-    return n;
-}
-
-// Waits up to 15 s for the number of stand-in processes to become `n`.
-int WaitForProcesses(int n) {
-    int now = StandInProcesses();
-    for (int i = 0; i < 150 && now != n; ++i) {
-        Sleep(100);
-        now = StandInProcesses();
-    }
-    return now;
+    ASSERT_TRUE(qv::win32::WriteXlaFixture(path, title, L"")) << qv::test::Narrow(path);
 }
 
 // ---- automation client ----
@@ -291,13 +230,13 @@ protected:
 
     void SetUp() override {
         ASSERT_TRUE(SUCCEEDED(com_.result()));
-        ASSERT_EQ(WaitForProcesses(0), 0) << "a stand-in is left over";
+        ASSERT_TRUE(StandInsBecome(0)) << "a stand-in is left over";
         RegDeleteTreeW(HKEY_CURRENT_USER, kSettings);
         RegDeleteTreeW(HKEY_CURRENT_USER, kOffice);
         wchar_t temp[MAX_PATH];
         GetTempPathW(MAX_PATH, temp);
         root_ = std::wstring(temp) + L"standin_com_test";
-        DeleteTree(root_);
+        RemoveTree(root_);
         for (auto f : {L"", L"\\user", L"\\lib", L"\\tools"}) CreateDirectoryW((root_ + f).c_str(), nullptr);
         user_ = root_ + L"\\user";
         lib_ = root_ + L"\\lib";
@@ -308,10 +247,10 @@ protected:
     }
 
     void TearDown() override {
-        EXPECT_EQ(WaitForProcesses(0), 0) << "a stand-in outlived its clients";
+        EXPECT_TRUE(StandInsBecome(0)) << "a stand-in outlived its clients";
         RegDeleteTreeW(HKEY_CURRENT_USER, kSettings);
         RegDeleteTreeW(HKEY_CURRENT_USER, kOffice);
-        DeleteTree(root_);
+        RemoveTree(root_);
     }
 
     ComInit com_;
@@ -323,7 +262,7 @@ TEST_F(StandInCom, ApplicationMembersAndOneProcessPerInstance) {
     auto a = CreateExcel();
     auto b = CreateExcel();
     ASSERT_TRUE(a && b);
-    EXPECT_EQ(StandInProcesses(), 2);
+    EXPECT_EQ(CountStandIns(), 2);
     EXPECT_EQ(Str(a.get(), L"version"), L"8.0");
     EXPECT_EQ(Str(a.get(), L"Version"), L"8.0");
     EXPECT_EQ(Str(a.get(), L"UserLibraryPath"), user_ + L"\\");
@@ -339,10 +278,10 @@ TEST_F(StandInCom, ApplicationMembersAndOneProcessPerInstance) {
     EXPECT_EQ(Invoke(a.get(), L"Version", DISPATCH_PROPERTYPUT, std::move(newVersion)).hr, DISP_E_MEMBERNOTFOUND);
     books.reset();
     Quit(a);
-    EXPECT_EQ(WaitForProcesses(1), 1) << "quit and released ends only that instance";
+    EXPECT_TRUE(StandInsBecome(1)) << "quit and released ends only that instance";
     EXPECT_EQ(Str(b.get(), L"Version"), L"8.0");
     b.reset();  // released without Quit
-    EXPECT_EQ(WaitForProcesses(0), 0);
+    EXPECT_TRUE(StandInsBecome(0));
 }
 
 TEST_F(StandInCom, AddinListEnumerationItemAndInstalledWrittenAtQuit) {
@@ -443,7 +382,7 @@ TEST_F(StandInCom, ReleasedWithoutQuitWritesNothing) {
         Put(beta.get(), L"Installed", true);
     }
     app.reset();
-    EXPECT_EQ(WaitForProcesses(0), 0);
+    EXPECT_TRUE(StandInsBecome(0));
     EXPECT_TRUE(Values(kOptions).empty());
     EXPECT_EQ(Values(kManager).size(), 1u);
 }
