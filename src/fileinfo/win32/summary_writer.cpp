@@ -5,13 +5,13 @@
 #include <cstdint>
 #include <vector>
 
+#include "fileinfo/summary_stream.h"
 #include "platform/win32/handles.h"
 
 namespace qv::win32 {
 
 namespace {
 
-constexpr unsigned kCodePageUnicode = 1200;
 constexpr DWORD kCreate = STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE;
 
 std::string Encode(const std::wstring& text, unsigned codePage) {
