@@ -54,6 +54,12 @@ HWND ComboEdit(HWND combo) {
     return GetComboBoxInfo(combo, &info) ? info.hwndItem : nullptr;
 }
 
+int DroppedHeight(HWND combo) {
+    RECT r{};
+    SendMessageW(combo, CB_GETDROPPEDCONTROLRECT, 0, reinterpret_cast<LPARAM>(&r));
+    return r.bottom - r.top;
+}
+
 [[noreturn]] void Fail(const wchar_t* operation, int row, int count) {
     throw Failure(texts::kOpWindow,
                   std::wstring(operation) + L": row " + std::to_wstring(row) + L" of " + std::to_wstring(count),
@@ -152,16 +158,17 @@ Rect DialogControls::Bounds(Ctl c) {
 
 void DialogControls::SetBounds(Ctl c, const Rect& r) {
     HWND h = Item(c);
-    int height = r.height;
-    if (IsCombo(h)) {
-        // A combo box's window height includes its drop-down list; keep the list's share.
-        RECT shown{}, dropped{};
-        GetWindowRect(h, &shown);
-        SendMessageW(h, CB_GETDROPPEDCONTROLRECT, 0, reinterpret_cast<LPARAM>(&dropped));
-        int extra = (dropped.bottom - dropped.top) - (shown.bottom - shown.top);
-        if (extra > 0) height += extra;
+    if (!IsCombo(h)) {
+        MoveWindow(h, r.left, r.top, r.width, r.height, TRUE);
+        return;
     }
-    MoveWindow(h, r.left, r.top, r.width, height, TRUE);
+    // A combo box's window height also sizes its drop-down list, and how the list's share
+    // is counted differs between systems: move it, then correct until the list keeps its
+    // height.
+    int list = DroppedHeight(h);
+    MoveWindow(h, r.left, r.top, r.width, r.height + list, TRUE);
+    int drift = list - DroppedHeight(h);
+    if (drift != 0) MoveWindow(h, r.left, r.top, r.width, r.height + list + drift, TRUE);
 }
 
 void DialogControls::ListClear() { SendMessageW(List(), LB_RESETCONTENT, 0, 0); }

@@ -192,8 +192,9 @@ void MainDialog::OnCommand(int id, int code) {
         if (code == BN_CLICKED) Run([&] { win_.cmdEND_Click(); });
         break;
     case IDCANCEL:
-        // Escape or the close box: the window unloads, nothing else is done.
-        DestroyWindow(hwnd_);
+        // Escape or the close box: the window unloads, nothing else is done. Inside Run,
+        // so that this object outlives the window's destruction until the event ends.
+        Run([&] { DestroyWindow(hwnd_); });
         break;
     default:
         break;
