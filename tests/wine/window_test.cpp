@@ -5,10 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "../native/fakes.h"
@@ -232,6 +234,91 @@ TEST(Resources, ManifestAsksForCommonControls6AndPerMonitorDpi) {
         SCOPED_TRACE(part);
         EXPECT_NE(m.find(part), std::string::npos);
     }
+}
+
+// ---- Scaling with the screen's DPI ----
+// Wine reads the DPI once per process, so each size is measured by a child run of this
+// exe, started after the setting has been written.
+
+const wchar_t kDpiReportVar[] = L"QV_DPI_REPORT";
+
+// The child half: runs only inside the child process that ScalesWithTheScreenDpi starts.
+TEST(DialogDpi, ChildReportsClientSize) {
+    wchar_t path[MAX_PATH] = {};
+    if (!GetEnvironmentVariableW(kDpiReportVar, path, MAX_PATH)) GTEST_SKIP() << "only run as the child of ScalesWithTheScreenDpi";
+    InitControls();
+    HWND dlg = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_MAIN), nullptr, PlainProc, 0);
+    ASSERT_NE(dlg, nullptr);
+    RECT r{};
+    GetClientRect(dlg, &r);
+    DestroyWindow(dlg);
+    FILE* f = _wfopen(path, L"w");
+    ASSERT_NE(f, nullptr);
+    fprintf(f, "%ld %ld\n", r.right, r.bottom);
+    fclose(f);
+}
+
+class ScopedLogPixels {
+public:
+    explicit ScopedLogPixels() {
+        RegCreateKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr,
+                        &key_, nullptr);
+        DWORD size = sizeof old_;
+        had_ = RegQueryValueExW(key_, L"LogPixels", nullptr, nullptr, reinterpret_cast<BYTE*>(&old_), &size) ==
+               ERROR_SUCCESS;
+    }
+    ~ScopedLogPixels() {
+        if (had_) RegSetValueExW(key_, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&old_), sizeof old_);
+        else RegDeleteValueW(key_, L"LogPixels");
+        RegCloseKey(key_);
+    }
+    void Set(DWORD dpi) {
+        RegSetValueExW(key_, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof dpi);
+    }
+
+private:
+    HKEY key_ = nullptr;
+    DWORD old_ = 0;
+    bool had_ = false;
+};
+
+// Client size of the dialog in a child process started at `dpi`; {0, 0} on failure.
+std::pair<long, long> ChildClientSize(ScopedLogPixels& setting, DWORD dpi) {
+    setting.Set(dpi);
+    wchar_t exe[MAX_PATH] = {}, temp[MAX_PATH] = {}, report[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, exe, MAX_PATH);
+    GetTempPathW(MAX_PATH, temp);
+    GetTempFileNameW(temp, L"dpi", 0, report);
+    SetEnvironmentVariableW(kDpiReportVar, report);
+    std::wstring cmd = L"\"" + std::wstring(exe) + L"\" --gtest_filter=DialogDpi.ChildReportsClientSize";
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    std::pair<long, long> size{0, 0};
+    if (CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+        WaitForSingleObject(pi.hProcess, 60000);
+        CloseHandle(pi.hThread);
+        CloseHandle(pi.hProcess);
+        if (FILE* f = _wfopen(report, L"r")) {
+            if (fscanf(f, "%ld %ld", &size.first, &size.second) != 2) size = {0, 0};
+            fclose(f);
+        }
+    }
+    SetEnvironmentVariableW(kDpiReportVar, nullptr);
+    DeleteFileW(report);
+    return size;
+}
+
+TEST(DialogDpi, ScalesWithTheScreenDpi) {
+    ScopedLogPixels setting;
+    auto at96 = ChildClientSize(setting, 96);
+    auto at144 = ChildClientSize(setting, 144);
+    RecordProperty("at96", std::to_string(at96.first) + "x" + std::to_string(at96.second));
+    RecordProperty("at144", std::to_string(at144.first) + "x" + std::to_string(at144.second));
+    ASSERT_GT(at96.first, 0);
+    ASSERT_GT(at144.first, 0);
+    EXPECT_NEAR(static_cast<double>(at144.first) / at96.first, 1.5, 0.1);
+    EXPECT_NEAR(static_cast<double>(at144.second) / at96.second, 1.5, 0.1);
 }
 
 // ---- The control adapter over the plain dialog ----
