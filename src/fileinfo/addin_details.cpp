@@ -1,7 +1,9 @@
 #include "fileinfo/addin_details.h"
 
 #include <cwctype>
+#include <functional>
 
+#include "platform/error.h"
 #include "window/texts.h"
 
 namespace qv {
@@ -24,9 +26,11 @@ bool ContainsMicrosoft(std::wstring author) {
     return author.find(L"microsoft") != std::wstring::npos;
 }
 
-}  // namespace
-
-std::wstring ReadDetail(DetailsProvider& details, const std::wstring& path, const std::wstring& header) {
+// Offers the file's value under each column headed `header`, in column order, to `take`
+// until it answers true. Columns after the first empty header, or past the last one looked
+// at, are never reached.
+void ScanDetail(DetailsProvider& details, const std::wstring& path, const std::wstring& header,
+                const std::function<bool(const std::wstring&)>& take) {
     std::wstring folder, name;
     SplitPath(path, folder, name);
     try {
@@ -34,24 +38,37 @@ std::wstring ReadDetail(DetailsProvider& details, const std::wstring& path, cons
         for (int c = 0; c <= kMaxDetailColumn; ++c) {
             std::wstring h = file->Header(c);
             if (h.empty()) break;
-            if (h == header) return file->Value(c);
+            if (h == header && take(file->Value(c))) break;
         }
-    } catch (...) {
+    } catch (const Failure&) {
         // A file whose details cannot be read (folder gone, file deleted since it was listed)
         // simply has no details; a missing add-in file must not end the program.
     }
-    return L"";
+}
+
+}  // namespace
+
+std::wstring ReadDetail(DetailsProvider& details, const std::wstring& path, const std::wstring& header) {
+    std::wstring value;
+    ScanDetail(details, path, header, [&](const std::wstring& v) {
+        value = v;
+        return true;
+    });
+    return value;
 }
 
 bool IsNotMicrosoftAddin(DetailsProvider& details, const std::wstring& path) {
-    return !ContainsMicrosoft(ReadDetail(details, path, texts::kHeaderAuthor));
+    // Every author column counts, not only the first.
+    bool microsoft = false;
+    ScanDetail(details, path, texts::kHeaderAuthor, [&](const std::wstring& v) { return microsoft = ContainsMicrosoft(v); });
+    return !microsoft;
 }
 
 std::wstring GetAddinFileTitle(DetailsProvider& details, MessageBoxes& msg, const std::wstring& path) {
     std::wstring title = ReadDetail(details, path, texts::kHeaderTitle);
     if (title.empty()) {
-        auto p = path.rfind(L'\\');
-        std::wstring name = p == std::wstring::npos ? path : path.substr(p + 1);
+        std::wstring folder, name;
+        SplitPath(path, folder, name);
         msg.Show(std::wstring(texts::kNoTitle1) + name + texts::kNoTitle2, texts::kAppTitle, kMbCritical);
     }
     return title;

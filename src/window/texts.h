@@ -133,5 +133,25 @@ inline constexpr const wchar_t* kOpWindow = L"画面の操作";
 // The install's target folder must be an existing folder given as a full path.
 inline constexpr const wchar_t* kInvalidFolder1 = L"インストール先のフォルダが正しくありません。\n存在するフォルダをフルパスで指定してください。\n「 ";
 inline constexpr const wchar_t* kInvalidFolder2 = L" 」";
+// Detail of a failure: the add-in behind the selected row is no longer in Excel's list.
+inline constexpr const wchar_t* kAddinNotListed = L"アドインリストにありません：";
+
+// Column headers of the Japanese details view, in its order; the reader of a file's own summary
+// properties presents them when the shell has no details to give. 作成者 and タイトル are kHeaderAuthor
+// and kHeaderTitle above.
+inline constexpr const wchar_t* kHeaderName = L"名前";
+inline constexpr const wchar_t* kHeaderSize = L"サイズ";
+inline constexpr const wchar_t* kHeaderType = L"種類";
+inline constexpr const wchar_t* kHeaderModified = L"更新日時";
+inline constexpr const wchar_t* kHeaderCreated = L"作成日時";
+inline constexpr const wchar_t* kHeaderAccessed = L"アクセス日時";
+inline constexpr const wchar_t* kHeaderAttributes = L"属性";
+inline constexpr const wchar_t* kHeaderStatus = L"状態";
+inline constexpr const wchar_t* kHeaderOwner = L"所有者";
+inline constexpr const wchar_t* kHeaderSubject = L"件名";
+inline constexpr const wchar_t* kHeaderCategory = L"分類";
+inline constexpr const wchar_t* kHeaderPages = L"ページ数";
+inline constexpr const wchar_t* kHeaderComments = L"コメント";
+inline constexpr const wchar_t* kHeaderCopyright = L"著作権";
 
 }  // namespace qv::texts

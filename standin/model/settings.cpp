@@ -13,3 +13,15 @@ Settings LoadSettings(Registry& reg, const std::wstring& userName) {
 }
 
 }  // namespace qv::standin
+
+namespace qv::standin {
+
+std::wstring OptionsKey(const Settings& s) {
+    return L"Software\\Microsoft\\Office\\" + s.version + L"\\Excel\\Options";
+}
+
+std::wstring AddinManagerKey(const Settings& s) {
+    return L"Software\\Microsoft\\Office\\" + s.version + L"\\Excel\\Add-in Manager";
+}
+
+}  // namespace qv::standin

@@ -1,0 +1,185 @@
+#!/usr/bin/env bash
+# Prepares a Debian 12 machine and this checkout: system packages, the
+# Japanese locale, the native and the Windows builds, and the Wine prefix in
+# build/wineprefix with the Excel stand-in registered. Run as root.
+# Safe to run again: finished steps are skipped, so a second run takes seconds.
+set -euo pipefail
+exec </dev/null
+source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
+
+PACKAGES=(
+  build-essential cmake ninja-build googletest
+  g++-mingw-w64-x86-64-posix mingw-w64-tools
+  wine wine64 fonts-wine
+  xvfb xauth xdotool imagemagick
+  fonts-ipafont-gothic locales procps util-linux
+)
+
+STANDIN_CLSID='{5E0B7C1A-3F2D-4C8B-9A61-7D2E4F8B1C35}'
+FONT_FACES=("MS UI Gothic" "MS Shell Dlg" "MS Shell Dlg 2" "Tahoma" "MS Gothic" "MS PGothic")
+# Bump when the prefix recipe below changes, so existing prefixes are redone.
+PREFIX_RECIPE=1
+
+install_packages() {
+  local missing=() p
+  for p in "${PACKAGES[@]}"; do
+    if [[ $(dpkg-query -W -f='${db:Status-Abbrev}' "$p" 2>/dev/null) != ii* ]]; then
+      missing+=("$p")
+    fi
+  done
+  if ((${#missing[@]} == 0)); then
+    return 0
+  fi
+  [[ $(id -u) == 0 ]] || qv_die "packages missing (${missing[*]}); run as root"
+  qv_say "installing ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update
+  apt-get install -y "${PACKAGES[@]}"
+}
+
+generate_locale() {
+  if locale -a 2>/dev/null | grep -qix 'ja_JP.utf8'; then
+    return 0
+  fi
+  qv_say "generating ja_JP.UTF-8"
+  if grep -q '^# *ja_JP.UTF-8 UTF-8' /etc/locale.gen 2>/dev/null; then
+    sed -i 's/^# *\(ja_JP.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+  elif ! grep -q '^ja_JP.UTF-8 UTF-8' /etc/locale.gen 2>/dev/null; then
+    echo 'ja_JP.UTF-8 UTF-8' >>/etc/locale.gen
+  fi
+  locale-gen
+}
+
+build_tree() { # <dir> [extra cmake arguments...]
+  local dir=$1
+  shift
+  if [[ ! -f $dir/CMakeCache.txt ]]; then
+    qv_say "configuring $dir"
+    cmake -S "$QV_ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release "$@"
+  fi
+  cmake --build "$dir"
+}
+
+# Runs one wine step and waits until the prefix is idle again.
+wine_step() {
+  "$@"
+  wineserver -w
+}
+
+reg_sz() { # <key> <value name, empty = default> <data>
+  if [[ -z $2 ]]; then
+    wine reg add "$1" /ve /t REG_SZ /d "$3" /f >/dev/null
+  else
+    wine reg add "$1" /v "$2" /t REG_SZ /d "$3" /f >/dev/null
+  fi
+}
+
+register_fonts() {
+  local face
+  for face in "${FONT_FACES[@]}"; do
+    reg_sz 'HKCU\Software\Wine\Fonts\Replacements' "$face" IPAGothic
+  done
+}
+
+register_standin() { # <windows path of the stand-in>
+  local server=$1
+  [[ $server == *' '* ]] && server="\"$server\""
+  reg_sz 'HKCR\Excel.Application\CLSID' '' "$STANDIN_CLSID"
+  reg_sz "HKCR\\CLSID\\$STANDIN_CLSID" '' 'Excel stand-in'
+  reg_sz "HKCR\\CLSID\\$STANDIN_CLSID\\LocalServer32" '' "$server"
+  reg_sz "HKCR\\CLSID\\$STANDIN_CLSID\\ProgID" '' 'Excel.Application'
+}
+
+# The Wine user's profile folder under drive_c/users.
+wine_user() {
+  local users=() d
+  for d in "$WINEPREFIX"/drive_c/users/*/; do
+    d=$(basename "$d")
+    [[ $d == Public ]] || users+=("$d")
+  done
+  if ((${#users[@]} == 1)); then
+    echo "${users[0]}"
+  elif [[ -d $WINEPREFIX/drive_c/users/$(id -un) ]]; then
+    id -un
+  else
+    qv_die "cannot tell the Wine user from $WINEPREFIX/drive_c/users"
+  fi
+}
+
+prepare_prefix() {
+  local standin=$QV_WIN/excel-standin.exe
+  [[ -f $standin ]] || qv_die "$standin was not built"
+  local stamp=$WINEPREFIX/.quorvel-setup
+  local want="recipe=$PREFIX_RECIPE standin=$standin"
+  if [[ -f $WINEPREFIX/system.reg && -f $stamp && $(<"$stamp") == "$want" ]]; then
+    return 0
+  fi
+  rm -f "$stamp"
+
+  if [[ ! -f $WINEPREFIX/system.reg ]]; then
+    qv_say "creating Wine prefix $WINEPREFIX"
+    # No Mono or Gecko: nothing here needs them, and their installers would ask.
+    WINEDLLOVERRIDES='mscoree=;mshtml=' wine_step wineboot -i
+  fi
+  [[ -f $WINEPREFIX/system.reg ]] || qv_die "wineboot did not create $WINEPREFIX"
+
+  qv_say "Japanese font replacements"
+  wine_step register_fonts
+
+  local server
+  server=$(winepath -w "$standin")
+  wineserver -w
+  [[ -n $server ]] || qv_die "winepath gave no path for $standin"
+  qv_say "registering $server as Excel.Application"
+  wine_step register_standin "$server"
+
+  # The wizard only checks that the VB runtime file exists in the system
+  # folder; a 64-bit program's system folder is system32, a 32-bit one's
+  # syswow64. Nothing loads it, so a placeholder is enough.
+  local dir
+  for dir in system32 syswow64; do
+    mkdir -p "$WINEPREFIX/drive_c/windows/$dir"
+    [[ -f $WINEPREFIX/drive_c/windows/$dir/MSVBVM60.DLL ]] ||
+      printf 'Placeholder for the VB6 runtime file.\r\n' \
+        >"$WINEPREFIX/drive_c/windows/$dir/MSVBVM60.DLL"
+  done
+
+  # Excel's two default add-in folders, as the stand-in reports them.
+  local user
+  user=$(wine_user)
+  mkdir -p "$WINEPREFIX/drive_c/users/$user/AppData/Roaming/Microsoft/AddIns" \
+    "$WINEPREFIX/drive_c/Program Files/Microsoft Office/OFFICE11/Library"
+
+  echo "$want" >"$stamp"
+}
+
+# Sample add-ins beside the wizard, so a run has something to offer.
+# Redone when make-xla changes or when none are there.
+write_samples() {
+  local tool=$QV_WIN/make-xla.exe stamp=$QV_WIN/.samples-written
+  [[ -f $tool ]] || qv_die "$tool was not built"
+  if [[ -f $stamp && ! $tool -nt $stamp ]] && compgen -G "$QV_WIN/*.xla" >/dev/null; then
+    return 0
+  fi
+  qv_say "writing sample add-ins"
+  local folder
+  folder=$(winepath -w "$QV_WIN")
+  wine_step wine "$tool" --samples "$folder"
+  touch "$stamp"
+}
+
+main() {
+  install_packages
+  generate_locale
+  mkdir -p "$QV_BUILD"
+  # One set-up at a time per checkout (run.sh and test.sh may overlap).
+  exec 9>"$QV_BUILD/.setup.lock"
+  flock 9
+  build_tree "$QV_NATIVE"
+  build_tree "$QV_WIN" -DCMAKE_TOOLCHAIN_FILE="$QV_ROOT/cmake/mingw-w64.cmake"
+  prepare_prefix
+  write_samples
+  qv_say "ready"
+}
+
+main "$@"

@@ -1,0 +1,52 @@
+#pragma once
+// The steps behind "次へ": the install, the switch and removal steps, the Add-in Manager
+// clean-up, and the small path rules they share.
+#include <memory>
+#include <string>
+
+#include "excel/excel.h"
+#include "window/wizard.h"
+
+namespace qv {
+
+// Mode 0: copy the selected file into the target folder and leave it listed and switched on.
+// Order: switch the old version off, copy, find by Name or add through a temporary workbook,
+// switch on. A failed copy switches the old version back on before the failure leaves.
+void InstallAddin(Context& c);
+
+// Modes 1 to 5. Each acts on the add-in behind the selected row (its full name), quits its
+// Excel instance, and only then deletes a file or a registry value.
+void SetAddinInstalled(Context& c, bool blnON);
+void RemoveActiveAddin(Context& c);
+void RemoveInactiveAddin(Context& c);
+void TidyMissingAddin(Context& c);
+
+// Deletes the value named `fullName` from the current user's Add-in Manager key of the
+// Excel version in the shared state. The key is only opened; a missing key or value is no failure.
+void DeleteAddinManagerValue(Context& c, const std::wstring& fullName);
+// "Software\Microsoft\Office\<version>.0\Excel\Add-in Manager"
+std::wstring AddinManagerKey(int excelVersion);
+
+// The add-in of `app`'s list whose full name is exactly `fullName`, found by walking the
+// list in order. Throws Failure when none has it.
+std::unique_ptr<excel::AddIn> FindAddinByFullName(excel::Application& app, const std::wstring& fullName);
+// Full name of the add-in behind the selected row (udtADDINROW of its item data).
+std::wstring SelectedAddinFullName(Context& c);
+
+// folder + "\" + name, without doubling a "\" that ends the folder.
+std::wstring JoinFolder(const std::wstring& folder, const std::wstring& name);
+// The text before the last "\" (empty when there is none).
+std::wstring FolderPart(const std::wstring& path);
+// Exactly (case-sensitively) one of Excel's two add-in folders. An empty user folder
+// (Excel 97 has none) matches nothing.
+bool IsDefaultFolder(const SharedState& st, const std::wstring& folder);
+
+// The install's target folder: the old version's folder when there is one, else the chosen one.
+std::wstring InstallFolder(Context& c);
+// "X:\..." with a drive letter, or "\\server\share[\...]".
+bool IsFullFolderPath(const std::wstring& folder);
+// True when the target folder is an existing folder given as a full path; otherwise shows
+// why and returns false.
+bool CheckInstallFolder(Context& c);
+
+}  // namespace qv

@@ -1,0 +1,80 @@
+#include <string>
+#include <vector>
+
+#include "startup/startup.h"
+#include "window/texts.h"
+
+namespace qv {
+
+namespace {
+
+wchar_t AsciiLower(wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c; }
+
+bool EqualsNoCase(const std::wstring& a, const std::wstring& b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
+    return true;
+}
+
+void AddEntry(SharedState& st, const std::wstring& path) { st.strSELFILE.push_back(SelFileRow{path, false}); }
+
+void AnnounceSkipped(Services& svc, const std::wstring& path) {
+    svc.msg.Show(std::wstring(texts::kUnsupportedFile1) + path + texts::kUnsupportedFile2, texts::kAppTitle,
+                 kMbInformation);
+}
+
+void CollectFromArguments(Services& svc, SharedState& st) {
+    for (const auto& path : SplitArguments(st.strCOMMAND)) {
+        if (HasAddinExtension(path))
+            AddEntry(st, path);
+        else
+            AnnounceSkipped(svc, path);
+    }
+}
+
+// A Windows pattern "*.xla" also matches longer extensions such as ".xlam" through their
+// short names, so every listed name is checked again.
+void CollectFromProgramFolder(Services& svc, SharedState& st) {
+    const std::wstring folder = svc.sys.ProgramFolder();
+    for (const auto& name : svc.fs.ListFiles(folder, L"*.xla"))
+        if (HasAddinExtension(name)) AddEntry(st, folder + L"\\" + name);
+}
+
+}  // namespace
+
+std::vector<std::wstring> SplitArguments(const std::wstring& text) {
+    std::vector<std::wstring> paths;
+    std::wstring current;
+    bool inQuote = false;
+    for (wchar_t c : text) {
+        if (c == L'"') {
+            inQuote = !inQuote;
+        } else if (c == L' ' && !inQuote) {
+            if (!current.empty()) paths.push_back(current);
+            current.clear();
+        } else {
+            current += c;
+        }
+    }
+    if (!current.empty()) paths.push_back(current);
+    return paths;
+}
+
+bool HasAddinExtension(const std::wstring& path) {
+    const auto slash = path.rfind(L'\\');
+    const std::wstring name = slash == std::wstring::npos ? path : path.substr(slash + 1);
+    const auto dot = name.rfind(L'.');
+    if (dot == std::wstring::npos) return false;
+    return EqualsNoCase(name.substr(dot), L".xla");
+}
+
+void CollectStartupFiles(Services& svc, SharedState& st) {
+    st.strSELFILE.assign(1, SelFileRow{});
+    if (st.strCOMMAND.empty())
+        CollectFromProgramFolder(svc, st);
+    else
+        CollectFromArguments(svc, st);
+}
+
+}  // namespace qv

@@ -1,0 +1,42 @@
+#pragma once
+// Start-up: the checks before the window exists, and the add-in files it offers.
+#include <string>
+#include <vector>
+
+#include "window/state.h"
+#include "window/wizard.h"
+
+namespace qv {
+
+enum class StartupOutcome { ShowWindow, Refused };
+
+// Refuses while the user's Excel runs, reads Excel's version and add-in folders from an
+// instance of its own (quit before returning on every path), checks the VB runtime, resets
+// the shared state and collects the offered files. ShowWindow means the caller must now
+// create and show the main window; Refused means the user has been told why and the
+// program ends. Failures of Excel outside the running-Excel probe propagate.
+StartupOutcome Main(Services& svc, SharedState& st);
+
+// "MSVBVM60.DLL" when the runtime library lies in the folder of the 32-bit system
+// libraries, otherwise the empty string.
+std::wstring FindRuntimeLibrary(Services& svc);
+
+// Fills strSELFILE (entries from 1) from strCOMMAND, or, when that is empty, from the .xla
+// files of the program's own folder. Arguments that are not .xla files are announced and dropped.
+void CollectStartupFiles(Services& svc, SharedState& st);
+
+// ---- Pieces of the above, exposed for their own tests ----
+
+// The decimal number at the start of Excel's version text, rounded to the nearest integer
+// with halves to even; 0 when the text does not start with a number.
+int ExcelMajorVersion(const std::wstring& versionText);
+
+// The argument text split at blanks outside double quotes; the quotes themselves are removed.
+// Blanks that separate nothing (repeated, leading, trailing) give no entry.
+std::vector<std::wstring> SplitArguments(const std::wstring& text);
+
+// True when the extension of the file-name part (the text after the last "\") is ".xla"
+// in any letter case. The extension is what follows the file name's last full stop.
+bool HasAddinExtension(const std::wstring& path);
+
+}  // namespace qv

@@ -1,0 +1,141 @@
+#include "window/modes.h"
+
+#include <cwctype>
+
+#include "fileinfo/addin_details.h"
+#include "window/texts.h"
+
+namespace qv {
+
+namespace {
+
+constexpr int kModeCount = 7;
+constexpr int kCopyMode = 6;
+
+struct ModeTexts {
+    const wchar_t* listHeader;
+    const wchar_t* nextTip;
+    const wchar_t* steps;
+};
+
+constexpr ModeTexts kModes[kModeCount] = {
+    {texts::kListHeader0, texts::kNextTip0, texts::kSteps0},
+    {texts::kListHeader1, texts::kNextTip1, texts::kSteps1},
+    {texts::kListHeader2, texts::kNextTip2, texts::kSteps2},
+    {texts::kListHeader3, texts::kNextTip3, texts::kSteps3},
+    {texts::kListHeader4, texts::kNextTip4, texts::kSteps4},
+    {texts::kListHeader5, texts::kNextTip5, texts::kSteps5},
+    {texts::kListHeader6, texts::kNextTip6, texts::kSteps6},
+};
+
+bool IsXlaName(std::wstring name) {
+    for (auto& ch : name) ch = static_cast<wchar_t>(std::towlower(ch));
+    static const std::wstring ext = L".xla";
+    return name.size() >= ext.size() && name.compare(name.size() - ext.size(), ext.size(), ext) == 0;
+}
+
+// Whether an add-in belongs in mode m's list. Properties are read in the order of the
+// tests and only as far as needed: the details lookup of the file is the slow one, so it
+// comes last. In the complete-removal modes an add-in whose file is gone is left out:
+// opening or deleting it would fail, and the tidy mode is where such entries are removed.
+bool Qualifies(Context& c, int m, excel::AddIn& a) {
+    switch (m) {
+        case 1: return !a.Installed();
+        case 2: return a.Installed();
+        case 3:
+        case 4: {
+            if (a.Installed() != (m == 3)) return false;
+            if (!IsXlaName(a.Name())) return false;
+            std::wstring full = a.FullName();
+            if (!c.svc.fs.FileExists(full)) return false;
+            return IsNotMicrosoftAddin(c.svc.details, full);
+        }
+        case 5:
+            if (c.svc.fs.FileExists(a.FullName())) return false;
+            return IsXlaName(a.Name());
+        default: return true;
+    }
+}
+
+void ResetControls(Controls& ui, int m) {
+    ui.SetVisible(Ctl::cmdFolder, false);
+    ui.SetText(Ctl::lblMSG1, L"");
+    ui.SetVisible(Ctl::lblMSG1, false);
+    ui.SetVisible(Ctl::cbxFOLDER, false);
+    ui.SetVisible(Ctl::txtFOLDER, false);
+    ui.SetText(Ctl::lblKEKKA, L"");
+    ui.SetText(Ctl::txtFOLDER, L"");
+    ui.SetVisible(Ctl::cmdADDIN, m == 0);
+}
+
+long ListChosenFiles(Context& c) {
+    long rows = 0;
+    for (long i = 1; i <= c.st.SelFileUpper(); ++i) {
+        const auto& entry = c.st.strSELFILE[static_cast<size_t>(i)];
+        if (entry.Done) continue;
+        c.ui.ListAdd(FileNamePart(entry.Path));
+        c.ui.ListSetItemData(static_cast<int>(rows), i);
+        ++rows;
+    }
+    return rows;
+}
+
+long ListExcelAddins(Context& c, int m) {
+    BusyScope busy(c.svc.busy);
+    excel::Session excel(c.svc.excel.Create());
+    long rows = 0;
+    for (auto& addin : excel::each(excel->AddIns())) {
+        if (!Qualifies(c, m, *addin)) continue;
+        c.ui.ListAdd(addin->Title());
+        ++rows;
+        SetAddinRow(c, rows, *addin);
+        c.ui.ListSetItemData(static_cast<int>(rows - 1), rows);
+    }
+    excel.Quit();
+    return rows;
+}
+
+}  // namespace
+
+void SetAddinRow(Context& c, long i, excel::AddIn& addin) {
+    c.st.udtADDINROW.resize(static_cast<size_t>(i) + 1);
+    auto& row = c.st.udtADDINROW[static_cast<size_t>(i)];
+    row.Title = addin.Title();
+    row.FullName = addin.FullName();
+}
+
+void MainWindow::optBTN_Click(int index) {
+    if (index < 0 || index >= kModeCount) return;  // the window has no other buttons
+    Context& c = ctx_;
+    const int m = index;
+    const ModeTexts& t = kModes[m];
+
+    ResetControls(c.ui, m);
+    c.ui.SetText(Ctl::lblMSG0, t.listHeader);
+
+    if (m != 0) c.st.udtADDINROW.assign(1, AddinRow{});
+    c.ui.ListClear();
+    const long rows = m == 0 ? ListChosenFiles(c) : ListExcelAddins(c, m);
+
+    c.ui.SetToolTip(Ctl::cmdNEXT, t.nextTip);
+    c.ui.SetEnabled(Ctl::cmdNEXT, true);
+    if (rows == 0) {
+        c.ui.SetText(Ctl::lblMSG1, texts::kNoCandidates);
+        c.ui.SetVisible(Ctl::lblMSG1, true);
+        c.ui.SetEnabled(Ctl::cmdNEXT, false);
+    }
+
+    if (m == 0 || m == 3 || m == 4 || m == kCopyMode) c.ui.SetVisible(Ctl::txtFOLDER, true);
+    if (m == 5) {
+        c.ui.SetVisible(Ctl::txtFOLDER, false);
+        c.ui.SetVisible(Ctl::cbxFOLDER, false);
+    }
+
+    c.ui.SetText(Ctl::txtSTEP, t.steps);
+
+    // Read from the button itself: the Next handler recognises mode 0 by this caption.
+    c.ui.SetText(Ctl::cmdNEXT, m == kCopyMode ? std::wstring(texts::kCopyToClipboard)
+                                              : c.ui.Text(OptBtn(m)) + texts::kRunSuffix);
+}
+
+}  // namespace qv

@@ -1,0 +1,84 @@
+#include "fileinfo/addin_details.h"
+#include "window/lookup_addin.h"
+#include "window/texts.h"
+#include "window/wizard.h"
+
+namespace qv {
+
+namespace {
+
+bool IsNetworkPath(const std::wstring& path) { return path.rfind(L"\\\\", 0) == 0; }
+
+// Mode 0, no listed add-in to replace: offer the add-in folders, plus the file's own
+// folder when it lies on a network share.
+void OfferTargetFolders(Context& c, long item) {
+    Controls& ui = c.ui;
+    ui.SetVisible(Ctl::cbxFOLDER, true);
+    ui.SetVisible(Ctl::txtFOLDER, false);
+    ui.SetVisible(Ctl::cmdFolder, true);
+    ui.ComboClear();
+    if (!c.st.strADDINFOLDER[0].empty()) ui.ComboAdd(c.st.strADDINFOLDER[0]);
+    ui.ComboAdd(c.st.strADDINFOLDER[1]);
+    c.st.strSRCFILE = GetSelectedFile(c, item);
+    if (IsNetworkPath(c.st.strSRCFILE))
+        ui.ComboAdd(c.st.strSRCFILE.substr(0, c.st.strSRCFILE.rfind(L'\\')));
+    ui.ComboSelect(0);
+}
+
+void SelectFileToInstall(Context& c, const std::wstring& rowText, long item) {
+    Controls& ui = c.ui;
+    BusyScope busy(c.svc.busy);
+    LookupAddinByName(c, rowText);
+    if (!c.st.strADDINPATH.empty()) {
+        ui.SetVisible(Ctl::cbxFOLDER, false);
+        ui.SetVisible(Ctl::txtFOLDER, true);
+        ui.SetText(Ctl::txtFOLDER, c.st.strADDINPATH);
+        ui.SetReadOnly(Ctl::txtFOLDER, true);
+    } else {
+        OfferTargetFolders(c, item);
+    }
+
+    ui.SetText(Ctl::lblMSG1, GetAddinFileTitle(c.svc.details, c.svc.msg, GetSelectedFile(c, item)));
+    const std::wstring title = ui.Text(Ctl::lblMSG1);
+    if (title.empty()) return;  // the user has been told the file has no title
+    ui.SetVisible(Ctl::lblMSG1, true);
+    if (IsTitleUsedByOtherAddin(c, title)) {
+        c.svc.msg.Show(texts::kTitleConflict, texts::kAppTitle, kMbCritical);
+        ui.SetEnabled(Ctl::cmdNEXT, false);
+    }
+}
+
+// Complete removal: show the folder of the add-in's file and its name.
+void ShowFolderAndName(Context& c, long item) {
+    Controls& ui = c.ui;
+    ui.SetText(Ctl::txtFOLDER, GetAddinRowFullName(c, item));
+    const std::wstring full = ui.Text(Ctl::txtFOLDER);
+    const auto p = full.rfind(L'\\');
+    ui.SetText(Ctl::lblMSG1, p == std::wstring::npos ? full : full.substr(p + 1));
+    std::wstring folder = p == std::wstring::npos ? std::wstring() : full.substr(0, p);
+    if (!folder.empty() && folder.back() == L':') folder += L'\\';  // C: alone is not the root
+    ui.SetText(Ctl::txtFOLDER, folder);
+    ui.SetVisible(Ctl::lblMSG1, true);
+}
+
+}  // namespace
+
+void MainWindow::lstADDIN_Click() {
+    Context& c = ctx_;
+    const std::wstring rowText = c.ui.ListText();
+    if (rowText.empty()) return;
+
+    c.ui.SetEnabled(Ctl::cmdNEXT, true);
+    c.ui.SetText(Ctl::lblKEKKA, L"");
+    const long item = SelectedItemData(c);
+
+    if (c.ui.Checked(OptBtn(0))) {
+        SelectFileToInstall(c, rowText, item);
+    } else if (c.ui.Checked(OptBtn(3)) || c.ui.Checked(OptBtn(4))) {
+        ShowFolderAndName(c, item);
+    } else if (c.ui.Checked(OptBtn(6))) {
+        c.ui.SetText(Ctl::txtFOLDER, GetAddinRowFullName(c, item));
+    }
+}
+
+}  // namespace qv

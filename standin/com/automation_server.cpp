@@ -1,0 +1,116 @@
+// One process per instance: the class object is registered for a single use and revoked once
+// the instance exists, so every CoCreateInstance starts a process of its own. The process ends
+// when the last reference goes; an instance released without Quit writes nothing.
+#include <memory>
+#include <new>
+
+#include "com/host.h"
+#include "com/ids.h"
+#include "com/modes.h"
+#include "com/objects.h"
+#include "com/platform.h"
+#include "com/server.h"
+#include "com/status_window.h"
+#include "com/title.h"
+#include "platform/win32/handles.h"
+
+namespace qv::standin::com {
+namespace {
+
+// How long a process started by COM waits for its instance to be asked for.
+constexpr UINT kUnusedTimeoutMs = 60000;
+
+struct Process {
+    HkcuRegistry reg;
+    DiskFileSystem fs;
+    DiskDrives drives;
+    std::unique_ptr<Instance> instance;
+    std::unique_ptr<Host> host;
+    std::unique_ptr<StatusWindow> window;
+    DWORD cookie = 0;
+
+    void Revoke() {
+        if (cookie) CoRevokeClassObject(std::exchange(cookie, 0));
+    }
+
+    IDispatch* CreateApplication() {
+        instance = std::make_unique<Instance>(reg, fs, drives, LoadSettings(reg, CurrentUserName()), &ReadFileTitle);
+        host = std::make_unique<Host>(*instance);
+        window = std::make_unique<StatusWindow>([this] {
+            host->visible = false;
+            window->Update(*host);
+        });
+        host->changed = [this] { window->Update(*host); };
+        host->owner = [this] { return window->handle(); };
+        return NewApplication(*host);
+    }
+};
+
+class Factory : public IClassFactory {
+public:
+    explicit Factory(Process& p) : p_(p) {}
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
+        if (!out) return E_POINTER;
+        if (riid == IID_IUnknown || riid == IID_IClassFactory) {
+            *out = static_cast<IClassFactory*>(this);
+            return S_OK;
+        }
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    // The factory lives on the stack of the server for the whole process.
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID riid, void** out) override {
+        if (!out) return E_POINTER;
+        *out = nullptr;
+        if (outer) return CLASS_E_NOAGGREGATION;
+        if (p_.instance) return CO_E_SERVER_STOPPING;
+        try {
+            IDispatch* app = p_.CreateApplication();
+            HRESULT hr = app->QueryInterface(riid, out);
+            app->Release();
+            p_.Revoke();
+            return hr;
+        } catch (const std::bad_alloc&) {
+            return E_OUTOFMEMORY;
+        } catch (...) {
+            return E_UNEXPECTED;
+        }
+    }
+    HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override {
+        if (lock) ObjectCreated();
+        else ObjectDestroyed();
+        return S_OK;
+    }
+
+private:
+    Process& p_;
+};
+
+}  // namespace
+
+int RunAutomationServer() {
+    qv::win32::ComInit com;
+    if (FAILED(com.result())) return 1;
+    SetMainThread(GetCurrentThreadId());
+    Process p;
+    Factory factory(p);
+    if (FAILED(CoRegisterClassObject(kClsid, &factory, CLSCTX_LOCAL_SERVER, REGCLS_SINGLEUSE, &p.cookie))) return 1;
+    UINT_PTR timer = SetTimer(nullptr, 0, kUnusedTimeoutMs, nullptr);
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        if (msg.message == WM_TIMER && msg.hwnd == nullptr && msg.wParam == timer) {
+            KillTimer(nullptr, timer);
+            if (!AnyObjectCreated()) break;
+            continue;
+        }
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    p.Revoke();
+    p.window.reset();
+    return 0;
+}
+
+}  // namespace qv::standin::com

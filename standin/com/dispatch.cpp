@@ -1,0 +1,190 @@
+#include "com/dispatch.h"
+
+#include <new>
+
+#include "com/server.h"
+#include "model/error.h"
+#include "platform/error.h"
+
+namespace qv::standin::com {
+namespace {
+
+const VARIANT* Deref(const VARIANT* v) {
+    while (v && v->vt == (VT_BYREF | VT_VARIANT)) v = v->pvarVal;
+    return v;
+}
+
+bool IsOmitted(const VARIANT* v) {
+    return !v || (v->vt == VT_ERROR && v->scode == DISP_E_PARAMNOTFOUND) || v->vt == VT_EMPTY;
+}
+
+void Fill(EXCEPINFO* e, long code, const std::wstring& description) {
+    if (!e) return;
+    ZeroMemory(e, sizeof(*e));
+    e->scode = code;
+    e->bstrSource = SysAllocString(L"Microsoft Excel");
+    e->bstrDescription = SysAllocStringLen(description.data(), static_cast<UINT>(description.size()));
+}
+
+}  // namespace
+
+std::wstring ToText(const VARIANT& v) {
+    Variant t;
+    if (FAILED(VariantChangeType(t.get(), const_cast<VARIANT*>(&v), 0, VT_BSTR)))
+        throw Error(static_cast<long>(DISP_E_TYPEMISMATCH), L"Type mismatch");
+    return std::wstring(t.get()->bstrVal, SysStringLen(t.get()->bstrVal));
+}
+
+bool ToBool(const VARIANT& v) {
+    Variant t;
+    if (FAILED(VariantChangeType(t.get(), const_cast<VARIANT*>(&v), 0, VT_BOOL)))
+        throw Error(static_cast<long>(DISP_E_TYPEMISMATCH), L"Type mismatch");
+    return t.get()->boolVal != VARIANT_FALSE;
+}
+
+const VARIANT* Args::Get(size_t index) const {
+    if (index >= args_.size()) return nullptr;
+    const VARIANT* v = Deref(args_[index]);
+    return IsOmitted(v) ? nullptr : v;
+}
+
+std::wstring Args::String(size_t index, const wchar_t* name) const {
+    const VARIANT* v = Get(index);
+    if (!v) throw Error(static_cast<long>(DISP_E_PARAMNOTFOUND), std::wstring(L"Argument not optional: ") + name);
+    return ToText(*v);
+}
+
+std::optional<std::wstring> Args::OptString(size_t index) const {
+    const VARIANT* v = Get(index);
+    if (!v) return std::nullopt;
+    return ToText(*v);
+}
+
+std::optional<bool> Args::OptBool(size_t index) const {
+    const VARIANT* v = Get(index);
+    if (!v) return std::nullopt;
+    return ToBool(*v);
+}
+
+DispatchObject::DispatchObject() { ObjectCreated(); }
+DispatchObject::~DispatchObject() { ObjectDestroyed(); }
+
+HRESULT DispatchObject::QueryInterface(REFIID riid, void** out) {
+    if (!out) return E_POINTER;
+    if (riid == IID_IUnknown || riid == IID_IDispatch) {
+        *out = static_cast<IDispatch*>(this);
+        AddRef();
+        return S_OK;
+    }
+    *out = nullptr;
+    return E_NOINTERFACE;
+}
+
+ULONG DispatchObject::AddRef() { return static_cast<ULONG>(InterlockedIncrement(&refs_)); }
+
+ULONG DispatchObject::Release() {
+    LONG n = InterlockedDecrement(&refs_);
+    if (n == 0) delete this;
+    return static_cast<ULONG>(n);
+}
+
+HRESULT DispatchObject::GetTypeInfoCount(UINT* count) {
+    if (!count) return E_POINTER;
+    *count = 0;
+    return S_OK;
+}
+
+HRESULT DispatchObject::GetTypeInfo(UINT, LCID, ITypeInfo** info) {
+    if (info) *info = nullptr;
+    return DISP_E_BADINDEX;
+}
+
+void DispatchObject::Define(Member m) {
+    if (m.id == 0) m.id = static_cast<DISPID>(members_.size() + 1);
+    members_.push_back(std::move(m));
+}
+
+const Member* DispatchObject::ById(DISPID id) const {
+    if (id == DISPID_VALUE) {
+        for (auto& m : members_)
+            if (m.name == default_) return &m;
+        return nullptr;
+    }
+    for (auto& m : members_)
+        if (m.id == id) return &m;
+    return nullptr;
+}
+
+HRESULT DispatchObject::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
+    if (!names || !ids || count == 0) return E_INVALIDARG;
+    for (UINT i = 0; i < count; ++i) ids[i] = DISPID_UNKNOWN;
+    const Member* found = nullptr;
+    for (auto& m : members_)
+        if (_wcsicmp(m.name.c_str(), names[0]) == 0) found = &m;
+    if (!found) return DISP_E_UNKNOWNNAME;
+    ids[0] = found->id;
+    HRESULT hr = S_OK;
+    for (UINT i = 1; i < count; ++i) {
+        for (size_t p = 0; p < found->params.size(); ++p)
+            if (_wcsicmp(found->params[p].c_str(), names[i]) == 0) ids[i] = static_cast<DISPID>(p);
+        if (ids[i] == DISPID_UNKNOWN) hr = DISP_E_UNKNOWNNAME;
+    }
+    return hr;
+}
+
+HRESULT DispatchObject::Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
+                               EXCEPINFO* excep, UINT* argErr) {
+    if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
+    const Member* m = ById(id);
+    if (!m) return DISP_E_MEMBERNOTFOUND;
+    if (result) VariantInit(result);
+    try {
+        return Call(*m, flags, params, result, argErr);
+    } catch (const Error& e) {
+        Fill(excep, e.Code(), e.Description());
+    } catch (const qv::Failure& f) {
+        Fill(excep, static_cast<long>(0x800A03ECL), f.What() + L": " + f.Detail());
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    } catch (...) {
+        Fill(excep, static_cast<long>(E_UNEXPECTED), std::wstring(ClassName()) + L"." + m->name + L" failed");
+    }
+    return DISP_E_EXCEPTION;
+}
+
+HRESULT DispatchObject::Call(const Member& m, WORD flags, DISPPARAMS* params, VARIANT* result, UINT* argErr) {
+    static DISPPARAMS none{nullptr, nullptr, 0, 0};
+    if (!params) params = &none;
+    const bool put = (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) != 0;
+    const VARIANT* putValue = nullptr;
+    UINT positional = params->cArgs - params->cNamedArgs;
+    std::vector<const VARIANT*> byPosition(m.params.size(), nullptr);
+    if (positional > m.params.size()) return DISP_E_BADPARAMCOUNT;
+    for (UINT i = 0; i < positional; ++i) byPosition[i] = &params->rgvarg[params->cArgs - 1 - i];
+    for (UINT j = 0; j < params->cNamedArgs; ++j) {
+        DISPID n = params->rgdispidNamedArgs[j];
+        if (n == DISPID_PROPERTYPUT && put) {
+            putValue = &params->rgvarg[j];
+        } else if (n >= 0 && static_cast<size_t>(n) < m.params.size()) {
+            byPosition[static_cast<size_t>(n)] = &params->rgvarg[j];
+        } else {
+            if (argErr) *argErr = j;
+            return DISP_E_PARAMNOTFOUND;
+        }
+    }
+    Args args(std::move(byPosition));
+    if (put) {
+        if (!m.put) return DISP_E_MEMBERNOTFOUND;
+        if (!putValue) return DISP_E_PARAMNOTOPTIONAL;
+        const VARIANT* v = putValue;
+        while (v->vt == (VT_BYREF | VT_VARIANT)) v = v->pvarVal;
+        m.put(args, *v);
+        return S_OK;
+    }
+    if (!m.get) return DISP_E_MEMBERNOTFOUND;
+    Variant r = m.get(args);
+    if (result) *result = r.detach();
+    return S_OK;
+}
+
+}  // namespace qv::standin::com

@@ -1,0 +1,84 @@
+#pragma once
+// A small generic IDispatch: a table of members, each found by name without regard to letter
+// case, with its parameter names (for named arguments) and handlers for get/call and put.
+// Handlers report failures by throwing qv::standin::Error; Invoke turns every exception into
+// DISP_E_EXCEPTION with the description in EXCEPINFO, so none crosses the COM boundary.
+#include <windows.h>
+#include <oleauto.h>
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/win32/handles.h"
+
+namespace qv::standin::com {
+
+using qv::win32::Variant;
+
+// The arguments of one call: positional ones in natural order, named ones by parameter position.
+class Args {
+public:
+    Args(std::vector<const VARIANT*> byPosition) : args_(std::move(byPosition)) {}
+    // Null when the argument was not given or was passed as omitted.
+    const VARIANT* Get(size_t index) const;
+    bool Has(size_t index) const { return Get(index) != nullptr; }
+    // These throw qv::standin::Error when the argument is missing (required) or of the wrong type.
+    std::wstring String(size_t index, const wchar_t* name) const;
+    std::optional<std::wstring> OptString(size_t index) const;
+    std::optional<bool> OptBool(size_t index) const;
+
+private:
+    std::vector<const VARIANT*> args_;
+};
+
+std::wstring ToText(const VARIANT& v);
+bool ToBool(const VARIANT& v);
+
+struct Member {
+    std::wstring name;
+    std::vector<std::wstring> params;
+    std::function<Variant(const Args&)> get;                  // property get or method call
+    std::function<void(const Args&, const VARIANT&)> put;      // property put; empty when read-only
+    DISPID id = 0;                                             // 0: assigned from the table
+};
+
+class DispatchObject : public IDispatch {
+public:
+    DispatchObject();
+    virtual ~DispatchObject();
+    DispatchObject(const DispatchObject&) = delete;
+    DispatchObject& operator=(const DispatchObject&) = delete;
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override;
+    ULONG STDMETHODCALLTYPE AddRef() override;
+    ULONG STDMETHODCALLTYPE Release() override;
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override;
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** info) override;
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override;
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
+                                     EXCEPINFO* excep, UINT* argErr) override;
+
+protected:
+    void Define(Member m);
+    // The member called through DISPID_VALUE (AddIns("title") is AddIns.Item("title")).
+    void SetDefault(const std::wstring& name) { default_ = name; }
+    // Class name for error texts, as Excel names its classes ("AddIns", "Workbook").
+    virtual const wchar_t* ClassName() const = 0;
+
+private:
+    const Member* ById(DISPID id) const;
+    HRESULT Call(const Member& m, WORD flags, DISPPARAMS* params, VARIANT* result, UINT* argErr);
+
+    LONG refs_ = 1;
+    std::vector<Member> members_;
+    std::wstring default_;
+};
+
+// A new reference to `d` as a VT_DISPATCH variant (takes over the caller's reference).
+inline Variant Object(IDispatch* d) { return Variant::FromDispatch(d); }
+inline Variant Text(const std::wstring& s) { return Variant::FromString(s); }
+inline Variant Bool(bool b) { return Variant::FromBool(b); }
+
+}  // namespace qv::standin::com

@@ -1,0 +1,38 @@
+#include "com/regserver.h"
+
+#include <windows.h>
+
+#include "com/ids.h"
+#include "platform/win32/handles.h"
+
+namespace qv::standin::com {
+namespace {
+
+bool SetDefault(const std::wstring& key, const std::wstring& value, std::wstring& error) {
+    qv::win32::UniqueHkey k;
+    LONG rc = RegCreateKeyExW(HKEY_LOCAL_MACHINE, (L"Software\\Classes\\" + key).c_str(), 0, nullptr, 0,
+                              KEY_SET_VALUE, nullptr, k.put(), nullptr);
+    if (rc == ERROR_SUCCESS)
+        rc = RegSetValueExW(k.get(), nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                            static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+    if (rc != ERROR_SUCCESS) error = L"HKCR\\" + key + L": " + qv::win32::SystemMessage(static_cast<DWORD>(rc));
+    return rc == ERROR_SUCCESS;
+}
+
+}  // namespace
+
+bool RegisterServer(std::wstring& error) {
+    wchar_t exe[MAX_PATH * 4];
+    DWORD n = GetModuleFileNameW(nullptr, exe, static_cast<DWORD>(std::size(exe)));
+    if (n == 0 || n >= std::size(exe)) {
+        error = L"GetModuleFileName failed";
+        return false;
+    }
+    std::wstring clsidKey = std::wstring(L"CLSID\\") + kClsidText;
+    return SetDefault(std::wstring(kProgId) + L"\\CLSID", kClsidText, error) &&
+           SetDefault(clsidKey, kWindowTitle, error) &&
+           SetDefault(clsidKey + L"\\LocalServer32", exe, error) &&
+           SetDefault(clsidKey + L"\\ProgID", kProgId, error);
+}
+
+}  // namespace qv::standin::com

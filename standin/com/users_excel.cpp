@@ -1,0 +1,72 @@
+// The user's own Excel, started by hand: registered in the running object table, where
+// GetActiveObject finds it, and running until it is told to Quit (or its window is closed).
+#include "com/host.h"
+#include "com/ids.h"
+#include "com/modes.h"
+#include "com/objects.h"
+#include "com/platform.h"
+#include "com/server.h"
+#include "com/status_window.h"
+#include "com/title.h"
+#include "platform/win32/handles.h"
+
+namespace qv::standin::com {
+namespace {
+
+// Posted to the main thread once Quit has returned to its caller.
+constexpr UINT kTearDown = WM_APP + 1;
+
+}  // namespace
+
+int RunUsersExcel(bool hidden, const std::vector<std::wstring>& workbookNames) {
+    qv::win32::ComInit com;
+    if (FAILED(com.result())) return 1;
+    const DWORD thread = GetCurrentThreadId();
+    SetMainThread(thread);
+    HkcuRegistry reg;
+    DiskFileSystem fs;
+    DiskDrives drives;
+    Instance instance(reg, fs, drives, LoadSettings(reg, CurrentUserName()), &ReadFileTitle);
+    for (auto& name : workbookNames) instance.workbooks.AddNamed(name);
+    Host host(instance);
+    host.visible = !hidden;
+    StatusWindow window([&] {
+        instance.Quit();
+        PostThreadMessageW(thread, kTearDown, 0, 0);
+    });
+    host.changed = [&] { window.Update(host); };
+    host.quitting = [&] { PostThreadMessageW(thread, kTearDown, 0, 0); };
+    host.owner = [&] { return window.handle(); };
+    window.Update(host);
+
+    IDispatch* app = NewApplication(host);
+    DWORD rot = 0;
+    HRESULT hr = RegisterActiveObject(app, kClsid, ACTIVEOBJECT_STRONG, &rot);
+    if (FAILED(hr)) {
+        app->Release();
+        return 1;
+    }
+    bool tornDown = false;
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        if (msg.message == kTearDown && msg.hwnd == nullptr) {
+            if (tornDown) continue;
+            tornDown = true;
+            RevokeActiveObject(rot, nullptr);
+            CoDisconnectObject(app, 0);
+            app->Release();
+            EndMessageLoop();
+            continue;
+        }
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    if (!tornDown) {
+        RevokeActiveObject(rot, nullptr);
+        CoDisconnectObject(app, 0);
+        app->Release();
+    }
+    return 0;
+}
+
+}  // namespace qv::standin::com

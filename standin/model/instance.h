@@ -1,0 +1,30 @@
+#pragma once
+// One stand-in Excel instance: its settings, workbooks and add-in list.
+#include "model/addin_manager.h"
+#include "model/settings.h"
+#include "model/workbooks.h"
+
+namespace qv::standin {
+
+class Instance {
+public:
+    Instance(Registry& reg, FileSystem& fs, Drives& drives, Settings settings, TitleReader titles)
+        : workbooks(fs), addins(reg, fs, drives, std::move(settings), std::move(titles), workbooks) {}
+
+    // Excel writes its add-in list when it quits; a second Quit writes nothing more.
+    void Quit() {
+        if (quit_) return;
+        addins.Commit();
+        quit_ = true;
+    }
+    bool HasQuit() const { return quit_; }
+    const Settings& settings() const { return addins.settings(); }
+
+    Workbooks workbooks;
+    AddinManager addins;
+
+private:
+    bool quit_ = false;
+};
+
+}  // namespace qv::standin

@@ -1,0 +1,44 @@
+#include "model/workbooks.h"
+
+#include <algorithm>
+
+#include "model/error.h"
+#include "model/paths.h"
+
+namespace qv::standin {
+
+int Workbooks::Add() { return AddNamed(L"Book" + std::to_wstring(nextBook_++)); }
+
+int Workbooks::Open(const std::wstring& path) {
+    for (auto& w : open_)
+        if (!w.fullPath.empty() && SameText(w.fullPath, path)) return w.id;
+    if (!fs_.FileExists(path))
+        throw Error(kErrExcel, L"'" + path +
+                                   L"' could not be found. Check the spelling of the file name, and verify that "
+                                   L"the file location is correct.");
+    open_.push_back({nextId_++, FileNameOf(path), path});
+    return open_.back().id;
+}
+
+int Workbooks::AddNamed(const std::wstring& name) {
+    open_.push_back({nextId_++, name, L""});
+    return open_.back().id;
+}
+
+void Workbooks::Close(int id) {
+    auto it = std::find_if(open_.begin(), open_.end(), [&](const Workbook& w) { return w.id == id; });
+    if (it == open_.end()) throw Error(kErrExcel, L"Object has been deleted.");
+    open_.erase(it);
+}
+
+void Workbooks::CloseFile(const std::wstring& path) {
+    std::erase_if(open_, [&](const Workbook& w) { return !w.fullPath.empty() && SameText(w.fullPath, path); });
+}
+
+const Workbook* Workbooks::Find(int id) const {
+    for (auto& w : open_)
+        if (w.id == id) return &w;
+    return nullptr;
+}
+
+}  // namespace qv::standin

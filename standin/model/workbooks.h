@@ -1,0 +1,43 @@
+#pragma once
+// The open workbooks of one stand-in instance. Opening only checks that the file exists and
+// marks it open: no file handle is held, so the product can still replace or delete the file.
+#include <string>
+#include <vector>
+
+#include "platform/services.h"
+
+namespace qv::standin {
+
+struct Workbook {
+    int id = 0;             // stable for the instance's lifetime, never reused
+    std::wstring name;      // "Book1", or the file name
+    std::wstring fullPath;  // empty for a new workbook or one named by hand
+};
+
+class Workbooks {
+public:
+    explicit Workbooks(FileSystem& fs) : fs_(fs) {}
+
+    // A new empty workbook "Book<n>", numbered from 1 in this instance.
+    int Add();
+    // Throws Error when the file does not exist; a file already open gives its workbook.
+    int Open(const std::wstring& path);
+    // A workbook known only by its name (the user's own Excel started by hand).
+    int AddNamed(const std::wstring& name);
+    // Throws Error when the workbook is no longer open.
+    void Close(int id);
+    // Closes the workbook of `path` if it is open.
+    void CloseFile(const std::wstring& path);
+
+    const std::vector<Workbook>& All() const { return open_; }
+    // Null when the workbook has been closed.
+    const Workbook* Find(int id) const;
+
+private:
+    FileSystem& fs_;
+    std::vector<Workbook> open_;
+    int nextId_ = 1;
+    int nextBook_ = 1;
+};
+
+}  // namespace qv::standin

@@ -1,0 +1,301 @@
+#include <gtest/gtest.h>
+
+#include "ops_world.h"
+
+namespace qv {
+namespace {
+
+using fake::OpsWorld;
+using Log = std::vector<std::wstring>;
+
+// Mode 0 with the offered file `src` selected, a new install into `folder`.
+void SelectNewInstall(OpsWorld& o, const std::wstring& src, const std::wstring& folder) {
+    o.fs.files[src] = L"new " + src;
+    o.ui.selected = o.FileRow(src);
+    o.ui.items[Ctl::cbxFOLDER].text = folder;
+}
+
+// Mode 0 with `src` selected as a newer version of the listed add-in in `oldFolder`.
+void SelectVersionUp(OpsWorld& o, const std::wstring& src, const std::wstring& oldFolder, const std::wstring& title) {
+    o.fs.files[src] = L"new " + src;
+    o.ui.selected = o.FileRow(src);
+    o.st.strADDINTITLE = title;
+    o.st.strADDINPATH = oldFolder;
+    o.ui.items[Ctl::txtFOLDER].text = oldFolder;
+    o.ui.items[Ctl::cbxFOLDER].text = L"C:\\NotThisOne";
+}
+
+TEST(InstallAddin, NewInstallCopiesThenAddsThroughATemporaryWorkbook) {
+    OpsWorld o;
+    o.List(L"C:\\Other\\b.xla", L"B", true);
+    SelectNewInstall(o, L"D:\\src\\a.xla", L"C:\\Tools");
+
+    InstallAddin(o.ctx());
+
+    EXPECT_EQ(o.Actions(), (Log{
+        L"Create",
+        L"fs Copy D:\\src\\a.xla -> C:\\Tools\\a.xla",
+        L"AddIns",
+        L"Workbooks.Add",
+        L"AddIns.Add C:\\Tools\\a.xla True",
+        L"AddIn.Installed=True C:\\Tools\\a.xla",
+        L"Workbook.Close(False)",
+        L"Quit",
+        L"Release",
+    }));
+    EXPECT_EQ(o.fs.files[L"C:\\Tools\\a.xla"], L"new D:\\src\\a.xla");
+    EXPECT_EQ(o.st.strADDINFILE, L"C:\\Tools\\a.xla");
+    EXPECT_EQ(o.st.strSRCFILE, L"D:\\src\\a.xla");
+    ASSERT_NE(o.Addin(L"C:\\Tools\\a.xla"), nullptr);
+    EXPECT_TRUE(o.Addin(L"C:\\Tools\\a.xla")->Installed);
+    EXPECT_EQ(o.excel.openWorkbooks, 0);
+    EXPECT_EQ(o.excel.instancesAlive, 0);
+}
+
+TEST(InstallAddin, DestinationJoinsFolderAndRowTextWithOneBackslash) {
+    struct Case { const wchar_t* folder; const wchar_t* dest; };
+    const Case cases[] = {
+        {L"C:\\Tools", L"C:\\Tools\\a.xla"},
+        {L"C:\\", L"C:\\a.xla"},
+        {L"C:\\Tools\\", L"C:\\Tools\\a.xla"},
+        {L"\\\\srv\\share", L"\\\\srv\\share\\a.xla"},
+    };
+    for (const auto& c : cases) {
+        OpsWorld o;
+        SelectNewInstall(o, L"D:\\src\\a.xla", c.folder);
+        InstallAddin(o.ctx());
+        EXPECT_EQ(o.st.strADDINFILE, c.dest) << c.folder;
+        EXPECT_TRUE(o.fs.files.count(c.dest)) << c.folder;
+        EXPECT_EQ(o.excel.Calls(L"AddIns.Add"), Log{L"AddIns.Add " + std::wstring(c.dest) + L" True"}) << c.folder;
+    }
+}
+
+TEST(InstallAddin, SourceIsTheEntryNamedByTheRowsItemDataNotItsPosition) {
+    OpsWorld o;
+    o.st.strSELFILE.push_back({L"D:\\first\\a.xla", true});  // already installed, not listed
+    o.fs.files[L"D:\\first\\a.xla"] = L"first";
+    SelectNewInstall(o, L"D:\\second\\a.xla", L"C:\\Tools");
+    ASSERT_EQ(o.ui.selected, 0);
+    ASSERT_EQ(o.ui.ListItemData(0), 2);
+
+    InstallAddin(o.ctx());
+
+    EXPECT_EQ(o.st.strSRCFILE, L"D:\\second\\a.xla");
+    EXPECT_EQ(o.fs.files[L"C:\\Tools\\a.xla"], L"new D:\\second\\a.xla");
+}
+
+TEST(InstallAddin, VersionUpSwitchesTheOldVersionOffBeforeItsFileIsReplaced) {
+    OpsWorld o;
+    o.List(L"C:\\Tools\\a.xla", L"Tool", true);
+    SelectVersionUp(o, L"D:\\src\\a.xla", L"C:\\Tools", L"Tool");
+
+    InstallAddin(o.ctx());
+
+    EXPECT_EQ(o.Actions(), (Log{
+        L"Create",
+        L"AddIns",
+        L"Workbooks.Open C:\\Tools\\a.xla",
+        L"AddIn.Installed=False C:\\Tools\\a.xla",
+        L"fs Copy D:\\src\\a.xla -> C:\\Tools\\a.xla",
+        L"AddIns",
+        L"AddIn.Installed=True C:\\Tools\\a.xla",
+        L"Quit",
+        L"Release",
+    }));
+    EXPECT_LT(o.Position(L"AddIn.Installed=False C:\\Tools\\a.xla"),
+              o.Position(L"fs Copy D:\\src\\a.xla -> C:\\Tools\\a.xla"));
+    EXPECT_EQ(o.fs.files[L"C:\\Tools\\a.xla"], L"new D:\\src\\a.xla");
+    EXPECT_TRUE(o.Addin(L"C:\\Tools\\a.xla")->Installed);
+    EXPECT_EQ(o.excel.addins.size(), 1u);
+}
+
+TEST(InstallAddin, VersionUpOfASwitchedOffAddinOpensNothing) {
+    OpsWorld o;
+    o.List(L"C:\\Tools\\a.xla", L"Tool", false);
+    SelectVersionUp(o, L"D:\\src\\a.xla", L"C:\\Tools", L"Tool");
+
+    InstallAddin(o.ctx());
+
+    EXPECT_EQ(o.Actions(), (Log{
+        L"Create",
+        L"AddIns",
+        L"fs Copy D:\\src\\a.xla -> C:\\Tools\\a.xla",
+        L"AddIns",
+        L"AddIn.Installed=True C:\\Tools\\a.xla",
+        L"Quit",
+        L"Release",
+    }));
+}
+
+TEST(InstallAddin, VersionUpUsesTheShownFolderNotTheComboBox) {
+    OpsWorld o;
+    o.List(L"E:\\Shared\\a.xla", L"Tool", false);
+    SelectVersionUp(o, L"D:\\src\\a.xla", L"E:\\Shared", L"Tool");
+    InstallAddin(o.ctx());
+    EXPECT_EQ(o.st.strADDINFILE, L"E:\\Shared\\a.xla");
+    EXPECT_FALSE(o.fs.files.count(L"C:\\NotThisOne\\a.xla"));
+}
+
+TEST(InstallAddin, OldVersionIsTheOneInItsFolderWhenTitlesAreShared) {
+    OpsWorld o;
+    o.List(L"C:\\Other\\b.xla", L"Tool", true);  // same title, listed first
+    o.List(L"C:\\Tools\\a.xla", L"Tool", true);
+    SelectVersionUp(o, L"D:\\src\\a.xla", L"C:\\Tools", L"Tool");
+
+    InstallAddin(o.ctx());
+
+    EXPECT_EQ(o.excel.Calls(L"Workbooks.Open"), Log{L"Workbooks.Open C:\\Tools\\a.xla"});
+    EXPECT_EQ(o.excel.Calls(L"AddIn.Installed="),
+              (Log{L"AddIn.Installed=False C:\\Tools\\a.xla", L"AddIn.Installed=True C:\\Tools\\a.xla"}));
+    EXPECT_TRUE(o.Addin(L"C:\\Other\\b.xla")->Installed);
+    EXPECT_EQ(o.fs.files[L"C:\\Other\\b.xla"], L"old C:\\Other\\b.xla");
+}
+
+TEST(InstallAddin, FileAlreadyAtTheDestinationIsNotCopied) {
+    struct Case { bool listed; Log actions; };
+    const Case cases[] = {
+        {true, {L"Create", L"AddIns", L"AddIn.Installed=True C:\\Tools\\a.xla", L"Quit", L"Release"}},
+        {false, {L"Create", L"AddIns", L"Workbooks.Add", L"AddIns.Add C:\\Tools\\a.xla False",
+                 L"AddIn.Installed=True C:\\Tools\\a.xla", L"Workbook.Close(False)", L"Quit", L"Release"}},
+    };
+    for (const auto& c : cases) {
+        OpsWorld o;
+        if (c.listed) o.List(L"C:\\Tools\\a.xla", L"Tool", false);
+        SelectNewInstall(o, L"C:\\Tools\\a.xla", L"C:\\Tools");
+        InstallAddin(o.ctx());
+        EXPECT_EQ(o.Actions(), c.actions) << "listed " << c.listed;
+        EXPECT_TRUE(o.fs.log.empty());
+    }
+}
+
+TEST(InstallAddin, NameMatchIsCaseSensitive) {
+    OpsWorld o;
+    o.List(L"C:\\Tools\\A.xla", L"Upper", false);
+    SelectNewInstall(o, L"D:\\src\\a.xla", L"C:\\Tools");
+    InstallAddin(o.ctx());
+    EXPECT_EQ(o.excel.Calls(L"AddIns.Add"), Log{L"AddIns.Add C:\\Tools\\a.xla True"});
+    EXPECT_FALSE(o.Addin(L"C:\\Tools\\A.xla")->Installed);
+}
+
+TEST(InstallAddin, SwitchesOnOnlyTheFirstAddinWithTheName) {
+    OpsWorld o;
+    o.List(L"C:\\Tools\\a.xla", L"One", false);
+    o.List(L"C:\\Else\\a.xla", L"Two", false);
+    SelectNewInstall(o, L"D:\\src\\a.xla", L"C:\\Tools");
+    InstallAddin(o.ctx());
+    EXPECT_EQ(o.excel.Calls(L"AddIn.Installed="), Log{L"AddIn.Installed=True C:\\Tools\\a.xla"});
+    EXPECT_FALSE(o.Addin(L"C:\\Else\\a.xla")->Installed);
+}
+
+TEST(InstallAddinFaults, LockedDestinationLeavesTheOldVersionAsItWas) {
+    OpsWorld o;
+    o.List(L"C:\\Tools\\a.xla", L"Tool", true);
+    SelectVersionUp(o, L"D:\\src\\a.xla", L"C:\\Tools", L"Tool");
+    o.fs.locked.insert(L"C:\\Tools\\a.xla");
+
+    EXPECT_THROW(InstallAddin(o.ctx()), Failure);
+
+    EXPECT_EQ(o.fs.files[L"C:\\Tools\\a.xla"], L"old C:\\Tools\\a.xla");
+    EXPECT_TRUE(o.Addin(L"C:\\Tools\\a.xla")->Installed);
+    EXPECT_LT(o.Position(L"fs Copy D:\\src\\a.xla -> C:\\Tools\\a.xla"),
+              o.Position(L"AddIn.Installed=True C:\\Tools\\a.xla"));
+    EXPECT_LT(o.Position(L"AddIn.Installed=True C:\\Tools\\a.xla"), o.Position(L"Quit"));
+    EXPECT_FALSE(o.Logged(L"Workbooks.Add"));
+    EXPECT_FALSE(o.Logged(L"AddIns.Add"));
+    EXPECT_EQ(o.excel.instancesAlive, 0);
+    EXPECT_EQ(o.excel.quits, 1);
+}
+
+TEST(InstallAddinFaults, FailedCopyOfANewInstallChangesNothingInExcel) {
+    OpsWorld o;
+    SelectNewInstall(o, L"D:\\src\\a.xla", L"C:\\Tools");
+    o.fs.files.erase(L"D:\\src\\a.xla");  // the offered file vanished meanwhile
+
+    EXPECT_THROW(InstallAddin(o.ctx()), Failure);
+
+    EXPECT_FALSE(o.fs.files.count(L"C:\\Tools\\a.xla"));
+    EXPECT_FALSE(o.Logged(L"AddIn.Installed="));
+    EXPECT_EQ(o.excel.instancesAlive, 0);
+    EXPECT_EQ(o.excel.quits, 1);
+}
+
+TEST(InstallAddinFaults, FailingOpenOfTheOldVersionCopiesNothing) {
+    OpsWorld o;
+    o.List(L"C:\\Tools\\a.xla", L"Tool", true);
+    SelectVersionUp(o, L"D:\\src\\a.xla", L"C:\\Tools", L"Tool");
+    o.excel.failing.insert(L"Workbooks.Open C:\\Tools\\a.xla");
+
+    EXPECT_THROW(InstallAddin(o.ctx()), excel::ExcelError);
+
+    EXPECT_TRUE(o.fs.log.empty());
+    EXPECT_EQ(o.fs.files[L"C:\\Tools\\a.xla"], L"old C:\\Tools\\a.xla");
+    EXPECT_TRUE(o.Addin(L"C:\\Tools\\a.xla")->Installed);
+    EXPECT_TRUE(o.reg.log.empty());
+    EXPECT_EQ(o.excel.instancesAlive, 0);
+    EXPECT_EQ(o.excel.quits, 1);
+}
+
+TEST(InstallAddinFaults, FailingAddClosesTheTemporaryWorkbookBeforeExcelQuits) {
+    OpsWorld o;
+    SelectNewInstall(o, L"D:\\src\\a.xla", L"C:\\Tools");
+    o.excel.failing.insert(L"AddIns.Add C:\\Tools\\a.xla True");
+
+    EXPECT_THROW(InstallAddin(o.ctx()), excel::ExcelError);
+
+    EXPECT_LT(o.Position(L"Workbook.Close(False)"), o.Position(L"Quit"));
+    EXPECT_EQ(o.excel.openWorkbooks, 0);
+    EXPECT_EQ(o.excel.instancesAlive, 0);
+}
+
+TEST(InstallAddinFaults, OldVersionMissingFromExcelsListStopsBeforeTheCopy) {
+    OpsWorld o;
+    o.List(L"C:\\Elsewhere\\a.xla", L"Tool", true);
+    SelectVersionUp(o, L"D:\\src\\a.xla", L"C:\\Tools", L"Tool");
+
+    EXPECT_THROW(InstallAddin(o.ctx()), Failure);
+
+    EXPECT_TRUE(o.fs.log.empty());
+    EXPECT_TRUE(o.Addin(L"C:\\Elsewhere\\a.xla")->Installed);
+    EXPECT_EQ(o.excel.instancesAlive, 0);
+}
+
+TEST(InstallFolderPath, FullPathsOnly) {
+    struct Case { const wchar_t* folder; bool full; };
+    const Case cases[] = {
+        {L"C:\\Tools", true},
+        {L"C:\\", true},
+        {L"z:\\a\\b\\", true},
+        {L"\\\\srv\\share", true},
+        {L"\\\\srv\\share\\sub", true},
+        {L"", false},
+        {L"Tools", false},
+        {L"Tools\\Sub", false},
+        {L"\\Tools", false},
+        {L"C:", false},
+        {L"C:Tools", false},
+        {L"C:/Tools", false},
+        {L"1:\\Tools", false},
+        {L"CD:\\Tools", false},
+        {L"\\\\srv", false},
+        {L"\\\\srv\\", false},
+        {L"\\\\\\share", false},
+        {L"\\\\", false},
+    };
+    for (const auto& c : cases) EXPECT_EQ(IsFullFolderPath(c.folder), c.full) << c.folder;
+}
+
+TEST(InstallFolderPath, DefaultFolderComparisonIsExact) {
+    OpsWorld o;
+    EXPECT_TRUE(IsDefaultFolder(o.st, fake::kUserFolder));
+    EXPECT_TRUE(IsDefaultFolder(o.st, fake::kLibraryFolder));
+    EXPECT_FALSE(IsDefaultFolder(o.st, L"c:\\office\\library"));
+    EXPECT_FALSE(IsDefaultFolder(o.st, L"C:\\Office\\Library\\"));
+    EXPECT_FALSE(IsDefaultFolder(o.st, L""));
+    o.st.strADDINFOLDER[0].clear();  // Excel 97: no user folder
+    EXPECT_FALSE(IsDefaultFolder(o.st, L""));
+    EXPECT_FALSE(IsDefaultFolder(o.st, fake::kUserFolder));
+    EXPECT_TRUE(IsDefaultFolder(o.st, fake::kLibraryFolder));
+}
+
+}  // namespace
+}  // namespace qv

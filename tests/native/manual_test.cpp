@@ -1,0 +1,53 @@
+#include <gtest/gtest.h>
+
+#include "window/texts.h"
+#include "fakes.h"
+
+namespace qv {
+namespace {
+
+class ThrowingShell : public Shell {
+public:
+    bool OpenDocument(const std::wstring&) override { throw Failure(L"shell", L"no association", 31); }
+};
+
+class ThrowingSystem : public fake::FakeSystem {
+public:
+    std::wstring ProgramFolder() override { throw std::runtime_error("no module name"); }
+};
+
+TEST(Manual, OpensTheManualBesideTheProgram) {
+    fake::World w;
+    w.sys.programFolder = L"C:\\Program Files\\Quorvel";
+    w.win.cmdMANUAL_Click();
+    EXPECT_EQ(w.shell.opened, std::vector<std::wstring>{std::wstring(L"C:\\Program Files\\Quorvel") + texts::kManualFile});
+    EXPECT_EQ(w.shell.opened[0], L"C:\\Program Files\\Quorvel\\操作説明.pdf");
+    EXPECT_TRUE(w.msg.shown.empty());
+    EXPECT_TRUE(w.excel.log.empty());
+}
+
+TEST(Manual, AbsentFileOrFailingShellShowsNothing) {
+    fake::World w;
+    w.shell.result = false;  // the file is absent, or no viewer is associated
+    EXPECT_NO_THROW(w.win.cmdMANUAL_Click());
+    EXPECT_EQ(w.shell.opened.size(), 1u);
+    EXPECT_TRUE(w.msg.shown.empty());
+    EXPECT_FALSE(w.ui.closed);
+}
+
+TEST(Manual, EveryFailureIsSwallowed) {
+    fake::World w;
+    ThrowingShell shell;
+    ThrowingSystem sys;
+    Services throwingShell{w.launcher, w.fs, w.reg, w.msg, w.clip, shell, w.drives, w.details, w.sys, w.busy};
+    Services throwingSys{w.launcher, w.fs, w.reg, w.msg, w.clip, w.shell, w.drives, w.details, sys, w.busy};
+    for (Services* svc : {&throwingShell, &throwingSys}) {
+        MainWindow win(*svc, w.st, w.ui);
+        EXPECT_NO_THROW(win.cmdMANUAL_Click());
+    }
+    EXPECT_TRUE(w.shell.opened.empty());
+    EXPECT_TRUE(w.msg.shown.empty());
+}
+
+}  // namespace
+}  // namespace qv

@@ -1,0 +1,283 @@
+#include <gtest/gtest.h>
+
+#include "ops_world.h"
+#include "window/texts.h"
+
+namespace qv {
+namespace {
+
+using fake::OpsWorld;
+
+// Mode `mode` (1 to 6) with the listed add-in C:\Tools\a.xla titled `title` selected.
+void SelectAddinMode(OpsWorld& o, int mode, bool installed, const std::wstring& title = L"Tool") {
+    o.ui.Choose(mode);
+    o.List(L"C:\\Tools\\a.xla", title, installed);
+    o.ui.selected = o.Row(L"C:\\Tools\\a.xla", title);
+    o.ui.items[Ctl::txtFOLDER].text = L"C:\\Tools\\a.xla";
+}
+
+// Mode 0, a new install of the offered file `src` into the existing folder C:\Tools.
+void SelectInstall(OpsWorld& o, const std::wstring& src, const std::wstring& title) {
+    o.ui.Choose(0);
+    o.ui.items[Ctl::cmdNEXT].text = texts::kInstall1Run;
+    o.ui.items[Ctl::lblMSG1].text = title;
+    o.ui.items[Ctl::cbxFOLDER].text = L"C:\\Tools";
+    o.fs.folders.insert(L"C:\\Tools");
+    o.fs.files[src] = L"new";
+    o.ui.selected = o.FileRow(src);
+}
+
+TEST(NextSelectionCheck, MessageDependsOnTheButtonCaptionExactly) {
+    struct Case { int mode; std::wstring caption; const wchar_t* message; };
+    const Case cases[] = {
+        {0, texts::kInstall1Run, texts::kSelectAddinFile},
+        {0, std::wstring(texts::kInstall1Run) + L" ", texts::kSelectAddin},
+        {0, texts::kOptCaption0, texts::kSelectAddin},
+        {1, std::wstring(texts::kOptCaption1) + texts::kRunSuffix, texts::kSelectAddin},
+        {4, std::wstring(texts::kOptCaption4) + texts::kRunSuffix, texts::kSelectAddin},
+        {6, texts::kCopyToClipboard, texts::kSelectAddin},
+    };
+    for (const auto& c : cases) {
+        OpsWorld o;
+        o.ui.Choose(c.mode);
+        o.ui.items[Ctl::cmdNEXT].text = c.caption;
+        o.FileRow(L"C:\\A\\a.xla");  // a row exists, but none is selected
+
+        o.win.cmdNEXT_Click();
+
+        ASSERT_EQ(o.w.msg.shown.size(), 1u) << c.mode;
+        EXPECT_EQ(o.w.msg.shown[0].text, c.message) << c.mode;
+        EXPECT_EQ(o.w.msg.shown[0].title, L"Quorvel SP");
+        EXPECT_EQ(o.w.msg.shown[0].flags, 16);
+        EXPECT_EQ(o.excel.instancesCreated, 0);
+        EXPECT_EQ(o.ui.Text(Ctl::lblKEKKA), L"(before)");
+        EXPECT_EQ(o.ui.ListCount(), 1);
+        EXPECT_FALSE(o.w.clip.text.has_value());
+        EXPECT_EQ(o.w.busy.begun, 0);
+    }
+}
+
+TEST(NextDispatch, NoModeChosenDoesNothing) {
+    OpsWorld o;
+    SelectAddinMode(o, 1, false);
+    o.ui.Choose(-1);
+    o.win.cmdNEXT_Click();
+    EXPECT_TRUE(o.excel.log.empty());
+    EXPECT_EQ(o.ui.ListCount(), 1);
+    EXPECT_EQ(o.ui.Text(Ctl::lblKEKKA), L"(before)");
+    EXPECT_TRUE(o.w.msg.shown.empty());
+}
+
+TEST(NextDispatch, FirstCheckedButtonDecides) {
+    OpsWorld o;
+    SelectAddinMode(o, 2, true);
+    o.ui.items[OptBtn(4)].checked = true;  // a later one as well
+    o.win.cmdNEXT_Click();
+    EXPECT_FALSE(o.Addin(L"C:\\Tools\\a.xla")->Installed);
+    EXPECT_TRUE(o.fs.files.count(L"C:\\Tools\\a.xla")) << "mode 4 would have deleted the file";
+}
+
+TEST(NextCompletion, TextsPerModeAndRowRemoved) {
+    struct Case { int mode; bool installed; const wchar_t* text; };
+    const Case cases[] = {
+        {1, false, L"「Tool」のインストールが完了しました。"},
+        {2, true, L"「Tool」のアンインストールが完了しました。"},
+        {3, true, L"「Tool」のアンインストールが完了しました。"},
+        {4, false, L"「Tool」の削除が完了しました。"},
+        {5, true, L"「Tool」の削除が完了しました。"},
+    };
+    for (const auto& c : cases) {
+        OpsWorld o;
+        o.Row(L"C:\\Keep\\k.xla", L"Keep");
+        SelectAddinMode(o, c.mode, c.installed);
+        o.win.cmdNEXT_Click();
+        EXPECT_EQ(o.ui.Text(Ctl::lblKEKKA), c.text) << c.mode;
+        EXPECT_EQ(o.ui.RowTexts(), std::vector<std::wstring>{L"Keep"}) << c.mode;
+        EXPECT_EQ(o.ui.ListIndex(), -1) << c.mode;
+        EXPECT_TRUE(o.ui.Visible(Ctl::cmdFolder)) << c.mode;
+        EXPECT_EQ(o.excel.instancesCreated, 1) << c.mode;
+        EXPECT_EQ(o.excel.instancesAlive, 0) << c.mode;
+    }
+}
+
+TEST(NextCompletion, InstallTextUsesTheTitleLabelEvenWhenEmpty) {
+    struct Case { const wchar_t* title; const wchar_t* text; };
+    const Case cases[] = {
+        {L"便利ツール", L"「便利ツール」のインストールが完了しました。"},
+        {L"", L"「」のインストールが完了しました。"},
+    };
+    for (const auto& c : cases) {
+        OpsWorld o;
+        SelectInstall(o, L"D:\\src\\a.xla", c.title);
+        o.win.cmdNEXT_Click();
+        EXPECT_EQ(o.ui.Text(Ctl::lblKEKKA), c.text);
+        EXPECT_TRUE(o.fs.files.count(L"C:\\Tools\\a.xla"));
+        EXPECT_EQ(o.ui.ListCount(), 0);
+        EXPECT_FALSE(o.ui.Visible(Ctl::cmdFolder));
+    }
+}
+
+TEST(NextInstall, MarksEveryEntryWithTheFileNameCaseSensitively) {
+    OpsWorld o;
+    SelectInstall(o, L"D:\\one\\a.xla", L"A");
+    o.FileRow(L"E:\\two\\a.xla");
+    o.FileRow(L"F:\\three\\A.xla");
+    o.FileRow(L"G:\\four\\b.xla");
+    o.st.strSELFILE.push_back({L"a.xla", false});  // no folder at all: the whole path is the name
+    ASSERT_EQ(o.ui.selected, 0);
+
+    o.win.cmdNEXT_Click();
+
+    std::vector<bool> done;
+    for (long i = 1; i <= o.st.SelFileUpper(); ++i) done.push_back(o.st.strSELFILE[static_cast<size_t>(i)].Done);
+    EXPECT_EQ(done, (std::vector<bool>{true, true, false, false, true}));
+    EXPECT_EQ(o.ui.RowTexts(), (std::vector<std::wstring>{L"a.xla", L"A.xla", L"b.xla"}));
+    EXPECT_EQ(o.ui.RowData(), (std::vector<long>{2, 3, 4}));
+}
+
+TEST(NextInstall, RefusesATargetFolderThatIsNotAnExistingFullPath) {
+    struct Case { const wchar_t* folder; bool exists; };
+    const Case cases[] = {
+        {L"", false},
+        {L"Tools", true},
+        {L"\\Tools", true},
+        {L"C:", true},
+        {L"C:Tools", true},
+        {L"C:/Tools", true},
+        {L"\\\\srv", true},
+        {L"C:\\Missing", false},
+        {L"\\\\srv\\share", false},
+    };
+    for (const auto& c : cases) {
+        OpsWorld o;
+        SelectInstall(o, L"D:\\src\\a.xla", L"A");
+        o.ui.items[Ctl::cbxFOLDER].text = c.folder;
+        if (c.exists) o.fs.folders.insert(c.folder);
+
+        o.win.cmdNEXT_Click();
+
+        ASSERT_EQ(o.w.msg.shown.size(), 1u) << c.folder;
+        EXPECT_EQ(o.w.msg.shown[0].text, texts::kInvalidFolder1 + std::wstring(c.folder) + texts::kInvalidFolder2);
+        EXPECT_EQ(o.w.msg.shown[0].title, L"Quorvel SP");
+        EXPECT_EQ(o.w.msg.shown[0].flags, 16);
+        EXPECT_EQ(o.excel.instancesCreated, 0) << c.folder;
+        EXPECT_TRUE(o.fs.log.empty()) << c.folder;
+        EXPECT_EQ(o.ui.Text(Ctl::lblKEKKA), L"(before)") << c.folder;
+        EXPECT_EQ(o.ui.ListCount(), 1) << c.folder;
+        EXPECT_EQ(o.ui.ListIndex(), 0) << c.folder;
+        EXPECT_TRUE(o.ui.Visible(Ctl::cmdFolder)) << c.folder;
+        EXPECT_FALSE(o.st.strSELFILE[1].Done) << c.folder;
+        EXPECT_EQ(o.w.busy.begun, 0) << c.folder;
+    }
+}
+
+TEST(NextInstall, AcceptsExistingFullPaths) {
+    for (const wchar_t* folder : {L"C:\\", L"C:\\Tools\\", L"\\\\srv\\share", L"\\\\srv\\share\\sub"}) {
+        OpsWorld o;
+        SelectInstall(o, L"D:\\src\\a.xla", L"A");
+        o.ui.items[Ctl::cbxFOLDER].text = folder;
+        o.fs.folders.insert(folder);
+        o.win.cmdNEXT_Click();
+        EXPECT_TRUE(o.w.msg.shown.empty()) << folder;
+        EXPECT_EQ(o.ui.ListCount(), 0) << folder;
+    }
+}
+
+TEST(NextInstall, VersionUpChecksTheShownFolderNotTheComboBox) {
+    struct Case { const wchar_t* shown; const wchar_t* combo; bool refused; };
+    const Case cases[] = {
+        {L"C:\\Tools", L"", false},
+        {L"", L"C:\\Tools", true},
+    };
+    for (const auto& c : cases) {
+        OpsWorld o;
+        o.List(L"C:\\Tools\\a.xla", L"A", true);
+        SelectInstall(o, L"D:\\src\\a.xla", L"A");
+        o.st.strADDINTITLE = L"A";
+        o.st.strADDINPATH = L"C:\\Tools";
+        o.ui.items[Ctl::txtFOLDER].text = c.shown;
+        o.ui.items[Ctl::cbxFOLDER].text = c.combo;
+        o.win.cmdNEXT_Click();
+        EXPECT_EQ(o.w.msg.shown.size(), c.refused ? 1u : 0u) << c.shown;
+        EXPECT_EQ(o.excel.instancesCreated, c.refused ? 0 : 1) << c.shown;
+    }
+}
+
+TEST(NextBusy, CursorShowsWhileTheStepRunsAndEndsAfterwards) {
+    for (int mode = 0; mode <= 5; ++mode) {
+        OpsWorld o;
+        if (mode == 0) SelectInstall(o, L"D:\\src\\a.xla", L"A");
+        else SelectAddinMode(o, mode, mode == 2 || mode == 3 || mode == 5);
+        o.win.cmdNEXT_Click();
+        EXPECT_EQ(o.launcher.busyAtCreate, std::vector<bool>{true}) << mode;
+        EXPECT_EQ(o.w.busy.begun, 1) << mode;
+        EXPECT_EQ(o.w.busy.depth, 0) << mode;
+    }
+}
+
+TEST(NextClipboard, Mode6CopiesTheShownFullNameAndKeepsTheRow) {
+    OpsWorld o;
+    SelectAddinMode(o, 6, true);
+    o.ui.items[Ctl::txtFOLDER].text = L"C:\\ツール\\a.xla";
+    o.win.cmdNEXT_Click();
+    ASSERT_TRUE(o.w.clip.text.has_value());
+    EXPECT_EQ(*o.w.clip.text, L"C:\\ツール\\a.xla");
+    EXPECT_EQ(o.ui.ListCount(), 1);
+    EXPECT_EQ(o.ui.ListIndex(), 0);
+    EXPECT_EQ(o.ui.Text(Ctl::lblKEKKA), L"(before)");
+    EXPECT_EQ(o.excel.instancesCreated, 0);
+}
+
+TEST(NextFailures, FailingStepLeavesTheWindowAndMarksAsTheyWere) {
+    {
+        OpsWorld o;
+        SelectAddinMode(o, 6, true);
+        o.w.clip.fail = true;
+        EXPECT_THROW(o.win.cmdNEXT_Click(), Failure);
+        EXPECT_EQ(o.ui.ListCount(), 1);
+    }
+    {
+        OpsWorld o;
+        SelectAddinMode(o, 4, false);
+        o.reg.keys[fake::kManagerKey11] = {{L"C:\\Tools\\a.xla", L""}};
+        o.fs.locked.insert(L"C:\\Tools\\a.xla");
+        EXPECT_THROW(o.win.cmdNEXT_Click(), Failure);
+        EXPECT_EQ(o.ui.Text(Ctl::lblKEKKA), L"(before)");
+        EXPECT_EQ(o.ui.ListCount(), 1);
+        EXPECT_EQ(o.ui.ListIndex(), 0);
+        EXPECT_TRUE(o.reg.GetString(fake::kManagerKey11, L"C:\\Tools\\a.xla").has_value());
+        EXPECT_EQ(o.excel.instancesAlive, 0);
+        EXPECT_EQ(o.w.busy.depth, 0);
+    }
+    {
+        OpsWorld o;
+        o.List(L"C:\\Tools\\a.xla", L"A", true);
+        SelectInstall(o, L"D:\\src\\a.xla", L"A");
+        o.st.strADDINTITLE = L"A";
+        o.st.strADDINPATH = L"C:\\Tools";
+        o.ui.items[Ctl::txtFOLDER].text = L"C:\\Tools";
+        o.fs.locked.insert(L"C:\\Tools\\a.xla");
+        EXPECT_THROW(o.win.cmdNEXT_Click(), Failure);
+        EXPECT_EQ(o.ui.Text(Ctl::lblKEKKA), L"(before)");
+        EXPECT_EQ(o.ui.ListCount(), 1);
+        EXPECT_FALSE(o.st.strSELFILE[1].Done);
+        EXPECT_TRUE(o.ui.Visible(Ctl::cmdFolder));
+        EXPECT_TRUE(o.Addin(L"C:\\Tools\\a.xla")->Installed);
+        EXPECT_EQ(o.excel.instancesAlive, 0);
+        EXPECT_EQ(o.w.busy.depth, 0);
+    }
+}
+
+TEST(NextRepeat, SecondPressAfterTheLastRowAsksForASelection) {
+    OpsWorld o;
+    SelectAddinMode(o, 1, false);
+    o.win.cmdNEXT_Click();
+    ASSERT_EQ(o.ui.ListCount(), 0);
+    o.win.cmdNEXT_Click();
+    ASSERT_EQ(o.w.msg.shown.size(), 1u);
+    EXPECT_EQ(o.w.msg.shown[0].text, texts::kSelectAddin);
+    EXPECT_EQ(o.excel.instancesCreated, 1);
+}
+
+}  // namespace
+}  // namespace qv

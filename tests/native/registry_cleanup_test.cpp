@@ -1,0 +1,91 @@
+#include <gtest/gtest.h>
+
+#include "fakes.h"
+#include "operations/operations.h"
+
+namespace qv {
+namespace {
+
+const std::wstring kKey11 = L"Software\\Microsoft\\Office\\11.0\\Excel\\Add-in Manager";
+
+struct RegistryWorld {
+    fake::World w;
+    RegistryWorld() { w.st.intEXCELVER = 11; }
+    std::vector<std::wstring> Names(const std::wstring& key) {
+        std::vector<std::wstring> r;
+        for (auto& v : w.reg.StringValues(key)) r.push_back(v.name);
+        return r;
+    }
+};
+
+TEST(AddinManagerKey, VersionFormattedWithOneDecimal) {
+    struct Case { int version; const wchar_t* key; };
+    const Case cases[] = {
+        {8, L"Software\\Microsoft\\Office\\8.0\\Excel\\Add-in Manager"},
+        {9, L"Software\\Microsoft\\Office\\9.0\\Excel\\Add-in Manager"},
+        {11, L"Software\\Microsoft\\Office\\11.0\\Excel\\Add-in Manager"},
+        {12, L"Software\\Microsoft\\Office\\12.0\\Excel\\Add-in Manager"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(AddinManagerKey(c.version), c.key) << c.version;
+}
+
+TEST(DeleteAddinManagerValue, DeletesOnlyTheNamedValue) {
+    RegistryWorld r;
+    r.w.reg.keys[kKey11] = {{L"C:\\A\\one.xla", L""}, {L"C:\\Tools\\a.xla", L""}, {L"C:\\B\\two.xla", L""}};
+    DeleteAddinManagerValue(r.w.ctx(), L"C:\\Tools\\a.xla");
+    EXPECT_EQ(r.Names(kKey11), (std::vector<std::wstring>{L"C:\\A\\one.xla", L"C:\\B\\two.xla"}));
+}
+
+TEST(DeleteAddinManagerValue, UsesTheKeyOfTheRunningExcelVersion) {
+    RegistryWorld r;
+    const std::wstring key9 = L"Software\\Microsoft\\Office\\9.0\\Excel\\Add-in Manager";
+    r.w.st.intEXCELVER = 9;
+    r.w.reg.keys[kKey11] = {{L"C:\\Tools\\a.xla", L""}};
+    r.w.reg.keys[key9] = {{L"C:\\Tools\\a.xla", L""}};
+    DeleteAddinManagerValue(r.w.ctx(), L"C:\\Tools\\a.xla");
+    EXPECT_TRUE(r.Names(key9).empty());
+    EXPECT_EQ(r.Names(kKey11), std::vector<std::wstring>{L"C:\\Tools\\a.xla"});
+}
+
+TEST(DeleteAddinManagerValue, AbsentKeyOrValueIsANormalReturn) {
+    RegistryWorld absentKey;
+    EXPECT_NO_THROW(DeleteAddinManagerValue(absentKey.w.ctx(), L"C:\\Tools\\a.xla"));
+    EXPECT_FALSE(absentKey.w.reg.KeyExists(kKey11)) << "the key must not be created";
+    EXPECT_EQ(absentKey.w.reg.log, std::vector<std::wstring>{L"Delete " + kKey11 + L" C:\\Tools\\a.xla"});
+
+    RegistryWorld absentValue;
+    absentValue.w.reg.keys[kKey11] = {{L"C:\\Other\\b.xla", L"x"}};
+    EXPECT_NO_THROW(DeleteAddinManagerValue(absentValue.w.ctx(), L"C:\\Tools\\a.xla"));
+    EXPECT_EQ(absentValue.Names(kKey11), std::vector<std::wstring>{L"C:\\Other\\b.xla"});
+    EXPECT_EQ(*absentValue.w.reg.GetString(kKey11, L"C:\\Other\\b.xla"), L"x");
+}
+
+TEST(DeleteAddinManagerValue, RefusedDeletionIsNotReported) {
+    struct RefusingRegistry : fake::FakeRegistry {
+        RegResult DeleteValue(const std::wstring&, const std::wstring&) override { return RegResult::Failed; }
+    } refusing;
+    fake::World w;
+    Services svc{w.launcher, w.fs, refusing, w.msg, w.clip, w.shell, w.drives, w.details, w.sys, w.busy};
+    Context c{svc, w.st, w.ui};
+    EXPECT_NO_THROW(DeleteAddinManagerValue(c, L"C:\\Tools\\a.xla"));
+    EXPECT_TRUE(w.msg.shown.empty());
+}
+
+TEST(DeleteAddinManagerValue, ValueNameIsTheFullPathAsItStands) {
+    struct Case { const wchar_t* stored; const wchar_t* asked; bool deleted; };
+    const Case cases[] = {
+        {L"C:\\Tools\\a.xla", L"C:\\Tools\\a.xla", true},
+        {L"a.xla", L"C:\\Tools\\a.xla", false},
+        {L"C:\\ツール\\日本語.xla", L"C:\\ツール\\日本語.xla", true},
+        {L"\\\\srv\\share\\net.xla", L"\\\\srv\\share\\net.xla", true},
+    };
+    for (const auto& c : cases) {
+        RegistryWorld r;
+        r.w.reg.keys[kKey11] = {{c.stored, L""}};
+        DeleteAddinManagerValue(r.w.ctx(), c.asked);
+        EXPECT_EQ(r.Names(kKey11).empty(), c.deleted) << c.stored;
+    }
+}
+
+}  // namespace
+}  // namespace qv

@@ -1,0 +1,399 @@
+#include <gtest/gtest.h>
+
+#include <tuple>
+
+#include "window/lookup_addin.h"
+#include "window/texts.h"
+#include "window_tracing.h"
+
+namespace qv {
+namespace {
+
+using fake::TracedWorld;
+using V = std::vector<std::wstring>;
+
+// Mode 0 with the offered files listed and row `row` selected.
+void SelectOffered(TracedWorld& t, const V& paths, int row) {
+    for (auto& p : paths) t.w.st.strSELFILE.push_back({p, false});
+    t.w.ui.Choose(0);
+    t.win.optBTN_Click(0);
+    t.w.ui.selected = row;
+}
+
+// Text, visibility, enabled and read-only state of the controls a click may touch.
+std::vector<std::tuple<std::wstring, bool, bool, bool>> Snapshot(fake::FakeControls& ui) {
+    std::vector<std::tuple<std::wstring, bool, bool, bool>> r;
+    for (Ctl c : {Ctl::cmdNEXT, Ctl::lblKEKKA, Ctl::lblMSG1, Ctl::txtFOLDER, Ctl::cbxFOLDER, Ctl::cmdFolder}) {
+        auto& i = ui.items[c];
+        r.emplace_back(i.text, i.visible, i.enabled, i.readOnly);
+    }
+    return r;
+}
+
+// An offered file with its title detail.
+void Offer(TracedWorld& t, const std::wstring& path, const std::wstring& title) {
+    t.w.fs.files[path] = L"new";
+    t.w.details.Add(path, L"me", title);
+}
+
+TEST(RowSelection, NothingChangesWithoutASelectedRowOrWithAnEmptyRowText) {
+    for (int mode : {0, 3, 6}) {
+        for (bool emptyRow : {false, true}) {
+            SCOPED_TRACE(mode);
+            TracedWorld t;
+            t.w.ui.Choose(mode);
+            t.w.ui.ListAdd(emptyRow ? L"" : L"a.xla");
+            t.w.ui.ListSetItemData(0, 1);
+            t.w.ui.selected = emptyRow ? 0 : -1;
+            t.w.ui.SetEnabled(Ctl::cmdNEXT, false);
+            t.w.ui.SetText(Ctl::lblKEKKA, L"result");
+            const auto before = Snapshot(t.w.ui);
+            t.win.lstADDIN_Click();
+            EXPECT_FALSE(t.w.ui.Enabled(Ctl::cmdNEXT));
+            EXPECT_EQ(t.w.ui.Text(Ctl::lblKEKKA), L"result");
+            EXPECT_EQ(Snapshot(t.w.ui), before);
+            EXPECT_TRUE(t.w.ui.combo.empty());
+            EXPECT_TRUE(t.w.excel.log.empty());
+            EXPECT_TRUE(t.w.msg.shown.empty());
+        }
+    }
+}
+
+TEST(RowSelection, SwitchingModesOnlyEnableNextAndClearTheResult) {
+    for (int mode : {1, 2, 5}) {
+        SCOPED_TRACE(mode);
+        TracedWorld t;
+        t.AddAddin(L"C:\\G", L"a.xla", L"A", mode != 2, false);
+        t.AddAddin(L"C:\\G", L"b.xla", L"B", mode == 2, false);
+        t.w.ui.Choose(mode);
+        t.win.optBTN_Click(mode);
+        ASSERT_GE(t.w.ui.ListCount(), 1);
+        t.w.ui.selected = 0;
+        t.w.ui.SetEnabled(Ctl::cmdNEXT, false);
+        t.w.ui.SetText(Ctl::lblKEKKA, L"result");
+        t.w.excel.log.clear();
+        t.w.ui.SetEnabled(Ctl::cmdNEXT, true);
+        t.w.ui.SetText(Ctl::lblKEKKA, L"");
+        const auto after = Snapshot(t.w.ui);  // all the click may change
+        t.w.ui.SetEnabled(Ctl::cmdNEXT, false);
+        t.w.ui.SetText(Ctl::lblKEKKA, L"result");
+        t.win.lstADDIN_Click();
+        EXPECT_EQ(Snapshot(t.w.ui), after);
+        EXPECT_TRUE(t.w.excel.log.empty());
+    }
+}
+
+TEST(RowSelection, UpgradeShowsTheListedAddinsFolderReadOnly) {
+    TracedWorld t;
+    t.AddAddin(L"C:\\AddIns", L"a.xla", L"Old title", true);
+    Offer(t, L"D:\\new\\a.xla", L"New title");
+    SelectOffered(t, {L"D:\\new\\a.xla"}, 0);
+    t.w.ui.SetText(Ctl::lblKEKKA, L"result");
+    t.w.ui.SetEnabled(Ctl::cmdNEXT, false);
+    t.win.lstADDIN_Click();
+
+    auto& ui = t.w.ui;
+    EXPECT_EQ(t.w.st.strADDINPATH, L"C:\\AddIns");
+    EXPECT_EQ(t.w.st.strADDINTITLE, L"Old title");
+    EXPECT_EQ(t.w.st.strSRCFILE, L"");
+    EXPECT_TRUE(ui.Visible(Ctl::txtFOLDER));
+    EXPECT_EQ(ui.Text(Ctl::txtFOLDER), L"C:\\AddIns");
+    EXPECT_TRUE(ui.items[Ctl::txtFOLDER].readOnly);
+    EXPECT_FALSE(ui.Visible(Ctl::cbxFOLDER));
+    EXPECT_FALSE(ui.Visible(Ctl::cmdFolder));
+    EXPECT_TRUE(ui.combo.empty());
+    EXPECT_EQ(ui.Text(Ctl::lblMSG1), L"New title");
+    EXPECT_TRUE(ui.Visible(Ctl::lblMSG1));
+    EXPECT_TRUE(ui.Enabled(Ctl::cmdNEXT));
+    EXPECT_EQ(ui.Text(Ctl::lblKEKKA), L"");
+    EXPECT_TRUE(t.w.msg.shown.empty());
+    EXPECT_TRUE(t.Clean());
+}
+
+TEST(RowSelection, NameLookupFindsTheFirstListedAddinWhoseFileExists) {
+    struct Listed {
+        const wchar_t* folder;
+        const wchar_t* name;
+        const wchar_t* title;
+        bool exists;
+        bool hidden;
+    };
+    struct Case {
+        const char* what;
+        std::vector<Listed> listed;
+        const wchar_t* path;
+        const wchar_t* title;
+    };
+    const Case cases[] = {
+        {"not listed", {{L"C:\\A", L"b.xla", L"B", true, false}}, L"", L""},
+        {"listed, file present", {{L"C:\\A", L"a.xla", L"T", true, false}}, L"C:\\A", L"T"},
+        {"listed, file deleted", {{L"C:\\A", L"a.xla", L"T", false, false}}, L"", L""},
+        {"listed, file hidden", {{L"C:\\A", L"a.xla", L"T", true, true}}, L"", L""},
+        {"other letter case", {{L"C:\\A", L"A.XLA", L"T", true, false}}, L"", L""},
+        {"first missing, second present",
+         {{L"C:\\A", L"a.xla", L"T1", false, false}, {L"C:\\B", L"a.xla", L"T2", true, false}}, L"C:\\B", L"T2"},
+        {"two present: the first",
+         {{L"C:\\A", L"a.xla", L"T1", true, false}, {L"C:\\B", L"a.xla", L"T2", true, false}}, L"C:\\A", L"T1"},
+    };
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.what);
+        TracedWorld t;
+        for (auto& l : k.listed) {
+            t.AddAddin(l.folder, l.name, l.title, true, l.exists);
+            if (l.hidden) t.w.fs.hidden.insert(std::wstring(l.folder) + L"\\" + l.name);
+        }
+        t.w.st.strADDINPATH = L"stale";
+        t.w.st.strADDINTITLE = L"stale";
+        LookupAddinByName(t.ctx(), L"a.xla");
+        EXPECT_EQ(t.w.st.strADDINPATH, k.path);
+        EXPECT_EQ(t.w.st.strADDINTITLE, k.title);
+        EXPECT_EQ(t.w.excel.quits, 1);
+        EXPECT_TRUE(t.Clean());
+    }
+}
+
+TEST(RowSelection, NameLookupStopsAtTheMatchAndQuitsItsExcel) {
+    TracedWorld t;
+    t.AddAddin(L"C:\\A", L"a.xla", L"T", true);
+    t.AddAddin(L"C:\\B", L"z.xla", L"Z", true);
+    LookupAddinByName(t.ctx(), L"a.xla");
+    const V expected{L"Create", L"AddIns", L"AddIn.Name", L"AddIn.FullName", L"Exists C:\\A\\a.xla",
+                     L"AddIn.Title", L"AddIn.Path", L"Quit", L"Release"};
+    EXPECT_EQ(t.w.excel.log, expected);
+}
+
+TEST(RowSelection, NewInstallOffersTheAddinFolders) {
+    struct Case {
+        const char* what;
+        const wchar_t* userFolder;
+        const wchar_t* file;
+        V entries;
+    };
+    const Case cases[] = {
+        {"local file", L"C:\\Users\\u\\AddIns", L"D:\\new\\a.xla", {L"C:\\Users\\u\\AddIns", L"C:\\Office\\Library"}},
+        {"Excel 97", L"", L"D:\\new\\a.xla", {L"C:\\Office\\Library"}},
+        {"network share", L"C:\\Users\\u\\AddIns", L"\\\\srv\\share\\tools\\a.xla",
+         {L"C:\\Users\\u\\AddIns", L"C:\\Office\\Library", L"\\\\srv\\share\\tools"}},
+        {"network share, Excel 97", L"", L"\\\\srv\\share\\a.xla", {L"C:\\Office\\Library", L"\\\\srv\\share"}},
+        {"single backslash is local", L"C:\\U", L"\\top\\a.xla", {L"C:\\U", L"C:\\Office\\Library"}},
+    };
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.what);
+        TracedWorld t;
+        t.w.st.strADDINFOLDER[0] = k.userFolder;
+        t.AddAddin(L"C:\\Gone", L"a.xla", L"Old", true, false);  // listed, but its file is gone
+        Offer(t, k.file, L"New");
+        SelectOffered(t, {k.file}, 0);
+        t.w.ui.SetText(Ctl::txtFOLDER, L"x");
+        t.win.lstADDIN_Click();
+
+        auto& ui = t.w.ui;
+        EXPECT_EQ(ui.combo, k.entries);
+        EXPECT_EQ(ui.comboSelected, 0);
+        EXPECT_EQ(ui.Text(Ctl::cbxFOLDER), k.entries[0]);
+        EXPECT_TRUE(ui.Visible(Ctl::cbxFOLDER));
+        EXPECT_FALSE(ui.Visible(Ctl::txtFOLDER));
+        EXPECT_TRUE(ui.Visible(Ctl::cmdFolder));
+        EXPECT_EQ(t.w.st.strSRCFILE, k.file);
+        EXPECT_EQ(t.w.st.strADDINPATH, L"");
+        EXPECT_EQ(t.w.st.strADDINTITLE, L"");
+        EXPECT_EQ(ui.Text(Ctl::lblMSG1), L"New");
+        EXPECT_TRUE(ui.Visible(Ctl::lblMSG1));
+        EXPECT_TRUE(ui.Enabled(Ctl::cmdNEXT));
+        EXPECT_TRUE(t.Clean());
+    }
+}
+
+TEST(RowSelection, ARowLeadsToItsOwnOfferedFile) {
+    TracedWorld t;
+    for (auto p : {L"D:\\a.xla", L"D:\\b.xla", L"E:\\b.xla"}) Offer(t, p, std::wstring(L"T ") + p);
+    t.w.st.strSELFILE.push_back({L"D:\\a.xla", true});  // installed already: not listed
+    t.w.st.strSELFILE.push_back({L"D:\\b.xla", false});
+    t.w.st.strSELFILE.push_back({L"E:\\b.xla", false});
+    t.w.ui.Choose(0);
+    t.win.optBTN_Click(0);
+    t.w.ui.selected = 1;  // the second b.xla
+    t.win.lstADDIN_Click();
+    EXPECT_EQ(t.w.st.strSRCFILE, L"E:\\b.xla");
+    EXPECT_EQ(t.w.ui.Text(Ctl::lblMSG1), L"T E:\\b.xla");
+}
+
+TEST(RowSelection, TitleUsedUnderAnotherFileNameIsRefused) {
+    struct Case {
+        const char* what;
+        const wchar_t* listedName;
+        const wchar_t* listedTitle;
+        bool refused;
+    };
+    const Case cases[] = {
+        {"same title, other name", L"b.xla", L"New", true},
+        {"same title, same name", L"a.xla", L"New", false},
+        {"same title, name in other case", L"A.xla", L"New", true},
+        {"title in other case", L"b.xla", L"new", false},
+        {"other title", L"b.xla", L"Else", false},
+    };
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.what);
+        TracedWorld t;
+        t.AddAddin(L"C:\\X", k.listedName, k.listedTitle, true, false);
+        Offer(t, L"D:\\a.xla", L"New");
+        SelectOffered(t, {L"D:\\a.xla"}, 0);
+        t.win.lstADDIN_Click();
+        if (k.refused) {
+            ASSERT_EQ(t.w.msg.shown.size(), 1u);
+            EXPECT_EQ(t.w.msg.shown[0].text, texts::kTitleConflict);
+            EXPECT_EQ(t.w.msg.shown[0].title, texts::kAppTitle);
+            EXPECT_EQ(t.w.msg.shown[0].flags, 16);
+        } else {
+            EXPECT_TRUE(t.w.msg.shown.empty());
+        }
+        EXPECT_EQ(t.w.ui.Enabled(Ctl::cmdNEXT), !k.refused);
+        // The refusal keeps what the click showed.
+        EXPECT_EQ(t.w.ui.Text(Ctl::lblMSG1), L"New");
+        EXPECT_TRUE(t.w.ui.Visible(Ctl::cbxFOLDER));
+        EXPECT_EQ(t.w.excel.instancesCreated, 2);
+        EXPECT_TRUE(t.Clean());
+    }
+}
+
+TEST(RowSelection, ARefusalLastsUntilTheNextClick) {
+    TracedWorld t;
+    t.AddAddin(L"C:\\X", L"b.xla", L"New", true, false);
+    Offer(t, L"D:\\a.xla", L"New");
+    Offer(t, L"D:\\c.xla", L"Other");
+    SelectOffered(t, {L"D:\\a.xla", L"D:\\c.xla"}, 0);
+    t.win.lstADDIN_Click();
+    ASSERT_FALSE(t.w.ui.Enabled(Ctl::cmdNEXT));
+    t.w.ui.selected = 1;
+    t.win.lstADDIN_Click();
+    EXPECT_TRUE(t.w.ui.Enabled(Ctl::cmdNEXT));
+}
+
+TEST(RowSelection, FileWithoutTitleIsWarnedAboutButNotRefused) {
+    TracedWorld t;
+    t.AddAddin(L"C:\\X", L"b.xla", L"", true, false);  // an empty title must not count as a conflict
+    Offer(t, L"D:\\tool.xla", L"");
+    SelectOffered(t, {L"D:\\tool.xla"}, 0);
+    t.win.lstADDIN_Click();
+    ASSERT_EQ(t.w.msg.shown.size(), 1u);
+    EXPECT_EQ(t.w.msg.shown[0].text, std::wstring(texts::kNoTitle1) + L"tool.xla" + texts::kNoTitle2);
+    EXPECT_EQ(t.w.ui.Text(Ctl::lblMSG1), L"");
+    EXPECT_FALSE(t.w.ui.Visible(Ctl::lblMSG1));
+    EXPECT_TRUE(t.w.ui.Enabled(Ctl::cmdNEXT));
+    EXPECT_EQ(t.w.excel.instancesCreated, 1);  // no title check
+    EXPECT_TRUE(t.Clean());
+}
+
+TEST(RowSelection, InstallModeEndsTheNameLookupWithQuitAndTheTitleCheckByReleaseAlone) {
+    TracedWorld t;
+    t.AddAddin(L"C:\\X", L"b.xla", L"Other", true, false);
+    Offer(t, L"D:\\a.xla", L"New");
+    SelectOffered(t, {L"D:\\a.xla"}, 0);
+    t.win.lstADDIN_Click();
+    const V expected{
+        L"Create", L"AddIns", L"AddIn.Name", L"Quit", L"Release",
+        L"Details D:\\a.xla",
+        L"Create", L"AddIns", L"AddIn.Title", L"Release",
+    };
+    EXPECT_EQ(t.w.excel.log, expected);
+    EXPECT_EQ(t.launcher.busyAtCreate, (std::vector<bool>{true, true}));
+    EXPECT_EQ(t.w.busy.begun, 1);
+    EXPECT_TRUE(t.Clean());
+}
+
+TEST(RowSelection, TitleCheckComparesWithTheSelectedRowText) {
+    TracedWorld t;
+    t.AddAddin(L"C:\\X", L"a.xla", L"T", true, false);
+    t.AddAddin(L"C:\\X", L"b.xla", L"T", true, false);
+    t.w.ui.ListAdd(L"a.xla");
+    t.w.ui.ListAdd(L"b.xla");
+    t.w.ui.ListAdd(L"c.xla");
+    const struct { int row; bool used; } cases[] = {{0, true}, {1, true}, {2, true}, {-1, true}};
+    for (auto k : cases) {
+        t.w.ui.selected = k.row;
+        EXPECT_EQ(IsTitleUsedByOtherAddin(t.ctx(), L"T"), k.used) << k.row;
+    }
+    t.w.excel.addins.pop_back();  // only a.xla carries T now
+    t.w.ui.selected = 0;
+    EXPECT_FALSE(IsTitleUsedByOtherAddin(t.ctx(), L"T"));
+    t.w.ui.selected = 1;
+    EXPECT_TRUE(IsTitleUsedByOtherAddin(t.ctx(), L"T"));
+    EXPECT_FALSE(IsTitleUsedByOtherAddin(t.ctx(), L"U"));
+    EXPECT_EQ(t.w.excel.quits, 0);
+    EXPECT_TRUE(t.Clean());
+}
+
+TEST(RowSelection, NoExcelIsLeftAliveWhenACallFailsMidway) {
+    for (const wchar_t* member : {L"Create", L"AddIns", L"AddIn.Name", L"AddIn.FullName", L"AddIn.Title",
+                                  L"AddIn.Path", L"Quit"}) {
+        SCOPED_TRACE(member);
+        TracedWorld t;
+        t.AddAddin(L"C:\\A", L"a.xla", L"New", true);
+        Offer(t, L"D:\\a.xla", L"New");
+        SelectOffered(t, {L"D:\\a.xla"}, 0);
+        t.w.excel.failing.insert(member);
+        EXPECT_THROW(t.win.lstADDIN_Click(), excel::ExcelError);
+        EXPECT_TRUE(t.Clean());
+    }
+}
+
+TEST(RowSelection, RemovalModesShowTheFolderAndTheFileName) {
+    struct Case {
+        const wchar_t* full;
+        const wchar_t* folder;
+        const wchar_t* name;
+    };
+    const Case cases[] = {
+        {L"C:\\x.xla", L"C:\\", L"x.xla"},
+        {L"D:\\Tools\\x.xla", L"D:\\Tools", L"x.xla"},
+        {L"D:\\Tools\\Sub\\Y.XLA", L"D:\\Tools\\Sub", L"Y.XLA"},
+        {L"\\\\srv\\share\\x.xla", L"\\\\srv\\share", L"x.xla"},
+    };
+    for (int mode : {3, 4}) {
+        for (const auto& k : cases) {
+            SCOPED_TRACE(std::wstring(k.full) + L" mode " + std::to_wstring(mode));
+            TracedWorld t;
+            t.w.st.udtADDINROW = {{}, {L"C:\\other.xla", L"O"}, {k.full, L"X"}};
+            t.w.ui.Choose(mode);
+            t.w.ui.ListAdd(L"O");
+            t.w.ui.ListAdd(L"X");
+            t.w.ui.ListSetItemData(0, 1);
+            t.w.ui.ListSetItemData(1, 2);
+            t.w.ui.selected = 1;
+            t.w.ui.SetVisible(Ctl::lblMSG1, false);
+            t.w.ui.SetEnabled(Ctl::cmdNEXT, false);
+            t.win.lstADDIN_Click();
+            EXPECT_EQ(t.w.ui.Text(Ctl::txtFOLDER), k.folder);
+            EXPECT_EQ(t.w.ui.Text(Ctl::lblMSG1), k.name);
+            EXPECT_TRUE(t.w.ui.Visible(Ctl::lblMSG1));
+            EXPECT_TRUE(t.w.ui.Enabled(Ctl::cmdNEXT));
+            EXPECT_TRUE(t.w.excel.log.empty());
+        }
+    }
+}
+
+TEST(RowSelection, CopyModeShowsTheFullFileName) {
+    TracedWorld t;
+    t.w.st.udtADDINROW = {{}, {L"D:\\Tools\\x.xla", L"X"}};
+    t.w.ui.Choose(6);
+    t.w.ui.ListAdd(L"X");
+    t.w.ui.ListSetItemData(0, 1);
+    t.w.ui.selected = 0;
+    t.w.ui.SetVisible(Ctl::lblMSG1, false);
+    t.win.lstADDIN_Click();
+    EXPECT_EQ(t.w.ui.Text(Ctl::txtFOLDER), L"D:\\Tools\\x.xla");
+    EXPECT_FALSE(t.w.ui.Visible(Ctl::lblMSG1));
+    EXPECT_TRUE(t.w.excel.log.empty());
+}
+
+TEST(RowSelection, ItemDataBeyondTheRecordsIsAFailure) {
+    TracedWorld t;
+    t.w.ui.Choose(6);
+    t.w.ui.ListAdd(L"X");
+    t.w.ui.ListSetItemData(0, 40000);
+    t.w.ui.selected = 0;
+    EXPECT_THROW(t.win.lstADDIN_Click(), Failure);
+}
+
+}  // namespace
+}  // namespace qv

@@ -1,0 +1,482 @@
+// The stand-in's add-in manager against in-memory registry and files.
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "fakes.h"
+#include "model/dialog_text.h"
+#include "model/error.h"
+#include "model/instance.h"
+#include "model/list_report.h"
+#include "model/open_value.h"
+
+namespace qv {
+inline bool operator==(const RegValue& a, const RegValue& b) { return a.name == b.name && a.data == b.data; }
+inline void PrintTo(const RegValue& v, std::ostream* os) { *os << testing::PrintToString(v.name + L"=" + v.data); }
+}  // namespace qv
+
+namespace qv::standin {
+namespace {
+
+using Values = std::vector<RegValue>;
+
+const std::wstring kOptions = L"Software\\Microsoft\\Office\\11.0\\Excel\\Options";
+const std::wstring kManager = L"Software\\Microsoft\\Office\\11.0\\Excel\\Add-in Manager";
+const std::wstring kUser = L"C:\\U\\AddIns";
+const std::wstring kLib = L"C:\\Office\\Library";
+
+
+// ---- OPEN values ----
+
+TEST(StandinOpenValue, ParsesTheFormatsInstallersAndExcelWrite) {
+    struct Case {
+        std::wstring data, file;
+        bool bare;
+    } cases[] = {
+        {L"/R \"C:\\Tools\\a.xla\"", L"C:\\Tools\\a.xla", false},
+        {L"\"C:\\Tools\\my add.xla\"", L"C:\\Tools\\my add.xla", false},
+        {L"\"a.xla\"", L"a.xla", true},
+        {L"/R C:\\Tools\\my add.xla", L"C:\\Tools\\my add.xla", false},
+        {L"C:\\Tools\\a.xla", L"C:\\Tools\\a.xla", false},
+        {L"a.xla", L"a.xla", true},
+        {L"  /R   \"b.xla\"  ", L"b.xla", true},
+        {L"/R /F \"\\\\srv\\share\\c.xla\"", L"\\\\srv\\share\\c.xla", false},
+        {L"\"C:\\unclosed.xla", L"C:\\unclosed.xla", false},
+        {L"", L"", false},
+        {L"/R", L"", false},
+    };
+    for (auto& c : cases) {
+        OpenValue v = ParseOpenValue(c.data);
+        EXPECT_EQ(v.file, c.file) << c.data;
+        EXPECT_EQ(v.bare, c.bare) << c.data;
+    }
+}
+
+TEST(StandinOpenValue, NamesAndFormats) {
+    struct Case {
+        std::wstring name;
+        std::optional<int> index;
+    } cases[] = {{L"OPEN", 0}, {L"OPEN1", 1}, {L"open12", 12}, {L"Open3", 3}, {L"OPEN01", std::nullopt},
+                 {L"OPENX", std::nullopt}, {L"Options", std::nullopt}, {L"OPEN 1", std::nullopt}, {L"XOPEN", std::nullopt}};
+    for (auto& c : cases) EXPECT_EQ(OpenValueIndex(c.name), c.index) << c.name;
+    EXPECT_EQ(OpenValueName(0), L"OPEN");
+    EXPECT_EQ(OpenValueName(7), L"OPEN7");
+    EXPECT_EQ(FormatOpenValue(L"C:\\T\\a.xla", false), L"/R \"C:\\T\\a.xla\"");
+    EXPECT_EQ(FormatOpenValue(L"C:\\T\\a.xla", true), L"\"a.xla\"");
+}
+
+// ---- The list ----
+
+struct Machine {
+    fake::FakeRegistry reg;
+    fake::FakeFileSystem fs;
+    fake::FakeDrives drives;
+    std::map<std::wstring, std::wstring> titles;  // full path -> title in the file
+    std::vector<std::wstring> titleReads;
+
+    Machine() {
+        drives.types[L"C:\\"] = kDriveFixed;
+        drives.types[L"D:\\"] = kDriveFixed;
+        drives.types[L"E:\\"] = 2;  // removable
+    }
+    void File(const std::wstring& path, const std::wstring& title = L"") {
+        fs.files[path] = L"x";
+        if (!title.empty()) titles[path] = title;
+    }
+    Settings settings() const { return {L"11.0", kUser + L"\\", kLib}; }
+    std::unique_ptr<Instance> Start() {
+        reg.log.clear();
+        fs.log.clear();
+        return std::make_unique<Instance>(reg, fs, drives, settings(), [this](const std::wstring& p) {
+            titleReads.push_back(p);
+            auto it = titles.find(p);
+            return it == titles.end() ? std::wstring() : it->second;
+        });
+    }
+    Values Key(const std::wstring& k) { return reg.StringValues(k); }
+};
+
+// Full path -> installed, for the whole list.
+std::map<std::wstring, bool> States(const AddinManager& m) {
+    std::map<std::wstring, bool> r;
+    for (int id : m.Ordered()) r[m.At(id).fullPath] = m.At(id).installed;
+    return r;
+}
+
+int IdOf(const AddinManager& m, const std::wstring& path) {
+    for (int id : m.Ordered())
+        if (m.At(id).fullPath == path) return id;
+    ADD_FAILURE() << "not listed";
+    return -1;
+}
+
+TEST(StandinAddins, ListComesFromOptionsAddinManagerAndDefaultFolders) {
+    Machine pc;
+    pc.File(L"D:\\Tools\\a.xla", L"Alpha");
+    pc.File(L"D:\\Tools\\b.xla");
+    pc.File(kUser + L"\\u.xla", L"User one");
+    pc.File(kLib + L"\\lib.xla", L"Library one");
+    pc.File(kLib + L"\\notes.txt");
+    pc.File(kLib + L"\\new.xlam");
+    pc.reg.keys[kOptions] = {{L"OPEN", L"/R \"D:\\Tools\\a.xla\""}, {L"Options3", L"x"}, {L"OPEN1", L"\"u.xla\""}};
+    pc.reg.keys[kManager] = {{L"D:\\Tools\\b.xla", L""}, {L"D:\\Gone\\missing.xla", L""}};
+    auto in = pc.Start();
+    std::map<std::wstring, bool> expected = {{L"D:\\Tools\\a.xla", true},      {L"D:\\Tools\\b.xla", false},
+                                             {kUser + L"\\u.xla", true},       {kLib + L"\\lib.xla", false},
+                                             {L"D:\\Gone\\missing.xla", false}};
+    EXPECT_EQ(States(in->addins), expected);
+    EXPECT_EQ(in->addins.Count(), 5u);
+}
+
+TEST(StandinAddins, NamePathTitleAsExcelReportsThem) {
+    Machine pc;
+    pc.File(L"D:\\Tools\\a.b.xla", L"Alpha");
+    pc.File(L"D:\\Tools\\plain.xla");
+    pc.reg.keys[kManager] = {{L"D:\\Tools\\a.b.xla", L""}, {L"D:\\Tools\\plain.xla", L""}, {L"D:\\Gone\\m.xla", L""}};
+    pc.titles[L"D:\\Gone\\m.xla"] = L"never read";
+    auto in = pc.Start();
+    const Addin& a = in->addins.At(IdOf(in->addins, L"D:\\Tools\\a.b.xla"));
+    EXPECT_EQ(a.Name(), L"a.b.xla");
+    EXPECT_EQ(a.Path(), L"D:\\Tools");
+    EXPECT_EQ(a.title, L"Alpha");
+    EXPECT_EQ(in->addins.At(IdOf(in->addins, L"D:\\Tools\\plain.xla")).title, L"plain");
+    EXPECT_EQ(in->addins.At(IdOf(in->addins, L"D:\\Gone\\m.xla")).title, L"m");
+    EXPECT_EQ(std::count(pc.titleReads.begin(), pc.titleReads.end(), L"D:\\Gone\\m.xla"), 0);
+}
+
+TEST(StandinAddins, BareNameMeansUserFolderWhenTheFileIsThereElseLibrary) {
+    struct Case {
+        bool inUser, inLib;
+        std::wstring expected;
+    } cases[] = {
+        {true, true, kUser + L"\\x.xla"},
+        {true, false, kUser + L"\\x.xla"},
+        {false, true, kLib + L"\\x.xla"},
+        {false, false, kLib + L"\\x.xla"},
+    };
+    for (auto& c : cases) {
+        Machine pc;
+        if (c.inUser) pc.File(kUser + L"\\x.xla");
+        if (c.inLib) pc.File(kLib + L"\\x.xla");
+        pc.reg.keys[kOptions] = {{L"OPEN", L"x.xla"}};
+        auto in = pc.Start();
+        auto s = States(in->addins);
+        EXPECT_TRUE(s.count(c.expected) && s[c.expected]) << c.inUser << c.inLib;
+    }
+}
+
+TEST(StandinAddins, OneEntryPerFileWhateverTheLetterCase) {
+    Machine pc;
+    pc.File(kUser + L"\\u.xla");
+    pc.File(L"D:\\Tools\\a.xla");
+    pc.reg.keys[kOptions] = {{L"OPEN", L"\"u.xla\""}, {L"OPEN1", L"/R \"d:\\tools\\A.xla\""}};
+    pc.reg.keys[kManager] = {{L"D:\\Tools\\a.xla", L""}};
+    auto in = pc.Start();
+    EXPECT_EQ(in->addins.Count(), 2u);
+    for (int id : in->addins.Ordered()) EXPECT_TRUE(in->addins.At(id).installed);
+}
+
+TEST(StandinAddins, EnumeratesByTitleIgnoringCaseThenByPath) {
+    Machine pc;
+    pc.File(L"D:\\T\\1.xla", L"beta");
+    pc.File(L"D:\\T\\2.xla", L"Alpha");
+    pc.File(L"D:\\T\\3.xla", L"alpha");
+    pc.File(L"D:\\A\\4.xla", L"Gamma");
+    pc.reg.keys[kManager] = {{L"D:\\T\\1.xla", L""}, {L"D:\\T\\3.xla", L""}, {L"D:\\T\\2.xla", L""}, {L"D:\\A\\4.xla", L""}};
+    auto in = pc.Start();
+    std::vector<std::wstring> order;
+    for (int id : in->addins.Ordered()) order.push_back(in->addins.At(id).fullPath);
+    EXPECT_EQ(order, (std::vector<std::wstring>{L"D:\\T\\2.xla", L"D:\\T\\3.xla", L"D:\\T\\1.xla", L"D:\\A\\4.xla"}));
+}
+
+TEST(StandinAddins, FindByTitleIgnoresCaseAndFailsForAnUnknownTitle) {
+    Machine pc;
+    pc.File(L"D:\\T\\1.xla", L"Tool");
+    pc.reg.keys[kManager] = {{L"D:\\T\\1.xla", L""}};
+    auto in = pc.Start();
+    EXPECT_EQ(in->addins.At(in->addins.FindByTitle(L"TOOL")).fullPath, L"D:\\T\\1.xla");
+    try {
+        in->addins.FindByTitle(L"Other");
+        ADD_FAILURE() << "no failure";
+    } catch (const Error& e) {
+        EXPECT_EQ(e.Code(), kErrBadIndex);
+        EXPECT_NE(e.Description().find(L"Other"), std::wstring::npos);
+    }
+}
+
+// ---- Switching on and off, written at Quit ----
+
+TEST(StandinAddins, SwitchingOnMovesFromAddinManagerToOptionsAtQuit) {
+    Machine pc;
+    pc.File(L"D:\\T\\a.xla");
+    pc.File(L"D:\\T\\b.xla");
+    pc.File(kUser + L"\\u.xla");
+    pc.reg.keys[kOptions] = {{L"OPEN", L"/R \"D:\\T\\a.xla\""}, {L"Other", L"1"}};
+    pc.reg.keys[kManager] = {{L"D:\\T\\b.xla", L""}};
+    auto in = pc.Start();
+    in->addins.SetInstalled(IdOf(in->addins, L"D:\\T\\b.xla"), true);
+    in->addins.SetInstalled(IdOf(in->addins, kUser + L"\\u.xla"), true);
+    EXPECT_TRUE(pc.reg.log.empty()) << "written before Quit";
+    EXPECT_TRUE(in->addins.At(IdOf(in->addins, L"D:\\T\\b.xla")).installed);
+    in->Quit();
+    EXPECT_EQ(pc.Key(kOptions), (Values{{L"OPEN", L"/R \"D:\\T\\a.xla\""},
+                                        {L"Other", L"1"},
+                                        {L"OPEN1", L"/R \"D:\\T\\b.xla\""},
+                                        {L"OPEN2", L"\"u.xla\""}}));
+    EXPECT_EQ(pc.Key(kManager), Values{});
+}
+
+TEST(StandinAddins, SwitchingOffRenumbersWithoutGapsAndListsOutsideFilesInAddinManager) {
+    Machine pc;
+    pc.File(L"D:\\T\\a.xla");
+    pc.File(kLib + L"\\l.xla");
+    pc.File(L"D:\\T\\c.xla");
+    pc.File(kUser + L"\\u.xla");
+    pc.reg.keys[kOptions] = {{L"OPEN", L"/R \"D:\\T\\a.xla\""},
+                             {L"OPEN1", L"\"l.xla\""},
+                             {L"OPEN2", L"D:\\T\\c.xla"},
+                             {L"OPEN3", L"\"u.xla\""}};
+    auto in = pc.Start();
+    in->addins.SetInstalled(IdOf(in->addins, L"D:\\T\\a.xla"), false);
+    in->addins.SetInstalled(IdOf(in->addins, kLib + L"\\l.xla"), false);
+    EXPECT_TRUE(pc.reg.log.empty());
+    in->Quit();
+    EXPECT_EQ(pc.Key(kOptions), (Values{{L"OPEN", L"/R \"D:\\T\\c.xla\""}, {L"OPEN1", L"\"u.xla\""}}));
+    EXPECT_EQ(pc.Key(kManager), (Values{{L"D:\\T\\a.xla", L""}}));
+}
+
+TEST(StandinAddins, ReleasedWithoutQuitOrUnchangedWritesNothing) {
+    Machine pc;
+    pc.File(L"D:\\T\\a.xla");
+    pc.File(L"D:\\T\\b.xla");
+    pc.reg.keys[kOptions] = {{L"OPEN", L"D:\\T\\a.xla"}, {L"OPEN2", L"\"gone.xla\""}};
+    pc.reg.keys[kManager] = {{L"D:\\T\\b.xla", L""}};
+    auto before = pc.reg.keys;
+    {
+        auto in = pc.Start();
+        in->addins.SetInstalled(IdOf(in->addins, L"D:\\T\\b.xla"), true);
+        in->addins.SetInstalled(IdOf(in->addins, L"D:\\T\\a.xla"), false);
+    }
+    EXPECT_TRUE(pc.reg.log.empty());
+    auto in = pc.Start();
+    in->addins.SetInstalled(IdOf(in->addins, L"D:\\T\\a.xla"), true);  // already on
+    in->addins.SetInstalled(IdOf(in->addins, L"D:\\T\\b.xla"), false);  // already off
+    in->Quit();
+    EXPECT_TRUE(pc.reg.log.empty());
+    EXPECT_EQ(pc.reg.keys, before);
+}
+
+TEST(StandinAddins, SwitchingOnAMissingFileFailsAndChangesNothing) {
+    Machine pc;
+    pc.reg.keys[kManager] = {{L"D:\\Gone\\m.xla", L""}};
+    auto in = pc.Start();
+    int id = IdOf(in->addins, L"D:\\Gone\\m.xla");
+    try {
+        in->addins.SetInstalled(id, true);
+        ADD_FAILURE() << "no failure";
+    } catch (const Error& e) {
+        EXPECT_EQ(e.Code(), kErrExcel);
+    }
+    EXPECT_FALSE(in->addins.At(id).installed);
+    in->Quit();
+    EXPECT_TRUE(pc.reg.log.empty());
+}
+
+TEST(StandinAddins, SwitchingOffAMissingFileWorks) {
+    Machine pc;
+    pc.reg.keys[kOptions] = {{L"OPEN", L"/R \"D:\\Gone\\m.xla\""}};
+    auto in = pc.Start();
+    in->addins.SetInstalled(IdOf(in->addins, L"D:\\Gone\\m.xla"), false);
+    in->Quit();
+    EXPECT_EQ(pc.Key(kOptions), Values{});
+    EXPECT_EQ(pc.Key(kManager), (Values{{L"D:\\Gone\\m.xla", L""}}));
+}
+
+TEST(StandinAddins, SwitchingOffClosesTheAddinsWorkbook) {
+    Machine pc;
+    pc.File(L"D:\\T\\a.xla");
+    pc.File(L"D:\\T\\b.xla");
+    pc.reg.keys[kOptions] = {{L"OPEN", L"/R \"D:\\T\\a.xla\""}};
+    pc.File(L"D:\\T\\A.XLA");  // the same file, spelt as another program spells it
+    auto in = pc.Start();
+    in->workbooks.Open(L"D:\\T\\A.XLA");
+    in->workbooks.Open(L"D:\\T\\b.xla");
+    in->addins.SetInstalled(IdOf(in->addins, L"D:\\T\\a.xla"), false);
+    ASSERT_EQ(in->workbooks.All().size(), 1u);
+    EXPECT_EQ(in->workbooks.All()[0].name, L"b.xla");
+}
+
+TEST(StandinAddins, ALibraryFileHiddenByAUserFileOfTheSameNameIsWrittenInFull) {
+    Machine pc;
+    pc.File(kUser + L"\\same.xla");
+    pc.File(kLib + L"\\same.xla");
+    auto in = pc.Start();
+    in->addins.SetInstalled(IdOf(in->addins, kLib + L"\\same.xla"), true);
+    in->Quit();
+    EXPECT_EQ(pc.Key(kOptions), (Values{{L"OPEN", L"/R \"" + kLib + L"\\same.xla\""}}));
+    EXPECT_EQ(pc.Key(kManager), Values{});
+}
+
+// ---- AddIns.Add ----
+
+TEST(StandinAddins, AddFailsWithoutAnOpenWorkbookOrFile) {
+    Machine pc;
+    pc.File(L"D:\\T\\a.xla");
+    auto in = pc.Start();
+    struct Case {
+        bool workbook;
+        std::wstring file;
+    } cases[] = {{false, L"D:\\T\\a.xla"}, {true, L"D:\\T\\missing.xla"}};
+    for (auto& c : cases) {
+        if (c.workbook && in->workbooks.All().empty()) in->workbooks.Add();
+        EXPECT_THROW(in->addins.Add(c.file, false), Error) << c.file;
+    }
+    EXPECT_EQ(in->addins.Count(), 0u);
+    in->Quit();
+    EXPECT_TRUE(pc.reg.log.empty());
+}
+
+TEST(StandinAddins, AddListsTheFileSwitchedOffAndWritesAtQuit) {
+    Machine pc;
+    pc.File(L"D:\\T\\a.xla", L"Alpha");
+    pc.File(kUser + L"\\u.xla");
+    auto in = pc.Start();
+    pc.File(L"d:\\t\\A.xla");  // the same file, spelt as another program spells it
+    in->workbooks.Add();
+    int a = in->addins.Add(L"D:\\T\\a.xla", true);
+    EXPECT_EQ(in->addins.At(a).fullPath, L"D:\\T\\a.xla");
+    EXPECT_EQ(in->addins.At(a).title, L"Alpha");
+    EXPECT_FALSE(in->addins.At(a).installed);
+    EXPECT_EQ(in->addins.Add(L"d:\\t\\A.xla", false), a);
+    EXPECT_EQ(in->addins.Add(kUser + L"\\u.xla", false), IdOf(in->addins, kUser + L"\\u.xla"));
+    EXPECT_EQ(in->addins.Count(), 2u);
+    for (auto& op : pc.fs.log) EXPECT_EQ(op.rfind(L"Copy", 0), std::wstring::npos) << "CopyFile is ignored on a fixed disk";
+    EXPECT_TRUE(pc.reg.log.empty());
+    in->Quit();
+    EXPECT_EQ(pc.Key(kManager), (Values{{L"D:\\T\\a.xla", L""}}));
+    EXPECT_EQ(pc.Key(kOptions), Values{});
+}
+
+TEST(StandinAddins, AddThenSwitchOnGoesStraightToOptions) {
+    Machine pc;
+    pc.File(L"D:\\T\\a.xla");
+    auto in = pc.Start();
+    in->workbooks.Add();
+    in->addins.SetInstalled(in->addins.Add(L"D:\\T\\a.xla", true), true);
+    in->Quit();
+    EXPECT_EQ(pc.Key(kOptions), (Values{{L"OPEN", L"/R \"D:\\T\\a.xla\""}}));
+    EXPECT_EQ(pc.Key(kManager), Values{});
+}
+
+TEST(StandinAddins, CopyFileCopiesFromARemovableDiskOnlyWhenAsked) {
+    struct Case {
+        std::optional<bool> copy;
+        std::wstring listed;
+    } cases[] = {{true, kUser + L"\\r.xla"}, {false, L"E:\\r.xla"}, {std::nullopt, L"E:\\r.xla"}};
+    for (auto& c : cases) {
+        Machine pc;
+        pc.File(L"E:\\r.xla");
+        auto in = pc.Start();
+        in->workbooks.Add();
+        int id = in->addins.Add(L"E:\\r.xla", c.copy);
+        EXPECT_EQ(in->addins.At(id).fullPath, c.listed);
+        EXPECT_EQ(pc.fs.files.count(kUser + L"\\r.xla"), c.copy.value_or(false) ? 1u : 0u);
+    }
+}
+
+// ---- Workbooks ----
+
+TEST(StandinWorkbooks, OpenAddAndClose) {
+    fake::FakeFileSystem fs;
+    fs.files[L"D:\\T\\a.xla"] = L"x";
+    Workbooks books(fs);
+    EXPECT_THROW(books.Open(L"D:\\T\\missing.xla"), Error);
+    int a = books.Open(L"D:\\T\\a.xla");
+    EXPECT_EQ(books.Open(L"D:\\T\\A.xla"), a) << "an open file opens again";
+    int b1 = books.Add();
+    int b2 = books.Add();
+    std::vector<std::wstring> names;
+    for (auto& w : books.All()) names.push_back(w.name);
+    EXPECT_EQ(names, (std::vector<std::wstring>{L"a.xla", L"Book1", L"Book2"}));
+    books.Close(b1);
+    EXPECT_EQ(books.Find(b1), nullptr);
+    EXPECT_THROW(books.Close(b1), Error);
+    EXPECT_EQ(books.Find(b2)->name, L"Book2");
+    EXPECT_EQ(books.Add(), b2 + 1);
+    EXPECT_EQ(books.All().back().name, L"Book3");
+}
+
+// ---- Text of the dialogs and of /list ----
+
+TEST(StandinDialogText, ExcelFilterBecomesCommonDialogFilter) {
+    using namespace std::string_literals;
+    struct Case {
+        std::wstring excel, dialog;
+    } cases[] = {
+        {L"Add-ins (*.xla),*.xla", L"Add-ins (*.xla)\0*.xla\0\0"s},
+        {L"A (*.xla), *.xla, All (*.*),*.*", L"A (*.xla)\0*.xla\0All (*.*)\0*.*\0\0"s},
+        {L"", L"All Files (*.*)\0*.*\0\0"s},
+        {L"Only a description", L"All Files (*.*)\0*.*\0\0"s},
+    };
+    for (auto& c : cases) EXPECT_EQ(DialogFilter(c.excel), c.dialog) << c.excel;
+}
+
+TEST(StandinDialogText, SelectedPathsFromOneOrManyFiles) {
+    using namespace std::string_literals;
+    struct Case {
+        std::wstring buffer;
+        std::vector<std::wstring> paths;
+    } cases[] = {
+        {L"C:\\T\\a.xla\0"s, {L"C:\\T\\a.xla"}},
+        {L"C:\\T\0a.xla\0b c.xla\0"s, {L"C:\\T\\a.xla", L"C:\\T\\b c.xla"}},
+        {L"C:\\\0a.xla\0b.xla\0\0"s, {L"C:\\a.xla", L"C:\\b.xla"}},
+        {L""s, {}},
+    };
+    for (auto& c : cases) EXPECT_EQ(SelectedPaths(c.buffer), c.paths);
+}
+
+TEST(StandinListReport, AddinLinesThenTheValuesBehindThem) {
+    Machine pc;
+    pc.File(L"D:\\T\\a.xla", L"Alpha");
+    pc.File(kLib + L"\\l.xla");
+    pc.reg.keys[kOptions] = {{L"OPEN1", L"\"l.xla\""}, {L"Font", L"x"}, {L"OPEN", L"/R \"D:\\T\\a.xla\""}};
+    pc.reg.keys[kManager] = {{L"D:\\Gone\\m.xla", L""}};
+    auto in = pc.Start();
+    EXPECT_EQ(ListReport(in->addins, pc.reg),
+              (std::vector<std::wstring>{L"a.xla|D:\\T\\a.xla|Alpha|D:\\T|True", L"l.xla|" + kLib + L"\\l.xla|l|" + kLib + L"|True",
+                                         L"m.xla|D:\\Gone\\m.xla|m|D:\\Gone|False", L"[Options]",
+                                         L"OPEN=/R \"D:\\T\\a.xla\"", L"OPEN1=\"l.xla\"", L"[Add-in Manager]",
+                                         L"D:\\Gone\\m.xla="}));
+}
+
+TEST(StandinSettings, DefaultsAndTheKeysOfTheVersion) {
+    fake::FakeRegistry reg;
+    Settings d = LoadSettings(reg, L"bob");
+    EXPECT_EQ(d.version, L"11.0");
+    EXPECT_EQ(d.userLibraryPath, L"C:\\users\\bob\\AppData\\Roaming\\Microsoft\\AddIns\\");
+    EXPECT_EQ(d.libraryPath, L"C:\\Program Files\\Microsoft Office\\OFFICE11\\Library");
+    reg.keys[kSettingsKey] = {{L"Version", L"8.0"}, {L"UserLibraryPath", L""}, {L"LibraryPath", L"C:\\L"}};
+    Settings s = LoadSettings(reg, L"bob");
+    EXPECT_EQ(s.version, L"8.0");
+    EXPECT_EQ(s.userLibraryPath, L"");
+    EXPECT_EQ(OptionsKey(s), L"Software\\Microsoft\\Office\\8.0\\Excel\\Options");
+    EXPECT_EQ(AddinManagerKey(s), L"Software\\Microsoft\\Office\\8.0\\Excel\\Add-in Manager");
+}
+
+TEST(StandinAddins, WithoutAUserFolderBareNamesAndCopiesUseTheLibrary) {
+    Machine pc;
+    pc.File(kLib + L"\\l.xla");
+    pc.File(L"E:\\r.xla");
+    pc.reg.keys[L"x"] = {};
+    Settings s{L"8.0", L"", kLib};
+    Instance in(pc.reg, pc.fs, pc.drives, s, [](const std::wstring&) { return std::wstring(); });
+    in.workbooks.Add();
+    int r = in.addins.Add(L"E:\\r.xla", true);
+    EXPECT_EQ(in.addins.At(r).fullPath, kLib + L"\\r.xla");
+    in.addins.SetInstalled(r, true);
+    in.Quit();
+    EXPECT_EQ(pc.Key(L"Software\\Microsoft\\Office\\8.0\\Excel\\Options"), (Values{{L"OPEN", L"\"r.xla\""}}));
+}
+
+}  // namespace
+}  // namespace qv::standin

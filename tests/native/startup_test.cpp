@@ -1,0 +1,359 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "fakes.h"
+#include "startup/startup.h"
+#include "window/texts.h"
+
+namespace qv {
+namespace {
+
+using fake::World;
+
+const std::wstring kRuntimeFolder = L"C:\\Windows\\SysWOW64";
+
+std::vector<std::wstring> Lines(const std::wstring& text) {
+    std::vector<std::wstring> lines;
+    size_t start = 0;
+    for (;;) {
+        auto lf = text.find(L'\n', start);
+        lines.push_back(text.substr(start, lf == std::wstring::npos ? std::wstring::npos : lf - start));
+        if (lf == std::wstring::npos) return lines;
+        start = lf + 1;
+    }
+}
+
+// A start-up world in which nothing stands in the way: no running Excel, version 11.0,
+// the runtime library present.
+struct StartupWorld : World {
+    StartupWorld() {
+        sys.runtimeFolder = kRuntimeFolder;
+        fs.files[kRuntimeFolder + L"\\MSVBVM60.DLL"] = L"";
+    }
+    StartupOutcome Run() { return Main(svc, st); }
+    void ExpectNoExcelLeft() {
+        EXPECT_EQ(excel.instancesAlive, 0);
+    }
+};
+
+// ---- The user's own Excel is running ----
+
+TEST(StartupRunningExcel, VisibleWithoutWorkbooksIsRefusedAndToldToQuit) {
+    StartupWorld w;
+    w.excel.running = true;
+    w.excel.runningVisible = true;
+
+    EXPECT_EQ(w.Run(), StartupOutcome::Refused);
+
+    ASSERT_EQ(w.msg.shown.size(), 1u);
+    EXPECT_EQ(w.msg.shown[0].title, L"Quorvel SP");
+    EXPECT_EQ(w.msg.shown[0].flags, 16);
+    EXPECT_EQ(Lines(w.msg.shown[0].text),
+              (std::vector<std::wstring>{texts::kExcelRunning, texts::kOpenFilesAre, texts::kNoOpenFiles, L"",
+                                         texts::kPleaseQuitExcel}));
+    EXPECT_EQ(w.excel.Calls(L"Visible="), std::vector<std::wstring>{});
+    EXPECT_EQ(w.excel.Calls(L"Quit").size(), 1u);
+    EXPECT_FALSE(w.excel.running);
+    EXPECT_EQ(w.excel.instancesCreated, 0);
+    w.ExpectNoExcelLeft();
+}
+
+// Records whether the user's Excel was visible at the moment the message appeared.
+class VisibilityAtShow : public fake::FakeMessageBoxes {
+public:
+    explicit VisibilityAtShow(fake::FakeExcelWorld& x) : x_(x) {}
+    std::vector<bool> visibleAtShow;
+    int Show(const std::wstring& text, const std::wstring& title, int flags) override {
+        visibleAtShow.push_back(x_.runningVisible);
+        return FakeMessageBoxes::Show(text, title, flags);
+    }
+
+private:
+    fake::FakeExcelWorld& x_;
+};
+
+TEST(StartupRunningExcel, HiddenWithTwoWorkbooksIsShownAndItsWorkbooksListed) {
+    StartupWorld w;
+    w.excel.running = true;
+    w.excel.runningVisible = false;
+    w.excel.runningWorkbooks = {L"Book1.xls", L"売上 集計.xls"};
+    VisibilityAtShow msg(w.excel);
+    Services svc{w.launcher, w.fs, w.reg, msg, w.clip, w.shell, w.drives, w.details, w.sys, w.busy};
+
+    EXPECT_EQ(Main(svc, w.st), StartupOutcome::Refused);
+
+    ASSERT_EQ(msg.shown.size(), 1u);
+    EXPECT_EQ(msg.shown[0].flags, 16);
+    EXPECT_EQ(msg.shown[0].title, L"Quorvel SP");
+    EXPECT_EQ(Lines(msg.shown[0].text),
+              (std::vector<std::wstring>{texts::kExcelRunningHidden, texts::kOpenFilesAre, L"\u3000Book1.xls",
+                                         L"\u3000売上 集計.xls", texts::kOpenFilesEnd, L"",
+                                         texts::kPleaseQuitExcel}));
+    EXPECT_EQ(msg.visibleAtShow, std::vector<bool>{true});
+    EXPECT_EQ(w.excel.Calls(L"Quit").size(), 1u);
+    EXPECT_EQ(w.excel.instancesCreated, 0);
+    w.ExpectNoExcelLeft();
+}
+
+TEST(StartupRunningExcel, EachFailingCallIsSkippedAndTheRefusalStillHappens) {
+    struct Case {
+        const wchar_t* failing;
+        bool visible;
+        std::vector<std::wstring> lines;
+    };
+    const std::wstring a = L"\u3000a.xls", b = L"\u3000b.xls";
+    const Case cases[] = {
+        // Unknown visibility: described as running, left as it is.
+        {L"Visible", false, {texts::kExcelRunning, texts::kOpenFilesAre, a, b, texts::kOpenFilesEnd, L"", texts::kPleaseQuitExcel}},
+        {L"Visible=True", false, {texts::kExcelRunningHidden, texts::kOpenFilesAre, a, b, texts::kOpenFilesEnd, L"", texts::kPleaseQuitExcel}},
+        {L"Workbooks.Count", true, {texts::kExcelRunning, texts::kOpenFilesAre, texts::kNoOpenFiles, L"", texts::kPleaseQuitExcel}},
+        {L"Workbooks", true, {texts::kExcelRunning, texts::kOpenFilesAre, texts::kOpenFilesEnd, L"", texts::kPleaseQuitExcel}},
+        {L"Workbook.Name", true, {texts::kExcelRunning, texts::kOpenFilesAre, texts::kOpenFilesEnd, L"", texts::kPleaseQuitExcel}},
+        {L"Quit", true, {texts::kExcelRunning, texts::kOpenFilesAre, a, b, texts::kOpenFilesEnd, L"", texts::kPleaseQuitExcel}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.failing);
+        StartupWorld w;
+        w.excel.running = true;
+        w.excel.runningVisible = c.visible;
+        w.excel.runningWorkbooks = {L"a.xls", L"b.xls"};
+        w.excel.failing = {c.failing};
+
+        EXPECT_EQ(w.Run(), StartupOutcome::Refused);
+
+        ASSERT_EQ(w.msg.shown.size(), 1u);
+        EXPECT_EQ(w.msg.shown[0].flags, 16);
+        EXPECT_EQ(Lines(w.msg.shown[0].text), c.lines);
+        EXPECT_EQ(w.excel.Calls(L"Quit").size(), 1u) << "Quit is still attempted";
+        EXPECT_EQ(w.excel.instancesCreated, 0);
+        w.ExpectNoExcelLeft();
+    }
+}
+
+// A launcher whose probe for a running Excel fails outright.
+class FailingProbe : public excel::Launcher {
+public:
+    explicit FailingProbe(excel::Launcher& inner) : inner_(inner) {}
+    int probes = 0;
+    std::unique_ptr<excel::Application> Attach() override {
+        ++probes;
+        throw excel::ExcelError(L"GetObject", static_cast<long>(0x800401E3L), L"probe failed");
+    }
+    std::unique_ptr<excel::Application> Create() override { return inner_.Create(); }
+
+private:
+    excel::Launcher& inner_;
+};
+
+TEST(StartupRunningExcel, AFailingProbeCountsAsNoRunningExcel) {
+    StartupWorld w;
+    FailingProbe launcher(w.launcher);
+    Services svc{launcher, w.fs, w.reg, w.msg, w.clip, w.shell, w.drives, w.details, w.sys, w.busy};
+
+    EXPECT_EQ(Main(svc, w.st), StartupOutcome::ShowWindow);
+    EXPECT_EQ(launcher.probes, 1);
+    EXPECT_TRUE(w.msg.shown.empty());
+    EXPECT_EQ(w.excel.instancesCreated, 1);
+    w.ExpectNoExcelLeft();
+}
+
+// ---- Excel's version ----
+
+TEST(StartupVersion, DecidesWhetherToGoOnAskOrRefuse) {
+    struct Case {
+        const wchar_t* version;
+        std::vector<int> answers;
+        StartupOutcome outcome;
+        std::vector<std::pair<std::wstring, int>> messages;  // text, flags
+        int major;
+        bool readsFolders;
+        const wchar_t* userFolder;
+    };
+    const std::wstring refused = texts::kVersionUnsupported, question = texts::kVersionQuestion;
+    const Case cases[] = {
+        {L"7.0", {}, StartupOutcome::Refused, {{refused, 16}}, 7, false, L""},
+        {L"8.0", {}, StartupOutcome::ShowWindow, {}, 8, true, L""},
+        {L"11.0", {}, StartupOutcome::ShowWindow, {}, 11, true, L"C:\\Users\\u\\AddIns"},
+        {L"12.0", {kIdYes}, StartupOutcome::ShowWindow, {{question, 292}}, 12, true, L"C:\\Users\\u\\AddIns"},
+        {L"12.0", {kIdNo}, StartupOutcome::Refused, {{question, 292}}, 12, false, L""},
+        {L"16.0", {kIdYes}, StartupOutcome::ShowWindow, {{question, 292}}, 16, true, L"C:\\Users\\u\\AddIns"},
+        // 11.5 rounds to the even 12 and asks; 10.5 rounds to 10 and passes.
+        {L"11.5", {kIdNo}, StartupOutcome::Refused, {{question, 292}}, 12, false, L""},
+        {L"10.5", {}, StartupOutcome::ShowWindow, {}, 10, true, L"C:\\Users\\u\\AddIns"},
+        {L"", {}, StartupOutcome::Refused, {{refused, 16}}, 0, false, L""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::wstring(c.version) + L" answers " + std::to_wstring(c.answers.size()));
+        StartupWorld w;
+        w.excel.version = c.version;
+        w.msg.answers = c.answers;
+
+        EXPECT_EQ(w.Run(), c.outcome);
+
+        std::vector<std::pair<std::wstring, int>> shown;
+        for (auto& m : w.msg.shown) {
+            EXPECT_EQ(m.title, L"Quorvel SP");
+            shown.push_back({m.text, m.flags});
+        }
+        EXPECT_EQ(shown, c.messages);
+        EXPECT_EQ(w.st.intEXCELVER, c.major);
+        EXPECT_EQ(w.excel.Calls(L"LibraryPath").size(), c.readsFolders ? 1u : 0u);
+        // Excel 97 has no user add-in folder to ask for.
+        EXPECT_EQ(w.excel.Calls(L"UserLibraryPath").size(), c.readsFolders && c.major != 8 ? 1u : 0u);
+        if (c.readsFolders) {
+            EXPECT_EQ(w.st.strADDINFOLDER[0], c.userFolder);
+            EXPECT_EQ(w.st.strADDINFOLDER[1], L"C:\\Office\\Library");
+        }
+        EXPECT_EQ(w.excel.instancesCreated, 1);
+        EXPECT_EQ(w.excel.Calls(L"Quit").size(), 1u) << "the instance is quit on every path";
+        w.ExpectNoExcelLeft();
+    }
+}
+
+TEST(StartupVersion, MajorNumberIsTheLeadingDecimalRoundedHalfToEven) {
+    struct Case { const wchar_t* text; int major; };
+    const Case cases[] = {
+        {L"11.0", 11}, {L"8.0", 8}, {L"12.0", 12}, {L"16.0", 16}, {L"7", 7},
+        {L"8.5", 8}, {L"9.5", 10}, {L"10.5", 10}, {L"11.5", 12}, {L"11.50", 12}, {L"11.501", 12},
+        {L"10.49999", 10}, {L"10.6", 11}, {L"7.9", 8}, {L"11.0a", 11}, {L"11.0.6355", 11}, {L"11.", 11},
+        {L".5", 0}, {L".6", 1}, {L"", 0}, {L"abc", 0}, {L"v11.0", 0}, {L" 11.0", 0}, {L".", 0},
+        {L"99999999999999999999", 2147483647},
+    };
+    for (const auto& c : cases) EXPECT_EQ(ExcelMajorVersion(c.text), c.major) << c.text;
+}
+
+// ---- The add-in folders ----
+
+TEST(StartupFolders, UserFolderLosesItsLastCharacterAndLibraryIsKeptAsIs) {
+    struct Case { const wchar_t* user; const wchar_t* library; const wchar_t* folder0; };
+    const Case cases[] = {
+        {L"C:\\Users\\u\\AddIns\\", L"C:\\Office\\Library", L"C:\\Users\\u\\AddIns"},
+        {L"C:\\Users\\u\\AddIns\\", L"C:\\Office\\Library\\", L"C:\\Users\\u\\AddIns"},
+        {L"X", L"", L""},
+        // An empty answer leaves the user folder empty.
+        {L"", L"C:\\Lib", L""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.user);
+        StartupWorld w;
+        w.excel.userLibraryPath = c.user;
+        w.excel.libraryPath = c.library;
+        EXPECT_EQ(w.Run(), StartupOutcome::ShowWindow);
+        EXPECT_EQ(w.st.strADDINFOLDER[0], c.folder0);
+        EXPECT_EQ(w.st.strADDINFOLDER[1], c.library);
+    }
+}
+
+TEST(StartupExcel, TheInstanceIsQuitRightAfterTheFoldersAreRead) {
+    StartupWorld w;
+    EXPECT_EQ(w.Run(), StartupOutcome::ShowWindow);
+    EXPECT_EQ(w.excel.log, (std::vector<std::wstring>{L"Attach", L"Create", L"Version", L"UserLibraryPath",
+                                                      L"LibraryPath", L"Quit", L"Release"}));
+    w.ExpectNoExcelLeft();
+}
+
+TEST(StartupExcel, AFailingExcelStopsStartUpAndLeavesNoInstance) {
+    struct Case { const wchar_t* failing; int quits; };
+    const Case cases[] = {
+        {L"Create", 0}, {L"Version", 1}, {L"UserLibraryPath", 1}, {L"LibraryPath", 1}, {L"Quit", 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.failing);
+        StartupWorld w;
+        w.st.strADDINPATH = L"untouched";
+        w.excel.failing = {c.failing};
+        EXPECT_THROW(w.Run(), excel::ExcelError);
+        EXPECT_TRUE(w.msg.shown.empty());
+        EXPECT_EQ(w.excel.Calls(L"Quit").size(), static_cast<size_t>(c.quits));
+        EXPECT_EQ(w.st.strADDINPATH, L"untouched") << "nothing is reset after a failure";
+        w.ExpectNoExcelLeft();
+    }
+}
+
+// ---- The runtime library ----
+
+TEST(StartupRuntime, MissingLibraryIsRefusedAfterExcelHasQuit) {
+    StartupWorld w;
+    w.fs.files.clear();
+    w.st.strCOMMAND = L"";
+    w.sys.args = L"C:\\a\\list.txt";
+
+    EXPECT_EQ(w.Run(), StartupOutcome::Refused);
+
+    ASSERT_EQ(w.msg.shown.size(), 1u) << "the files are not collected after the refusal";
+    EXPECT_EQ(w.msg.shown[0].text, texts::kRuntimeMissing);
+    EXPECT_EQ(w.msg.shown[0].title, L"Quorvel SP");
+    EXPECT_EQ(w.msg.shown[0].flags, 16);
+    EXPECT_EQ(w.excel.Calls(L"Quit").size(), 1u);
+    w.ExpectNoExcelLeft();
+}
+
+TEST(StartupRuntime, LooksInTheFolderOfThe32BitLibrariesWhateverItsLength) {
+    const std::wstring longFolder =
+        L"C:\\Windows Installation On A Rather Deep Drive Folder\\Windows\\SysWOW64";  // over 50 characters
+    ASSERT_GT(longFolder.size(), 50u);
+    struct Case {
+        std::wstring folder;
+        std::vector<std::wstring> files;
+        const wchar_t* found;
+    };
+    const Case cases[] = {
+        {L"C:\\Windows\\SysWOW64", {L"C:\\Windows\\SysWOW64\\MSVBVM60.DLL"}, L"MSVBVM60.DLL"},
+        {longFolder, {longFolder + L"\\MSVBVM60.DLL"}, L"MSVBVM60.DLL"},
+        // Only in the 64-bit system folder: a 32-bit program cannot load it from there.
+        {L"C:\\Windows\\SysWOW64", {L"C:\\Windows\\System32\\MSVBVM60.DLL"}, L""},
+        {L"C:\\Windows\\system32", {L"C:\\Windows\\system32\\MSVBVM60.DLL"}, L"MSVBVM60.DLL"},
+        {L"C:\\Windows\\SysWOW64", {L"C:\\Windows\\SysWOW64\\MSVBVM50.DLL"}, L""},
+        {L"", {L"\\MSVBVM60.DLL"}, L""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.folder);
+        World w;
+        w.sys.runtimeFolder = c.folder;
+        for (auto& f : c.files) w.fs.files[f] = L"";
+        EXPECT_EQ(FindRuntimeLibrary(w.svc), c.found);
+    }
+}
+
+// ---- Completed start-up ----
+
+TEST(StartupCompleted, ResetsTheSharedStateAndCollectsTheArguments) {
+    StartupWorld w;
+    w.sys.args = L"C:\\a\\one.xla \"C:\\b c\\two.XLA\"";
+    w.st.strADDINPATH = L"old path";
+    w.st.strADDINFILE = L"old file";
+    w.st.strADDINTITLE = L"old title";
+    w.st.strSELFILE = {SelFileRow{}, SelFileRow{L"C:\\old.xla", true}};
+
+    EXPECT_EQ(w.Run(), StartupOutcome::ShowWindow);
+
+    EXPECT_EQ(w.st.strCOMMAND, w.sys.args);
+    EXPECT_EQ(w.st.strADDINPATH, L"");
+    EXPECT_EQ(w.st.strADDINFILE, L"");
+    EXPECT_EQ(w.st.strADDINTITLE, L"");
+    ASSERT_EQ(w.st.strSELFILE.size(), 3u);
+    EXPECT_EQ(w.st.strSELFILE[0].Path, L"");
+    EXPECT_EQ(w.st.strSELFILE[1].Path, L"C:\\a\\one.xla");
+    EXPECT_EQ(w.st.strSELFILE[2].Path, L"C:\\b c\\two.XLA");
+    EXPECT_FALSE(w.st.strSELFILE[1].Done);
+    EXPECT_TRUE(w.msg.shown.empty());
+    w.ExpectNoExcelLeft();
+}
+
+TEST(StartupCompleted, WithoutArgumentsOffersTheProgramFoldersAddins) {
+    StartupWorld w;
+    w.sys.args = L"";
+    w.sys.programFolder = L"C:\\Prog";
+    w.fs.files[L"C:\\Prog\\tool.xla"] = L"";
+    w.fs.files[L"C:\\Prog\\quorvel.exe"] = L"";
+
+    EXPECT_EQ(w.Run(), StartupOutcome::ShowWindow);
+
+    ASSERT_EQ(w.st.strSELFILE.size(), 2u);
+    EXPECT_EQ(w.st.strSELFILE[1].Path, L"C:\\Prog\\tool.xla");
+}
+
+}  // namespace
+}  // namespace qv

@@ -1,0 +1,334 @@
+// The Windows details provider against generated add-in files and the real corpus.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "fileinfo/addin_details.h"
+#include "fileinfo/win32/details_provider.h"
+#include "fileinfo/win32/shell_details.h"
+#include "fileinfo/win32/storage_details.h"
+#include "fileinfo/win32/summary_writer.h"
+#include "platform/error.h"
+#include "platform/win32/handles.h"
+#include "window/texts.h"
+
+namespace qv::win32 {
+namespace {
+
+struct Shown {
+    std::wstring text, title;
+    int flags;
+};
+
+class RecordingBoxes : public MessageBoxes {
+public:
+    std::vector<Shown> shown;
+    int Show(const std::wstring& text, const std::wstring& title, int flags) override {
+        shown.push_back({text, title, flags});
+        return 1;
+    }
+};
+
+std::wstring Env(const wchar_t* name, const std::wstring& fallback) {
+    wchar_t buf[4096];
+    DWORD n = GetEnvironmentVariableW(name, buf, 4096);
+    return n > 0 && n < 4096 ? std::wstring(buf, n) : fallback;
+}
+
+// A Linux path as Wine shows it: /x/y is Z:\x\y.
+std::wstring WindowsPath(std::wstring p) {
+    if (p.empty() || p[0] != L'/') return p;
+    for (auto& c : p) if (c == L'/') c = L'\\';
+    return L"Z:" + p;
+}
+
+std::wstring CorpusFolder() { return WindowsPath(Env(L"QV_CORPUS", L"/work/shared/corpus/xla")); }
+
+std::wstring ExeFolder() {
+    wchar_t buf[MAX_PATH];
+    DWORD n = GetModuleFileNameW(nullptr, buf, MAX_PATH);
+    std::wstring p(buf, n);
+    return p.substr(0, p.rfind(L'\\'));
+}
+
+// A scratch folder of the test's own, emptied at the start and removed at the end.
+class DetailsTest : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(SUCCEEDED(com_.result()));
+        wchar_t tmp[MAX_PATH];
+        GetTempPathW(MAX_PATH, tmp);
+        dir_ = std::wstring(tmp) + L"qv_details_" + std::to_wstring(GetCurrentProcessId());
+        Wipe();
+        ASSERT_TRUE(CreateDirectoryW(dir_.c_str(), nullptr));
+    }
+    void TearDown() override { Wipe(); }
+
+    std::wstring Path(const std::wstring& name) const { return dir_ + L"\\" + name; }
+
+    void Wipe() {
+        WIN32_FIND_DATAW fd;
+        UniqueFind f(FindFirstFileW((dir_ + L"\\*").c_str(), &fd));
+        if (f) {
+            do {
+                std::wstring n = fd.cFileName;
+                if (n == L"." || n == L"..") continue;
+                if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveDirectoryW(Path(n).c_str());
+                else DeleteFileW(Path(n).c_str());
+            } while (FindNextFileW(f.get(), &fd));
+        }
+        RemoveDirectoryW(dir_.c_str());
+    }
+
+    ComInit com_;
+    std::wstring dir_;
+};
+
+const std::vector<std::wstring> kJapaneseHeaders = {
+    texts::kHeaderName,     texts::kHeaderSize,     texts::kHeaderType,       texts::kHeaderModified,
+    texts::kHeaderCreated,  texts::kHeaderAccessed, texts::kHeaderAttributes, texts::kHeaderStatus,
+    texts::kHeaderOwner,    texts::kHeaderAuthor,   texts::kHeaderTitle,      texts::kHeaderSubject,
+    texts::kHeaderCategory, texts::kHeaderPages,    texts::kHeaderComments,   texts::kHeaderCopyright};
+
+struct Fixture {
+    const wchar_t* file;
+    const wchar_t* title;
+    const wchar_t* author;
+    bool notMicrosoft;
+};
+
+const Fixture kFixtures[] = {
+    {L"titled.xla", L"Date Helper", L"Quorvel SP", true},
+    {L"untitled.xla", L"", L"Quorvel SP", true},
+    {L"売上集計ツール.xla", L"売上集計ツール", L"山田 太郎", true},
+    {L"ms-corp.xla", L"Analysis ToolPak", L"Microsoft Corporation", false},
+    {L"ms-upper.xla", L"Solver", L"MICROSOFT", false},
+    {L"ms-lower.xla", L"Lookup", L"made by microsoft", false},
+    {L"ms-mixed.xla", L"Euro", L"MicroSoft Japan", false},
+    {L"split.xla", L"Split", L"Micro Soft", true},
+    {L"bare.xla", L"", L"", true},
+};
+
+TEST_F(DetailsTest, GeneratedFixturesReadBackThroughTheProvider) {
+    auto provider = MakeDetailsProvider();
+    for (const auto& f : kFixtures) {
+        ASSERT_TRUE(WriteXlaFixture(Path(f.file), f.title, f.author)) << f.file;
+        EXPECT_EQ(ReadDetail(*provider, Path(f.file), texts::kHeaderTitle), f.title) << f.file;
+        EXPECT_EQ(ReadDetail(*provider, Path(f.file), texts::kHeaderAuthor), f.author) << f.file;
+        EXPECT_EQ(IsNotMicrosoftAddin(*provider, Path(f.file)), f.notMicrosoft) << f.file;
+    }
+}
+
+TEST_F(DetailsTest, TitleOfAGeneratedFixtureOrTheWarning) {
+    auto provider = MakeDetailsProvider();
+    for (const auto& f : kFixtures) {
+        ASSERT_TRUE(WriteXlaFixture(Path(f.file), f.title, f.author)) << f.file;
+        RecordingBoxes boxes;
+        EXPECT_EQ(GetAddinFileTitle(*provider, boxes, Path(f.file)), f.title) << f.file;
+        if (std::wstring(f.title).empty()) {
+            ASSERT_EQ(boxes.shown.size(), 1u) << f.file;
+            EXPECT_EQ(boxes.shown[0].text, texts::kNoTitle1 + std::wstring(f.file) + texts::kNoTitle2);
+            EXPECT_EQ(boxes.shown[0].title, texts::kAppTitle);
+            EXPECT_EQ(boxes.shown[0].flags, kMbCritical);
+        } else {
+            EXPECT_TRUE(boxes.shown.empty()) << f.file;
+        }
+    }
+}
+
+TEST_F(DetailsTest, SummaryReaderPresentsTheJapaneseDetailsView) {
+    ASSERT_TRUE(WriteXlaFixture(Path(L"tool.xla"), L"Tool", L"Someone"));
+    auto details = OpenStorageDetails(dir_, L"tool.xla");
+    std::vector<std::wstring> headers;
+    for (int c = 0; c <= kMaxDetailColumn; ++c) {
+        std::wstring h = details->Header(c);
+        if (h.empty()) break;
+        headers.push_back(h);
+    }
+    EXPECT_EQ(headers, kJapaneseHeaders);
+    EXPECT_EQ(details->Header(static_cast<int>(kJapaneseHeaders.size())), L"");
+    EXPECT_EQ(details->Header(-1), L"");
+    EXPECT_EQ(details->Value(0), L"tool.xla");
+    EXPECT_EQ(details->Value(9), L"Someone");
+    EXPECT_EQ(details->Value(10), L"Tool");
+    for (int c : {1, 8, 11, 15, 16, 40}) EXPECT_EQ(details->Value(c), L"") << c;
+}
+
+TEST_F(DetailsTest, EightBitTextsAreDecodedInTheSetsOwnCodePage) {
+    struct Case { unsigned codePage; const wchar_t* title; const wchar_t* author; };
+    const Case cases[] = {
+        {932, L"売上集計ツール", L"山田 太郎"},
+        {936, L"销售统计工具", L"王小明"},
+        {1250, L"Nástroj Łódź", L"Dvořák"},
+        {1252, L"Outil café", L"Müller"},
+        {65001, L"日付ヘルパー", L"Microsoft 日本"},
+        {1200, L"ユニコード", L"作者"},
+    };
+    auto provider = MakeDetailsProvider();
+    for (const auto& c : cases) {
+        std::wstring file = L"cp" + std::to_wstring(c.codePage) + L".xla";
+        ASSERT_TRUE(WriteXlaFixtureInCodePage(Path(file), c.title, c.author, c.codePage)) << c.codePage;
+        SummaryText s = ReadSummary(Path(file));
+        EXPECT_EQ(s.title, c.title) << c.codePage;
+        EXPECT_EQ(s.author, c.author) << c.codePage;
+        EXPECT_EQ(ReadDetail(*provider, Path(file), texts::kHeaderTitle), c.title) << c.codePage;
+    }
+}
+
+TEST(SummaryStream, StoresTextsInTheDeclaredCodePage) {
+    // 山田 in Shift_JIS and in UTF-8, so the writer is checked apart from the reader.
+    std::string sjis = BuildSummaryStream(L"", L"山田", 932);
+    EXPECT_NE(sjis.find("\x8E\x52\x93\x63"), std::string::npos);
+    std::string utf8 = BuildSummaryStream(L"", L"山田", 65001);
+    EXPECT_NE(utf8.find("\xE5\xB1\xB1\xE7\x94\xB0"), std::string::npos);
+}
+
+TEST(SummaryStream, DecodesPropertyTexts) {
+    struct Case { std::string bytes; unsigned codePage; const wchar_t* text; };
+    const Case cases[] = {
+        {"\x8E\x52\x93\x63", 932, L"山田"},
+        {std::string("\x8E\x52\x93\x63\0\0", 6), 932, L"山田"},
+        {"\xE5\xB1\xB1\xE7\x94\xB0", 65001, L"山田"},
+        {"caf\xE9", 1252, L"café"},
+        {"\xA3\xF3", 1250, L"Łó"},
+        {std::string("A\0B\0\0\0", 6), 1200, L"AB"},
+        {"", 932, L""},
+        {std::string("\0", 1), 65001, L""},
+    };
+    for (const auto& c : cases) EXPECT_EQ(DecodePropertyText(c.bytes, c.codePage), c.text) << c.codePage;
+}
+
+TEST(SummaryStream, DamagedStreamsGiveWhatCanBeRead) {
+    const std::string whole = BuildSummaryStream(L"売上集計ツール", L"山田 太郎", 932);
+    SummaryText full = ParseSummaryStream(whole);
+    EXPECT_EQ(full.title, L"売上集計ツール");
+    EXPECT_EQ(full.author, L"山田 太郎");
+    // Every truncation: never a read past the end, and a text is either whole or absent.
+    for (size_t n = 0; n < whole.size(); ++n) {
+        SummaryText s = ParseSummaryStream(std::string_view(whole).substr(0, n));
+        EXPECT_TRUE(s.title.empty() || s.title == full.title) << n;
+        EXPECT_TRUE(s.author.empty() || s.author == full.author) << n;
+    }
+    EXPECT_EQ(ParseSummaryStream(whole.substr(0, 40)).title, L"");
+
+    std::string badOrder = whole;
+    badOrder[0] = 'x';
+    EXPECT_EQ(ParseSummaryStream(badOrder).title, L"");
+
+    std::string badSection = whole;
+    badSection[44] = '\xFF';  // section offset far past the end
+    badSection[47] = '\x7F';
+    EXPECT_EQ(ParseSummaryStream(badSection).author, L"");
+
+    std::string otherSet = whole;
+    otherSet[28] ^= 1;  // not the summary set's FMTID
+    EXPECT_EQ(ParseSummaryStream(otherSet).title, L"");
+}
+
+TEST_F(DetailsTest, MissingFileOrFolderHasNoDetails) {
+    ASSERT_TRUE(WriteXlaFixture(Path(L"here.xla"), L"Here", L"Microsoft"));
+    ASSERT_TRUE(CreateDirectoryW(Path(L"folder.xla").c_str(), nullptr));
+    auto provider = MakeDetailsProvider();
+    const std::wstring missing[] = {Path(L"gone.xla"), dir_ + L"\\no such folder\\tool.xla", Path(L"folder.xla"),
+                                    L"tool.xla"};
+    for (const auto& p : missing) {
+        auto slash = p.rfind(L'\\');
+        std::wstring folder = slash == std::wstring::npos ? L"" : p.substr(0, slash);
+        EXPECT_THROW(provider->Open(folder, p.substr(slash + 1)), Failure) << p;
+        EXPECT_TRUE(IsNotMicrosoftAddin(*provider, p)) << p;
+        RecordingBoxes boxes;
+        EXPECT_EQ(GetAddinFileTitle(*provider, boxes, p), L"") << p;
+        ASSERT_EQ(boxes.shown.size(), 1u) << p;
+        EXPECT_EQ(boxes.shown[0].text, texts::kNoTitle1 + p.substr(slash + 1) + texts::kNoTitle2);
+    }
+    // The file beside them still reads.
+    EXPECT_FALSE(IsNotMicrosoftAddin(*provider, Path(L"here.xla")));
+}
+
+TEST_F(DetailsTest, ShellSaysWhenFolderOrFileIsMissing) {
+    EXPECT_THROW(OpenShellDetails(dir_ + L"\\no such folder", L"tool.xla"), Failure);
+    EXPECT_THROW(OpenShellDetails(dir_, L"gone.xla"), Failure);
+}
+
+TEST_F(DetailsTest, FileThatIsNoCompoundDocumentHasEmptyDetails) {
+    UniqueHandle h(CreateFileW(Path(L"text.xla").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    ASSERT_TRUE(h);
+    DWORD written = 0;
+    WriteFile(h.get(), "not an add-in", 13, &written, nullptr);
+    h.reset();
+    auto provider = MakeDetailsProvider();
+    auto details = provider->Open(dir_, L"text.xla");
+    EXPECT_EQ(details->Header(9), texts::kHeaderAuthor);
+    EXPECT_EQ(details->Value(9), L"");
+    EXPECT_EQ(details->Value(10), L"");
+    EXPECT_TRUE(IsNotMicrosoftAddin(*provider, Path(L"text.xla")));
+}
+
+TEST_F(DetailsTest, RealAddinFilesInSeveralCodePages) {
+    const std::wstring corpus = CorpusFolder();
+    if (GetFileAttributesW(corpus.c_str()) == INVALID_FILE_ATTRIBUTES) GTEST_SKIP() << "no corpus at QV_CORPUS";
+    struct Case { const wchar_t* file; const wchar_t* title; const wchar_t* author; bool notMicrosoft; };
+    const Case cases[] = {
+        // UTF-8 (65001), written by LibreOffice: the ANSI code page would lose these.
+        {L"libreoffice__sales-ja.xla", L"売上集計アドイン", L"山田 太郎", true},
+        {L"libreoffice__ms-author.xla", L"Analysis Helpers", L"Microsoft Corporation", false},
+        // 1252, 1250 and 936 declared by the same add-in's versions.
+        {L"ivankokan__Excel2LaTeX__Excel2LaTeX.xla", L"Excel2LaTeX", L"Chelsea Hughes", true},
+        {L"ivankokan__Excel2LaTeX__Excel2LaTeX_e9aff47.xla", L"Excel2LaTeX", L"Chelsea Hughes", true},
+        {L"ivankokan__Excel2LaTeX__Excel2LaTeX_ebb1a2d.xla", L"Excel2LaTeX", L"Chelsea Hughes", true},
+        {L"ivankokan__Excel2LaTeX__Template.xla", L"", L"German Riano", true},
+        // 932: no title; the application name "Microsoft Excel" is no author.
+        {L"msofficesvn__msofficesvn__excelsvn_ja.xla", L"", L"SHIMADZU", true},
+        {L"msofficesvn__msofficesvn__excelsvn_en.xla", L"", L"koki", true},
+        {L"shutakayama__surviveplusnet-excel-macro__Surviveplus.xla", L"Surviveplus.net Excel Macro", L"SHIN-ICHI", true},
+        {L"yu-ki106f__PoiManager__PoiManager.xla", L"", L"funahashi", true},
+        {L"SwReliab__SRATS2010__srats2010.xla", L"", L"", true},
+    };
+    auto provider = MakeDetailsProvider();
+    for (const auto& c : cases) {
+        std::wstring path = corpus + L"\\" + c.file;
+        EXPECT_EQ(ReadDetail(*provider, path, texts::kHeaderTitle), c.title) << c.file;
+        EXPECT_EQ(ReadDetail(*provider, path, texts::kHeaderAuthor), c.author) << c.file;
+        EXPECT_EQ(IsNotMicrosoftAddin(*provider, path), c.notMicrosoft) << c.file;
+        RecordingBoxes boxes;
+        EXPECT_EQ(GetAddinFileTitle(*provider, boxes, path), c.title) << c.file;
+        EXPECT_EQ(boxes.shown.size(), std::wstring(c.title).empty() ? 1u : 0u) << c.file;
+    }
+}
+
+// Runs make-xla.exe from beside this test program; returns its exit code.
+DWORD RunMakeXla(const std::wstring& args) {
+    std::wstring cmd = L"\"" + ExeFolder() + L"\\make-xla.exe\" " + args;
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return 9999;
+    UniqueHandle process(pi.hProcess), thread(pi.hThread);
+    WaitForSingleObject(pi.hProcess, 60000);
+    DWORD code = 9999;
+    GetExitCodeProcess(pi.hProcess, &code);
+    return code;
+}
+
+TEST_F(DetailsTest, MakeXlaWritesOneFileAndTheSamples) {
+    ASSERT_EQ(RunMakeXla(L"--out \"" + Path(L"one tool.xla") + L"\" --title 日付ヘルパー --author \"Quorvel SP\""), 0u);
+    SummaryText one = ReadSummary(Path(L"one tool.xla"));
+    EXPECT_EQ(one.title, L"日付ヘルパー");
+    EXPECT_EQ(one.author, L"Quorvel SP");
+
+    ASSERT_EQ(RunMakeXla(L"--samples \"" + dir_ + L"\""), 0u);
+    SummaryText sales = ReadSummary(Path(L"売上集計ツール.xla"));
+    EXPECT_EQ(sales.title, L"売上集計ツール");
+    EXPECT_EQ(sales.author, L"山田 太郎");
+    EXPECT_EQ(ReadSummary(Path(L"DateHelper.xla")).title, L"日付ヘルパー");
+    EXPECT_EQ(ReadSummary(Path(L"NoTitle.xla")).title, L"");
+
+    EXPECT_EQ(RunMakeXla(L"--title only"), 2u);
+    EXPECT_EQ(RunMakeXla(L"--out"), 2u);
+}
+
+}  // namespace
+}  // namespace qv::win32

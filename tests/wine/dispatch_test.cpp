@@ -1,0 +1,448 @@
+// The Dispatch wrapper against an in-process IDispatch that records every call.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cwctype>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "excel/com/dispatch.h"
+
+namespace {
+
+using qv::excel::ExcelError;
+using qv::excel::com::Dispatch;
+using qv::excel::com::each;
+using qv::excel::com::Missing;
+using qv::excel::com::Named;
+using qv::win32::ComPtr;
+using qv::win32::Variant;
+
+std::wstring Lower(std::wstring s) {
+    for (auto& c : s) c = static_cast<wchar_t>(std::towlower(c));
+    return s;
+}
+
+struct Invocation {
+    DISPID id = 0;
+    WORD flags = 0;
+    std::vector<Variant> args;  // as received: rgvarg order
+    std::vector<DISPID> named;
+    bool gotExcepInfo = false;
+    bool gotResult = false;
+};
+
+// An IDispatch whose members are a name -> DISPID table. It records look-ups and calls and
+// answers through `answer` (default: S_OK with an empty result).
+class FakeDispatch : public IDispatch {
+public:
+    using Answer = std::function<HRESULT(const Invocation&, VARIANT* result, EXCEPINFO*)>;
+
+    std::map<std::wstring, DISPID> members;  // lower-case names
+    std::vector<std::vector<std::wstring>> lookups;
+    std::vector<Invocation> calls;
+    Answer answer;
+    LONG refs = 1;
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+        if (iid == IID_IUnknown || iid == IID_IDispatch) {
+            *out = static_cast<IDispatch*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++refs; }
+    ULONG STDMETHODCALLTYPE Release() override {
+        LONG r = --refs;
+        if (r == 0) delete this;
+        return r;
+    }
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* n) override { *n = 0; return S_OK; }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
+        std::vector<std::wstring> asked(names, names + count);
+        lookups.push_back(asked);
+        HRESULT hr = S_OK;
+        for (UINT i = 0; i < count; ++i) {
+            auto it = members.find(Lower(asked[i]));
+            ids[i] = it == members.end() ? DISPID_UNKNOWN : it->second;
+            if (it == members.end()) hr = DISP_E_UNKNOWNNAME;
+        }
+        return hr;
+    }
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
+                                     EXCEPINFO* excep, UINT*) override {
+        Invocation call;
+        call.id = id;
+        call.flags = flags;
+        for (UINT i = 0; i < params->cArgs; ++i) {
+            Variant copy;
+            VariantCopy(copy.put(), &params->rgvarg[i]);
+            call.args.push_back(std::move(copy));
+        }
+        call.named.assign(params->rgdispidNamedArgs, params->rgdispidNamedArgs + params->cNamedArgs);
+        call.gotExcepInfo = excep != nullptr;
+        call.gotResult = result != nullptr;
+        calls.push_back(std::move(call));
+        return answer ? answer(calls.back(), result, excep) : S_OK;
+    }
+
+private:
+    ~FakeDispatch() = default;
+};
+
+ComPtr<FakeDispatch> MakeFake(std::map<std::wstring, DISPID> members) {
+    ComPtr<FakeDispatch> f(new FakeDispatch);
+    for (auto& [name, id] : members) f->members[Lower(name)] = id;
+    return f;
+}
+
+Dispatch Wrap(const ComPtr<FakeDispatch>& f) {
+    return Dispatch(ComPtr<IDispatch>(static_cast<IDispatch*>(f.get()), true));
+}
+
+std::wstring Text(const Variant& v) {
+    return v.vt() == VT_BSTR ? std::wstring(v.get()->bstrVal, SysStringLen(v.get()->bstrVal)) : L"<not a string>";
+}
+
+constexpr WORD kCallFlags = DISPATCH_METHOD | DISPATCH_PROPERTYGET;
+
+TEST(Dispatch, CallPassesArgumentsReversedAfterOneLookUp) {
+    auto fake = MakeFake({{L"Open", 7}});
+    Wrap(fake).call(L"Open", L"C:\\a.xla", 2, true);
+
+    ASSERT_EQ(fake->lookups.size(), 1u);
+    EXPECT_EQ(fake->lookups[0], std::vector<std::wstring>{L"Open"});
+    ASSERT_EQ(fake->calls.size(), 1u);
+    const Invocation& c = fake->calls[0];
+    EXPECT_EQ(c.id, 7);
+    EXPECT_EQ(c.flags, kCallFlags);
+    EXPECT_TRUE(c.named.empty());
+    EXPECT_TRUE(c.gotExcepInfo);
+    ASSERT_EQ(c.args.size(), 3u);
+    EXPECT_EQ(c.args[0].vt(), VT_BOOL);
+    EXPECT_EQ(c.args[0].get()->boolVal, VARIANT_TRUE);
+    EXPECT_EQ(c.args[1].vt(), VT_I4);
+    EXPECT_EQ(c.args[1].get()->lVal, 2);
+    EXPECT_EQ(Text(c.args[2]), L"C:\\a.xla");
+}
+
+TEST(Dispatch, GetAndPutUseTheirOwnFlags) {
+    struct Case {
+        int line;
+        bool value;
+        VARIANT_BOOL expected;
+    } cases[] = {{__LINE__, true, VARIANT_TRUE}, {__LINE__, false, VARIANT_FALSE}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "case at line " << c.line);
+        auto fake = MakeFake({{L"Installed", 3}});
+        Dispatch d = Wrap(fake);
+        d.get(L"Installed");
+        d.put(L"Installed", c.value);
+
+        ASSERT_EQ(fake->calls.size(), 2u);
+        EXPECT_EQ(fake->calls[0].flags, DISPATCH_PROPERTYGET);
+        EXPECT_TRUE(fake->calls[0].args.empty());
+        EXPECT_TRUE(fake->calls[0].gotResult);
+
+        const Invocation& put = fake->calls[1];
+        EXPECT_EQ(put.id, 3);
+        EXPECT_EQ(put.flags, DISPATCH_PROPERTYPUT);
+        EXPECT_EQ(put.named, std::vector<DISPID>{DISPID_PROPERTYPUT});
+        EXPECT_TRUE(put.gotExcepInfo);
+        ASSERT_EQ(put.args.size(), 1u);
+        EXPECT_EQ(put.args[0].vt(), VT_BOOL);
+        EXPECT_EQ(put.args[0].get()->boolVal, c.expected);
+    }
+}
+
+TEST(Dispatch, NamedArgumentsAreResolvedWithTheMemberInOneLookUp) {
+    auto fake = MakeFake({{L"Add", 10}, {L"Filename", 21}, {L"CopyFile", 22}});
+    Wrap(fake).call(L"Add", Named{L"Filename", L"C:\\x\\a.xla"}, Named{L"CopyFile", false});
+
+    ASSERT_EQ(fake->lookups.size(), 1u);
+    EXPECT_EQ(fake->lookups[0], (std::vector<std::wstring>{L"Add", L"Filename", L"CopyFile"}));
+    ASSERT_EQ(fake->calls.size(), 1u);
+    const Invocation& c = fake->calls[0];
+    EXPECT_EQ(c.id, 10);
+    // Reversed like the values, so each id pairs with its own value.
+    EXPECT_EQ(c.named, (std::vector<DISPID>{22, 21}));
+    ASSERT_EQ(c.args.size(), 2u);
+    EXPECT_EQ(c.args[0].vt(), VT_BOOL);
+    EXPECT_EQ(c.args[0].get()->boolVal, VARIANT_FALSE);
+    EXPECT_EQ(Text(c.args[1]), L"C:\\x\\a.xla");
+}
+
+TEST(Dispatch, PositionalArgumentsPrecedeNamedOnes) {
+    auto fake = MakeFake({{L"Run", 5}, {L"Mode", 30}});
+    Dispatch d = Wrap(fake);
+    d.call(L"Run", L"first", Named{L"Mode", 4});
+
+    ASSERT_EQ(fake->calls.size(), 1u);
+    const Invocation& c = fake->calls[0];
+    EXPECT_EQ(c.named, std::vector<DISPID>{30});
+    ASSERT_EQ(c.args.size(), 2u);
+    EXPECT_EQ(c.args[0].get()->lVal, 4);
+    EXPECT_EQ(Text(c.args[1]), L"first");
+
+    EXPECT_THROW(d.call(L"Run", Named{L"Mode", 4}, L"late"), std::logic_error);
+    EXPECT_EQ(fake->calls.size(), 1u) << "a misordered call must not reach the server";
+}
+
+TEST(Dispatch, OmittedArgumentsAreParamNotFound) {
+    auto fake = MakeFake({{L"GetOpenFilename", 40}});
+    Wrap(fake).call(L"GetOpenFilename", L"*.xla", Missing{}, Missing{}, Missing{}, true);
+
+    ASSERT_EQ(fake->calls.size(), 1u);
+    const auto& args = fake->calls[0].args;
+    ASSERT_EQ(args.size(), 5u);
+    EXPECT_EQ(args[0].vt(), VT_BOOL);
+    EXPECT_EQ(args[0].get()->boolVal, VARIANT_TRUE);
+    for (int i = 1; i <= 3; ++i) {
+        SCOPED_TRACE(testing::Message() << "rgvarg[" << i << "]");
+        EXPECT_EQ(args[i].vt(), VT_ERROR);
+        EXPECT_EQ(args[i].get()->scode, DISP_E_PARAMNOTFOUND);
+    }
+    EXPECT_EQ(Text(args[4]), L"*.xla");
+}
+
+TEST(Dispatch, DefaultMemberNeedsNoLookUp) {
+    auto fake = MakeFake({});
+    Wrap(fake).callDefault(L"AddIns", L"My Tools");
+
+    EXPECT_TRUE(fake->lookups.empty());
+    ASSERT_EQ(fake->calls.size(), 1u);
+    EXPECT_EQ(fake->calls[0].id, DISPID_VALUE);
+    EXPECT_EQ(fake->calls[0].flags, kCallFlags);
+    ASSERT_EQ(fake->calls[0].args.size(), 1u);
+    EXPECT_EQ(Text(fake->calls[0].args[0]), L"My Tools");
+}
+
+TEST(Dispatch, ResultsAreOwnedAndConverted) {
+    auto fake = MakeFake({{L"Version", 1}, {L"Count", 2}, {L"Visible", 3}});
+    fake->answer = [](const Invocation& c, VARIANT* r, EXCEPINFO*) {
+        if (c.id == 1) { r->vt = VT_BSTR; r->bstrVal = SysAllocString(L"11.0"); }
+        if (c.id == 2) { r->vt = VT_I4; r->lVal = 3; }
+        if (c.id == 3) { r->vt = VT_BOOL; r->boolVal = VARIANT_TRUE; }
+        return S_OK;
+    };
+    Dispatch d = Wrap(fake);
+    EXPECT_EQ(qv::excel::com::ToString(d.get(L"Version"), L"Version"), L"11.0");
+    EXPECT_EQ(qv::excel::com::ToLong(d.get(L"Count"), L"Count"), 3);
+    EXPECT_TRUE(qv::excel::com::ToBool(d.get(L"Visible"), L"Visible"));
+    Variant words = Variant::FromString(L"not a number");
+    try {
+        qv::excel::com::ToLong(words, L"Count");
+        ADD_FAILURE() << "text converted to a number";
+    } catch (const ExcelError& e) {
+        EXPECT_EQ(e.Member(), L"Count");
+        EXPECT_EQ(e.HResult(), static_cast<long>(DISP_E_TYPEMISMATCH));
+    }
+    try {
+        Dispatch::From(d.get(L"Version"), L"Version");
+        FAIL() << "a string is no object";
+    } catch (const ExcelError& e) {
+        EXPECT_EQ(e.Member(), L"Version");
+        EXPECT_EQ(e.HResult(), static_cast<long>(DISP_E_TYPEMISMATCH));
+    }
+}
+
+HRESULT STDMETHODCALLTYPE FillLater(EXCEPINFO* e) {
+    e->bstrDescription = SysAllocString(L"filled in later");
+    e->scode = static_cast<SCODE>(0x800A9C68L);
+    return S_OK;
+}
+
+TEST(Dispatch, FailuresCarryMemberHresultAndDescription) {
+    struct Case {
+        int line;
+        const wchar_t* member;  // called member; "Unknown" is not one the fake knows
+        HRESULT returned;
+        SCODE scode;
+        const wchar_t* description;  // put into EXCEPINFO; nullptr = none
+        bool deferred;
+        HRESULT expectedCode;
+        const wchar_t* expectedText;  // nullptr = any non-empty system text
+    } cases[] = {
+        {__LINE__, L"Open", DISP_E_EXCEPTION, static_cast<SCODE>(0x800A03ECL), L"'a.xla' was not found", false,
+         static_cast<HRESULT>(0x800A03ECL), L"'a.xla' was not found"},
+        {__LINE__, L"Open", DISP_E_EXCEPTION, 0, nullptr, true, static_cast<HRESULT>(0x800A9C68L), L"filled in later"},
+        {__LINE__, L"Open", DISP_E_EXCEPTION, static_cast<SCODE>(0x800A03ECL), nullptr, false,
+         static_cast<HRESULT>(0x800A03ECL), nullptr},
+        {__LINE__, L"Open", DISP_E_MEMBERNOTFOUND, 0, nullptr, false, DISP_E_MEMBERNOTFOUND, nullptr},
+        {__LINE__, L"Unknown", S_OK, 0, nullptr, false, DISP_E_UNKNOWNNAME, nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "case at line " << c.line);
+        auto fake = MakeFake({{L"Open", 9}});
+        fake->answer = [&c](const Invocation&, VARIANT*, EXCEPINFO* e) {
+            if (c.returned == DISP_E_EXCEPTION) {
+                e->scode = c.scode;
+                if (c.description) e->bstrDescription = SysAllocString(c.description);
+                e->bstrSource = SysAllocString(L"Microsoft Excel");
+                if (c.deferred) e->pfnDeferredFillIn = FillLater;
+            }
+            return c.returned;
+        };
+        try {
+            Wrap(fake).call(c.member, L"a.xla");
+            ADD_FAILURE() << "no ExcelError";
+        } catch (const ExcelError& e) {
+            EXPECT_EQ(e.Member(), c.member);
+            EXPECT_EQ(e.HResult(), static_cast<long>(c.expectedCode));
+            if (c.expectedText) EXPECT_EQ(e.Description(), c.expectedText);
+            else EXPECT_FALSE(e.Description().empty());
+        }
+        for (auto& call : fake->calls) EXPECT_TRUE(call.gotExcepInfo);
+    }
+}
+
+TEST(Dispatch, AFailedPutNamesItsMember) {
+    auto fake = MakeFake({{L"Visible", 4}});
+    fake->answer = [](const Invocation&, VARIANT*, EXCEPINFO*) { return E_ACCESSDENIED; };
+    try {
+        Wrap(fake).put(L"Visible", true);
+        FAIL() << "no ExcelError";
+    } catch (const ExcelError& e) {
+        EXPECT_EQ(e.Member(), L"Visible");
+        EXPECT_EQ(e.HResult(), static_cast<long>(E_ACCESSDENIED));
+    }
+}
+
+// ---- Enumeration ----
+
+class FakeEnum : public IEnumVARIANT {
+public:
+    FakeEnum(std::vector<IDispatch*> items, bool* released) : items_(std::move(items)), released_(released) {
+        for (auto* i : items_) i->AddRef();
+    }
+    int fetched = 0;
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+        if (iid == IID_IUnknown || iid == IID_IEnumVARIANT) {
+            *out = static_cast<IEnumVARIANT*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
+    ULONG STDMETHODCALLTYPE Release() override {
+        LONG r = --refs_;
+        if (r == 0) {
+            *released_ = true;
+            delete this;
+        }
+        return r;
+    }
+    HRESULT STDMETHODCALLTYPE Next(ULONG n, VARIANT* out, ULONG* got) override {
+        ULONG k = 0;
+        while (k < n && pos_ < items_.size()) {
+            VariantInit(&out[k]);
+            out[k].vt = VT_DISPATCH;
+            out[k].pdispVal = items_[pos_++];
+            out[k].pdispVal->AddRef();
+            ++k;
+            ++fetched;
+        }
+        if (got) *got = k;
+        return k == n ? S_OK : S_FALSE;
+    }
+    HRESULT STDMETHODCALLTYPE Skip(ULONG n) override { pos_ += n; return pos_ <= items_.size() ? S_OK : S_FALSE; }
+    HRESULT STDMETHODCALLTYPE Reset() override { pos_ = 0; return S_OK; }
+    HRESULT STDMETHODCALLTYPE Clone(IEnumVARIANT**) override { return E_NOTIMPL; }
+
+private:
+    ~FakeEnum() {
+        for (auto* i : items_) i->Release();
+    }
+    std::vector<IDispatch*> items_;
+    size_t pos_ = 0;
+    LONG refs_ = 1;
+    bool* released_;
+};
+
+// A collection of objects whose Name is their label.
+struct FakeCollection {
+    std::vector<ComPtr<FakeDispatch>> items;
+    ComPtr<FakeDispatch> collection = MakeFake({});
+    bool enumReleased = false;
+    int newEnumCalls = 0;
+
+    explicit FakeCollection(std::vector<std::wstring> names) {
+        for (auto& n : names) {
+            auto item = MakeFake({{L"Name", 1}});
+            item->answer = [n](const Invocation&, VARIANT* r, EXCEPINFO*) {
+                r->vt = VT_BSTR;
+                r->bstrVal = SysAllocString(n.c_str());
+                return S_OK;
+            };
+            items.push_back(std::move(item));
+        }
+        collection->answer = [this](const Invocation& c, VARIANT* r, EXCEPINFO*) {
+            if (c.id != DISPID_NEWENUM) return DISP_E_MEMBERNOTFOUND;
+            ++newEnumCalls;
+            std::vector<IDispatch*> raw;
+            for (auto& i : items) raw.push_back(i.get());
+            r->vt = VT_UNKNOWN;
+            r->punkVal = new FakeEnum(raw, &enumReleased);
+            return S_OK;
+        };
+    }
+};
+
+TEST(DispatchEnumeration, VisitsEveryElementInOrder) {
+    FakeCollection fc({L"a.xla", L"b.xla", L"c.xla"});
+    std::vector<std::wstring> seen;
+    for (Dispatch item : each(Wrap(fc.collection))) seen.push_back(qv::excel::com::ToString(item.get(L"Name"), L"Name"));
+
+    EXPECT_EQ(seen, (std::vector<std::wstring>{L"a.xla", L"b.xla", L"c.xla"}));
+    EXPECT_EQ(fc.newEnumCalls, 1);
+    EXPECT_TRUE(fc.enumReleased);
+    ASSERT_EQ(fc.collection->calls.size(), 1u);
+    EXPECT_EQ(fc.collection->calls[0].flags, kCallFlags);
+    for (auto& i : fc.items) EXPECT_EQ(i->refs, 1) << "an element was leaked";
+}
+
+TEST(DispatchEnumeration, LeavingEarlyReleasesTheEnumerator) {
+    FakeCollection fc({L"a.xla", L"b.xla", L"c.xla"});
+    int visited = 0;
+    {
+        for (Dispatch item : each(Wrap(fc.collection))) {
+            ++visited;
+            if (qv::excel::com::ToString(item.get(L"Name"), L"Name") == L"a.xla") break;
+        }
+        EXPECT_TRUE(fc.enumReleased) << "the enumerator must go with the loop";
+    }
+    EXPECT_EQ(visited, 1);
+    for (auto& i : fc.items) EXPECT_EQ(i->refs, 1) << "an element was leaked";
+}
+
+TEST(DispatchEnumeration, AnEmptyCollectionGivesNoElement) {
+    FakeCollection fc({});
+    int visited = 0;
+    for (Dispatch item : each(Wrap(fc.collection))) {
+        (void)item;
+        ++visited;
+    }
+    EXPECT_EQ(visited, 0);
+    EXPECT_TRUE(fc.enumReleased);
+}
+
+TEST(DispatchEnumeration, EnumeratorCursorStopsAtTheEnd) {
+    FakeCollection fc({L"only.xla"});
+    qv::excel::com::Enumerator e(Wrap(fc.collection));
+    EXPECT_TRUE(e.Next().has_value());
+    EXPECT_FALSE(e.Next().has_value());
+    EXPECT_TRUE(fc.enumReleased) << "an exhausted enumerator lets go at once";
+    EXPECT_FALSE(e.Next().has_value());
+}
+
+}  // namespace

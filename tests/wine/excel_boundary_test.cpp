@@ -1,0 +1,270 @@
+// The COM Excel boundary against the Excel stand-in registered in the Wine prefix. Every test
+// starts from a scratch folder and its own Office version key, and no stand-in process may
+// outlive it.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "excel/com/com_excel.h"
+#include "platform/win32/handles.h"
+#include "wine_env.h"
+
+namespace {
+
+using qv::excel::AddIn;
+using qv::excel::Application;
+using qv::excel::ExcelError;
+using qv::excel::Workbook;
+using qv::test::Narrow;
+
+// A version no other test uses, so its Office key is this suite's scratch area.
+constexpr const wchar_t* kVersion = L"14.0";
+constexpr const wchar_t* kOfficeKey = L"Software\\Microsoft\\Office\\14.0";
+constexpr const wchar_t* kAnswersKey = L"Software\\ExcelStandIn\\Answers";
+
+// An OLE compound document with no summary properties: a file the stand-in accepts as an
+// add-in, whose title is then its file name without the extension.
+bool WriteBareAddin(const std::wstring& path) {
+    IStorage* stg = nullptr;
+    HRESULT hr = StgCreateDocfile(path.c_str(), STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE, 0, &stg);
+    if (FAILED(hr)) return false;
+    hr = stg->Commit(STGC_DEFAULT);
+    stg->Release();
+    return SUCCEEDED(hr);
+}
+
+void SetAnswer(const std::wstring& name, DWORD type, const std::wstring& data) {
+    HKEY k = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, kAnswersKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &k, nullptr),
+              ERROR_SUCCESS);
+    RegSetValueExW(k, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(data.data()),
+                   static_cast<DWORD>(data.size() * sizeof(wchar_t)));
+    RegCloseKey(k);
+}
+
+std::wstring MultiString(const std::vector<std::wstring>& items) {
+    std::wstring s;
+    for (auto& i : items) s += i + L'\0';
+    return s + L'\0';
+}
+
+class ExcelBoundaryTest : public testing::Test {
+protected:
+    void SetUp() override {
+        std::wstring problem = qv::test::StandInRegistrationProblem();
+        ASSERT_TRUE(problem.empty()) << "The Excel stand-in is not registered in this Wine prefix: " << Narrow(problem);
+        ASSERT_EQ(qv::test::CountStandIns(), 0) << "a stand-in was already running before the test";
+        RegDeleteTreeW(HKEY_CURRENT_USER, kOfficeKey);
+        CreateDirectoryW(userFolder().c_str(), nullptr);
+        CreateDirectoryW(libraryFolder().c_str(), nullptr);
+        CreateDirectoryW(otherFolder().c_str(), nullptr);
+        ASSERT_TRUE(settings.Set(L"Version", kVersion));
+        ASSERT_TRUE(settings.Set(L"UserLibraryPath", userFolder() + L"\\"));
+        ASSERT_TRUE(settings.Set(L"LibraryPath", libraryFolder()));
+    }
+    void TearDown() override {
+        EXPECT_TRUE(qv::test::WaitForStandInCount(0, 15000)) << "a stand-in process outlived the test";
+        EXPECT_EQ(qv::test::EndLeftoverStandIns(), 0);
+        RegDeleteTreeW(HKEY_CURRENT_USER, kOfficeKey);
+    }
+
+    std::wstring userFolder() const { return dir.File(L"user"); }
+    std::wstring libraryFolder() const { return dir.File(L"library"); }
+    std::wstring otherFolder() const { return dir.File(L"other"); }
+
+    std::unique_ptr<Application> Create() {
+        try {
+            return launcher->Create();
+        } catch (const ExcelError& e) {
+            ADD_FAILURE() << "Create failed: " << Narrow(e.Description());
+            return nullptr;
+        }
+    }
+
+    // COM lives longest: declared first, it is torn down last.
+    qv::win32::ComInit com;
+    qv::test::ScratchFolder dir;
+    qv::test::StandInSettings settings;
+    std::unique_ptr<qv::excel::Launcher> launcher = qv::excel::com::MakeLauncher();
+};
+
+TEST_F(ExcelBoundaryTest, VersionAndFoldersComeThroughTheBoundary) {
+    auto app = Create();
+    ASSERT_TRUE(app);
+    EXPECT_EQ(qv::test::CountStandIns(), 1);
+    EXPECT_EQ(app->Version(), kVersion);
+    EXPECT_EQ(app->UserLibraryPath(), userFolder() + L"\\");
+    EXPECT_EQ(app->LibraryPath(), libraryFolder());
+    EXPECT_FALSE(app->Visible()) << "a created instance starts invisible";
+    EXPECT_EQ(app->WorkbookCount(), 0);
+    app->Quit();
+    app.reset();
+    EXPECT_TRUE(qv::test::WaitForStandInCount(0, 15000)) << "Quit and release must end the instance";
+}
+
+TEST_F(ExcelBoundaryTest, AddInsAddTakesNamedArgumentsOnceAWorkbookIsOpen) {
+    const std::wstring path = otherFolder() + L"\\tool.xla";
+    ASSERT_TRUE(WriteBareAddin(path));
+    auto app = Create();
+    ASSERT_TRUE(app);
+
+    EXPECT_THROW(app->AddAddIn(path, false), ExcelError) << "Add needs an open workbook";
+    auto book = app->AddWorkbook();
+    ASSERT_TRUE(book);
+    EXPECT_EQ(app->WorkbookCount(), 1);
+
+    auto added = app->AddAddIn(path, false);
+    ASSERT_TRUE(added);
+    EXPECT_EQ(added->FullName(), path);
+    EXPECT_EQ(added->Name(), L"tool.xla");
+    EXPECT_EQ(added->Path(), otherFolder());
+    EXPECT_EQ(added->Title(), L"tool");
+    EXPECT_FALSE(added->Installed());
+
+    auto byTitle = app->AddInByTitle(L"tool");
+    EXPECT_EQ(byTitle->FullName(), path);
+    byTitle->SetInstalled(true);
+    EXPECT_TRUE(added->Installed()) << "both references name the same add-in";
+    byTitle->SetInstalled(false);
+    EXPECT_FALSE(added->Installed());
+
+    try {
+        app->AddInByTitle(L"no add-in has this title");
+        ADD_FAILURE() << "an unknown title was found";
+    } catch (const ExcelError& e) {
+        EXPECT_EQ(e.Member(), L"AddIns");
+        EXPECT_LT(e.HResult(), 0);
+    }
+    book->Close(false);
+    EXPECT_EQ(app->WorkbookCount(), 0);
+
+    try {
+        app->OpenWorkbook(otherFolder() + L"\\missing.xla");
+        ADD_FAILURE() << "a missing file was opened";
+    } catch (const ExcelError& e) {
+        EXPECT_EQ(e.Member(), L"Open");
+    }
+    app->OpenWorkbook(path);
+    app->Quit();
+}
+
+TEST_F(ExcelBoundaryTest, CollectionsEnumerateAndMayBeLeftEarly) {
+    const std::set<std::wstring> names = {L"a.xla", L"b.xla", L"c.xla"};
+    for (auto& n : names) ASSERT_TRUE(WriteBareAddin(userFolder() + L"\\" + n));
+    auto app = Create();
+    ASSERT_TRUE(app);
+
+    std::vector<std::wstring> seen;
+    for (auto& addin : qv::excel::each(app->AddIns())) seen.push_back(addin->Name());
+    EXPECT_EQ(std::set<std::wstring>(seen.begin(), seen.end()), names);
+    EXPECT_EQ(seen.size(), names.size()) << "every add-in exactly once";
+
+    int visited = 0;
+    for (auto& addin : qv::excel::each(app->AddIns())) {
+        ++visited;
+        if (names.count(addin->Name())) break;
+    }
+    EXPECT_EQ(visited, 1);
+
+    auto first = app->AddWorkbook();
+    auto second = app->AddWorkbook();
+    std::vector<std::wstring> books;
+    for (auto& book : qv::excel::each(app->Workbooks())) books.push_back(book->Name());
+    ASSERT_EQ(books.size(), 2u);
+    EXPECT_EQ(books[0], first->Name());
+    EXPECT_EQ(books[1], second->Name());
+    for (auto& book : qv::excel::each(app->Workbooks())) {
+        book->Close(false);
+        break;
+    }
+    EXPECT_EQ(app->WorkbookCount(), 1);
+
+    EXPECT_EQ(app->Version(), kVersion) << "the instance still answers after a loop left early";
+    first.reset();
+    second.reset();
+    app->Quit();
+}
+
+TEST_F(ExcelBoundaryTest, DialogAnswersArriveAsPathsOrCancel) {
+    auto app = Create();
+    ASSERT_TRUE(app);
+    struct OpenCase {
+        int line;
+        std::vector<std::wstring> answer;  // empty = Cancel
+    } opens[] = {
+        {__LINE__, {L"C:\\x\\a.xla", L"C:\\x\\b b.xla"}},
+        {__LINE__, {L"C:\\only\\one.xla"}},
+        {__LINE__, {}},
+    };
+    for (const OpenCase& c : opens) {
+        SCOPED_TRACE(testing::Message() << "case at line " << c.line);
+        SetAnswer(L"GetOpenFilename", REG_MULTI_SZ, MultiString(c.answer));
+        auto got = app->GetOpenFilenames(L"Add-ins (*.xla), *.xla");
+        if (c.answer.empty()) EXPECT_EQ(got, std::nullopt);
+        else EXPECT_EQ(got, c.answer);
+    }
+    struct SaveCase {
+        int line;
+        std::wstring answer;  // empty = Cancel
+    } saves[] = {{__LINE__, L"C:\\x\\saved.xla"}, {__LINE__, L""}};
+    for (const SaveCase& c : saves) {
+        SCOPED_TRACE(testing::Message() << "case at line " << c.line);
+        SetAnswer(L"GetSaveAsFilename", REG_SZ, c.answer + L'\0');
+        auto got = app->GetSaveAsFilename(L"initial.xla");
+        if (c.answer.empty()) EXPECT_EQ(got, std::nullopt);
+        else EXPECT_EQ(got, c.answer);
+    }
+    app->Quit();
+    app.reset();
+    RegDeleteTreeW(HKEY_CURRENT_USER, kAnswersKey);
+}
+
+struct RunningCase {
+    const char* label;
+    bool hidden;
+    std::vector<std::wstring> workbooks;
+};
+
+void PrintTo(const RunningCase& c, std::ostream* os) { *os << c.label; }
+
+class RunningExcelTest : public ExcelBoundaryTest, public testing::WithParamInterface<RunningCase> {};
+
+TEST_P(RunningExcelTest, AttachFindsItAndQuitEndsIt) {
+    const RunningCase& c = GetParam();
+    EXPECT_EQ(launcher->Attach(), nullptr) << "nothing runs yet";
+
+    std::wstring args = L"/running";
+    if (c.hidden) args += L" /hidden";
+    for (auto& w : c.workbooks) args += L" " + w;
+    qv::test::StandInProcess running(args);
+    ASSERT_TRUE(running.Started()) << "could not start " << Narrow(qv::test::StandInExe());
+
+    std::unique_ptr<Application> app;
+    for (DWORD start = GetTickCount(); !app && GetTickCount() - start < 15000; Sleep(100)) app = launcher->Attach();
+    ASSERT_TRUE(app) << "GetActiveObject never found the running stand-in";
+
+    EXPECT_EQ(app->Visible(), !c.hidden);
+    EXPECT_EQ(app->WorkbookCount(), static_cast<long>(c.workbooks.size()));
+    std::vector<std::wstring> names;
+    for (auto& book : qv::excel::each(app->Workbooks())) names.push_back(book->Name());
+    EXPECT_EQ(names, c.workbooks);
+
+    app->Quit();
+    app.reset();
+    EXPECT_TRUE(running.Ended(15000)) << "the running stand-in did not end after Quit";
+    EXPECT_EQ(launcher->Attach(), nullptr) << "still registered as running after it quit";
+}
+
+INSTANTIATE_TEST_SUITE_P(Standin, RunningExcelTest,
+                         testing::Values(RunningCase{"Visible", false, {L"Book1.xls", L"Sales.xls"}},
+                                         RunningCase{"Hidden", true, {L"Hidden.xls"}},
+                                         RunningCase{"NoWorkbooks", true, {}}),
+                         [](const testing::TestParamInfo<RunningCase>& i) { return std::string(i.param.label); });
+
+}  // namespace

@@ -1,0 +1,656 @@
+// The Excel stand-in reached as the product reaches Excel: CoCreateInstance of the registered
+// class, then IDispatch by member name. Each test starts from a scratch registry and folder.
+#include <windows.h>
+#include <objbase.h>
+#include <oleauto.h>
+#include <propidl.h>
+#include <tlhelp32.h>
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/win32/handles.h"
+
+namespace {
+
+using qv::win32::Bstr;
+using qv::win32::ComInit;
+using qv::win32::ComPtr;
+using qv::win32::UniqueHandle;
+using qv::win32::UniqueHkey;
+using qv::win32::Variant;
+
+const CLSID kStandIn = {0x5E0B7C1A, 0x3F2D, 0x4C8B, {0x9A, 0x61, 0x7D, 0x2E, 0x4F, 0x8B, 0x1C, 0x35}};
+const wchar_t* kSettings = L"Software\\ExcelStandIn";
+const wchar_t* kAnswers = L"Software\\ExcelStandIn\\Answers";
+const wchar_t* kOffice = L"Software\\Microsoft\\Office\\11.0";
+const std::wstring kOptions = L"Software\\Microsoft\\Office\\11.0\\Excel\\Options";
+const std::wstring kManager = L"Software\\Microsoft\\Office\\11.0\\Excel\\Add-in Manager";
+
+std::wstring ExeFolder() {
+    wchar_t path[MAX_PATH];
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring p = path;
+    return p.substr(0, p.rfind(L'\\'));
+}
+
+std::wstring StandInExe() { return ExeFolder() + L"\\excel-standin.exe"; }
+
+// ---- registry ----
+
+void SetString(const std::wstring& key, const std::wstring& name, const std::wstring& data) {
+    UniqueHkey k;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, k.put(), nullptr), 0);
+    RegSetValueExW(k.get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
+                   static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t)));
+}
+
+void SetMulti(const std::wstring& key, const std::wstring& name, const std::vector<std::wstring>& items) {
+    std::wstring data;
+    for (auto& i : items) data += i + L'\0';
+    data += L'\0';
+    UniqueHkey k;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, k.put(), nullptr), 0);
+    RegSetValueExW(k.get(), name.c_str(), 0, REG_MULTI_SZ, reinterpret_cast<const BYTE*>(data.data()),
+                   static_cast<DWORD>(data.size() * sizeof(wchar_t)));
+}
+
+// All values of a key as name -> data (REG_SZ), or "<type n>" for other types.
+std::map<std::wstring, std::wstring> Values(const std::wstring& key) {
+    std::map<std::wstring, std::wstring> r;
+    UniqueHkey k;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, KEY_READ, k.put()) != 0) return r;
+    for (DWORD i = 0;; ++i) {
+        wchar_t name[1024], data[4096];
+        DWORD nameLen = 1024, bytes = sizeof(data), type = 0;
+        if (RegEnumValueW(k.get(), i, name, &nameLen, nullptr, &type, reinterpret_cast<BYTE*>(data), &bytes) != 0) break;
+        r[name] = type == REG_SZ ? std::wstring(data) : L"<type " + std::to_wstring(type) + L">";
+    }
+    return r;
+}
+
+// ---- files ----
+
+// An OLE compound document with a summary property set, as an add-in file carries one.
+void WriteXla(const std::wstring& path, const std::wstring& title) {
+    ComPtr<IStorage> stg;
+    ASSERT_EQ(StgCreateDocfile(path.c_str(), STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE, 0, stg.put()), S_OK);
+    if (title.empty()) return;
+    auto sets = stg.query<IPropertySetStorage>();
+    ASSERT_TRUE(sets);
+    ComPtr<IPropertyStorage> props;
+    ASSERT_EQ(sets->Create(FMTID_SummaryInformation, nullptr, PROPSETFLAG_DEFAULT,
+                           STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE, props.put()),
+              S_OK);
+    PROPSPEC spec{};
+    spec.ulKind = PRSPEC_PROPID;
+    spec.propid = PIDSI_TITLE;
+    PROPVARIANT v;
+    PropVariantInit(&v);
+    v.vt = VT_LPWSTR;
+    v.pwszVal = const_cast<wchar_t*>(title.c_str());
+    ASSERT_EQ(props->WriteMultiple(1, &spec, &v, PID_FIRST_USABLE), S_OK);
+    props->Commit(STGC_DEFAULT);
+    stg->Commit(STGC_DEFAULT);
+}
+
+void DeleteTree(const std::wstring& folder) {
+    WIN32_FIND_DATAW fd;
+    HANDLE h = FindFirstFileW((folder + L"\\*").c_str(), &fd);
+    if (h != INVALID_HANDLE_VALUE) {
+        do {
+            std::wstring n = fd.cFileName;
+            if (n == L"." || n == L"..") continue;
+            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) DeleteTree(folder + L"\\" + n);
+            else DeleteFileW((folder + L"\\" + n).c_str());
+        } while (FindNextFileW(h, &fd));
+        FindClose(h);
+    }
+    RemoveDirectoryW(folder.c_str());
+}
+
+// ---- processes ----
+
+int StandInProcesses() {
+    UniqueHandle snap(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32W pe{};
+    pe.dwSize = sizeof(pe);
+    int n = 0;
+    if (Process32FirstW(snap.get(), &pe)) {
+        do {
+            if (_wcsicmp(pe.szExeFile, L"excel-standin.exe") == 0) ++n;
+        } while (Process32NextW(snap.get(), &pe));
+    }
+    return n;
+}
+
+// Waits up to 15 s for the number of stand-in processes to become `n`.
+int WaitForProcesses(int n) {
+    int now = StandInProcesses();
+    for (int i = 0; i < 150 && now != n; ++i) {
+        Sleep(100);
+        now = StandInProcesses();
+    }
+    return now;
+}
+
+// ---- automation client ----
+
+struct Arg {
+    std::wstring name;  // empty: positional
+    Variant value;
+};
+
+struct Result {
+    HRESULT hr = E_FAIL;
+    Variant value;
+    long scode = 0;
+    std::wstring description;
+};
+
+std::vector<Arg> Positional(std::vector<Variant> values) {
+    std::vector<Arg> r;
+    for (auto& v : values) r.push_back({L"", std::move(v)});
+    return r;
+}
+
+Result Invoke(IDispatch* d, const std::wstring& member, WORD flags, std::vector<Arg> args = {}) {
+    Result r;
+    std::vector<std::wstring> names{member};
+    for (auto& a : args)
+        if (!a.name.empty()) names.push_back(a.name);
+    std::vector<LPOLESTR> ptrs;
+    for (auto& n : names) ptrs.push_back(const_cast<LPOLESTR>(n.c_str()));
+    std::vector<DISPID> ids(names.size());
+    r.hr = d->GetIDsOfNames(IID_NULL, ptrs.data(), static_cast<UINT>(ptrs.size()), LOCALE_USER_DEFAULT, ids.data());
+    if (FAILED(r.hr)) return r;
+    std::vector<VARIANT> rg;
+    std::vector<DISPID> named;
+    for (size_t i = 0, n = 1; i < args.size(); ++i)
+        if (!args[i].name.empty()) {
+            rg.push_back(*args[i].value.get());
+            named.push_back(ids[n++]);
+        }
+    for (size_t i = args.size(); i-- > 0;)
+        if (args[i].name.empty()) rg.push_back(*args[i].value.get());
+    DISPID put = DISPID_PROPERTYPUT;
+    if (flags == DISPATCH_PROPERTYPUT) {
+        rg.insert(rg.begin(), rg.back());
+        rg.pop_back();
+        named.insert(named.begin(), put);
+    }
+    DISPPARAMS params{rg.data(), named.data(), static_cast<UINT>(rg.size()), static_cast<UINT>(named.size())};
+    EXCEPINFO e{};
+    r.hr = d->Invoke(ids[0], IID_NULL, LOCALE_USER_DEFAULT, flags, &params, r.value.put(), &e, nullptr);
+    if (r.hr == DISP_E_EXCEPTION) {
+        r.scode = e.scode;
+        if (e.bstrDescription) r.description = e.bstrDescription;
+        SysFreeString(e.bstrDescription);
+        SysFreeString(e.bstrSource);
+        SysFreeString(e.bstrHelpFile);
+    }
+    return r;
+}
+
+const WORD kGet = DISPATCH_PROPERTYGET | DISPATCH_METHOD;
+
+std::wstring Str(IDispatch* d, const std::wstring& member) {
+    Result r = Invoke(d, member, kGet);
+    EXPECT_EQ(r.hr, S_OK) << "get " << testing::PrintToString(member);
+    EXPECT_EQ(r.value.vt(), VT_BSTR);
+    return r.value.vt() == VT_BSTR ? std::wstring(r.value.get()->bstrVal) : L"";
+}
+
+bool Flag(IDispatch* d, const std::wstring& member) {
+    Result r = Invoke(d, member, kGet);
+    EXPECT_EQ(r.hr, S_OK);
+    EXPECT_EQ(r.value.vt(), VT_BOOL);
+    return r.value.vt() == VT_BOOL && r.value.get()->boolVal == VARIANT_TRUE;
+}
+
+long Number(IDispatch* d, const std::wstring& member) {
+    Result r = Invoke(d, member, kGet);
+    EXPECT_EQ(r.hr, S_OK);
+    EXPECT_EQ(VariantChangeType(r.value.get(), r.value.get(), 0, VT_I4), S_OK);
+    return r.value.get()->lVal;
+}
+
+ComPtr<IDispatch> Obj(Result r) {
+    EXPECT_EQ(r.hr, S_OK) << testing::PrintToString(r.description);
+    EXPECT_EQ(r.value.vt(), VT_DISPATCH);
+    if (r.hr != S_OK || r.value.vt() != VT_DISPATCH) return {};
+    return ComPtr<IDispatch>(r.value.get()->pdispVal, true);
+}
+
+ComPtr<IDispatch> Obj(IDispatch* d, const std::wstring& member, std::vector<Arg> args = {}) {
+    return Obj(Invoke(d, member, kGet, std::move(args)));
+}
+
+void Put(IDispatch* d, const std::wstring& member, bool value) {
+    std::vector<Arg> args;
+    args.push_back({L"", Variant::FromBool(value)});
+    Result r = Invoke(d, member, DISPATCH_PROPERTYPUT, std::move(args));
+    EXPECT_EQ(r.hr, S_OK) << testing::PrintToString(r.description);
+}
+
+// Items of a collection through _NewEnum / IEnumVARIANT.
+std::vector<ComPtr<IDispatch>> Each(IDispatch* collection) {
+    std::vector<ComPtr<IDispatch>> items;
+    DISPPARAMS none{nullptr, nullptr, 0, 0};
+    Variant e;
+    HRESULT hr = collection->Invoke(DISPID_NEWENUM, IID_NULL, LOCALE_USER_DEFAULT, kGet, &none, e.put(), nullptr, nullptr);
+    EXPECT_EQ(hr, S_OK);
+    if (FAILED(hr) || (e.vt() != VT_UNKNOWN && e.vt() != VT_DISPATCH)) return items;
+    ComPtr<IUnknown> unk(e.get()->punkVal, true);
+    auto en = unk.query<IEnumVARIANT>();
+    EXPECT_TRUE(en);
+    if (!en) return items;
+    while (true) {
+        Variant item;
+        ULONG fetched = 0;
+        if (en->Next(1, item.put(), &fetched) != S_OK || fetched != 1) break;
+        EXPECT_EQ(item.vt(), VT_DISPATCH);
+        if (item.vt() == VT_DISPATCH) items.emplace_back(item.get()->pdispVal, true);
+    }
+    return items;
+}
+
+ComPtr<IDispatch> CreateExcel() {
+    CLSID clsid{};
+    EXPECT_EQ(CLSIDFromProgID(L"Excel.Application", &clsid), S_OK);
+    EXPECT_TRUE(IsEqualCLSID(clsid, kStandIn));
+    ComPtr<IDispatch> app;
+    EXPECT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_LOCAL_SERVER, IID_IDispatch, app.put_void()), S_OK);
+    return app;
+}
+
+void Quit(ComPtr<IDispatch>& app) {
+    EXPECT_EQ(Invoke(app.get(), L"Quit", DISPATCH_METHOD).hr, S_OK);
+    app.reset();
+}
+
+class StandInCom : public testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        // Register this build's stand-in in the prefix, so the tests reach the server they test.
+        STARTUPINFOW si{};
+        si.cb = sizeof(si);
+        PROCESS_INFORMATION pi{};
+        std::wstring cmd = L"\"" + StandInExe() + L"\" /regserver";
+        ASSERT_TRUE(CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
+        WaitForSingleObject(pi.hProcess, 30000);
+        DWORD code = 99;
+        GetExitCodeProcess(pi.hProcess, &code);
+        CloseHandle(pi.hThread);
+        CloseHandle(pi.hProcess);
+        ASSERT_EQ(code, 0u);
+    }
+
+    void SetUp() override {
+        ASSERT_TRUE(SUCCEEDED(com_.result()));
+        ASSERT_EQ(WaitForProcesses(0), 0) << "a stand-in is left over";
+        RegDeleteTreeW(HKEY_CURRENT_USER, kSettings);
+        RegDeleteTreeW(HKEY_CURRENT_USER, kOffice);
+        wchar_t temp[MAX_PATH];
+        GetTempPathW(MAX_PATH, temp);
+        root_ = std::wstring(temp) + L"standin_com_test";
+        DeleteTree(root_);
+        for (auto f : {L"", L"\\user", L"\\lib", L"\\tools"}) CreateDirectoryW((root_ + f).c_str(), nullptr);
+        user_ = root_ + L"\\user";
+        lib_ = root_ + L"\\lib";
+        tools_ = root_ + L"\\tools";
+        SetString(kSettings, L"Version", L"11.0");
+        SetString(kSettings, L"UserLibraryPath", user_ + L"\\");
+        SetString(kSettings, L"LibraryPath", lib_);
+    }
+
+    void TearDown() override {
+        EXPECT_EQ(WaitForProcesses(0), 0) << "a stand-in outlived its clients";
+        RegDeleteTreeW(HKEY_CURRENT_USER, kSettings);
+        RegDeleteTreeW(HKEY_CURRENT_USER, kOffice);
+        DeleteTree(root_);
+    }
+
+    ComInit com_;
+    std::wstring root_, user_, lib_, tools_;
+};
+
+TEST_F(StandInCom, ApplicationMembersAndOneProcessPerInstance) {
+    SetString(kSettings, L"Version", L"8.0");
+    auto a = CreateExcel();
+    auto b = CreateExcel();
+    ASSERT_TRUE(a && b);
+    EXPECT_EQ(StandInProcesses(), 2);
+    EXPECT_EQ(Str(a.get(), L"version"), L"8.0");
+    EXPECT_EQ(Str(a.get(), L"Version"), L"8.0");
+    EXPECT_EQ(Str(a.get(), L"UserLibraryPath"), user_ + L"\\");
+    EXPECT_EQ(Str(a.get(), L"LibraryPath"), lib_);
+    EXPECT_FALSE(Flag(a.get(), L"Visible"));
+    auto books = Obj(a.get(), L"Workbooks");
+    ASSERT_TRUE(books);
+    EXPECT_EQ(Number(books.get(), L"Count"), 0);
+    EXPECT_TRUE(Each(books.get()).empty());
+    EXPECT_EQ(Invoke(a.get(), L"NoSuchMember", kGet).hr, DISP_E_UNKNOWNNAME);
+    std::vector<Arg> newVersion;
+    newVersion.push_back({L"", Variant::FromString(L"12.0")});
+    EXPECT_EQ(Invoke(a.get(), L"Version", DISPATCH_PROPERTYPUT, std::move(newVersion)).hr, DISP_E_MEMBERNOTFOUND);
+    books.reset();
+    Quit(a);
+    EXPECT_EQ(WaitForProcesses(1), 1) << "quit and released ends only that instance";
+    EXPECT_EQ(Str(b.get(), L"Version"), L"8.0");
+    b.reset();  // released without Quit
+    EXPECT_EQ(WaitForProcesses(0), 0);
+}
+
+TEST_F(StandInCom, AddinListEnumerationItemAndInstalledWrittenAtQuit) {
+    WriteXla(tools_ + L"\\a.xla", L"Alpha tools");
+    WriteXla(tools_ + L"\\b.xla", L"Beta tools");
+    WriteXla(user_ + L"\\u.xla", L"");
+    SetString(kOptions, L"OPEN", L"/R \"" + tools_ + L"\\a.xla\"");
+    SetString(kManager, tools_ + L"\\b.xla", L"");
+    SetString(kManager, root_ + L"\\gone\\m.xla", L"");
+    auto app = CreateExcel();
+    ASSERT_TRUE(app);
+    auto addins = Obj(app.get(), L"AddIns");
+    ASSERT_TRUE(addins);
+    EXPECT_EQ(Number(addins.get(), L"Count"), 4);
+    std::vector<std::wstring> seen;
+    for (auto& ai : Each(addins.get()))
+        seen.push_back(Str(ai.get(), L"Name") + L"|" + Str(ai.get(), L"FullName") + L"|" + Str(ai.get(), L"Title") + L"|" +
+                       Str(ai.get(), L"Path") + L"|" + (Flag(ai.get(), L"Installed") ? L"True" : L"False"));
+    EXPECT_EQ(seen, (std::vector<std::wstring>{
+                        L"a.xla|" + tools_ + L"\\a.xla|Alpha tools|" + tools_ + L"|True",
+                        L"b.xla|" + tools_ + L"\\b.xla|Beta tools|" + tools_ + L"|False",
+                        L"m.xla|" + root_ + L"\\gone\\m.xla|m|" + root_ + L"\\gone|False",
+                        L"u.xla|" + user_ + L"\\u.xla|u|" + user_ + L"|False",
+                    }));
+
+    // AddIns("title") on the application and the collection's default member.
+    auto beta = Obj(app.get(), L"addins", Positional([] { std::vector<Variant> v; v.push_back(Variant::FromString(L"Beta tools")); return v; }()));
+    ASSERT_TRUE(beta);
+    EXPECT_EQ(Str(beta.get(), L"FullName"), tools_ + L"\\b.xla");
+    {
+        Variant title = Variant::FromString(L"alpha TOOLS");
+        DISPPARAMS p{title.get(), nullptr, 1, 0};
+        Variant r;
+        ASSERT_EQ(addins->Invoke(DISPID_VALUE, IID_NULL, 0, kGet, &p, r.put(), nullptr, nullptr), S_OK);
+        ASSERT_EQ(r.vt(), VT_DISPATCH);
+        EXPECT_EQ(Str(r.get()->pdispVal, L"Name"), L"a.xla");
+    }
+    std::vector<Variant> second;
+    second.push_back(Variant::FromLong(2));
+    auto byNumber = Obj(addins.get(), L"Item", Positional(std::move(second)));
+    ASSERT_TRUE(byNumber);
+    EXPECT_EQ(Str(byNumber.get(), L"Name"), L"b.xla");
+    byNumber.reset();
+    std::vector<Variant> unknown;
+    unknown.push_back(Variant::FromString(L"No such title"));
+    Result missing = Invoke(app.get(), L"AddIns", kGet, Positional(std::move(unknown)));
+    EXPECT_EQ(missing.hr, DISP_E_EXCEPTION);
+    EXPECT_NE(missing.description.find(L"No such title"), std::wstring::npos);
+
+    // Switching on a missing file fails with Excel's kind of error.
+    auto gone = Obj(app.get(), L"AddIns", Positional([] { std::vector<Variant> v; v.push_back(Variant::FromString(L"m")); return v; }()));
+    ASSERT_TRUE(gone);
+    std::vector<Arg> on;
+    on.push_back({L"", Variant::FromBool(true)});
+    Result refused = Invoke(gone.get(), L"Installed", DISPATCH_PROPERTYPUT, std::move(on));
+    EXPECT_EQ(refused.hr, DISP_E_EXCEPTION);
+    EXPECT_FALSE(refused.description.empty());
+
+    // Switch Beta on, and Alpha off after opening its file as a workbook.
+    Put(beta.get(), L"Installed", true);
+    auto alpha = Obj(app.get(), L"AddIns", Positional([] { std::vector<Variant> v; v.push_back(Variant::FromString(L"Alpha tools")); return v; }()));
+    auto books = Obj(app.get(), L"Workbooks");
+    std::vector<Variant> file;
+    file.push_back(Variant::FromString(Str(alpha.get(), L"FullName")));
+    EXPECT_EQ(Invoke(books.get(), L"Open", kGet, Positional(std::move(file))).hr, S_OK);
+    EXPECT_EQ(Number(books.get(), L"Count"), 1);
+    Put(alpha.get(), L"Installed", false);
+    EXPECT_EQ(Number(books.get(), L"Count"), 0) << "switching off closes the add-in's workbook";
+    EXPECT_TRUE(Flag(beta.get(), L"Installed"));
+    EXPECT_EQ(Values(kOptions).at(L"OPEN"), L"/R \"" + tools_ + L"\\a.xla\"") << "nothing is written before Quit";
+    Quit(app);
+    alpha.reset(); beta.reset(); gone.reset(); addins.reset(); books.reset();
+    EXPECT_EQ(Values(kOptions), (std::map<std::wstring, std::wstring>{{L"OPEN", L"/R \"" + tools_ + L"\\b.xla\""}}));
+    EXPECT_EQ(Values(kManager), (std::map<std::wstring, std::wstring>{{tools_ + L"\\a.xla", L""},
+                                                                     {root_ + L"\\gone\\m.xla", L""}}));
+}
+
+TEST_F(StandInCom, ReleasedWithoutQuitWritesNothing) {
+    WriteXla(tools_ + L"\\b.xla", L"Beta");
+    SetString(kManager, tools_ + L"\\b.xla", L"");
+    auto app = CreateExcel();
+    ASSERT_TRUE(app);
+    {
+        auto beta = Obj(app.get(), L"AddIns", Positional([] { std::vector<Variant> v; v.push_back(Variant::FromString(L"Beta")); return v; }()));
+        ASSERT_TRUE(beta);
+        Put(beta.get(), L"Installed", true);
+    }
+    app.reset();
+    EXPECT_EQ(WaitForProcesses(0), 0);
+    EXPECT_TRUE(Values(kOptions).empty());
+    EXPECT_EQ(Values(kManager).size(), 1u);
+}
+
+TEST_F(StandInCom, AddWithNamedArgumentsNeedsAnOpenWorkbook) {
+    WriteXla(tools_ + L"\\new.xla", L"New one");
+    auto app = CreateExcel();
+    ASSERT_TRUE(app);
+    auto addins = Obj(app.get(), L"AddIns");
+    auto books = Obj(app.get(), L"Workbooks");
+    auto addArgs = [&] {
+        std::vector<Arg> a;  // named, and not in declaration order
+        a.push_back({L"Copyfile", Variant::FromBool(true)});
+        a.push_back({L"filename", Variant::FromString(tools_ + L"\\new.xla")});
+        return a;
+    };
+    std::vector<Arg> misnamed;
+    misnamed.push_back({L"FileNam", Variant::FromString(tools_ + L"\\new.xla")});
+    EXPECT_EQ(Invoke(addins.get(), L"Add", kGet, std::move(misnamed)).hr, DISP_E_UNKNOWNNAME);
+    Result refused = Invoke(addins.get(), L"Add", kGet, addArgs());
+    EXPECT_EQ(refused.hr, DISP_E_EXCEPTION);
+    EXPECT_FALSE(refused.description.empty());
+
+    std::vector<Variant> gone;
+    gone.push_back(Variant::FromString(tools_ + L"\\missing.xla"));
+    Result notFound = Invoke(books.get(), L"Open", kGet, Positional(std::move(gone)));
+    EXPECT_EQ(notFound.hr, DISP_E_EXCEPTION);
+    EXPECT_NE(notFound.description.find(L"missing.xla"), std::wstring::npos);
+
+    auto book = Obj(books.get(), L"Add");
+    ASSERT_TRUE(book);
+    EXPECT_EQ(Str(book.get(), L"Name"), L"Book1");
+    std::vector<std::wstring> names;
+    for (auto& w : Each(books.get())) names.push_back(Str(w.get(), L"Name"));
+    EXPECT_EQ(names, std::vector<std::wstring>{L"Book1"});
+
+    auto added = Obj(Invoke(addins.get(), L"add", kGet, addArgs()));
+    ASSERT_TRUE(added);
+    EXPECT_EQ(Str(added.get(), L"Title"), L"New one");
+    EXPECT_FALSE(Flag(added.get(), L"Installed"));
+    auto again = Obj(Invoke(addins.get(), L"Add", kGet, addArgs()));
+    EXPECT_EQ(Number(addins.get(), L"Count"), 1) << "adding a listed file gives its entry";
+    Put(added.get(), L"Installed", true);
+    std::vector<Variant> noSave;
+    noSave.push_back(Variant::FromBool(false));
+    EXPECT_EQ(Invoke(book.get(), L"Close", DISPATCH_METHOD, Positional(std::move(noSave))).hr, S_OK);
+    EXPECT_EQ(Number(books.get(), L"Count"), 0);
+    Quit(app);
+    added.reset(); again.reset(); book.reset(); books.reset(); addins.reset();
+    EXPECT_EQ(Values(kOptions), (std::map<std::wstring, std::wstring>{{L"OPEN", L"/R \"" + tools_ + L"\\new.xla\""}}));
+    EXPECT_TRUE(Values(kManager).empty());
+}
+
+TEST_F(StandInCom, ScriptedFileDialogs) {
+    SetMulti(kAnswers, L"GetOpenFilename", {L"C:\\x\\a.xla", L"C:\\y\\b c.xla"});
+    SetString(kAnswers, L"GetSaveAsFilename", L"C:\\dest\\a.xla");
+    auto app = CreateExcel();
+    ASSERT_TRUE(app);
+    auto open = [&] {
+        std::vector<Arg> a;
+        a.push_back({L"", Variant::FromString(L"Add-ins (*.xla),*.xla")});
+        a.push_back({L"", Variant::Missing()});
+        a.push_back({L"", Variant::Missing()});
+        a.push_back({L"", Variant::Missing()});
+        a.push_back({L"", Variant::FromBool(true)});
+        return Invoke(app.get(), L"GetOpenFilename", kGet, std::move(a));
+    };
+    auto paths = [](const Result& r) {
+        std::vector<std::wstring> p;
+        EXPECT_EQ(r.value.vt(), VT_ARRAY | VT_VARIANT);
+        if (r.value.vt() != (VT_ARRAY | VT_VARIANT)) return p;
+        SAFEARRAY* sa = r.value.get()->parray;
+        LONG lo = 0, hi = -1;
+        SafeArrayGetLBound(sa, 1, &lo);
+        SafeArrayGetUBound(sa, 1, &hi);
+        EXPECT_EQ(lo, 1);
+        for (LONG i = lo; i <= hi; ++i) {
+            Variant v;
+            SafeArrayGetElement(sa, &i, v.put());
+            EXPECT_EQ(v.vt(), VT_BSTR);
+            if (v.vt() == VT_BSTR) p.push_back(v.get()->bstrVal);
+        }
+        return p;
+    };
+    Result two = open();
+    ASSERT_EQ(two.hr, S_OK);
+    EXPECT_EQ(paths(two), (std::vector<std::wstring>{L"C:\\x\\a.xla", L"C:\\y\\b c.xla"}));
+    EXPECT_EQ(Values(kAnswers).count(L"GetOpenFilename"), 0u) << "the answer is consumed";
+    EXPECT_EQ(Values(kAnswers).at(L"LastOpenFilter"), L"Add-ins (*.xla),*.xla");
+
+    SetMulti(kAnswers, L"GetOpenFilename", {L"C:\\x\\only.xla"});
+    EXPECT_EQ(paths(open()), std::vector<std::wstring>{L"C:\\x\\only.xla"});
+    SetMulti(kAnswers, L"GetOpenFilename", {});
+    Result cancel = open();
+    EXPECT_EQ(cancel.value.vt(), VT_BOOL);
+    EXPECT_EQ(cancel.value.get()->boolVal, VARIANT_FALSE);
+
+    std::vector<Variant> initial;
+    initial.push_back(Variant::FromString(L"a.xla"));
+    Result saveAs = Invoke(app.get(), L"GetSaveAsFilename", kGet, Positional(std::move(initial)));
+    ASSERT_EQ(saveAs.value.vt(), VT_BSTR);
+    EXPECT_EQ(std::wstring(saveAs.value.get()->bstrVal), L"C:\\dest\\a.xla");
+    EXPECT_EQ(Values(kAnswers).at(L"LastSaveAsInitial"), L"a.xla");
+    SetString(kAnswers, L"GetSaveAsFilename", L"");
+    std::vector<Arg> named;
+    named.push_back({L"InitialFilename", Variant::FromString(L"b.xla")});
+    Result saveCancel = Invoke(app.get(), L"GetSaveAsFilename", kGet, std::move(named));
+    EXPECT_EQ(saveCancel.value.vt(), VT_BOOL);
+    EXPECT_EQ(Values(kAnswers).at(L"LastSaveAsInitial"), L"b.xla");
+    Quit(app);
+}
+
+// Without a display (Wine with no X server) no window can exist at all.
+bool CanShowWindows() {
+    HWND w = CreateWindowExW(0, L"STATIC", L"probe", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+    if (w) DestroyWindow(w);
+    return w != nullptr;
+}
+
+// The user's own Excel, started by hand and found in the running object table.
+TEST_F(StandInCom, RunningExcelIsFoundAndEndsAtQuit) {
+    struct Case {
+        const wchar_t* args;
+        bool visible;
+        std::vector<std::wstring> books;
+    } cases[] = {
+        {L" /running /hidden Book1 \"My sheet.xls\"", false, {L"Book1", L"My sheet.xls"}},
+        {L" /running Sales.xls", true, {L"Sales.xls"}},
+    };
+    for (auto& c : cases) {
+        ComPtr<IUnknown> none;
+        EXPECT_EQ(GetActiveObject(kStandIn, nullptr, none.put()), MK_E_UNAVAILABLE);
+        STARTUPINFOW si{};
+        si.cb = sizeof(si);
+        PROCESS_INFORMATION pi{};
+        std::wstring cmd = L"\"" + StandInExe() + L"\"" + c.args;
+        ASSERT_TRUE(CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
+        UniqueHandle process(pi.hProcess), thread(pi.hThread);
+        ComPtr<IUnknown> unk;
+        for (int i = 0; i < 150 && FAILED(GetActiveObject(kStandIn, nullptr, unk.put())); ++i) Sleep(100);
+        ASSERT_TRUE(unk) << "not in the running object table";
+        auto app = unk.query<IDispatch>();
+        unk.reset();
+        ASSERT_TRUE(app);
+        EXPECT_EQ(Flag(app.get(), L"Visible"), c.visible);
+        if (CanShowWindows()) EXPECT_EQ(FindWindowW(nullptr, L"Excel stand-in") != nullptr, c.visible);
+        auto books = Obj(app.get(), L"Workbooks");
+        EXPECT_EQ(Number(books.get(), L"Count"), static_cast<long>(c.books.size()));
+        std::vector<std::wstring> names;
+        for (auto& w : Each(books.get())) names.push_back(Str(w.get(), L"Name"));
+        EXPECT_EQ(names, c.books);
+        if (!c.visible) {
+            Put(app.get(), L"Visible", true);
+            EXPECT_TRUE(Flag(app.get(), L"Visible"));
+        }
+        books.reset();
+        EXPECT_EQ(Invoke(app.get(), L"Quit", DISPATCH_METHOD).hr, S_OK);
+        EXPECT_EQ(WaitForSingleObject(process.get(), 15000), WAIT_OBJECT_0) << "still running after Quit";
+        app.reset();
+        EXPECT_EQ(GetActiveObject(kStandIn, nullptr, none.put()), MK_E_UNAVAILABLE);
+    }
+}
+
+// /list prints UTF-8; the library folder is the corpus of real add-ins written by others.
+TEST_F(StandInCom, ListPrintsAddinsAndValuesAsUtf8) {
+    const char* corpusEnv = getenv("QV_CORPUS");
+    std::string corpus = corpusEnv ? corpusEnv : "/work/shared/corpus/xla";
+    std::wstring corpusWin = L"Z:";
+    for (char ch : corpus) corpusWin += ch == '/' ? L'\\' : static_cast<wchar_t>(ch);
+    if (GetFileAttributesW(corpusWin.c_str()) == INVALID_FILE_ATTRIBUTES) GTEST_SKIP() << "no corpus";
+    SetString(kSettings, L"LibraryPath", corpusWin);
+    SetString(kOptions, L"OPEN", L"\"libreoffice__sales-ja.xla\"");
+    SetString(kManager, tools_ + L"\\gone.xla", L"");
+
+    SECURITY_ATTRIBUTES sa{sizeof(sa), nullptr, TRUE};
+    HANDLE readEnd = nullptr, writeEnd = nullptr;
+    ASSERT_TRUE(CreatePipe(&readEnd, &writeEnd, &sa, 0));
+    UniqueHandle reader(readEnd), writer(writeEnd);
+    SetHandleInformation(reader.get(), HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOW si{};
+    si.cb = sizeof(si);
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdOutput = writer.get();
+    si.hStdError = writer.get();
+    PROCESS_INFORMATION pi{};
+    std::wstring cmd = L"\"" + StandInExe() + L"\" /list";
+    ASSERT_TRUE(CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi));
+    UniqueHandle process(pi.hProcess), thread(pi.hThread);
+    writer.reset();
+    std::string out;
+    char buf[4096];
+    DWORD n = 0;
+    while (ReadFile(reader.get(), buf, sizeof(buf), &n, nullptr) && n > 0) out.append(buf, n);
+    ASSERT_EQ(WaitForSingleObject(process.get(), 15000), WAIT_OBJECT_0);
+
+    int wn = MultiByteToWideChar(CP_UTF8, 0, out.data(), static_cast<int>(out.size()), nullptr, 0);
+    std::wstring text(static_cast<size_t>(wn), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, out.data(), static_cast<int>(out.size()), text.data(), wn);
+    std::vector<std::wstring> lines;
+    for (size_t start = 0; start < text.size();) {
+        size_t end = text.find(L'\n', start);
+        if (end == std::wstring::npos) end = text.size();
+        lines.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    auto has = [&](const std::wstring& line) { return std::find(lines.begin(), lines.end(), line) != lines.end(); };
+    EXPECT_TRUE(has(L"libreoffice__sales-ja.xla|" + corpusWin + L"\\libreoffice__sales-ja.xla|売上集計アドイン|" + corpusWin + L"|True"))
+        << out;
+    EXPECT_TRUE(has(L"libreoffice__ms-author.xla|" + corpusWin + L"\\libreoffice__ms-author.xla|Analysis Helpers|" + corpusWin + L"|False"));
+    EXPECT_TRUE(has(L"gone.xla|" + tools_ + L"\\gone.xla|gone|" + tools_ + L"|False"));
+    size_t addinLines = static_cast<size_t>(std::count_if(lines.begin(), lines.end(), [](const std::wstring& l) {
+        return std::count(l.begin(), l.end(), L'|') == 4;
+    }));
+    EXPECT_EQ(addinLines, 13u) << "twelve corpus files and one Add-in Manager entry";
+    auto options = std::find(lines.begin(), lines.end(), L"[Options]");
+    ASSERT_NE(options, lines.end());
+    EXPECT_EQ(*(options + 1), L"OPEN=\"libreoffice__sales-ja.xla\"");
+    EXPECT_EQ(*(options + 2), L"[Add-in Manager]");
+    EXPECT_EQ(*(options + 3), tools_ + L"\\gone.xla=");
+}
+
+}  // namespace
