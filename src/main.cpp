@@ -4,15 +4,10 @@
 
 #include <cstring>
 
-#if __has_include("platform/win32/platform.h") && __has_include("excel/com/com_excel.h") && \
-    __has_include("fileinfo/win32/details_provider.h") && __has_include("startup/startup.h")
 #include "excel/com/com_excel.h"
 #include "fileinfo/win32/details_provider.h"
 #include "platform/win32/platform.h"
 #include "startup/startup.h"
-#else
-#include "window/win32/pending_stubs.h"  // until the other pieces are in this branch
-#endif
 
 #include "platform/win32/handles.h"
 #include "window/failure_report.h"

@@ -721,14 +721,67 @@ TEST_F(MainDialogTest, FailureInAHandlerReachesTheTopLevelAndEndsTheWindow) {
 
 TEST_F(MainDialogTest, ListSelectionRunsTheRowHandler) {
     AddFile(L"C:\\A\\one.xla");
+    w.st.strADDINFOLDER[0] = L"C:\\Users\\u\\AddIns";
+    w.st.strADDINFOLDER[1] = L"C:\\Office\\Library";
     w.fs.files[L"C:\\A\\one.xla"] = L"x";
     w.details.Add(L"C:\\A\\one.xla", L"someone", L"One");
     ASSERT_NO_FATAL_FAILURE(Open());
     HWND list = Item(IDC_LSTADDIN);
     SendMessageW(list, LB_SETCURSEL, 0, 0);
     SendMessageW(dlg, WM_COMMAND, MAKEWPARAM(IDC_LSTADDIN, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
-    EXPECT_EQ(w.excel.instancesCreated, 1);
+    // A new install: the folder choice offers Excel's two add-in folders, the title shows.
+    HWND combo = Item(IDC_CBXFOLDER);
+    EXPECT_NE(StyleOf(combo) & WS_VISIBLE, 0);
+    EXPECT_EQ(SendMessageW(combo, CB_GETCOUNT, 0, 0), 2);
+    EXPECT_EQ(TextOf(combo), L"C:\\Users\\u\\AddIns");
+    EXPECT_EQ(Text(IDC_LBLMSG1), L"One");
+    EXPECT_GE(w.excel.instancesCreated, 1);
     EXPECT_EQ(w.excel.instancesAlive, 0);
+    EXPECT_TRUE(top.reports.empty());
+}
+
+// Looks at the dialog's cursor while a handler reads a file's details, that is, while the
+// handler shows the busy cursor and messages can still reach the window.
+class CursorProbe : public qv::fake::FakeDetailsProvider {
+public:
+    std::unique_ptr<qv::FileDetails> Open(const std::wstring& folder, const std::wstring& name) override {
+        if (dlg) {
+            SetCursor(LoadCursorW(nullptr, IDC_ARROW));
+            SendMessageW(dlg, WM_SETCURSOR, reinterpret_cast<WPARAM>(dlg), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+            cursorsSeen.push_back(GetCursor());
+            busySeen.push_back(qv::win32::MainDialogBusy(dlg));
+        }
+        return FakeDetailsProvider::Open(folder, name);
+    }
+    HWND dlg = nullptr;
+    std::vector<HCURSOR> cursorsSeen;
+    std::vector<bool> busySeen;
+};
+
+TEST_F(MainDialogTest, WaitCursorStaysWhileAHandlerIsBusy) {
+    CursorProbe probe;
+    qv::Services svc{w.launcher, w.fs, w.reg, w.msg, w.clip, w.shell, w.drives, probe, w.sys, w.busy};
+    AddFile(L"C:\\A\\one.xla");
+    w.st.strADDINFOLDER[1] = L"C:\\Office\\Library";
+    probe.Add(L"C:\\A\\one.xla", L"someone", L"One");
+    dlg = qv::win32::CreateMainDialog(GetModuleHandleW(nullptr), svc, w.st, top);
+    ASSERT_NE(dlg, nullptr);
+    probe.dlg = dlg;
+
+    SetCursor(LoadCursorW(nullptr, IDC_ARROW));
+    SendMessageW(dlg, WM_SETCURSOR, reinterpret_cast<WPARAM>(dlg), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_ARROW));
+    EXPECT_FALSE(qv::win32::MainDialogBusy(dlg));
+
+    HWND list = Item(IDC_LSTADDIN);
+    SendMessageW(list, LB_SETCURSEL, 0, 0);
+    SendMessageW(dlg, WM_COMMAND, MAKEWPARAM(IDC_LSTADDIN, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+    ASSERT_FALSE(probe.cursorsSeen.empty());
+    EXPECT_EQ(probe.cursorsSeen[0], LoadCursorW(nullptr, IDC_WAIT));
+    EXPECT_TRUE(probe.busySeen[0]);
+    EXPECT_EQ(w.busy.depth, 0);
+    EXPECT_GE(w.busy.begun, 1);
+    EXPECT_FALSE(qv::win32::MainDialogBusy(dlg));
     EXPECT_TRUE(top.reports.empty());
 }
 
