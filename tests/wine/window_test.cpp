@@ -291,11 +291,19 @@ std::pair<long, long> ChildClientSize(ScopedLogPixels& setting, DWORD dpi) {
     GetTempFileNameW(temp, L"dpi", 0, report);
     SetEnvironmentVariableW(kDpiReportVar, report);
     std::wstring cmd = L"\"" + std::wstring(exe) + L"\" --gtest_filter=DialogDpi.ChildReportsClientSize";
+    // The child's own test output is of no interest here.
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    HANDLE nul = CreateFileW(L"NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
+                             OPEN_EXISTING, 0, nullptr);
     STARTUPINFOW si{};
     si.cb = sizeof si;
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdInput = si.hStdOutput = si.hStdError = nul;
     PROCESS_INFORMATION pi{};
     std::pair<long, long> size{0, 0};
-    if (CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+    BOOL started = CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi);
+    if (nul != INVALID_HANDLE_VALUE) CloseHandle(nul);
+    if (started) {
         WaitForSingleObject(pi.hProcess, 60000);
         CloseHandle(pi.hThread);
         CloseHandle(pi.hProcess);
