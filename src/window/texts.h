@@ -129,6 +129,7 @@ inline constexpr const wchar_t* kOpDelete = L"ファイルの削除";
 inline constexpr const wchar_t* kOpClipboard = L"クリップボードへのコピー";
 inline constexpr const wchar_t* kOpRegistry = L"レジストリの操作";
 inline constexpr const wchar_t* kOpFileDetails = L"ファイルのプロパティの読み取り";
+inline constexpr const wchar_t* kOpWindow = L"画面の操作";
 // The install's target folder must be an existing folder given as a full path.
 inline constexpr const wchar_t* kInvalidFolder1 = L"インストール先のフォルダが正しくありません。\n存在するフォルダをフルパスで指定してください。\n「 ";
 inline constexpr const wchar_t* kInvalidFolder2 = L" 」";

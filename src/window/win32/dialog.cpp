@@ -1,0 +1,294 @@
+#include "window/win32/dialog.h"
+
+#include <commctrl.h>
+
+#include "window/texts.h"
+#include "window/win32/controls_win32.h"
+#include "window/win32/resource.h"
+
+#ifndef WM_DPICHANGED
+#define WM_DPICHANGED 0x02E0
+#endif
+
+namespace qv::win32 {
+
+namespace {
+
+// Rebuilds the banner font once the dialog has taken its new font after a DPI change.
+constexpr UINT kRebuildBannerFont = WM_APP + 1;
+
+// Forwards to the program's busy cursor and remembers whether it is shown, so that the
+// dialog keeps the wait cursor while COM calls let messages through.
+class TrackedBusy : public BusyCursor {
+public:
+    explicit TrackedBusy(BusyCursor& inner) : inner_(inner) {}
+    void Begin() override { inner_.Begin(); ++depth_; }
+    void End() override { --depth_; inner_.End(); }
+    bool Active() const { return depth_ > 0; }
+
+private:
+    BusyCursor& inner_;
+    int depth_ = 0;
+};
+
+struct CreateParams {
+    Services* svc;
+    SharedState* st;
+    TopLevel* top;
+};
+
+class MainDialog {
+public:
+    MainDialog(HWND hwnd, const CreateParams& p)
+        : hwnd_(hwnd),
+          top_(*p.top),
+          busy_(p.svc->busy),
+          svc_{p.svc->excel, p.svc->fs, p.svc->reg, p.svc->msg, p.svc->clip,
+               p.svc->shell, p.svc->drives, p.svc->details, p.svc->sys, busy_},
+          ui_(hwnd),
+          win_(svc_, *p.st, ui_) {}
+
+    ~MainDialog() {
+        if (bannerFont_) DeleteObject(bannerFont_);
+    }
+
+    HWND ToolTip() const { return ui_.ToolTip(); }
+    bool Busy() const { return busy_.Active(); }
+
+    void OnInit();
+    void OnCommand(int id, int code);
+    void RebuildBannerFont();
+
+    // Runs one event's work. A failure from it goes to the top level and ends the window;
+    // nothing is thrown past this point.
+    template <class F>
+    void Run(F&& work) {
+        ++depth_;
+        try {
+            work();
+        } catch (...) {
+            Fail();
+        }
+        --depth_;
+    }
+
+    // Called at WM_NCDESTROY: the object goes with the window, but not while one of its
+    // handlers is still on the stack.
+    static void Destroyed(MainDialog* d) {
+        d->gone_ = true;
+        if (d->depth_ == 0) delete d;
+    }
+    static void AfterEvent(MainDialog* d) {
+        if (d->gone_ && d->depth_ == 0) delete d;
+    }
+    bool Gone() const { return gone_; }
+    bool InHandler() const { return depth_ > 0; }
+    TopLevel& Top() { return top_; }
+
+private:
+    void Fail() noexcept;
+    void SetDesignToolTips();
+    void ModeButtonClicked(int index);
+
+    HWND hwnd_;
+    TopLevel& top_;
+    TrackedBusy busy_;
+    Services svc_;
+    DialogControls ui_;
+    MainWindow win_;
+    HFONT bannerFont_ = nullptr;
+    int checkedMode_ = -1;
+    int depth_ = 0;
+    bool gone_ = false;
+};
+
+void MainDialog::Fail() noexcept {
+    FailureInfo info;
+    try {
+        info = DescribeCurrentException();
+    } catch (...) {
+    }
+    try {
+        top_.ReportAndExit(hwnd_, info);
+    } catch (...) {
+    }
+    if (IsWindow(hwnd_)) DestroyWindow(hwnd_);
+}
+
+// Tool tips the window carries from its design; the handlers set the others.
+void MainDialog::SetDesignToolTips() {
+    ui_.SetToolTip(Ctl::optBTN0, texts::kOptTip0);
+    ui_.SetToolTip(Ctl::cmdADDIN, texts::kCmdAddinTip);
+    ui_.SetToolTip(Ctl::cbxFOLDER, texts::kCbxFolderTip);
+    ui_.SetToolTip(Ctl::txtFOLDER, texts::kTxtFolderTip);
+    ui_.SetToolTip(Ctl::cmdEND, texts::kCmdEndTip);
+    ui_.SetToolTip(Ctl::cmdMANUAL, texts::kCmdManualTip);
+}
+
+void MainDialog::RebuildBannerFont() {
+    HFONT base = reinterpret_cast<HFONT>(SendMessageW(hwnd_, WM_GETFONT, 0, 0));
+    LOGFONTW lf{};
+    if (!base || !GetObjectW(base, sizeof lf, &lf)) return;
+    lf.lfHeight *= 2;
+    lf.lfWeight = FW_BOLD;
+    HFONT font = CreateFontIndirectW(&lf);
+    if (!font) return;
+    SendDlgItemMessageW(hwnd_, IDC_LABEL1, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    if (bannerFont_) DeleteObject(bannerFont_);
+    bannerFont_ = font;
+}
+
+void MainDialog::OnInit() {
+    RebuildBannerFont();
+    Run([&] {
+        SetDesignToolTips();
+        win_.Form_Load();
+    });
+    if (gone_) return;
+    // The first mode button takes the focus, which chooses mode 0.
+    Run([&] {
+        HWND first = GetDlgItem(hwnd_, IDC_OPTBTN0);
+        SetFocus(first);
+        if (checkedMode_ != 0) {
+            CheckRadioButton(hwnd_, IDC_OPTBTN0, IDC_OPTBTN6, IDC_OPTBTN0);
+            checkedMode_ = 0;
+            win_.optBTN_Click(0);
+        }
+    });
+}
+
+// A mode button's click counts only when it makes that button the chosen one.
+void MainDialog::ModeButtonClicked(int index) {
+    HWND b = GetDlgItem(hwnd_, IDC_OPTBTN0 + index);
+    if (SendMessageW(b, BM_GETCHECK, 0, 0) != BST_CHECKED || checkedMode_ == index) return;
+    checkedMode_ = index;
+    Run([&] { win_.optBTN_Click(index); });
+}
+
+void MainDialog::OnCommand(int id, int code) {
+    // One event at a time: notifications raised while a handler works are its own doing.
+    if (InHandler()) return;
+    if (id >= IDC_OPTBTN0 && id <= IDC_OPTBTN6) {
+        if (code == BN_CLICKED) ModeButtonClicked(id - IDC_OPTBTN0);
+        return;
+    }
+    switch (id) {
+    case IDC_LSTADDIN:
+        if (code == LBN_SELCHANGE) Run([&] { win_.lstADDIN_Click(); });
+        break;
+    case IDC_CMDADDIN:
+        if (code == BN_CLICKED) Run([&] { win_.cmdADDIN_Click(); });
+        break;
+    case IDC_CMDFOLDER:
+        if (code == BN_CLICKED) Run([&] { win_.cmdFolder_Click(); });
+        break;
+    case IDC_CMDMANUAL:
+        if (code == BN_CLICKED) Run([&] { win_.cmdMANUAL_Click(); });
+        break;
+    case IDC_CMDNEXT:
+        if (code == BN_CLICKED) Run([&] { win_.cmdNEXT_Click(); });
+        break;
+    case IDC_CMDEND:
+        if (code == BN_CLICKED) Run([&] { win_.cmdEND_Click(); });
+        break;
+    case IDCANCEL:
+        // Escape or the close box: the window unloads, nothing else is done. Inside Run,
+        // so that this object outlives the window's destruction until the event ends.
+        Run([&] { DestroyWindow(hwnd_); });
+        break;
+    default:
+        break;
+    }
+}
+
+MainDialog* FromWindow(HWND h) { return reinterpret_cast<MainDialog*>(GetWindowLongPtrW(h, DWLP_USER)); }
+
+INT_PTR OnInitDialog(HWND h, LPARAM lp) {
+    const auto* p = reinterpret_cast<const CreateParams*>(lp);
+    MainDialog* d = nullptr;
+    try {
+        d = new MainDialog(h, *p);
+    } catch (...) {
+        FailureInfo info;
+        try {
+            info = DescribeCurrentException();
+        } catch (...) {
+        }
+        try {
+            p->top->ReportAndExit(h, info);
+        } catch (...) {
+        }
+        DestroyWindow(h);
+        return FALSE;
+    }
+    SetWindowLongPtrW(h, DWLP_USER, reinterpret_cast<LONG_PTR>(d));
+    d->OnInit();
+    MainDialog::AfterEvent(d);
+    // The focus is set already.
+    return FALSE;
+}
+
+INT_PTR CALLBACK DialogProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_INITDIALOG) return OnInitDialog(h, lp);
+    MainDialog* d = FromWindow(h);
+    if (!d) return FALSE;
+    switch (msg) {
+    case WM_COMMAND:
+        d->OnCommand(LOWORD(wp), HIWORD(wp));
+        MainDialog::AfterEvent(d);
+        return TRUE;
+    case WM_CLOSE:
+        DestroyWindow(h);
+        return TRUE;
+    case WM_SETCURSOR:
+        if (d->Busy()) {
+            SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+            SetWindowLongPtrW(h, DWLP_MSGRESULT, TRUE);
+            return TRUE;
+        }
+        return FALSE;
+    case WM_DPICHANGED: {
+        const RECT* r = reinterpret_cast<const RECT*>(lp);
+        SetWindowPos(h, nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+        PostMessageW(h, kRebuildBannerFont, 0, 0);
+        // The dialog manager rescales the controls and the dialog font where it can.
+        return FALSE;
+    }
+    case kRebuildBannerFont:
+        d->RebuildBannerFont();
+        return TRUE;
+    case WM_DESTROY:
+        try {
+            d->Top().WindowClosed();
+        } catch (...) {
+        }
+        return FALSE;
+    case WM_NCDESTROY:
+        SetWindowLongPtrW(h, DWLP_USER, 0);
+        MainDialog::Destroyed(d);
+        return FALSE;
+    default:
+        return FALSE;
+    }
+}
+
+}  // namespace
+
+HWND CreateMainDialog(HINSTANCE instance, Services& svc, SharedState& st, TopLevel& top) {
+    CreateParams p{&svc, &st, &top};
+    HWND h = CreateDialogParamW(instance, MAKEINTRESOURCEW(IDD_MAIN), nullptr, DialogProc, reinterpret_cast<LPARAM>(&p));
+    return h && IsWindow(h) ? h : nullptr;
+}
+
+HWND MainDialogToolTip(HWND dialog) {
+    MainDialog* d = FromWindow(dialog);
+    return d ? d->ToolTip() : nullptr;
+}
+
+bool MainDialogBusy(HWND dialog) {
+    MainDialog* d = FromWindow(dialog);
+    return d && d->Busy();
+}
+
+}  // namespace qv::win32
