@@ -30,7 +30,8 @@ protected:
         const FailureInfo& f = top_.reports[0];
         EXPECT_EQ(f.operation.rfind(operation, 0), 0u) << test::Narrow(f.operation);
         EXPECT_NE(f.code, 0);
-        EXPECT_FALSE(FailureReportText(f).empty());
+        // The report the user reads names the failed operation.
+        EXPECT_NE(FailureReportText(f).find(f.operation), std::wstring::npos);
         EXPECT_FALSE(IsWindow(dlg_));
         EXPECT_EQ(top_.closed, 1);
         EXPECT_TRUE(NoStandInLeft());

@@ -56,6 +56,7 @@ TEST_F(E2eNext, NewInstallsIntoAnotherFolderAndIntoTheUserFolder) {
     Next();
     ASSERT_TRUE(top_.reports.empty()) << test::Narrow(top_.reports[0].operation);
     EXPECT_EQ(Text(IDC_LBLKEKKA), Done(L"Tool One", texts::kInstallDone));
+    Screenshot(L"mode0-installed");
     EXPECT_EQ(Rows(), Strings{L"two.xla"});
     EXPECT_EQ(SendMessageW(Item(IDC_LSTADDIN), LB_GETCURSEL, 0, 0), LB_ERR);
     EXPECT_FALSE(Shown(IDC_CMDFOLDER));
