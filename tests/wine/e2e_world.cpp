@@ -1,0 +1,218 @@
+// The end-to-end fixture's set-up, tear-down and control helpers.
+#include "e2e_world.h"
+
+#include <cstdio>
+
+namespace qv::e2e {
+
+void E2eTest::SetUp() {
+    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
+    InitCommonControlsEx(&icc);
+    com_ = std::make_unique<win32::ComInit>();
+    std::wstring problem = test::StandInRegistrationProblem();
+    ASSERT_TRUE(problem.empty()) << test::Narrow(problem);
+    test::EndLeftoverStandIns();
+
+    savedOptions_ = std::make_unique<SavedKey>(kOptionsKey);
+    savedManager_ = std::make_unique<SavedKey>(kAddinManagerKey);
+    savedAnswers_ = std::make_unique<SavedKey>(kAnswersKey);
+    ClearValues(kOptionsKey);
+    ClearValues(kAddinManagerKey);
+    RegDeleteTreeW(HKEY_CURRENT_USER, kAnswersKey);
+
+    for (const auto& dir : {UserDir(), LibDir(), OtherDir(), SrcDir()})
+        ASSERT_TRUE(CreateDirectoryW(dir.c_str(), nullptr)) << test::Narrow(dir);
+    settings_ = std::make_unique<test::StandInSettings>();
+    ASSERT_TRUE(settings_->Set(L"Version", L"11.0"));
+    ASSERT_TRUE(settings_->Set(L"UserLibraryPath", UserDir() + L"\\"));
+    ASSERT_TRUE(settings_->Set(L"LibraryPath", LibDir()));
+
+    launcher_ = excel::com::MakeLauncher();
+    details_ = win32::MakeDetailsProvider();
+    svc_ = std::make_unique<Services>(
+        Services{*launcher_, fs_, reg_, msg_, clip_, shell_, drives_, *details_, sys_, busy_});
+    // What start-up learns from Excel 2003 with these settings.
+    st_.intEXCELVER = 11;
+    st_.strADDINFOLDER[0] = UserDir();
+    st_.strADDINFOLDER[1] = LibDir();
+}
+
+void E2eTest::TearDown() {
+    if (dlg_ && IsWindow(dlg_)) DestroyWindow(dlg_);
+    Pump();
+    // A stand-in left by a failing test is ended so that it cannot disturb the next one.
+    if (!test::WaitForStandInCount(0, 5000)) {
+        ADD_FAILURE() << "a stand-in was still running at the end of the test";
+        test::EndLeftoverStandIns();
+    }
+    details_.reset();
+    launcher_.reset();
+    settings_.reset();
+    savedAnswers_.reset();
+    savedManager_.reset();
+    savedOptions_.reset();
+    com_.reset();
+}
+
+std::wstring E2eTest::MakeXla(const std::wstring& folder, const std::wstring& name, const std::wstring& title,
+                              const std::wstring& author) {
+    std::wstring path = folder + L"\\" + name;
+    EXPECT_TRUE(win32::WriteXlaFixture(path, title, author)) << test::Narrow(path);
+    return path;
+}
+
+void E2eTest::RegisterOn(const std::wstring& fullPath, bool bare) {
+    int n = 0;
+    for (const auto& [name, data] : Options())
+        if (name.rfind(L"OPEN", 0) == 0) ++n;
+    std::wstring valueName = n == 0 ? L"OPEN" : L"OPEN" + std::to_wstring(n);
+    std::wstring data = bare ? L"\"" + fullPath.substr(fullPath.rfind(L'\\') + 1) + L"\"" : L"/R \"" + fullPath + L"\"";
+    SetString(kOptionsKey, valueName, data);
+}
+
+void E2eTest::BuildStandardWorld() {
+    RegisterOn(MakeXla(UserDir(), L"usr.xla", L"User Tool"), true);
+    MakeXla(LibDir(), L"lib.xla", L"Library Tool");
+    RegisterOn(MakeXla(LibDir(), L"ms.xla", L"MS Tool", L"Microsoft Corporation"), true);
+    RegisterOn(MakeXla(OtherDir(), L"oth.xla", L"Other Tool"));
+    RegisterOff(MakeXla(OtherDir(), L"off.xla", L"Off Tool"));
+    RegisterOn(OtherDir() + L"\\gone.xla");
+}
+
+void E2eTest::RegisterOff(const std::wstring& fullPath) { SetString(kAddinManagerKey, fullPath, L""); }
+
+void E2eTest::AnswerOpen(const std::vector<std::wstring>& paths) {
+    std::wstring multi;
+    for (const auto& p : paths) multi += p + L'\0';
+    multi += L'\0';
+    HKEY k = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, kAnswersKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &k, nullptr),
+              ERROR_SUCCESS);
+    RegSetValueExW(k, L"GetOpenFilename", 0, REG_MULTI_SZ, reinterpret_cast<const BYTE*>(multi.data()),
+                   static_cast<DWORD>(multi.size() * sizeof(wchar_t)));
+    RegCloseKey(k);
+}
+
+void E2eTest::AnswerSaveAs(const std::wstring& path) { SetString(kAnswersKey, L"GetSaveAsFilename", path); }
+
+void E2eTest::Open() {
+    ASSERT_EQ(openCount_++, 0) << "one window per test";
+    dlg_ = win32::CreateMainDialog(GetModuleHandleW(nullptr), *svc_, st_, top_);
+    ASSERT_NE(dlg_, nullptr);
+    clip_.SetOwner(dlg_);
+    shell_.SetOwner(dlg_);
+    Pump();
+}
+
+void E2eTest::SelectRow(int row) {
+    HWND list = Item(IDC_LSTADDIN);
+    ASSERT_NE(SendMessageW(list, LB_SETCURSEL, row, 0), LB_ERR) << "row " << row;
+    SendMessageW(dlg_, WM_COMMAND, MAKEWPARAM(IDC_LSTADDIN, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+}
+
+int E2eTest::RowOf(const std::wstring& text) const {
+    auto rows = Rows();
+    for (size_t i = 0; i < rows.size(); ++i)
+        if (rows[i] == text) return static_cast<int>(i);
+    return -1;
+}
+
+void E2eTest::SelectRow(const std::wstring& text) {
+    int row = RowOf(text);
+    ASSERT_GE(row, 0) << "no row " << test::Narrow(text);
+    SelectRow(row);
+}
+
+std::vector<std::wstring> E2eTest::Rows() const {
+    std::vector<std::wstring> r;
+    HWND list = Item(IDC_LSTADDIN);
+    for (LRESULT i = 0, n = SendMessageW(list, LB_GETCOUNT, 0, 0); i < n; ++i) {
+        wchar_t buf[1024] = {};
+        SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(buf));
+        r.push_back(buf);
+    }
+    return r;
+}
+
+std::vector<long> E2eTest::RowData() const {
+    std::vector<long> r;
+    HWND list = Item(IDC_LSTADDIN);
+    for (LRESULT i = 0, n = SendMessageW(list, LB_GETCOUNT, 0, 0); i < n; ++i)
+        r.push_back(static_cast<long>(SendMessageW(list, LB_GETITEMDATA, i, 0)));
+    return r;
+}
+
+std::vector<std::wstring> E2eTest::ComboEntries() const {
+    std::vector<std::wstring> r;
+    HWND combo = Item(IDC_CBXFOLDER);
+    for (LRESULT i = 0, n = SendMessageW(combo, CB_GETCOUNT, 0, 0); i < n; ++i) {
+        wchar_t buf[1024] = {};
+        SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(buf));
+        r.push_back(buf);
+    }
+    return r;
+}
+
+std::map<std::wstring, ListedAddin> E2eTest::Listed() const {
+    bool ran = false;
+    std::map<std::wstring, ListedAddin> byTitle;
+    for (auto& a : StandInList(&ran)) byTitle[a.title] = a;
+    EXPECT_TRUE(ran) << "excel-standin.exe /list did not run";
+    return byTitle;
+}
+
+bool SaveScreenshot(HWND dialog, const std::wstring& name) {
+    const char* env = std::getenv("QV_SCREENSHOTS");
+    if (!env || !*env) return true;
+    std::wstring folder = env[0] == '/' ? test::WindowsPath(env) : test::Widen(env);
+    CreateDirectoryW(folder.c_str(), nullptr);
+
+    ShowWindow(dialog, SW_SHOW);
+    SetWindowPos(dialog, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    SetForegroundWindow(dialog);
+    UpdateWindow(dialog);
+    for (int i = 0; i < 10; ++i) {
+        Pump();
+        Sleep(50);
+    }
+    RECT r{};
+    GetWindowRect(dialog, &r);
+    int w = r.right - r.left, h = r.bottom - r.top;
+    if (w <= 0 || h <= 0) return false;
+    HDC screen = GetDC(nullptr);
+    HDC mem = CreateCompatibleDC(screen);
+    HBITMAP bmp = CreateCompatibleBitmap(screen, w, h);
+    HGDIOBJ old = SelectObject(mem, bmp);
+    BOOL copied = BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+    SelectObject(mem, old);
+
+    BITMAPINFOHEADER bi{};
+    bi.biSize = sizeof bi;
+    bi.biWidth = w;
+    bi.biHeight = h;  // bottom-up, as a BMP file stores it
+    bi.biPlanes = 1;
+    bi.biBitCount = 24;
+    bi.biCompression = BI_RGB;
+    const int stride = ((w * 3 + 3) / 4) * 4;
+    std::string pixels(static_cast<size_t>(stride) * h, '\0');
+    int lines = GetDIBits(mem, bmp, 0, h, pixels.data(), reinterpret_cast<BITMAPINFO*>(&bi), DIB_RGB_COLORS);
+    DeleteObject(bmp);
+    DeleteDC(mem);
+    ReleaseDC(nullptr, screen);
+    SetWindowPos(dialog, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    if (!copied || lines != h) return false;
+
+    BITMAPFILEHEADER fh{};
+    fh.bfType = 0x4D42;  // "BM"
+    fh.bfOffBits = sizeof fh + sizeof bi;
+    fh.bfSize = fh.bfOffBits + static_cast<DWORD>(pixels.size());
+    bi.biSizeImage = static_cast<DWORD>(pixels.size());
+    FILE* f = _wfopen((folder + L"\\" + name + L".bmp").c_str(), L"wb");
+    if (!f) return false;
+    bool ok = fwrite(&fh, sizeof fh, 1, f) == 1 && fwrite(&bi, sizeof bi, 1, f) == 1 &&
+              fwrite(pixels.data(), 1, pixels.size(), f) == pixels.size();
+    fclose(f);
+    return ok;
+}
+
+}  // namespace qv::e2e

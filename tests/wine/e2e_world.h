@@ -1,0 +1,356 @@
+#pragma once
+// End-to-end fixture: the real main dialog over the real Win32 services, the COM launcher
+// against the registered stand-in and the real details provider. Only message boxes and the
+// program's exit are recorded and answered by the test. Each test builds the stand-in's
+// world (its folders, add-in files and registry values) and gets everything back afterwards.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "excel/com/com_excel.h"
+#include "fileinfo/win32/details_provider.h"
+#include "fileinfo/win32/summary_writer.h"
+#include "platform/win32/handles.h"
+#include "platform/win32/platform.h"
+#include "wine_env.h"
+#include "window/failure_report.h"
+#include "window/state.h"
+#include "window/win32/dialog.h"
+#include "window/win32/resource.h"
+#include "window/win32/top_level.h"
+#include "window/wizard.h"
+
+namespace qv::e2e {
+
+inline constexpr const wchar_t* kOfficeExcelKey = L"Software\\Microsoft\\Office\\11.0\\Excel";
+inline constexpr const wchar_t* kOptionsKey = L"Software\\Microsoft\\Office\\11.0\\Excel\\Options";
+inline constexpr const wchar_t* kAddinManagerKey = L"Software\\Microsoft\\Office\\11.0\\Excel\\Add-in Manager";
+inline constexpr const wchar_t* kAnswersKey = L"Software\\ExcelStandIn\\Answers";
+
+// ---- Registry ----
+
+struct RawValue {
+    DWORD type = 0;
+    std::string bytes;
+    bool operator==(const RawValue&) const = default;
+};
+using RawValues = std::map<std::wstring, RawValue>;
+
+// Every value of a key under HKCU, whatever its type; `existed` tells absent from empty.
+inline RawValues ReadRawValues(const std::wstring& key, bool* existed = nullptr) {
+    RawValues values;
+    HKEY k = nullptr;
+    bool open = RegOpenKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, KEY_READ, &k) == ERROR_SUCCESS;
+    if (existed) *existed = open;
+    if (!open) return values;
+    for (DWORD i = 0;; ++i) {
+        wchar_t name[16384];
+        DWORD nameLen = 16384, type = 0, size = 0;
+        if (RegEnumValueW(k, i, name, &nameLen, nullptr, &type, nullptr, &size) != ERROR_SUCCESS) break;
+        std::string data(size, '\0');
+        nameLen = 16384;
+        RegEnumValueW(k, i, name, &nameLen, nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size);
+        data.resize(size);
+        values[std::wstring(name, nameLen)] = {type, data};
+    }
+    RegCloseKey(k);
+    return values;
+}
+
+// The REG_SZ values of a key as name -> text.
+inline std::map<std::wstring, std::wstring> StringValues(const std::wstring& key) {
+    std::map<std::wstring, std::wstring> out;
+    for (const auto& [name, v] : ReadRawValues(key)) {
+        if (v.type != REG_SZ) continue;
+        std::wstring text(reinterpret_cast<const wchar_t*>(v.bytes.data()), v.bytes.size() / sizeof(wchar_t));
+        while (!text.empty() && text.back() == L'\0') text.pop_back();
+        out[name] = text;
+    }
+    return out;
+}
+
+inline void SetString(const std::wstring& key, const std::wstring& name, const std::wstring& data) {
+    HKEY k = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &k, nullptr),
+              ERROR_SUCCESS);
+    RegSetValueExW(k, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
+                   static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t)));
+    RegCloseKey(k);
+}
+
+// Empties a key of its values (the key itself is kept if it exists).
+inline void ClearValues(const std::wstring& key) {
+    HKEY k = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, KEY_READ | KEY_SET_VALUE, &k) != ERROR_SUCCESS) return;
+    for (const auto& [name, v] : ReadRawValues(key)) RegDeleteValueW(k, name.c_str());
+    RegCloseKey(k);
+}
+
+// A key's values as they were when made; put back exactly (absent stays absent) when dropped.
+class SavedKey {
+public:
+    explicit SavedKey(std::wstring key) : key_(std::move(key)) { values_ = ReadRawValues(key_, &existed_); }
+    ~SavedKey() {
+        if (!existed_) {
+            RegDeleteTreeW(HKEY_CURRENT_USER, key_.c_str());
+            return;
+        }
+        ClearValues(key_);
+        HKEY k = nullptr;
+        if (RegCreateKeyExW(HKEY_CURRENT_USER, key_.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &k, nullptr) !=
+            ERROR_SUCCESS)
+            return;
+        for (const auto& [name, v] : values_)
+            RegSetValueExW(k, name.c_str(), 0, v.type, reinterpret_cast<const BYTE*>(v.bytes.data()),
+                           static_cast<DWORD>(v.bytes.size()));
+        RegCloseKey(k);
+    }
+    SavedKey(const SavedKey&) = delete;
+    SavedKey& operator=(const SavedKey&) = delete;
+
+private:
+    std::wstring key_;
+    bool existed_ = false;
+    RawValues values_;
+};
+
+// Excel's OPEN values as the add-ins they switch on, leaving out their numbering: switching
+// an add-in off and on again moves it to the end of the numbering, as Excel does.
+inline std::multiset<std::wstring> SwitchedOn(const std::map<std::wstring, std::wstring>& options) {
+    std::multiset<std::wstring> on;
+    for (const auto& [name, data] : options)
+        if (name.rfind(L"OPEN", 0) == 0) on.insert(data);
+    return on;
+}
+
+// ---- Files ----
+
+struct FileState {
+    std::string bytes;
+    DWORD attributes = 0;
+    bool operator==(const FileState&) const = default;
+};
+using FileTree = std::map<std::wstring, FileState>;
+
+// Every file below `folder` (hidden ones and temporary leftovers included), by full path.
+inline void ReadTree(const std::wstring& folder, FileTree& out) {
+    WIN32_FIND_DATAW fd;
+    HANDLE h = FindFirstFileW((folder + L"\\*").c_str(), &fd);
+    if (h == INVALID_HANDLE_VALUE) return;
+    do {
+        std::wstring name = fd.cFileName;
+        if (name == L"." || name == L"..") continue;
+        std::wstring path = folder + L"\\" + name;
+        if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ReadTree(path, out);
+        else out[path] = {test::ReadAll(path), fd.dwFileAttributes};
+    } while (FindNextFileW(h, &fd));
+    FindClose(h);
+}
+
+inline bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// ---- The stand-in's own view ----
+
+struct ListedAddin {
+    std::wstring name, fullName, title, path;
+    bool installed = false;
+    bool operator==(const ListedAddin&) const = default;
+};
+
+inline std::vector<std::wstring> SplitOn(const std::wstring& text, wchar_t sep) {
+    std::vector<std::wstring> parts;
+    size_t start = 0;
+    for (;;) {
+        size_t at = text.find(sep, start);
+        parts.push_back(text.substr(start, at == std::wstring::npos ? std::wstring::npos : at - start));
+        if (at == std::wstring::npos) return parts;
+        start = at + 1;
+    }
+}
+
+// What a fresh stand-in lists (`excel-standin.exe /list`); empty when it could not be run.
+inline std::vector<ListedAddin> StandInList(bool* ran = nullptr) {
+    if (ran) *ran = false;
+    std::vector<ListedAddin> list;
+    SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
+    HANDLE readEnd = nullptr, writeEnd = nullptr;
+    if (!CreatePipe(&readEnd, &writeEnd, &sa, 0)) return list;
+    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+    std::wstring exe = test::StandInExe();
+    std::wstring line = L"\"" + exe + L"\" /list";
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdOutput = writeEnd;
+    si.hStdError = writeEnd;
+    si.hStdInput = nullptr;
+    PROCESS_INFORMATION pi{};
+    BOOL started = CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi);
+    CloseHandle(writeEnd);
+    std::string out;
+    if (started) {
+        char buf[4096];
+        DWORD got = 0;
+        while (ReadFile(readEnd, buf, sizeof buf, &got, nullptr) && got) out.append(buf, got);
+        WaitForSingleObject(pi.hProcess, 30000);
+        CloseHandle(pi.hThread);
+        CloseHandle(pi.hProcess);
+    }
+    CloseHandle(readEnd);
+    if (!started) return list;
+    if (ran) *ran = true;
+    for (std::wstring l : SplitOn(test::Widen(out), L'\n')) {
+        if (!l.empty() && l.back() == L'\r') l.pop_back();
+        if (l.empty()) continue;
+        if (l[0] == L'[') break;  // the registry values behind the list follow
+        auto f = SplitOn(l, L'|');
+        if (f.size() != 5) continue;
+        list.push_back({f[0], f[1], f[2], f[3], f[4] == L"True"});
+    }
+    return list;
+}
+
+// ---- What the test answers instead of the user ----
+
+struct ShownMessage {
+    std::wstring text, title;
+    int flags = 0;
+};
+
+class RecordingMessageBoxes : public MessageBoxes {
+public:
+    std::vector<ShownMessage> shown;
+    int Show(const std::wstring& text, const std::wstring& title, int flags) override {
+        shown.push_back({text, title, flags});
+        return flags == kMbYesNoQuestion ? kIdNo : 1;
+    }
+};
+
+class RecordingTopLevel : public win32::TopLevel {
+public:
+    std::vector<FailureInfo> reports;
+    int closed = 0;
+    void ReportAndExit(HWND, const FailureInfo& f) override { reports.push_back(f); }
+    void WindowClosed() override { ++closed; }
+};
+
+// ---- The fixture ----
+
+inline std::wstring WindowText(HWND h) {
+    wchar_t buf[4096] = {};
+    GetWindowTextW(h, buf, 4096);
+    return buf;
+}
+
+inline void Pump() {
+    MSG m;
+    while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&m);
+        DispatchMessageW(&m);
+    }
+}
+
+// Saves the dialog as it is on the screen to <QV_SCREENSHOTS>\<name>.bmp when that variable
+// is set (scripts/screenshots.sh sets it); does nothing otherwise.
+bool SaveScreenshot(HWND dialog, const std::wstring& name);
+
+class E2eTest : public testing::Test {
+protected:
+    // Excel's two default folders and a third, ordinary one, all inside the scratch folder.
+    std::wstring UserDir() const { return scratch_.Path() + L"\\user"; }
+    std::wstring LibDir() const { return scratch_.Path() + L"\\lib"; }
+    std::wstring OtherDir() const { return scratch_.Path() + L"\\other"; }
+    std::wstring SrcDir() const { return scratch_.Path() + L"\\src"; }
+    const std::wstring& Root() const { return scratch_.Path(); }
+
+    void SetUp() override;
+    void TearDown() override;
+
+    // An add-in file with a summary title and author; gives its path.
+    std::wstring MakeXla(const std::wstring& folder, const std::wstring& name, const std::wstring& title,
+                         const std::wstring& author = L"Quorvel Tests");
+    // Excel's registry entries: switched on (an OPEN value; a file of a default folder is
+    // written as a quoted bare name) or switched off outside the default folders.
+    void RegisterOn(const std::wstring& fullPath, bool bare = false);
+    void RegisterOff(const std::wstring& fullPath);
+    // The world most tests share (titles in the stand-in's order):
+    //   gone        other\gone.xla, switched on, its file missing
+    //   Library Tool lib\lib.xla, off (listed because it lies in the library folder)
+    //   MS Tool     lib\ms.xla, on, written by Microsoft
+    //   Off Tool    other\off.xla, off (an Add-in Manager value)
+    //   Other Tool  other\oth.xla, on (an OPEN value with its full path)
+    //   User Tool   user\usr.xla, on (an OPEN value with its bare name)
+    void BuildStandardWorld();
+    // Scripted answers of the stand-in's next file dialogs.
+    void AnswerOpen(const std::vector<std::wstring>& paths);
+    void AnswerSaveAs(const std::wstring& path);
+
+    // The offered files (strSELFILE entries 1..n), then the window, created as start-up would.
+    void Offer(const std::wstring& path) { st_.strSELFILE.push_back({path, false}); }
+    void Open();
+
+    HWND Item(int id) const { return GetDlgItem(dlg_, id); }
+    std::wstring Text(int id) const { return WindowText(Item(id)); }
+    bool Shown(int id) const { return (GetWindowLongPtrW(Item(id), GWL_STYLE) & WS_VISIBLE) != 0; }
+    bool Enabled(int id) const { return IsWindowEnabled(Item(id)) != FALSE; }
+    void Click(int id) { SendMessageW(Item(id), BM_CLICK, 0, 0); }
+    void Mode(int index) { Click(IDC_OPTBTN0 + index); }
+    // Selects a row as a click would: the selection, then the list's notification.
+    void SelectRow(int row);
+    int RowOf(const std::wstring& text) const;
+    void SelectRow(const std::wstring& text);
+    void Next() { Click(IDC_CMDNEXT); }
+    std::vector<std::wstring> Rows() const;
+    std::vector<long> RowData() const;
+    std::vector<std::wstring> ComboEntries() const;
+
+    // The Excel-side state: Options and Add-in Manager values, and every scratch file.
+    std::map<std::wstring, std::wstring> Options() const { return StringValues(kOptionsKey); }
+    std::map<std::wstring, std::wstring> Manager() const { return StringValues(kAddinManagerKey); }
+    FileTree Files() const {
+        FileTree t;
+        ReadTree(Root(), t);
+        return t;
+    }
+    // The stand-in's list as title -> entry.
+    std::map<std::wstring, ListedAddin> Listed() const;
+
+    // True when no stand-in process is left within a few seconds.
+    static bool NoStandInLeft() { return test::WaitForStandInCount(0, 10000); }
+
+    void Screenshot(const std::wstring& name) {
+        if (std::getenv("QV_SCREENSHOTS")) EXPECT_TRUE(SaveScreenshot(dlg_, name)) << test::Narrow(name);
+    }
+
+    SharedState st_;
+    RecordingMessageBoxes msg_;
+    RecordingTopLevel top_;
+    win32::Win32Clipboard clip_;
+    win32::Win32Shell shell_;
+    HWND dlg_ = nullptr;
+
+private:
+    std::unique_ptr<win32::ComInit> com_;
+    test::ScratchFolder scratch_;
+    std::unique_ptr<SavedKey> savedOptions_, savedManager_, savedAnswers_;
+    std::unique_ptr<test::StandInSettings> settings_;
+    win32::Win32Registry reg_;
+    win32::Win32FileSystem fs_;
+    win32::Win32Drives drives_;
+    win32::Win32SystemInfo sys_;
+    win32::Win32BusyCursor busy_;
+    std::unique_ptr<excel::Launcher> launcher_;
+    std::unique_ptr<DetailsProvider> details_;
+    std::unique_ptr<Services> svc_;
+    int openCount_ = 0;
+};
+
+}  // namespace qv::e2e
