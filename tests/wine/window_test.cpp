@@ -423,6 +423,16 @@ TEST_F(AdapterTest, TextsCaptionsAndJapanese) {
     EXPECT_EQ(TextOf(dlg), L"キャプション");
 }
 
+TEST_F(AdapterTest, LongFolderPathShowsItsEnd) {
+    const std::wstring path = L"C:\\users\\root\\AppData\\Roaming\\Microsoft\\AddIns\\"
+                              L"とても長いフォルダの名前がここに続きます\\最後のアドイン.xla";
+    ui->SetText(Ctl::txtFOLDER, path);
+    HWND edit = Item(qv::win32::ControlId(Ctl::txtFOLDER));
+    // For a one-line edit this is the index of the first character shown.
+    EXPECT_GT(SendMessageW(edit, EM_GETFIRSTVISIBLELINE, 0, 0), 0);
+    EXPECT_EQ(TextOf(edit), path);
+}
+
 TEST_F(AdapterTest, VisibilityIsTheControlsOwnEvenWhileTheWindowIsHidden) {
     ASSERT_FALSE(IsWindowVisible(dlg));
     EXPECT_TRUE(ui->Visible(Ctl::cmdFolder));

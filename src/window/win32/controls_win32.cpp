@@ -94,7 +94,17 @@ void DialogControls::Close() { DestroyWindow(dlg_); }
 
 std::wstring DialogControls::Text(Ctl c) { return WindowText(Item(c)); }
 
-void DialogControls::SetText(Ctl c, const std::wstring& text) { SetWindowTextW(Item(c), text.c_str()); }
+void DialogControls::SetText(Ctl c, const std::wstring& text) {
+    HWND h = Item(c);
+    SetWindowTextW(h, text.c_str());
+    // The folder field often holds a path longer than it is wide; its end (the file
+    // name, or the innermost folder) is the part the user needs to see.
+    if (c == Ctl::txtFOLDER) {
+        const auto end = static_cast<WPARAM>(text.size());
+        SendMessageW(h, EM_SETSEL, end, static_cast<LPARAM>(end));
+        SendMessageW(h, EM_SCROLLCARET, 0, 0);
+    }
+}
 
 // The control's own visibility, as set on it, whether or not the window is shown yet.
 bool DialogControls::Visible(Ctl c) { return (GetWindowLongPtrW(Item(c), GWL_STYLE) & WS_VISIBLE) != 0; }
