@@ -27,9 +27,10 @@ private:
 };
 
 // The listed old version, switched off so that its file can be replaced. Addressed by its
-// full name (its folder and the row's file name): its title may be shared with another add-in.
+// full name (its folder and the row's file name): its title may be shared with another add-in,
+// and it may have no title at all.
 std::unique_ptr<excel::AddIn> SwitchOffOldVersion(Context& c, excel::Application& app, const std::wstring& rowName) {
-    if (c.st.strADDINTITLE.empty()) return nullptr;
+    if (c.st.strADDINPATH.empty()) return nullptr;
     std::wstring oldFullName = JoinFolder(c.st.strADDINPATH, rowName);
     auto old = FindAddinByFullName(app, oldFullName);
     if (!old->Installed()) return nullptr;
@@ -50,10 +51,12 @@ void CopyKeepingOldVersion(Context& c, excel::AddIn* switchedOff) {
     }
 }
 
-// The first listed add-in whose file name is `name`, switched on; false when none is.
-bool SwitchOnByName(excel::Application& app, const std::wstring& name) {
+// The listed add-in whose file is the one just put in place, switched on; false when Excel
+// does not list it yet. Matching the whole path, not the file name alone, keeps a stale entry
+// of the same name elsewhere (its file gone, or another copy) from being switched on instead.
+bool SwitchOnListed(excel::Application& app, const std::wstring& fullName) {
     for (auto& addin : excel::each(app.AddIns())) {
-        if (addin->Name() == name) {
+        if (addin->FullName() == fullName) {
             addin->SetInstalled(true);
             return true;
         }
@@ -82,7 +85,7 @@ void InstallAddin(Context& c) {
     if (copy) CopyKeepingOldVersion(c, switchedOff.get());
     switchedOff.reset();
 
-    if (!SwitchOnByName(*excel, rowName)) AddAndSwitchOn(*excel, c.st.strADDINFILE, copy);
+    if (!SwitchOnListed(*excel, c.st.strADDINFILE)) AddAndSwitchOn(*excel, c.st.strADDINFILE, copy);
 
     excel.Quit();
 }

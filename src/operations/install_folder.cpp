@@ -30,7 +30,11 @@ bool IsFullFolderPath(const std::wstring& folder) {
 
 bool CheckInstallFolder(Context& c) {
     std::wstring folder = InstallFolder(c);
-    if (IsFullFolderPath(folder) && c.svc.fs.FolderExists(folder)) return true;
+    // Excel gives the folder of an add-in at a drive's root as "C:", without the separator.
+    std::wstring checked = folder;
+    if (!c.st.strADDINPATH.empty() && checked.size() == 2 && IsDriveLetter(checked[0]) && checked[1] == L':')
+        checked += L'\\';
+    if (IsFullFolderPath(checked) && c.svc.fs.FolderExists(checked)) return true;
     c.svc.msg.Show(texts::kInvalidFolder1 + folder + texts::kInvalidFolder2, texts::kAppTitle, kMbCritical);
     return false;
 }

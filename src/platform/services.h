@@ -33,6 +33,10 @@ public:
     virtual ~FileSystem() = default;
     // True for an ordinary file: not a folder, not hidden, not system.
     virtual bool FileExists(const std::wstring& path) = 0;
+    // True only when the path is known to hold no ordinary file: nothing there, or a folder,
+    // hidden or system file. A drive or share that cannot be reached is not known to be
+    // missing, so an add-in on a disconnected share is not taken for one whose file is gone.
+    virtual bool FileMissing(const std::wstring& path) = 0;
     virtual bool FolderExists(const std::wstring& path) = 0;
     // Names (not paths) of the ordinary files in `folder` that match `pattern` (such as "*.xla"),
     // in the order the listing returns them.

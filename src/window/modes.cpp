@@ -51,7 +51,7 @@ bool Qualifies(Context& c, int m, excel::AddIn& a) {
             return IsNotMicrosoftAddin(c.svc.details, full);
         }
         case 5:
-            if (c.svc.fs.FileExists(a.FullName())) return false;
+            if (!c.svc.fs.FileMissing(a.FullName())) return false;
             return IsXlaName(a.Name());
         default: return true;
     }

@@ -201,9 +201,13 @@ public:
     std::set<std::wstring> hidden;               // paths that exist but are hidden or system
     std::set<std::wstring> folders;
     std::set<std::wstring> locked;               // paths that cannot be replaced or deleted
+    std::set<std::wstring> unreachable;          // paths on a drive or share that cannot be reached
     std::vector<std::wstring> log;
 
-    bool FileExists(const std::wstring& p) override { return files.count(p) && !hidden.count(p); }
+    bool FileExists(const std::wstring& p) override {
+        return files.count(p) && !hidden.count(p) && !unreachable.count(p);
+    }
+    bool FileMissing(const std::wstring& p) override { return !unreachable.count(p) && !FileExists(p); }
     bool FolderExists(const std::wstring& p) override { return folders.count(p) > 0; }
     std::vector<std::wstring> ListFiles(const std::wstring& folder, const std::wstring& pattern) override {
         log.push_back(L"List " + folder + L" " + pattern);

@@ -177,14 +177,38 @@ TEST(InstallAddin, NameMatchIsCaseSensitive) {
     EXPECT_FALSE(o.Addin(L"C:\\Tools\\A.xla")->Installed);
 }
 
-TEST(InstallAddin, SwitchesOnOnlyTheFirstAddinWithTheName) {
+TEST(InstallAddin, SwitchesOnTheListedAddinAtTheDestinationOnly) {
     OpsWorld o;
+    o.List(L"C:\\Else\\a.xla", L"Two", false);  // same file name, listed first
     o.List(L"C:\\Tools\\a.xla", L"One", false);
-    o.List(L"C:\\Else\\a.xla", L"Two", false);
     SelectNewInstall(o, L"D:\\src\\a.xla", L"C:\\Tools");
     InstallAddin(o.ctx());
     EXPECT_EQ(o.excel.Calls(L"AddIn.Installed="), Log{L"AddIn.Installed=True C:\\Tools\\a.xla"});
     EXPECT_FALSE(o.Addin(L"C:\\Else\\a.xla")->Installed);
+    EXPECT_TRUE(o.excel.Calls(L"AddIns.Add").empty());
+}
+
+TEST(InstallAddin, AStaleEntryOfTheSameNameElsewhereIsLeftAloneAndTheNewFileAdded) {
+    // Excel still lists a.xla from a folder whose file is gone: a new install elsewhere
+    // registers the new file instead of switching on the stale entry.
+    OpsWorld o;
+    o.List(L"C:\\Old\\a.xla", L"Old", false);
+    o.fs.files.erase(L"C:\\Old\\a.xla");
+    SelectNewInstall(o, L"D:\\src\\a.xla", L"C:\\Tools");
+    InstallAddin(o.ctx());
+    EXPECT_EQ(o.excel.Calls(L"AddIns.Add"), Log{L"AddIns.Add C:\\Tools\\a.xla True"});
+    EXPECT_EQ(o.excel.Calls(L"AddIn.Installed="), Log{L"AddIn.Installed=True C:\\Tools\\a.xla"});
+    EXPECT_FALSE(o.Addin(L"C:\\Old\\a.xla")->Installed);
+}
+
+TEST(InstallAddin, VersionUpOfAnAddinWithoutATitleStillSwitchesItOffFirst) {
+    OpsWorld o;
+    o.List(L"C:\\Tools\\a.xla", L"", true);
+    SelectVersionUp(o, L"D:\\src\\a.xla", L"C:\\Tools", L"");
+    InstallAddin(o.ctx());
+    EXPECT_LT(o.Position(L"AddIn.Installed=False C:\\Tools\\a.xla"),
+              o.Position(L"fs Copy D:\\src\\a.xla -> C:\\Tools\\a.xla"));
+    EXPECT_TRUE(o.Addin(L"C:\\Tools\\a.xla")->Installed);
 }
 
 TEST(InstallAddinFaults, LockedDestinationLeavesTheOldVersionAsItWas) {

@@ -233,13 +233,24 @@ TEST(ModeSwitch, TidyModeTestsTheFileBeforeTheName) {
     t.AddAddin(L"C:\\G", L"Gone.Xla", L"G", false, false);
     t.win.optBTN_Click(5);
     const V expected{L"Create", L"AddIns",
-                     L"AddIn.FullName", L"Exists C:\\U\\here.xla",
-                     L"AddIn.FullName", L"Exists C:\\G\\gone.xll", L"AddIn.Name",
-                     L"AddIn.FullName", L"Exists C:\\G\\Gone.Xla", L"AddIn.Name", L"AddIn.Title",
+                     L"AddIn.FullName", L"Missing? C:\\U\\here.xla",
+                     L"AddIn.FullName", L"Missing? C:\\G\\gone.xll", L"AddIn.Name",
+                     L"AddIn.FullName", L"Missing? C:\\G\\Gone.Xla", L"AddIn.Name", L"AddIn.Title",
                      L"AddIn.Title", L"AddIn.FullName",
                      L"Quit", L"Release"};
     EXPECT_EQ(t.w.excel.log, expected);
     EXPECT_EQ(t.w.ui.RowTexts(), V{L"G"});
+}
+
+TEST(ModeSwitch, TidyModeLeavesOutFilesThatCannotBeReached) {
+    WindowWorld t;
+    t.AddAddin(L"\\\\srv\\share", L"away.xla", L"Away", true, false);
+    t.w.fs.unreachable.insert(L"\\\\srv\\share\\away.xla");
+    t.AddAddin(L"C:\\G", L"gone.xla", L"Gone", false, false);
+    t.win.optBTN_Click(5);
+    EXPECT_EQ(t.w.ui.RowTexts(), V{L"Gone"});
+    t.win.optBTN_Click(3);
+    EXPECT_TRUE(t.w.ui.RowTexts().empty()) << "an unreachable file cannot be removed either";
 }
 
 TEST(ModeSwitch, ExcelModesReplaceTheRowRecordsAndInstallModeKeepsThem) {

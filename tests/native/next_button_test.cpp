@@ -183,6 +183,21 @@ TEST(NextInstall, AcceptsExistingFullPaths) {
     }
 }
 
+TEST(NextInstall, VersionUpOfAnAddinAtADriveRootIsAccepted) {
+    // Excel reports the folder of C:\a.xla as "C:"; typed into the combo box, "C:" is refused.
+    OpsWorld o;
+    o.List(L"C:\\a.xla", L"A", true);
+    SelectInstall(o, L"D:\\src\\a.xla", L"A");
+    o.fs.folders.insert(L"C:\\");
+    o.st.strADDINTITLE = L"A";
+    o.st.strADDINPATH = L"C:";
+    o.ui.items[Ctl::txtFOLDER].text = L"C:";
+    o.win.cmdNEXT_Click();
+    EXPECT_TRUE(o.w.msg.shown.empty());
+    EXPECT_EQ(o.fs.files[L"C:\\a.xla"], L"new");
+    EXPECT_EQ(o.ui.Text(Ctl::lblKEKKA), L"「A」のインストールが完了しました。");
+}
+
 TEST(NextInstall, VersionUpChecksTheShownFolderNotTheComboBox) {
     struct Case { const wchar_t* shown; const wchar_t* combo; bool refused; };
     const Case cases[] = {

@@ -3,6 +3,8 @@
 // one list shows the order of cheap and costly steps, and whether a file or registry value was
 // touched before or after Excel quit; its launcher notes whether the busy cursor was showing
 // when each instance was created. The calls still reach World's own fakes (and their logs).
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <memory>
 #include <string>
@@ -19,6 +21,10 @@ public:
     bool FileExists(const std::wstring& p) override {
         x_.log.push_back(L"Exists " + p);
         return fs_.FileExists(p);
+    }
+    bool FileMissing(const std::wstring& p) override {
+        x_.log.push_back(L"Missing? " + p);
+        return fs_.FileMissing(p);
     }
     bool FolderExists(const std::wstring& p) override { return fs_.FolderExists(p); }
     std::vector<std::wstring> ListFiles(const std::wstring& f, const std::wstring& pat) override {
@@ -111,7 +117,12 @@ struct TracedWorld {
     // Where `entry` stands in the log; -1 when it is not there.
     long Position(const std::wstring& entry) const {
         auto it = std::find(w.excel.log.begin(), w.excel.log.end(), entry);
-        return it == w.excel.log.end() ? -1 : static_cast<long>(it - w.excel.log.begin());
+        // An order check against a call that never happened must fail, whichever side it is on.
+        if (it == w.excel.log.end()) {
+            ADD_FAILURE() << "not in the log: " << testing::PrintToString(entry);
+            return -1;
+        }
+        return static_cast<long>(it - w.excel.log.begin());
     }
     bool Logged(const std::wstring& prefix) const { return !w.excel.Calls(prefix).empty(); }
     // No instance left, and the busy cursor shown as often as hidden.

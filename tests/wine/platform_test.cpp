@@ -171,6 +171,8 @@ TEST_F(FileSystemTest, OnlyOrdinaryFilesExist) {
         SCOPED_TRACE(testing::Message() << "case at line " << c.line);
         EXPECT_EQ(fs.FileExists(c.path), c.file);
         EXPECT_EQ(fs.FolderExists(c.path), c.folder);
+        // Everything here is reachable, so whatever is not an ordinary file is missing.
+        EXPECT_EQ(fs.FileMissing(c.path), !c.file);
     }
 }
 

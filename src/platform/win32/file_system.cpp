@@ -32,6 +32,20 @@ bool Win32FileSystem::FileExists(const std::wstring& path) {
     return a != INVALID_FILE_ATTRIBUTES && (a & kNotOrdinary) == 0;
 }
 
+bool Win32FileSystem::FileMissing(const std::wstring& path) {
+    DWORD a = GetFileAttributesW(path.c_str());
+    if (a != INVALID_FILE_ATTRIBUTES) return (a & kNotOrdinary) != 0;
+    switch (GetLastError()) {
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_PATH_NOT_FOUND:
+        case ERROR_INVALID_NAME:
+        case ERROR_BAD_PATHNAME:
+            return true;
+        default:  // not ready, network path or share unreachable, access denied...
+            return false;
+    }
+}
+
 bool Win32FileSystem::FolderExists(const std::wstring& path) {
     DWORD a = GetFileAttributesW(path.c_str());
     return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY) != 0;

@@ -21,6 +21,7 @@ public:
 class Win32FileSystem : public FileSystem {
 public:
     bool FileExists(const std::wstring& path) override;
+    bool FileMissing(const std::wstring& path) override;
     bool FolderExists(const std::wstring& path) override;
     std::vector<std::wstring> ListFiles(const std::wstring& folder, const std::wstring& pattern) override;
     void CopyReplace(const std::wstring& src, const std::wstring& dst) override;
