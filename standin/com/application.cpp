@@ -8,6 +8,9 @@
 namespace qv::standin::com {
 namespace {
 
+// "Object doesn't support this property or method" (run-time error 438).
+constexpr long kErrNoSuchMember = static_cast<long>(0x800A01B6L);
+
 // Excel's answer for a cancelled dialog.
 Variant False() { return Bool(false); }
 
@@ -33,7 +36,12 @@ public:
         Instance& in = host.instance;
         Define({L"Name", {}, [](const Args&) { return Text(L"Microsoft Excel"); }});
         Define({L"Version", {}, [&in](const Args&) { return Text(in.settings().version); }});
-        Define({L"UserLibraryPath", {}, [&in](const Args&) { return Text(in.settings().userLibraryPath); }});
+        Define({L"UserLibraryPath", {}, [&in](const Args&) {
+                    // Excel 97 has no such property; a late-bound call fails as for any unknown member.
+                    if (!HasUserLibrary(in.settings()))
+                        throw Error(kErrNoSuchMember, L"Object doesn't support this property or method");
+                    return Text(in.settings().userLibraryPath);
+                }});
         Define({L"LibraryPath", {}, [&in](const Args&) { return Text(in.settings().libraryPath); }});
         Define({L"Visible", {}, [&host](const Args&) { return Bool(host.visible); },
                 [&host](const Args&, const VARIANT& v) {

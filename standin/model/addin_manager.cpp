@@ -20,7 +20,7 @@ AddinManager::AddinManager(Registry& reg, FileSystem& fs, Drives& drives, Settin
       settings_(std::move(settings)),
       titles_(std::move(titles)),
       workbooks_(workbooks),
-      userFolder_(WithoutClosingSeparator(settings_.userLibraryPath)),
+      userFolder_(HasUserLibrary(settings_) ? WithoutClosingSeparator(settings_.userLibraryPath) : L""),
       libraryFolder_(WithoutClosingSeparator(settings_.libraryPath)) {
     std::map<int, std::wstring> opens;
     for (auto& v : reg_.StringValues(OptionsKey(settings_)))

@@ -16,6 +16,14 @@ Settings LoadSettings(Registry& reg, const std::wstring& userName) {
 
 namespace qv::standin {
 
+bool HasUserLibrary(const Settings& s) {
+    int major = 0;
+    size_t i = 0;
+    for (; i < s.version.size() && s.version[i] >= L'0' && s.version[i] <= L'9' && major < 1000; ++i)
+        major = major * 10 + (s.version[i] - L'0');
+    return i == 0 || major >= 9;  // a version that is no number is taken as a current one
+}
+
 std::wstring OptionsKey(const Settings& s) {
     return L"Software\\Microsoft\\Office\\" + s.version + L"\\Excel\\Options";
 }

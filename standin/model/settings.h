@@ -20,6 +20,10 @@ struct Settings {
     std::wstring libraryPath;
 };
 
+// Excel 97 and earlier have no user add-in folder: no UserLibraryPath, no files listed from it,
+// and it is no default folder. Later versions (major 9 and up) have one.
+bool HasUserLibrary(const Settings& s);
+
 // `userName` fills the default user library folder C:\users\<user>\AppData\Roaming\Microsoft\AddIns\.
 Settings LoadSettings(Registry& reg, const std::wstring& userName);
 

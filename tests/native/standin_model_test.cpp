@@ -461,21 +461,38 @@ TEST(StandinSettings, DefaultsAndTheKeysOfTheVersion) {
     EXPECT_EQ(s.userLibraryPath, L"");
     EXPECT_EQ(OptionsKey(s), L"Software\\Microsoft\\Office\\8.0\\Excel\\Options");
     EXPECT_EQ(AddinManagerKey(s), L"Software\\Microsoft\\Office\\8.0\\Excel\\Add-in Manager");
+    struct Case {
+        std::wstring version;
+        bool userFolder;
+    } cases[] = {{L"7.0", false}, {L"8.0", false}, {L"9.0", true}, {L"11.0", true}, {L"12.0", true}, {L"", true}};
+    for (auto& c : cases) EXPECT_EQ(HasUserLibrary(Settings{c.version, L"C:\\U\\", kLib}), c.userFolder) << c.version;
 }
 
-TEST(StandinAddins, WithoutAUserFolderBareNamesAndCopiesUseTheLibrary) {
+TEST(StandinAddins, Excel97HasNoUserFolderEvenWhenOneIsSet) {
     Machine pc;
     pc.File(kLib + L"\\l.xla");
+    pc.File(kUser + L"\\u.xla");
+    pc.File(kUser + L"\\same.xla");
+    pc.File(kLib + L"\\same.xla");
     pc.File(L"E:\\r.xla");
-    pc.reg.keys[L"x"] = {};
-    Settings s{L"8.0", L"", kLib};
+    const std::wstring options = L"Software\\Microsoft\\Office\\8.0\\Excel\\Options";
+    const std::wstring manager = L"Software\\Microsoft\\Office\\8.0\\Excel\\Add-in Manager";
+    pc.reg.keys[options] = {{L"OPEN", L"\"same.xla\""}};
+    Settings s{L"8.0", kUser + L"\\", kLib};
     Instance in(pc.reg, pc.fs, pc.drives, s, [](const std::wstring&) { return std::wstring(); });
+    EXPECT_EQ(States(in.addins), (std::map<std::wstring, bool>{{kLib + L"\\l.xla", false}, {kLib + L"\\same.xla", true}}))
+        << "files of the user folder are not listed; a bare name means the library's file";
     in.workbooks.Add();
     int r = in.addins.Add(L"E:\\r.xla", true);
-    EXPECT_EQ(in.addins.At(r).fullPath, kLib + L"\\r.xla");
+    EXPECT_EQ(in.addins.At(r).fullPath, kLib + L"\\r.xla") << "a copy goes to the library";
+    int u = in.addins.Add(kUser + L"\\u.xla", false);
+    EXPECT_FALSE(in.addins.InDefaultFolder(in.addins.At(u)));
     in.addins.SetInstalled(r, true);
+    in.addins.SetInstalled(u, true);
+    in.addins.SetInstalled(IdOf(in.addins, kLib + L"\\same.xla"), false);
     in.Quit();
-    EXPECT_EQ(pc.Key(L"Software\\Microsoft\\Office\\8.0\\Excel\\Options"), (Values{{L"OPEN", L"\"r.xla\""}}));
+    EXPECT_EQ(pc.Key(options), (Values{{L"OPEN", L"\"r.xla\""}, {L"OPEN1", L"/R \"" + kUser + L"\\u.xla\""}}));
+    EXPECT_EQ(pc.Key(manager), Values{});
 }
 
 }  // namespace
