@@ -110,7 +110,7 @@ void AddinManager::SetInstalled(int id, bool on) {
 }
 
 int AddinManager::Add(const std::wstring& filename, std::optional<bool> copyFile) {
-    if (workbooks_.All().empty())
+    if (!workbooks_.AnyOpen())
         throw Error(kErrExcel, L"Unable to get the Add property of the AddIns class");
     if (!fs_.FileExists(filename))
         throw Error(kErrExcel, L"Add method of AddIns class failed: '" + filename + L"' could not be found.");

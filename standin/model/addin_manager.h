@@ -48,9 +48,10 @@ public:
     // Switching on fails when the file is missing. Switching off closes the add-in's workbook.
     void SetInstalled(int id, bool on);
 
-    // AddIns.Add: fails while no workbook is open or when the file is missing. `copyFile` is
-    // ignored for a file on a fixed disk; for a removable disk or CD, true copies the file into
-    // the user's add-in folder (the library folder when there is none) and lists the copy.
+    // AddIns.Add: fails while no workbook is open (an add-in file opened as a workbook does not
+    // count) or when the file is missing. `copyFile` is ignored for a file on a fixed disk; for
+    // a removable disk or CD, true copies the file into the user's add-in folder (the library
+    // folder when there is none) and lists the copy.
     // Returns the add-in, switched off; a file already listed gives its entry.
     int Add(const std::wstring& filename, std::optional<bool> copyFile);
 

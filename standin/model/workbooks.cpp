@@ -6,6 +6,16 @@
 #include "model/paths.h"
 
 namespace qv::standin {
+namespace {
+
+bool IsAddinFile(const std::wstring& path) {
+    std::wstring lower = FoldCase(path);
+    for (const std::wstring ext : {L".xla", L".xlam"})
+        if (lower.size() > ext.size() && lower.compare(lower.size() - ext.size(), ext.size(), ext) == 0) return true;
+    return false;
+}
+
+}  // namespace
 
 int Workbooks::Add() { return AddNamed(L"Book" + std::to_wstring(nextBook_++)); }
 
@@ -16,7 +26,7 @@ int Workbooks::Open(const std::wstring& path) {
         throw Error(kErrExcel, L"'" + path +
                                    L"' could not be found. Check the spelling of the file name, and verify that "
                                    L"the file location is correct.");
-    open_.push_back({nextId_++, FileNameOf(path), path});
+    open_.push_back({nextId_++, FileNameOf(path), path, IsAddinFile(path)});
     return open_.back().id;
 }
 
@@ -33,6 +43,10 @@ void Workbooks::Close(int id) {
 
 void Workbooks::CloseFile(const std::wstring& path) {
     std::erase_if(open_, [&](const Workbook& w) { return !w.fullPath.empty() && SameText(w.fullPath, path); });
+}
+
+bool Workbooks::AnyOpen() const {
+    return std::any_of(open_.begin(), open_.end(), [](const Workbook& w) { return !w.addin; });
 }
 
 const Workbook* Workbooks::Find(int id) const {

@@ -12,6 +12,7 @@ struct Workbook {
     int id = 0;             // stable for the instance's lifetime, never reused
     std::wstring name;      // "Book1", or the file name
     std::wstring fullPath;  // empty for a new workbook or one named by hand
+    bool addin = false;     // an add-in file (.xla, .xlam) opened with Open
 };
 
 class Workbooks {
@@ -30,6 +31,9 @@ public:
     void CloseFile(const std::wstring& path);
 
     const std::vector<Workbook>& All() const { return open_; }
+    // True when a workbook other than an add-in file is open: Excel does not count add-ins
+    // among its open workbooks.
+    bool AnyOpen() const;
     // Null when the workbook has been closed.
     const Workbook* Find(int id) const;
 

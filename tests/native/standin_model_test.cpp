@@ -319,21 +319,32 @@ TEST(StandinAddins, ALibraryFileHiddenByAUserFileOfTheSameNameIsWrittenInFull) {
 
 // ---- AddIns.Add ----
 
-TEST(StandinAddins, AddFailsWithoutAnOpenWorkbookOrFile) {
-    Machine pc;
-    pc.File(L"D:\\T\\a.xla");
-    auto in = pc.Start();
+TEST(StandinAddins, AddNeedsAnOpenWorkbookOtherThanAnAddinFileAndAnExistingFile) {
     struct Case {
-        bool workbook;
+        std::vector<std::wstring> opened;  // "" = Workbooks.Add, else a file opened
         std::wstring file;
-    } cases[] = {{false, L"D:\\T\\a.xla"}, {true, L"D:\\T\\missing.xla"}};
+        bool added;
+    } cases[] = {
+        {{}, L"D:\\T\\a.xla", false},
+        {{L"D:\\T\\b.xla", L"D:\\T\\c.XLAM"}, L"D:\\T\\a.xla", false},
+        {{L""}, L"D:\\T\\missing.xla", false},
+        {{L"D:\\T\\b.xla", L""}, L"D:\\T\\a.xla", true},
+        {{L"D:\\T\\book.xls"}, L"D:\\T\\a.xla", true},
+    };
     for (auto& c : cases) {
-        if (c.workbook && in->workbooks.All().empty()) in->workbooks.Add();
-        EXPECT_THROW(in->addins.Add(c.file, false), Error) << c.file;
+        Machine pc;
+        for (auto f : {L"D:\\T\\a.xla", L"D:\\T\\b.xla", L"D:\\T\\c.XLAM", L"D:\\T\\book.xls"}) pc.File(f);
+        auto in = pc.Start();
+        for (auto& o : c.opened) o.empty() ? in->workbooks.Add() : in->workbooks.Open(o);
+        if (c.added) {
+            EXPECT_NO_THROW(in->addins.Add(c.file, false)) << c.opened.size();
+        } else {
+            EXPECT_THROW(in->addins.Add(c.file, false), Error) << c.opened.size();
+            EXPECT_EQ(in->addins.Count(), 0u);
+            in->Quit();
+            EXPECT_TRUE(pc.reg.log.empty());
+        }
     }
-    EXPECT_EQ(in->addins.Count(), 0u);
-    in->Quit();
-    EXPECT_TRUE(pc.reg.log.empty());
 }
 
 TEST(StandinAddins, AddListsTheFileSwitchedOffAndWritesAtQuit) {
