@@ -16,8 +16,9 @@
 namespace qv::standin::com {
 namespace {
 
-// How long a process started by COM waits for its instance to be asked for.
-constexpr UINT kUnusedTimeoutMs = 60000;
+// How long a process started by COM waits for its instance to be asked for. COM asks right
+// after the class is registered; a client that went away meanwhile never will.
+constexpr UINT kUnusedTimeoutMs = 10000;
 
 struct Process {
     Machine machine;
@@ -61,19 +62,23 @@ public:
     HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID riid, void** out) override {
         if (!out) return E_POINTER;
         *out = nullptr;
-        if (outer) return CLASS_E_NOAGGREGATION;
         if (p_.instance) return CO_E_SERVER_STOPPING;
-        try {
-            IDispatch* app = p_.CreateApplication();
-            HRESULT hr = app->QueryInterface(riid, out);
-            app->Release();
-            p_.Revoke();
-            return hr;
-        } catch (const std::bad_alloc&) {
-            return E_OUTOFMEMORY;
-        } catch (...) {
-            return E_UNEXPECTED;
+        HRESULT hr = CLASS_E_NOAGGREGATION;
+        if (!outer) {
+            try {
+                IDispatch* app = p_.CreateApplication();
+                hr = app->QueryInterface(riid, out);
+                app->Release();
+            } catch (const std::bad_alloc&) {
+                hr = E_OUTOFMEMORY;
+            } catch (...) {
+                hr = E_UNEXPECTED;
+            }
         }
+        p_.Revoke();
+        // The single use is spent: without an instance to serve, the process has nothing to wait for.
+        if (FAILED(hr)) EndMessageLoop();
+        return hr;
     }
     HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override {
         if (lock) ObjectCreated();
