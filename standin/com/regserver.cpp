@@ -28,10 +28,13 @@ bool RegisterServer(std::wstring& error) {
         error = L"GetModuleFileName failed";
         return false;
     }
+    // COM splits an unquoted command line at its first blank.
+    std::wstring server(exe, n);
+    if (server.find(L' ') != std::wstring::npos) server = L"\"" + server + L"\"";
     std::wstring clsidKey = std::wstring(L"CLSID\\") + kClsidText;
     return SetDefault(std::wstring(kProgId) + L"\\CLSID", kClsidText, error) &&
            SetDefault(clsidKey, kWindowTitle, error) &&
-           SetDefault(clsidKey + L"\\LocalServer32", exe, error) &&
+           SetDefault(clsidKey + L"\\LocalServer32", server, error) &&
            SetDefault(clsidKey + L"\\ProgID", kProgId, error);
 }
 

@@ -215,17 +215,22 @@ class StandInCom : public testing::Test {
 protected:
     static void SetUpTestSuite() {
         // Register this build's stand-in in the prefix, so the tests reach the server they test.
+        ASSERT_EQ(RegisterServer(StandInExe()), 0u);
+    }
+
+    // Runs `exe /regserver`; its exit code.
+    static DWORD RegisterServer(const std::wstring& exe) {
         STARTUPINFOW si{};
         si.cb = sizeof(si);
         PROCESS_INFORMATION pi{};
-        std::wstring cmd = L"\"" + StandInExe() + L"\" /regserver";
-        ASSERT_TRUE(CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
+        std::wstring cmd = L"\"" + exe + L"\" /regserver";
+        if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return 98;
         WaitForSingleObject(pi.hProcess, 30000);
         DWORD code = 99;
         GetExitCodeProcess(pi.hProcess, &code);
         CloseHandle(pi.hThread);
         CloseHandle(pi.hProcess);
-        ASSERT_EQ(code, 0u);
+        return code;
     }
 
     void SetUp() override {
@@ -282,6 +287,24 @@ TEST_F(StandInCom, ApplicationMembersAndOneProcessPerInstance) {
     EXPECT_EQ(Str(b.get(), L"Version"), L"8.0");
     b.reset();  // released without Quit
     EXPECT_TRUE(StandInsBecome(0));
+}
+
+TEST_F(StandInCom, RegistersAServerPathWithABlankQuoted) {
+    const std::wstring folder = root_ + L"\\with blank";
+    const std::wstring copy = folder + L"\\" + qv::test::kStandInExeName;
+    CreateDirectoryW(folder.c_str(), nullptr);
+    ASSERT_TRUE(CopyFileW(StandInExe().c_str(), copy.c_str(), FALSE));
+    EXPECT_EQ(RegisterServer(copy), 0u);
+    wchar_t server[MAX_PATH * 2] = {};
+    DWORD bytes = sizeof(server);
+    RegGetValueW(HKEY_LOCAL_MACHINE, (std::wstring(L"Software\\Classes\\CLSID\\") + qv::test::kStandInClsid + L"\\LocalServer32").c_str(),
+                 nullptr, RRF_RT_REG_SZ, nullptr, server, &bytes);
+    auto app = CreateExcel();
+    EXPECT_TRUE(app);
+    if (app) Quit(app);
+    EXPECT_TRUE(StandInsBecome(0));
+    ASSERT_EQ(RegisterServer(StandInExe()), 0u);
+    EXPECT_EQ(std::wstring(server), L"\"" + copy + L"\"");
 }
 
 TEST_F(StandInCom, AddinListEnumerationItemAndInstalledWrittenAtQuit) {
