@@ -803,6 +803,64 @@ TEST_F(MainDialogTest, WaitCursorStaysWhileAHandlerIsBusy) {
     EXPECT_TRUE(top.reports.empty());
 }
 
+// Looks at the dialog's cursor while one of the program's message boxes waits for the user.
+// The box's own window shows the arrow once the mouse is over it.
+class MessageBoxCursorProbe : public qv::fake::FakeMessageBoxes {
+public:
+    int Show(const std::wstring& text, const std::wstring& title, int flags) override {
+        cursorAtShow = GetCursor();
+        SendMessageW(dlg, WM_SETCURSOR, reinterpret_cast<WPARAM>(dlg), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+        cursorOverDialog = GetCursor();
+        busyWhileShown = qv::win32::MainDialogBusy(dlg);
+        SetCursor(LoadCursorW(nullptr, IDC_ARROW));
+        return FakeMessageBoxes::Show(text, title, flags);
+    }
+    HWND dlg = nullptr;
+    HCURSOR cursorAtShow = nullptr, cursorOverDialog = nullptr;
+    bool busyWhileShown = true;
+};
+
+// Sets the wait cursor as the program's busy cursor does, and notes the cursor the handler
+// has when its work ends.
+class CursorSettingBusy : public qv::BusyCursor {
+public:
+    void Begin() override {
+        if (depth++ == 0) SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+    }
+    void End() override {
+        if (--depth == 0) {
+            cursorAtEnd = GetCursor();
+            SetCursor(LoadCursorW(nullptr, IDC_ARROW));
+        }
+    }
+    int depth = 0;
+    HCURSOR cursorAtEnd = nullptr;
+};
+
+TEST_F(MainDialogTest, ArrowWhileAMessageBoxWaitsThenTheWaitCursorAgain) {
+    MessageBoxCursorProbe probe;
+    CursorSettingBusy busy;
+    qv::Services svc{w.launcher, w.fs, w.reg, probe, w.clip, w.shell, w.drives, w.details, w.sys, busy};
+    AddFile(L"C:\\A\\untitled.xla");
+    w.st.strADDINFOLDER[1] = L"C:\\Office\\Library";
+    w.details.Add(L"C:\\A\\untitled.xla", L"someone", L"");  // no title: the handler warns
+    dlg = qv::win32::CreateMainDialog(GetModuleHandleW(nullptr), svc, w.st, top);
+    ASSERT_NE(dlg, nullptr);
+    probe.dlg = dlg;
+
+    HWND list = Item(IDC_LSTADDIN);
+    SendMessageW(list, LB_SETCURSEL, 0, 0);
+    SendMessageW(dlg, WM_COMMAND, MAKEWPARAM(IDC_LSTADDIN, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+    ASSERT_EQ(probe.shown.size(), 1u);
+    const HCURSOR arrow = LoadCursorW(nullptr, IDC_ARROW), wait = LoadCursorW(nullptr, IDC_WAIT);
+    EXPECT_EQ(probe.cursorAtShow, arrow);
+    EXPECT_EQ(probe.cursorOverDialog, arrow);
+    EXPECT_FALSE(probe.busyWhileShown);
+    EXPECT_EQ(busy.cursorAtEnd, wait) << "the handler went on working after the box closed";
+    EXPECT_EQ(busy.depth, 0);
+    EXPECT_TRUE(top.reports.empty());
+}
+
 TEST_F(MainDialogTest, ManualButtonOpensTheManual) {
     ASSERT_NO_FATAL_FAILURE(Open());
     Click(IDC_CMDMANUAL);

@@ -31,6 +31,30 @@ private:
     int depth_ = 0;
 };
 
+// Forwards to the program's message boxes. While one is up the program waits for the user,
+// so the arrow shows; the wait cursor comes back when it closes and the handler goes on.
+class TrackedMessageBoxes : public MessageBoxes {
+public:
+    TrackedMessageBoxes(MessageBoxes& inner, const TrackedBusy& busy) : inner_(inner), busy_(busy) {}
+    int Show(const std::wstring& text, const std::wstring& title, int flags) override {
+        ++shown_;
+        SetCursor(LoadCursorW(nullptr, IDC_ARROW));
+        struct Closing {
+            TrackedMessageBoxes& self;
+            ~Closing() {
+                if (--self.shown_ == 0 && self.busy_.Active()) SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+            }
+        } closing{*this};
+        return inner_.Show(text, title, flags);
+    }
+    bool Shown() const { return shown_ > 0; }
+
+private:
+    MessageBoxes& inner_;
+    const TrackedBusy& busy_;
+    int shown_ = 0;
+};
+
 struct CreateParams {
     Services* svc;
     SharedState* st;
@@ -43,7 +67,8 @@ public:
         : hwnd_(hwnd),
           top_(*p.top),
           busy_(p.svc->busy),
-          svc_{p.svc->excel, p.svc->fs, p.svc->reg, p.svc->msg, p.svc->clip,
+          msg_(p.svc->msg, busy_),
+          svc_{p.svc->excel, p.svc->fs, p.svc->reg, msg_, p.svc->clip,
                p.svc->shell, p.svc->drives, p.svc->details, p.svc->sys, busy_},
           ui_(hwnd),
           win_(svc_, *p.st, ui_) {}
@@ -53,7 +78,8 @@ public:
     }
 
     HWND ToolTip() const { return ui_.ToolTip(); }
-    bool Busy() const { return busy_.Active(); }
+    // The wait cursor shows while a handler works, but not while it waits for the user.
+    bool ShowsWaitCursor() const { return busy_.Active() && !msg_.Shown(); }
 
     void OnInit();
     void OnCommand(int id, int code);
@@ -93,6 +119,7 @@ private:
     HWND hwnd_;
     TopLevel& top_;
     TrackedBusy busy_;
+    TrackedMessageBoxes msg_;
     Services svc_;
     DialogControls ui_;
     MainWindow win_;
@@ -241,7 +268,7 @@ INT_PTR CALLBACK DialogProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
         DestroyWindow(h);
         return TRUE;
     case WM_SETCURSOR:
-        if (d->Busy()) {
+        if (d->ShowsWaitCursor()) {
             SetCursor(LoadCursorW(nullptr, IDC_WAIT));
             SetWindowLongPtrW(h, DWLP_MSGRESULT, TRUE);
             return TRUE;
@@ -288,7 +315,7 @@ HWND MainDialogToolTip(HWND dialog) {
 
 bool MainDialogBusy(HWND dialog) {
     MainDialog* d = FromWindow(dialog);
-    return d && d->Busy();
+    return d && d->ShowsWaitCursor();
 }
 
 }  // namespace qv::win32

@@ -17,7 +17,8 @@ HWND CreateMainDialog(HINSTANCE instance, Services& svc, SharedState& st, TopLev
 // The tool tip window of a main dialog (for tests), or null.
 HWND MainDialogToolTip(HWND dialog);
 
-// True while a handler of the dialog shows the busy cursor.
+// True while a handler of the dialog shows the busy cursor: it works, and no message box of
+// its own waits for the user.
 bool MainDialogBusy(HWND dialog);
 
 }  // namespace qv::win32
