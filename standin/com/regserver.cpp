@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "com/ids.h"
+#include "model/paths.h"
 #include "platform/win32/handles.h"
 
 namespace qv::standin::com {
@@ -28,9 +29,7 @@ bool RegisterServer(std::wstring& error) {
         error = L"GetModuleFileName failed";
         return false;
     }
-    // COM splits an unquoted command line at its first blank.
-    std::wstring server(exe, n);
-    if (server.find(L' ') != std::wstring::npos) server = L"\"" + server + L"\"";
+    const std::wstring server = ServerCommand(std::wstring(exe, n));
     std::wstring clsidKey = std::wstring(L"CLSID\\") + kClsidText;
     return SetDefault(std::wstring(kProgId) + L"\\CLSID", kClsidText, error) &&
            SetDefault(clsidKey, kWindowTitle, error) &&

@@ -42,4 +42,8 @@ std::wstring DriveRoot(const std::wstring& path) {
     return L"";
 }
 
+std::wstring ServerCommand(const std::wstring& exe) {
+    return exe.find(L' ') == std::wstring::npos ? exe : L"\"" + exe + L"\"";
+}
+
 }  // namespace qv::standin

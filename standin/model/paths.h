@@ -16,6 +16,9 @@ std::wstring WithoutClosingSeparator(std::wstring folder);
 // platform agrees.
 std::wstring FoldCase(std::wstring s);
 bool SameText(const std::wstring& a, const std::wstring& b);
+// The LocalServer32 command for the server at `exe`: quoted when it holds a blank, since
+// COM splits an unquoted command line at its first blank.
+std::wstring ServerCommand(const std::wstring& exe);
 // Root of the drive a full path lies on: "C:\" or "\\server\share\"; empty when there is none.
 std::wstring DriveRoot(const std::wstring& path);
 

@@ -9,6 +9,7 @@
 #include "model/instance.h"
 #include "model/list_report.h"
 #include "model/open_value.h"
+#include "model/paths.h"
 
 namespace qv {
 inline bool operator==(const RegValue& a, const RegValue& b) { return a.name == b.name && a.data == b.data; }
@@ -50,6 +51,11 @@ TEST(StandinOpenValue, ParsesTheFormatsInstallersAndExcelWrite) {
         EXPECT_EQ(v.file, c.file) << c.data;
         EXPECT_EQ(v.bare, c.bare) << c.data;
     }
+}
+
+TEST(StandinRegistration, ServerCommandIsQuotedOnlyWhenItHoldsABlank) {
+    EXPECT_EQ(standin::ServerCommand(L"Z:\\work\\build\\excel-standin.exe"), L"Z:\\work\\build\\excel-standin.exe");
+    EXPECT_EQ(standin::ServerCommand(L"C:\\with blank\\excel-standin.exe"), L"\"C:\\with blank\\excel-standin.exe\"");
 }
 
 TEST(StandinOpenValue, NamesAndFormats) {

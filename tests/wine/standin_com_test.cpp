@@ -289,24 +289,6 @@ TEST_F(StandInCom, ApplicationMembersAndOneProcessPerInstance) {
     EXPECT_TRUE(StandInsBecome(0));
 }
 
-TEST_F(StandInCom, RegistersAServerPathWithABlankQuoted) {
-    const std::wstring folder = root_ + L"\\with blank";
-    const std::wstring copy = folder + L"\\" + qv::test::kStandInExeName;
-    CreateDirectoryW(folder.c_str(), nullptr);
-    ASSERT_TRUE(CopyFileW(StandInExe().c_str(), copy.c_str(), FALSE));
-    EXPECT_EQ(RegisterServer(copy), 0u);
-    wchar_t server[MAX_PATH * 2] = {};
-    DWORD bytes = sizeof(server);
-    RegGetValueW(HKEY_LOCAL_MACHINE, (std::wstring(L"Software\\Classes\\CLSID\\") + qv::test::kStandInClsid + L"\\LocalServer32").c_str(),
-                 nullptr, RRF_RT_REG_SZ, nullptr, server, &bytes);
-    auto app = CreateExcel();
-    EXPECT_TRUE(app);
-    if (app) Quit(app);
-    EXPECT_TRUE(StandInsBecome(0));
-    ASSERT_EQ(RegisterServer(StandInExe()), 0u);
-    EXPECT_EQ(std::wstring(server), L"\"" + copy + L"\"");
-}
-
 TEST_F(StandInCom, AddinListEnumerationItemAndInstalledWrittenAtQuit) {
     WriteXla(tools_ + L"\\a.xla", L"Alpha tools");
     WriteXla(tools_ + L"\\b.xla", L"Beta tools");
