@@ -123,35 +123,11 @@ void E2eTest::SelectRow(const std::wstring& text) {
     SelectRow(row);
 }
 
-std::vector<std::wstring> E2eTest::Rows() const {
-    std::vector<std::wstring> r;
-    HWND list = Item(IDC_LSTADDIN);
-    for (LRESULT i = 0, n = SendMessageW(list, LB_GETCOUNT, 0, 0); i < n; ++i) {
-        wchar_t buf[1024] = {};
-        SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(buf));
-        r.push_back(buf);
-    }
-    return r;
-}
+std::vector<std::wstring> E2eTest::Rows() const { return test::ListRows(Item(IDC_LSTADDIN)); }
 
-std::vector<long> E2eTest::RowData() const {
-    std::vector<long> r;
-    HWND list = Item(IDC_LSTADDIN);
-    for (LRESULT i = 0, n = SendMessageW(list, LB_GETCOUNT, 0, 0); i < n; ++i)
-        r.push_back(static_cast<long>(SendMessageW(list, LB_GETITEMDATA, i, 0)));
-    return r;
-}
+std::vector<long> E2eTest::RowData() const { return test::ListItemData(Item(IDC_LSTADDIN)); }
 
-std::vector<std::wstring> E2eTest::ComboEntries() const {
-    std::vector<std::wstring> r;
-    HWND combo = Item(IDC_CBXFOLDER);
-    for (LRESULT i = 0, n = SendMessageW(combo, CB_GETCOUNT, 0, 0); i < n; ++i) {
-        wchar_t buf[1024] = {};
-        SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(buf));
-        r.push_back(buf);
-    }
-    return r;
-}
+std::vector<std::wstring> E2eTest::ComboEntries() const { return test::ComboRows(Item(IDC_CBXFOLDER)); }
 
 std::map<std::wstring, ListedAddin> E2eTest::Listed() const {
     bool ran = false;

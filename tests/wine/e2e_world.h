@@ -20,6 +20,7 @@
 #include "fileinfo/win32/summary_writer.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/platform.h"
+#include "control_probe.h"
 #include "wine_env.h"
 #include "window/failure_report.h"
 #include "window/state.h"

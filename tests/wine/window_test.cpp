@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "../native/fakes.h"
+#include "control_probe.h"
 #include "window/failure_report.h"
 #include "window/texts.h"
 #include "window/win32/controls_win32.h"
@@ -579,23 +580,8 @@ protected:
     std::wstring Text(int id) const { return TextOf(Item(id)); }
     bool Checked(int id) const { return SendMessageW(Item(id), BM_GETCHECK, 0, 0) == BST_CHECKED; }
     void Click(int id) { SendMessageW(Item(id), BM_CLICK, 0, 0); }
-    std::vector<std::wstring> Rows() const {
-        std::vector<std::wstring> r;
-        HWND list = Item(IDC_LSTADDIN);
-        for (LRESULT i = 0, n = SendMessageW(list, LB_GETCOUNT, 0, 0); i < n; ++i) {
-            wchar_t buf[512] = {};
-            SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(buf));
-            r.push_back(buf);
-        }
-        return r;
-    }
-    std::vector<long> RowData() const {
-        std::vector<long> r;
-        HWND list = Item(IDC_LSTADDIN);
-        for (LRESULT i = 0, n = SendMessageW(list, LB_GETCOUNT, 0, 0); i < n; ++i)
-            r.push_back(static_cast<long>(SendMessageW(list, LB_GETITEMDATA, i, 0)));
-        return r;
-    }
+    std::vector<std::wstring> Rows() const { return qv::test::ListRows(Item(IDC_LSTADDIN)); }
+    std::vector<long> RowData() const { return qv::test::ListItemData(Item(IDC_LSTADDIN)); }
     void AddFile(const std::wstring& path, bool done = false) { w.st.strSELFILE.push_back({path, done}); }
     void AddAddin(const std::wstring& folder, const std::wstring& name, const std::wstring& title, bool installed) {
         w.excel.addins.push_back({name, folder + L"\\" + name, title, folder, installed});
