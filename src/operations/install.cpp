@@ -73,12 +73,17 @@ void AddAndSwitchOn(excel::Application& app, const std::wstring& file, bool copi
 
 }  // namespace
 
-void InstallAddin(Context& c) {
-    // Source and destination come from the window alone; settle them before Excel is touched.
+bool InstallAddin(Context& c) {
+    // Source and destination come from the window alone; settle and check them before Excel
+    // is touched.
     const std::wstring rowName = c.ui.ListText();
-    c.st.strADDINFILE = JoinFolder(InstallFolder(c), rowName);
-    c.st.strSRCFILE = GetSelectedFile(c, SelectedItemData(c));
-    const bool copy = c.st.strSRCFILE != c.st.strADDINFILE;
+    const std::wstring folder = InstallFolder(c);
+    const std::wstring destination = JoinFolder(folder, rowName);
+    const std::wstring source = GetSelectedFile(c, SelectedItemData(c));
+    const bool copy = source != destination;
+    if (!CheckInstallTarget(c, folder, destination, copy)) return false;
+    c.st.strADDINFILE = destination;
+    c.st.strSRCFILE = source;
 
     excel::Session excel(c.svc.excel.Create());
     auto switchedOff = SwitchOffOldVersion(c, *excel, rowName);
@@ -88,6 +93,7 @@ void InstallAddin(Context& c) {
     if (!SwitchOnListed(*excel, c.st.strADDINFILE)) AddAndSwitchOn(*excel, c.st.strADDINFILE, copy);
 
     excel.Quit();
+    return true;
 }
 
 }  // namespace qv

@@ -35,7 +35,7 @@ void Install(Context& c) {
     if (!CheckInstallFolder(c)) return;
     {
         BusyScope busy(c.svc.busy);
-        InstallAddin(c);
+        if (!InstallAddin(c)) return;
     }
     ShowDone(c.ui, c.ui.Text(Ctl::lblMSG1), texts::kInstallDone);
     MarkInstalled(c.st, c.ui.ListText());
@@ -45,16 +45,19 @@ void Install(Context& c) {
 
 void SwitchOrRemove(Context& c, int mode) {
     const wchar_t* ending = nullptr;
+    bool done = true;
     {
         BusyScope busy(c.svc.busy);
         switch (mode) {
             case 1: SetAddinInstalled(c, true); ending = texts::kInstallDone; break;
             case 2: SetAddinInstalled(c, false); ending = texts::kUninstallDone; break;
-            case 3: RemoveActiveAddin(c); ending = texts::kUninstallDone; break;
-            case 4: RemoveInactiveAddin(c); ending = texts::kDeleteDone; break;
+            case 3: done = RemoveActiveAddin(c); ending = texts::kUninstallDone; break;
+            case 4: done = RemoveInactiveAddin(c); ending = texts::kDeleteDone; break;
             default: TidyMissingAddin(c); ending = texts::kDeleteDone; break;
         }
     }
+    // Refused before anything changed: the row stays and no completion is claimed.
+    if (!done) return;
     ShowDone(c.ui, c.ui.ListText(), ending);
     RemoveSelectedRow(c.ui);
 }
@@ -74,8 +77,7 @@ void MainWindow::cmdNEXT_Click() {
     } else if (mode >= 1 && mode <= 5) {
         SwitchOrRemove(c, mode);
     } else if (mode == 6) {
-        // Clipboard::SetText empties the clipboard first and stores Unicode text.
-        c.svc.clip.SetText(c.ui.Text(Ctl::txtFOLDER));
+        CopyPathToClipboard(c, c.ui.Text(Ctl::txtFOLDER));
     }
 }
 

@@ -12,13 +12,18 @@ namespace qv {
 // Mode 0: copy the selected file into the target folder and leave it listed and switched on.
 // Order: switch the old version off, copy, find by Name or add through a temporary workbook,
 // switch on. A failed copy switches the old version back on before the failure leaves.
-void InstallAddin(Context& c);
+// Returns false, with nothing changed, when the checks before its first step refuse the
+// destination (too long a name for Excel, or a folder that needs administrator rights); the
+// user has been told why.
+bool InstallAddin(Context& c);
 
 // Modes 1 to 5. Each acts on the add-in behind the selected row (its full name), quits its
 // Excel instance, and only then deletes a file or a registry value.
 void SetAddinInstalled(Context& c, bool blnON);
-void RemoveActiveAddin(Context& c);
-void RemoveInactiveAddin(Context& c);
+// The two complete removals first check that the file can be deleted; they return false, with
+// nothing changed, when that needs administrator rights (the user has been told).
+bool RemoveActiveAddin(Context& c);
+bool RemoveInactiveAddin(Context& c);
 void TidyMissingAddin(Context& c);
 
 // Deletes the value named `fullName` from the current user's Add-in Manager key of the
@@ -48,5 +53,20 @@ bool IsFullFolderPath(const std::wstring& folder);
 // True when the target folder is an existing folder given as a full path; otherwise shows
 // why and returns false.
 bool CheckInstallFolder(Context& c);
+
+// The checks made before any Excel step, so that an ordinary obstacle is met while nothing has
+// changed yet. Each shows why and returns false when it refuses.
+// The install's destination `fullName` in `folder` (as the window shows it): Excel must be able
+// to open that name, and, when `copies`, the folder must take a new file and an old file there
+// must be replaceable.
+bool CheckInstallTarget(Context& c, const std::wstring& folder, const std::wstring& fullName, bool copies);
+// The add-in file `fullName` can be deleted.
+bool CheckRemovable(Context& c, const std::wstring& fullName);
+
+// Mode 6: puts `path` on the clipboard, retrying while another program holds the clipboard;
+// when it stays busy, shows the path in a message box instead. Never ends the program over it.
+void CopyPathToClipboard(Context& c, const std::wstring& path);
+inline constexpr int kClipboardTries = 10;
+inline constexpr int kClipboardPauseMs = 50;
 
 }  // namespace qv

@@ -22,8 +22,9 @@ void SetAddinInstalled(Context& c, bool blnON) {
     excel.Quit();
 }
 
-void RemoveActiveAddin(Context& c) {
+bool RemoveActiveAddin(Context& c) {
     const std::wstring fullName = SelectedAddinFullName(c);
+    if (!IsNetworkPath(fullName) && !CheckRemovable(c, fullName)) return false;
     excel::Session excel(c.svc.excel.Create());
     auto addin = FindAddinByFullName(*excel, fullName);
     excel->OpenWorkbook(fullName);
@@ -38,10 +39,12 @@ void RemoveActiveAddin(Context& c) {
     // A file on a share may be in use by others; it stays.
     if (!IsNetworkPath(fullName)) c.svc.fs.Delete(fullName);
     if (!IsDefaultFolder(c.st, c.st.strADDINPATH)) DeleteAddinManagerValue(c, fullName);
+    return true;
 }
 
-void RemoveInactiveAddin(Context& c) {
+bool RemoveInactiveAddin(Context& c) {
     const std::wstring fullName = SelectedAddinFullName(c);
+    if (!CheckRemovable(c, fullName)) return false;
     excel::Session excel(c.svc.excel.Create());
     // Confirms that Excel still lists it before anything is deleted.
     FindAddinByFullName(*excel, fullName);
@@ -50,6 +53,7 @@ void RemoveInactiveAddin(Context& c) {
 
     c.svc.fs.Delete(c.st.strADDINPATH);
     if (!IsDefaultFolder(c.st, FolderPart(c.st.strADDINPATH))) DeleteAddinManagerValue(c, c.st.strADDINPATH);
+    return true;
 }
 
 void TidyMissingAddin(Context& c) {

@@ -28,6 +28,11 @@ public:
     virtual RegResult DeleteValue(const std::wstring& key, const std::wstring& name) = 0;
 };
 
+// What an access probe found. Only a refusal for want of rights is Denied; anything else that
+// goes wrong (a sharing violation while Excel holds the file, a missing file) is Other and
+// leaves the step to meet it as it would have without the probe.
+enum class Access { Granted, Denied, Other };
+
 class FileSystem {
 public:
     virtual ~FileSystem() = default;
@@ -46,6 +51,12 @@ public:
     virtual void CopyReplace(const std::wstring& src, const std::wstring& dst) = 0;
     // Throws Failure when the file cannot be deleted (missing, in use, no permission).
     virtual void Delete(const std::wstring& path) = 0;
+    // Whether a new file can be made in `folder`: creates a uniquely named file there and
+    // removes it again.
+    virtual Access ProbeCreate(const std::wstring& folder) = 0;
+    // Whether the file `path` can be deleted or replaced: opens it for delete access, sharing
+    // everything, and closes it again.
+    virtual Access ProbeDelete(const std::wstring& path) = 0;
 };
 
 class MessageBoxes {
@@ -65,8 +76,11 @@ inline constexpr int kIdNo = 7;
 class Clipboard {
 public:
     virtual ~Clipboard() = default;
-    // Empties the clipboard and puts `text` on it as plain (Unicode) text. Throws Failure.
-    virtual void SetText(const std::wstring& text) = 0;
+    // Empties the clipboard and puts `text` on it as plain (Unicode) text. Returns false when
+    // another program holds the clipboard open; throws Failure for any other failure.
+    virtual bool SetText(const std::wstring& text) = 0;
+    // The pause between two tries while another program holds the clipboard.
+    virtual void Pause(int milliseconds) = 0;
 };
 
 class Shell {

@@ -4,6 +4,7 @@
 #include <map>
 
 #include "model/error.h"
+#include "model/name_limit.h"
 #include "model/open_value.h"
 #include "model/paths.h"
 
@@ -112,6 +113,7 @@ void AddinManager::SetInstalled(int id, bool on) {
 int AddinManager::Add(const std::wstring& filename, std::optional<bool> copyFile) {
     if (!workbooks_.AnyOpen())
         throw Error(kErrExcel, L"Unable to get the Add property of the AddIns class");
+    RequireOpenableName(filename);
     if (!fs_.FileExists(filename))
         throw Error(kErrExcel, L"Add method of AddIns class failed: '" + filename + L"' could not be found.");
     std::wstring path = filename;

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "model/error.h"
+#include "model/name_limit.h"
 #include "model/paths.h"
 
 namespace qv::standin {
@@ -22,6 +23,7 @@ int Workbooks::Add() { return AddNamed(L"Book" + std::to_wstring(nextBook_++)); 
 int Workbooks::Open(const std::wstring& path) {
     for (auto& w : open_)
         if (!w.fullPath.empty() && SameText(w.fullPath, path)) return w.id;
+    RequireOpenableName(path);
     if (!fs_.FileExists(path))
         throw Error(kErrExcel, L"'" + path +
                                    L"' could not be found. Check the spelling of the file name, and verify that "

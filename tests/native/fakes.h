@@ -202,7 +202,9 @@ public:
     std::set<std::wstring> folders;
     std::set<std::wstring> locked;               // paths that cannot be replaced or deleted
     std::set<std::wstring> unreachable;          // paths on a drive or share that cannot be reached
+    std::set<std::wstring> denied;               // folders and files that need administrator rights
     std::vector<std::wstring> log;
+    std::vector<std::wstring> probes;            // access probes, which change nothing
 
     bool FileExists(const std::wstring& p) override {
         return files.count(p) && !hidden.count(p) && !unreachable.count(p);
@@ -236,6 +238,16 @@ public:
         if (!files.count(p)) throw Failure(L"ファイルの削除", L"missing", 2);
         if (locked.count(p)) throw Failure(L"ファイルの削除", L"in use", 32);
         files.erase(p);
+    }
+    // `folder` ends with its separator, as the install passes it.
+    Access ProbeCreate(const std::wstring& folder) override {
+        probes.push_back(L"ProbeCreate " + folder);
+        return denied.count(folder) ? Access::Denied : Access::Granted;
+    }
+    Access ProbeDelete(const std::wstring& p) override {
+        probes.push_back(L"ProbeDelete " + p);
+        if (denied.count(p)) return Access::Denied;
+        return files.count(p) && !locked.count(p) ? Access::Granted : Access::Other;
     }
 };
 
@@ -295,11 +307,21 @@ public:
 class FakeClipboard : public Clipboard {
 public:
     std::optional<std::wstring> text;
-    bool fail = false;
-    void SetText(const std::wstring& t) override {
-        if (fail) throw Failure(L"クリップボードへのコピー", L"busy", 5);
+    bool fail = false;   // fails outright
+    int busyTries = 0;   // how many of the next tries find the clipboard held by another program
+    int tries = 0;
+    std::vector<int> pauses;
+    bool SetText(const std::wstring& t) override {
+        ++tries;
+        if (fail) throw Failure(L"クリップボードへのコピー", L"broken", 5);
+        if (busyTries > 0) {
+            --busyTries;
+            return false;
+        }
         text = t;
+        return true;
     }
+    void Pause(int ms) override { pauses.push_back(ms); }
 };
 
 class FakeShell : public Shell {

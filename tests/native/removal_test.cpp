@@ -147,8 +147,8 @@ TEST(TidyMissingAddin, SwitchedOffAddinIsNotSwitchedAgain) {
 TEST(RemovalSteps, ExcelQuitsBeforeAnyFileOrRegistryChange) {
     struct Case { const wchar_t* name; void (*step)(Context&); bool installed; };
     const Case cases[] = {
-        {L"mode 3", RemoveActiveAddin, true},
-        {L"mode 4", RemoveInactiveAddin, false},
+        {L"mode 3", [](Context& c) { RemoveActiveAddin(c); }, true},
+        {L"mode 4", [](Context& c) { RemoveInactiveAddin(c); }, false},
         {L"mode 5", TidyMissingAddin, true},
     };
     for (const auto& c : cases) {
@@ -209,8 +209,8 @@ TEST(RemovalSteps, DuplicateTitlesActOnTheSelectedRowsAddin) {
     const Case cases[] = {
         {L"mode 1", [](Context& c) { SetAddinInstalled(c, true); }, false, true, false, false},
         {L"mode 2", [](Context& c) { SetAddinInstalled(c, false); }, true, false, false, false},
-        {L"mode 3", RemoveActiveAddin, true, false, true, true},
-        {L"mode 4", RemoveInactiveAddin, false, false, true, true},
+        {L"mode 3", [](Context& c) { RemoveActiveAddin(c); }, true, false, true, true},
+        {L"mode 4", [](Context& c) { RemoveInactiveAddin(c); }, false, false, true, true},
         {L"mode 5", TidyMissingAddin, true, false, false, true},
     };
     const std::wstring first = L"C:\\One\\t.xla", second = L"C:\\Two\\t.xla";
@@ -238,7 +238,7 @@ TEST(RemovalFaults, FailingOpenLeavesFilesAndRegistryAndNoExcel) {
     struct Case { const wchar_t* name; void (*step)(Context&); };
     const Case cases[] = {
         {L"mode 2", [](Context& c) { SetAddinInstalled(c, false); }},
-        {L"mode 3", RemoveActiveAddin},
+        {L"mode 3", [](Context& c) { RemoveActiveAddin(c); }},
     };
     for (const auto& c : cases) {
         OpsWorld o;
@@ -268,8 +268,8 @@ TEST(RemovalFaults, AddinNoLongerListedIsAFailureAndChangesNothing) {
     struct Case { const wchar_t* name; void (*step)(Context&); };
     const Case cases[] = {
         {L"mode 1", [](Context& c) { SetAddinInstalled(c, true); }},
-        {L"mode 3", RemoveActiveAddin},
-        {L"mode 4", RemoveInactiveAddin},
+        {L"mode 3", [](Context& c) { RemoveActiveAddin(c); }},
+        {L"mode 4", [](Context& c) { RemoveInactiveAddin(c); }},
         {L"mode 5", TidyMissingAddin},
     };
     for (const auto& c : cases) {

@@ -14,7 +14,8 @@
 
 namespace qv::fake {
 
-// Log entries: "Exists <path>", "fs Copy <src> -> <dst>", "fs Delete <path>".
+// Log entries: "Exists <path>", "fs Copy <src> -> <dst>", "fs Delete <path>",
+// "probe create <folder>", "probe delete <path>".
 class TracedFileSystem : public FileSystem {
 public:
     TracedFileSystem(FakeFileSystem& fs, FakeExcelWorld& x) : fs_(fs), x_(x) {}
@@ -37,6 +38,14 @@ public:
     void Delete(const std::wstring& p) override {
         x_.log.push_back(L"fs Delete " + p);
         fs_.Delete(p);
+    }
+    Access ProbeCreate(const std::wstring& folder) override {
+        x_.log.push_back(L"probe create " + folder);
+        return fs_.ProbeCreate(folder);
+    }
+    Access ProbeDelete(const std::wstring& p) override {
+        x_.log.push_back(L"probe delete " + p);
+        return fs_.ProbeDelete(p);
     }
 
 private:

@@ -30,16 +30,17 @@ ComPtr<IStorage> OpenDocument(const std::wstring& path) {
     return stg;
 }
 
-// The raw bytes of the summary stream; empty when the document has none.
-std::string SummaryStreamOf(IStorage* stg) {
+// The raw bytes of the summary stream; nullopt when the document has none, empty when it
+// cannot be read.
+std::optional<std::string> SummaryStreamOf(IStorage* stg) {
     ComPtr<IStream> stream;
     if (FAILED(stg->OpenStream(L"\005SummaryInformation", nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, 0, stream.put())))
-        return {};
+        return std::nullopt;
     STATSTG stat{};
-    if (FAILED(stream->Stat(&stat, STATFLAG_NONAME)) || stat.cbSize.QuadPart > kMaxStream) return {};
+    if (FAILED(stream->Stat(&stat, STATFLAG_NONAME)) || stat.cbSize.QuadPart > kMaxStream) return std::string();
     std::string data(static_cast<size_t>(stat.cbSize.QuadPart), '\0');
     ULONG got = 0;
-    if (FAILED(stream->Read(data.data(), static_cast<ULONG>(data.size()), &got))) return {};
+    if (FAILED(stream->Read(data.data(), static_cast<ULONG>(data.size()), &got))) return std::string();
     data.resize(got);
     return data;
 }
@@ -55,11 +56,15 @@ std::optional<std::wstring> DecodeCodePage(std::string_view bytes, unsigned code
     return w;
 }
 
-SummaryText ReadSummary(const std::wstring& path) {
+std::optional<SummaryText> ReadSummarySet(const std::wstring& path) {
     RequireFile(path);
     ComPtr<IStorage> stg = OpenDocument(path);
-    if (!stg) return {};
-    return DecodeSummary(ParseSummaryStream(SummaryStreamOf(stg.get())), &DecodeCodePage);
+    if (!stg) return std::nullopt;
+    auto stream = SummaryStreamOf(stg.get());
+    if (!stream) return std::nullopt;
+    return DecodeSummary(ParseSummaryStream(*stream), &DecodeCodePage);
 }
+
+SummaryText ReadSummary(const std::wstring& path) { return ReadSummarySet(path).value_or(SummaryText{}); }
 
 }  // namespace qv::win32

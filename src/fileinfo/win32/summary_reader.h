@@ -13,8 +13,11 @@ namespace qv::win32 {
 // 8-bit text in `codePage` through the system's converter; nullopt when it has no such code page.
 std::optional<std::wstring> DecodeCodePage(std::string_view bytes, unsigned codePage);
 
-// Title and author of the compound document at `path`. Throws qv::Failure when there is no
-// such file; a file that is no compound document, or has no summary set, gives empty texts.
+// Title and author of the compound document at `path`; nullopt when it is no compound document
+// or has no summary set. Throws qv::Failure when there is no such file.
+std::optional<SummaryText> ReadSummarySet(const std::wstring& path);
+
+// As ReadSummarySet, with empty texts for a file without a summary set.
 SummaryText ReadSummary(const std::wstring& path);
 
 }  // namespace qv::win32

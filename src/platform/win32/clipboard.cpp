@@ -12,7 +12,7 @@ namespace {
 }
 }  // namespace
 
-void Win32Clipboard::SetText(const std::wstring& text) {
+bool Win32Clipboard::SetText(const std::wstring& text) {
     const size_t bytes = (text.size() + 1) * sizeof(wchar_t);
     UniqueHglobal memory(GlobalAlloc(GMEM_MOVEABLE, bytes));
     if (!memory) Fail(GetLastError());
@@ -21,11 +21,15 @@ void Win32Clipboard::SetText(const std::wstring& text) {
         if (!locked.get()) Fail(GetLastError());
         std::memcpy(locked.get(), text.c_str(), bytes);
     }
+    // OpenClipboard fails only while another window has the clipboard open.
     OpenClipboardScope open(owner_);
-    if (!open) Fail(GetLastError());
+    if (!open) return false;
     if (!EmptyClipboard()) Fail(GetLastError());
     if (!SetClipboardData(CF_UNICODETEXT, memory.get())) Fail(GetLastError());
     memory.release();  // the clipboard owns it now
+    return true;
 }
+
+void Win32Clipboard::Pause(int milliseconds) { Sleep(static_cast<DWORD>(milliseconds)); }
 
 }  // namespace qv::win32

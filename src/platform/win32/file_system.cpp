@@ -1,4 +1,7 @@
+#include <atomic>
+
 #include "platform/error.h"
+#include "platform/win32/long_path.h"
 #include "platform/win32/platform.h"
 #include "window/texts.h"
 
@@ -25,15 +28,45 @@ void Discard(const std::wstring& tmp) {
     DeleteFileW(tmp.c_str());
 }
 
+std::wstring Hex(unsigned long long v) {
+    std::wstring r;
+    do {
+        r.insert(r.begin(), L"0123456789abcdef"[v & 0xF]);
+        v >>= 4;
+    } while (v);
+    return r;
+}
+
+// "<folder>\<prefix><unique>.tmp". Built here rather than by GetTempFileNameW, which refuses
+// folders longer than MAX_PATH - 14.
+std::wstring UniqueNameIn(const std::wstring& folder, const wchar_t* prefix) {
+    static std::atomic<unsigned> counter{0};
+    std::wstring name = folder;
+    if (!name.empty() && name.back() != L'\' && name.back() != L'/') name += L'\';
+    name += prefix;
+    name += Hex(GetCurrentProcessId()) + L"-" + Hex(GetTickCount64()) + L"-" + Hex(++counter) + L".tmp";
+    return name;
+}
+
+// Only a want of rights means the folder or file needs an administrator.
+Access AccessOf(DWORD code) {
+    return code == ERROR_ACCESS_DENIED || code == ERROR_PRIVILEGE_NOT_HELD ? Access::Denied : Access::Other;
+}
+
+UniqueHandle Open(const std::wstring& path, DWORD access, DWORD share, DWORD disposition, DWORD flags) {
+    HANDLE h = CreateFileW(LongPath(path).c_str(), access, share, nullptr, disposition, flags, nullptr);
+    return UniqueHandle(h == INVALID_HANDLE_VALUE ? nullptr : h);
+}
+
 }  // namespace
 
 bool Win32FileSystem::FileExists(const std::wstring& path) {
-    DWORD a = GetFileAttributesW(path.c_str());
+    DWORD a = GetFileAttributesW(LongPath(path).c_str());
     return a != INVALID_FILE_ATTRIBUTES && (a & kNotOrdinary) == 0;
 }
 
 bool Win32FileSystem::FileMissing(const std::wstring& path) {
-    DWORD a = GetFileAttributesW(path.c_str());
+    DWORD a = GetFileAttributesW(LongPath(path).c_str());
     if (a != INVALID_FILE_ATTRIBUTES) return (a & kNotOrdinary) != 0;
     switch (GetLastError()) {
         case ERROR_FILE_NOT_FOUND:
@@ -47,7 +80,7 @@ bool Win32FileSystem::FileMissing(const std::wstring& path) {
 }
 
 bool Win32FileSystem::FolderExists(const std::wstring& path) {
-    DWORD a = GetFileAttributesW(path.c_str());
+    DWORD a = GetFileAttributesW(LongPath(path).c_str());
     return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
@@ -57,7 +90,7 @@ std::vector<std::wstring> Win32FileSystem::ListFiles(const std::wstring& folder,
     if (!query.empty() && query.back() != L'\\' && query.back() != L'/') query += L'\\';
     query += pattern;
     WIN32_FIND_DATAW fd;
-    UniqueFind find(FindFirstFileW(query.c_str(), &fd));
+    UniqueFind find(FindFirstFileW(LongPath(query).c_str(), &fd));
     if (!find) return names;  // no match, or no such folder
     do {
         if ((fd.dwFileAttributes & kNotOrdinary) == 0) names.emplace_back(fd.cFileName);
@@ -66,21 +99,26 @@ std::vector<std::wstring> Win32FileSystem::ListFiles(const std::wstring& folder,
 }
 
 void Win32FileSystem::CopyReplace(const std::wstring& src, const std::wstring& dst) {
+    const std::wstring to = LongPath(dst);
     // A read-only destination is refused, as Windows' own replace refuses it; Wine's rename
     // would replace it silently.
-    DWORD existing = GetFileAttributesW(dst.c_str());
+    DWORD existing = GetFileAttributesW(to.c_str());
     if (existing != INVALID_FILE_ATTRIBUTES && (existing & FILE_ATTRIBUTE_READONLY))
         Fail(texts::kOpCopy, ERROR_ACCESS_DENIED);
     // Copy beside the destination first, so the replace is one rename on the same volume and
     // a failure at any point leaves the old destination untouched.
-    wchar_t tmp[MAX_PATH + 1];
-    if (!GetTempFileNameW(FolderOf(dst).c_str(), L"qv", 0, tmp)) Fail(texts::kOpCopy, GetLastError());
-    if (!CopyFileW(src.c_str(), tmp, FALSE)) {
+    const std::wstring from = LongPath(src);
+    std::wstring tmp;
+    for (int attempt = 0;; ++attempt) {
+        tmp = LongPath(UniqueNameIn(FolderOf(dst), L"~qv"));
+        if (CopyFileW(from.c_str(), tmp.c_str(), TRUE)) break;
         DWORD code = GetLastError();
-        Discard(tmp);
+        const bool taken = code == ERROR_FILE_EXISTS || code == ERROR_ALREADY_EXISTS;
+        if (taken && attempt < 9) continue;
+        if (!taken) Discard(tmp);  // a copy that broke off midway; a taken name is someone else's
         Fail(texts::kOpCopy, code);
     }
-    if (!MoveFileExW(tmp, dst.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    if (!MoveFileExW(tmp.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         DWORD code = GetLastError();
         Discard(tmp);
         Fail(texts::kOpCopy, code);
@@ -88,7 +126,24 @@ void Win32FileSystem::CopyReplace(const std::wstring& src, const std::wstring& d
 }
 
 void Win32FileSystem::Delete(const std::wstring& path) {
-    if (!DeleteFileW(path.c_str())) Fail(texts::kOpDelete, GetLastError());
+    if (!DeleteFileW(LongPath(path).c_str())) Fail(texts::kOpDelete, GetLastError());
+}
+
+Access Win32FileSystem::ProbeCreate(const std::wstring& folder) {
+    const std::wstring probe = UniqueNameIn(folder, L"~qv-probe-");
+    // Deleted when closed, so nothing is left behind even if the program ends right here.
+    UniqueHandle h = Open(probe, GENERIC_WRITE | DELETE, 0, CREATE_NEW,
+                          FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE);
+    if (!h) return AccessOf(GetLastError());
+    h.reset();
+    DeleteFileW(LongPath(probe).c_str());
+    return Access::Granted;
+}
+
+Access Win32FileSystem::ProbeDelete(const std::wstring& path) {
+    UniqueHandle h = Open(path, DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING,
+                          FILE_ATTRIBUTE_NORMAL);
+    return h ? Access::Granted : AccessOf(GetLastError());
 }
 
 }  // namespace qv::win32

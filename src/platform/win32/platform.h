@@ -26,6 +26,8 @@ public:
     std::vector<std::wstring> ListFiles(const std::wstring& folder, const std::wstring& pattern) override;
     void CopyReplace(const std::wstring& src, const std::wstring& dst) override;
     void Delete(const std::wstring& path) override;
+    Access ProbeCreate(const std::wstring& folder) override;
+    Access ProbeDelete(const std::wstring& path) override;
 };
 
 class Win32MessageBoxes : public MessageBoxes {
@@ -39,7 +41,8 @@ private:
 
 class Win32Clipboard : public Clipboard {
 public:
-    void SetText(const std::wstring& text) override;
+    bool SetText(const std::wstring& text) override;
+    void Pause(int milliseconds) override;
     void SetOwner(HWND owner) { owner_ = owner; }
 
 private:
