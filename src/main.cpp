@@ -62,7 +62,8 @@ int Run(HINSTANCE instance, int show, qv::win32::MessageBoxTopLevel& top) {
 
     HWND dialog = qv::win32::CreateMainDialog(instance, svc, st, top);
     if (!dialog) {
-        if (!top.Reported())
+        // A close request during the window's load ends the program quietly.
+        if (!top.Reported() && !top.Closed())
             top.ReportAndExit(nullptr, {L"", L"", static_cast<long>(HRESULT_FROM_WIN32(GetLastError()))});
         return top.ExitCode();
     }

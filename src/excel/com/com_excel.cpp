@@ -1,6 +1,7 @@
 #include "excel/com/com_excel.h"
 
 #include "excel/com/dispatch.h"
+#include "excel/com/foreground.h"
 
 namespace qv::excel::com {
 
@@ -102,10 +103,12 @@ public:
         return std::make_unique<ComAddIn>(Dispatch::From(std::move(added), L"Add"));
     }
     std::optional<std::vector<std::wstring>> GetOpenFilenames(const std::wstring& filter) override {
+        AllowToFront(app_);
         Variant v = app_.call(L"GetOpenFilename", filter, Missing{}, Missing{}, Missing{}, true);
         return PathsOf(v, L"GetOpenFilename");
     }
     std::optional<std::wstring> GetSaveAsFilename(const std::wstring& initialName) override {
+        AllowToFront(app_);
         Variant v = app_.call(L"GetSaveAsFilename", initialName);
         if (v.vt() == VT_BOOL && v.get()->boolVal == VARIANT_FALSE) return std::nullopt;
         return ToString(v, L"GetSaveAsFilename");

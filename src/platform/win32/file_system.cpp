@@ -42,7 +42,7 @@ std::wstring Hex(unsigned long long v) {
 std::wstring UniqueNameIn(const std::wstring& folder, const wchar_t* prefix) {
     static std::atomic<unsigned> counter{0};
     std::wstring name = folder;
-    if (!name.empty() && name.back() != L'\' && name.back() != L'/') name += L'\';
+    if (!name.empty() && name.back() != L'\\' && name.back() != L'/') name += L'\\';
     name += prefix;
     name += Hex(GetCurrentProcessId()) + L"-" + Hex(GetTickCount64()) + L"-" + Hex(++counter) + L".tmp";
     return name;

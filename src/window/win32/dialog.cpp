@@ -86,7 +86,9 @@ public:
     void RebuildBannerFont();
 
     // Runs one event's work. A failure from it goes to the top level and ends the window;
-    // nothing is thrown past this point.
+    // nothing is thrown past this point. A close asked for meanwhile is carried out once the
+    // outermost work is done, still inside the count, so this object outlives the window's
+    // destruction until the event ends.
     template <class F>
     void Run(F&& work) {
         ++depth_;
@@ -95,7 +97,17 @@ public:
         } catch (...) {
             Fail();
         }
+        if (depth_ == 1 && closeAsked_ && !gone_) DestroyWindow(hwnd_);
         --depth_;
+    }
+
+    // The one way every close request takes: the close box, Alt+F4, Escape, and a WM_CLOSE
+    // that another program or thread sends. A sent message is dispatched inside COM's wait for
+    // Excel and inside a message box's loop, so it can arrive while a handler runs; the window
+    // then stays until the handler has finished, with its Excel quit.
+    void RequestClose() {
+        closeAsked_ = true;
+        if (depth_ == 0) Run([] {});
     }
 
     // Called at WM_NCDESTROY: the object goes with the window, but not while one of its
@@ -127,6 +139,7 @@ private:
     int checkedMode_ = -1;
     int depth_ = 0;
     bool gone_ = false;
+    bool closeAsked_ = false;
 };
 
 void MainDialog::Fail() noexcept {
@@ -193,6 +206,12 @@ void MainDialog::ModeButtonClicked(int index) {
 }
 
 void MainDialog::OnCommand(int id, int code) {
+    // Escape, or a WM_CLOSE the dialog manager turned into IDCANCEL, is a close request also
+    // while a handler works.
+    if (id == IDCANCEL) {
+        RequestClose();
+        return;
+    }
     // One event at a time: notifications raised while a handler works are its own doing.
     if (InHandler()) return;
     if (id >= IDC_OPTBTN0 && id <= IDC_OPTBTN6) {
@@ -217,11 +236,6 @@ void MainDialog::OnCommand(int id, int code) {
         break;
     case IDC_CMDEND:
         if (code == BN_CLICKED) Run([&] { win_.cmdEND_Click(); });
-        break;
-    case IDCANCEL:
-        // Escape or the close box: the window unloads, nothing else is done. Inside Run,
-        // so that this object outlives the window's destruction until the event ends.
-        Run([&] { DestroyWindow(hwnd_); });
         break;
     default:
         break;
@@ -265,7 +279,8 @@ INT_PTR CALLBACK DialogProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
         MainDialog::AfterEvent(d);
         return TRUE;
     case WM_CLOSE:
-        DestroyWindow(h);
+        d->RequestClose();
+        MainDialog::AfterEvent(d);
         return TRUE;
     case WM_SETCURSOR:
         if (d->ShowsWaitCursor()) {

@@ -11,6 +11,9 @@ void MessageBoxTopLevel::ReportAndExit(HWND owner, const FailureInfo& failure) {
     PostQuitMessage(exitCode_);
 }
 
-void MessageBoxTopLevel::WindowClosed() { PostQuitMessage(exitCode_); }
+void MessageBoxTopLevel::WindowClosed() {
+    closed_ = true;
+    PostQuitMessage(exitCode_);
+}
 
 }  // namespace qv::win32

@@ -24,9 +24,12 @@ public:
     void WindowClosed() override;
     int ExitCode() const { return exitCode_; }
     bool Reported() const { return exitCode_ != 0; }
+    // The window went, by a close request or a failure.
+    bool Closed() const { return closed_; }
 
 private:
     int exitCode_ = 0;
+    bool closed_ = false;
 };
 
 }  // namespace qv::win32
