@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "excel/com/com_excel.h"
+#include "excel/com/patience.h"
 #include "fileinfo/win32/details_provider.h"
 #include "platform/win32/platform.h"
 #include "startup/startup.h"
@@ -83,6 +84,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
     InitCommonControlsEx(&icc);
     qv::win32::ComInit com;
+    qv::excel::com::RetryingMessageFilter retry;
     qv::win32::MessageBoxTopLevel top;
     try {
         return Run(instance, show, top);

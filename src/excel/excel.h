@@ -84,9 +84,17 @@ public:
     virtual ~Launcher() = default;
     // The user's running Excel ("Excel.application"), or nullptr when none runs.
     virtual std::unique_ptr<Application> Attach() = 0;
-    // A new invisible instance ("Excel.Application"). Throws ExcelError.
+    // A new invisible instance ("Excel.Application") whose alerts are off, so that nothing
+    // waits for an answer nobody can give. Throws ExcelError.
     virtual std::unique_ptr<Application> Create() = 0;
+    // Excel writes its add-in list when its process ends, a moment after Quit and the release of
+    // the last reference. Waits up to `timeoutMs` until every instance from Create() that has been
+    // told to quit has ended. False when one still runs, or when its process could not be found.
+    virtual bool WaitForQuitInstances(int timeoutMs) = 0;
 };
+
+// How long a removal waits for its Excel to end before it gives up and deletes nothing.
+inline constexpr int kExcelExitWaitMs = 30000;
 
 // Range adapter: for (auto addin : each(app.AddIns())) ...
 template <class T>

@@ -51,13 +51,12 @@ void SwitchOrRemove(Context& c, int mode) {
         switch (mode) {
             case 1: SetAddinInstalled(c, true); ending = texts::kInstallDone; break;
             case 2: SetAddinInstalled(c, false); ending = texts::kUninstallDone; break;
-            case 3: done = RemoveActiveAddin(c); ending = texts::kUninstallDone; break;
-            case 4: done = RemoveInactiveAddin(c); ending = texts::kDeleteDone; break;
-            default: TidyMissingAddin(c); ending = texts::kDeleteDone; break;
+            case 3: ending = RemoveActiveAddin(c) ? texts::kUninstallDone : nullptr; break;
+            case 4: ending = RemoveInactiveAddin(c) ? texts::kDeleteDone : nullptr; break;
+            default: ending = TidyMissingAddin(c) ? texts::kDeleteDone : nullptr; break;
         }
     }
-    // Refused before anything changed: the row stays and no completion is claimed.
-    if (!done) return;
+    if (!ending) return;  // nothing was removed: the row stays
     ShowDone(c.ui, c.ui.ListText(), ending);
     RemoveSelectedRow(c.ui);
 }

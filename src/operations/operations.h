@@ -17,14 +17,16 @@ namespace qv {
 // user has been told why.
 bool InstallAddin(Context& c);
 
-// Modes 1 to 5. Each acts on the add-in behind the selected row (its full name), quits its
-// Excel instance, and only then deletes a file or a registry value.
+// Modes 1 to 5. Each acts on the add-in behind the selected row (its full name) and quits its
+// Excel instance. The removals then wait for every Excel the wizard quit to end, and only then
+// delete a file or a registry value; when one does not end in time they say so, delete
+// nothing and return false.
 void SetAddinInstalled(Context& c, bool blnON);
 // The two complete removals first check that the file can be deleted; they return false, with
 // nothing changed, when that needs administrator rights (the user has been told).
 bool RemoveActiveAddin(Context& c);
 bool RemoveInactiveAddin(Context& c);
-void TidyMissingAddin(Context& c);
+bool TidyMissingAddin(Context& c);
 
 // Deletes the value named `fullName` from the current user's Add-in Manager key of the
 // Excel version in the shared state. The key is only opened; a missing key or value is no failure.

@@ -1,13 +1,22 @@
 // The switch and removal steps of modes 1 to 5. Each works on the add-in behind the
-// selected row, quits its Excel instance, and only then deletes the file or the
-// registry value, so Excel cannot write the entry back when it quits.
+// selected row and quits its Excel instance. A removal then waits until that Excel's process
+// has ended, because Excel writes its add-in list on its way out: a file or registry value
+// deleted earlier would be written back, or still be held open.
 #include "operations/operations.h"
+#include "window/texts.h"
 
 namespace qv {
 
 namespace {
 
 bool IsNetworkPath(const std::wstring& path) { return path.rfind(L"\\\\", 0) == 0; }
+
+// True once every Excel the wizard quit has ended; otherwise says that nothing was deleted.
+bool ExcelHasEnded(Context& c) {
+    if (c.svc.excel.WaitForQuitInstances(excel::kExcelExitWaitMs)) return true;
+    c.svc.msg.Show(texts::kExcelDidNotEnd, texts::kAppTitle, kMbCritical);
+    return false;
+}
 
 }  // namespace
 
@@ -35,6 +44,7 @@ bool RemoveActiveAddin(Context& c) {
     }
     addin.reset();
     excel.Quit();
+    if (!ExcelHasEnded(c)) return false;
 
     // A file on a share may be in use by others; it stays.
     if (!IsNetworkPath(fullName)) c.svc.fs.Delete(fullName);
@@ -50,13 +60,14 @@ bool RemoveInactiveAddin(Context& c) {
     FindAddinByFullName(*excel, fullName);
     c.st.strADDINPATH = fullName;
     excel.Quit();
+    if (!ExcelHasEnded(c)) return false;
 
     c.svc.fs.Delete(c.st.strADDINPATH);
     if (!IsDefaultFolder(c.st, FolderPart(c.st.strADDINPATH))) DeleteAddinManagerValue(c, c.st.strADDINPATH);
     return true;
 }
 
-void TidyMissingAddin(Context& c) {
+bool TidyMissingAddin(Context& c) {
     const std::wstring fullName = SelectedAddinFullName(c);
     excel::Session excel(c.svc.excel.Create());
     auto addin = FindAddinByFullName(*excel, fullName);
@@ -65,8 +76,10 @@ void TidyMissingAddin(Context& c) {
     if (addin->Installed()) addin->SetInstalled(false);
     addin.reset();
     excel.Quit();
+    if (!ExcelHasEnded(c)) return false;
 
     DeleteAddinManagerValue(c, c.st.strADDINPATH);
+    return true;
 }
 
 }  // namespace qv

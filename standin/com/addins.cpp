@@ -1,6 +1,7 @@
 // Excel's AddIns collection and AddIn object, over the stand-in's add-in manager.
 #include "com/dispatch.h"
 #include "com/enum_variant.h"
+#include "com/gate.h"
 #include "com/objects.h"
 #include "model/error.h"
 
@@ -17,7 +18,9 @@ public:
         Define({L"Path", {}, [&m, id](const Args&) { return Text(m.At(id).Path()); }});
         Define({L"Installed", {}, [&m, id](const Args&) { return Bool(m.At(id).installed); },
                 [this](const Args&, const VARIANT& v) {
-                    host_.instance.addins.SetInstalled(id_, ToBool(v));
+                    bool on = ToBool(v);
+                    host_.instance.addins.SetInstalled(id_, on);
+                    if (on) MakeBusy();  // the add-in's open code runs
                     host_.Changed();
                 }});
     }

@@ -56,11 +56,24 @@ public:
         Define({L"GetSaveAsFilename",
                 {L"InitialFilename", L"FileFilter", L"FilterIndex", L"Title", L"ButtonText"},
                 [this](const Args& a) { return GetSaveAsFilename(a); }});
+        Define({L"DisplayAlerts", {}, [&host](const Args&) { return Bool(host.displayAlerts); },
+                [&host](const Args&, const VARIANT& v) { host.displayAlerts = ToBool(v); }});
+        Define({L"Caption", {}, [&host](const Args&) { return Text(host.mainWindow.Caption()); },
+                [&host](const Args&, const VARIANT& v) { host.mainWindow.SetCaption(ToText(v)); }});
+        // Quit only asks Excel to close: it goes, and writes its list, once no client holds it.
         Define({L"Quit", {}, [&host](const Args&) {
-                    host.instance.Quit();
+                    host.quitAsked = true;
+                    host.visible = false;
+                    host.Changed();
                     if (host.quitting) host.quitting();
                     return Variant();
                 }});
+        // Excel 2002 (10.0) brought Hwnd; earlier versions have no such member at all. Defined
+        // last, so the other members keep their DISPIDs in every version.
+        if (HasHwnd(in.settings()))
+            Define({L"Hwnd", {}, [&host](const Args&) {
+                        return Variant::FromLong(static_cast<long>(reinterpret_cast<LONG_PTR>(host.mainWindow.handle())));
+                    }});
     }
 
 protected:

@@ -1,9 +1,11 @@
 // One process per instance: the class object is registered for a single use and revoked once
 // the instance exists, so every CoCreateInstance starts a process of its own. The process ends
-// when the last reference goes; an instance released without Quit writes nothing.
+// when the last reference goes. After Quit it first takes its shutdown time and writes the
+// add-in list, as Excel does on its way out; an instance released without Quit writes nothing.
 #include <memory>
 #include <new>
 
+#include "com/gate.h"
 #include "com/host.h"
 #include "com/ids.h"
 #include "com/modes.h"
@@ -33,6 +35,7 @@ struct Process {
 
     IDispatch* CreateApplication() {
         instance = machine.NewInstance();
+        StartGate(instance->settings());
         host = std::make_unique<Host>(*instance);
         window = std::make_unique<StatusWindow>([this] {
             host->visible = false;
@@ -112,6 +115,10 @@ int RunAutomationServer() {
     }
     p.Revoke();
     p.window.reset();
+    if (p.host && p.host->quitAsked) {
+        Sleep(p.instance->settings().exitDelayMilliseconds);
+        p.instance->Quit();
+    }
     return 0;
 }
 

@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "com/gate.h"
 #include "com/server.h"
 #include "model/error.h"
 #include "platform/error.h"
@@ -16,6 +17,30 @@ const VARIANT* Deref(const VARIANT* v) {
 
 bool IsOmitted(const VARIANT* v) {
     return !v || (v->vt == VT_ERROR && v->scode == DISP_E_PARAMNOTFOUND) || v->vt == VT_EMPTY;
+}
+
+// Calls that one object makes on another inside the server are no incoming calls: only the
+// outermost call of a thread meets the gate and the log.
+thread_local int g_depth = 0;
+
+class Depth {
+public:
+    Depth() { ++g_depth; }
+    ~Depth() { --g_depth; }
+    Depth(const Depth&) = delete;
+    Depth& operator=(const Depth&) = delete;
+    bool Outermost() const { return g_depth == 1; }
+};
+
+// The call's arguments in natural order, as the log shows them.
+std::wstring ArgumentsText(const DISPPARAMS* params) {
+    std::wstring text;
+    if (!params) return text;
+    for (UINT i = params->cArgs; i-- > 0;) {
+        if (i + 1 != params->cArgs) text += L";";
+        text += ArgumentText(params->rgvarg[i]);
+    }
+    return text;
 }
 
 void Fill(EXCEPINFO* e, long code, const std::wstring& description) {
@@ -130,8 +155,20 @@ const Member* DispatchObject::ById(DISPID id) const {
     return nullptr;
 }
 
-HRESULT DispatchObject::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
+HRESULT DispatchObject::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID lcid, DISPID* ids) {
     if (!names || !ids || count == 0) return E_INVALIDARG;
+    Depth depth;
+    if (!depth.Outermost()) return LookUp(names, count, ids);
+    HRESULT hr = IsBusy() ? kBusy : !ServesLanguage(lcid) ? kNoLanguage : LookUp(names, count, ids);
+    if (FAILED(hr) && hr != DISP_E_UNKNOWNNAME)
+        for (UINT i = 0; i < count; ++i) ids[i] = DISPID_UNKNOWN;
+    std::wstring others;
+    for (UINT i = 1; i < count; ++i) others += (i > 1 ? L";" : L"") + std::wstring(names[i] ? names[i] : L"");
+    LogCall(ClassName(), names[0] ? names[0] : L"", 0, lcid, others, hr);
+    return hr;
+}
+
+HRESULT DispatchObject::LookUp(LPOLESTR* names, UINT count, DISPID* ids) const {
     for (UINT i = 0; i < count; ++i) ids[i] = DISPID_UNKNOWN;
     const Member* found = nullptr;
     for (auto& m : members_)
@@ -147,8 +184,18 @@ HRESULT DispatchObject::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID,
     return hr;
 }
 
-HRESULT DispatchObject::Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
+HRESULT DispatchObject::Invoke(DISPID id, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT* result,
                                EXCEPINFO* excep, UINT* argErr) {
+    Depth depth;
+    if (!depth.Outermost()) return Serve(id, riid, flags, params, result, excep, argErr);
+    const Member* m = ById(id);
+    HRESULT hr = IsBusy() ? kBusy : !ServesLanguage(lcid) ? kNoLanguage : Serve(id, riid, flags, params, result, excep, argErr);
+    LogCall(ClassName(), m ? m->name : L"#" + std::to_wstring(id), flags, lcid, ArgumentsText(params), hr);
+    return hr;
+}
+
+HRESULT DispatchObject::Serve(DISPID id, REFIID riid, WORD flags, DISPPARAMS* params, VARIANT* result,
+                              EXCEPINFO* excep, UINT* argErr) {
     if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
     const Member* m = ById(id);
     if (!m) return DISP_E_MEMBERNOTFOUND;

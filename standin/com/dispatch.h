@@ -61,8 +61,9 @@ public:
     ULONG STDMETHODCALLTYPE Release() override;
     HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override;
     HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** info) override;
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override;
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
+    // Both refuse while the instance is busy and for a language it does not have; see com/gate.h.
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID lcid, DISPID* ids) override;
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT* result,
                                      EXCEPINFO* excep, UINT* argErr) override;
 
 protected:
@@ -74,6 +75,9 @@ protected:
 
 private:
     const Member* ById(DISPID id) const;
+    HRESULT LookUp(LPOLESTR* names, UINT count, DISPID* ids) const;
+    HRESULT Serve(DISPID id, REFIID riid, WORD flags, DISPPARAMS* params, VARIANT* result, EXCEPINFO* excep,
+                  UINT* argErr);
     HRESULT Call(const Member& m, WORD flags, DISPPARAMS* params, VARIANT* result, UINT* argErr);
 
     LONG refs_ = 1;

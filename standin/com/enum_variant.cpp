@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "com/gate.h"
 #include "com/server.h"
 
 namespace qv::standin::com {
@@ -32,6 +33,12 @@ public:
         return static_cast<ULONG>(n);
     }
     HRESULT STDMETHODCALLTYPE Next(ULONG count, VARIANT* out, ULONG* fetched) override {
+        HRESULT hr = IsBusy() ? kBusy : Fetch(count, out, fetched);
+        if (hr == kBusy && fetched) *fetched = 0;
+        LogCall(L"IEnumVARIANT", L"Next", 0, 0, std::to_wstring(count), hr);
+        return hr;
+    }
+    HRESULT Fetch(ULONG count, VARIANT* out, ULONG* fetched) {
         if (!out) return E_POINTER;
         ULONG n = 0;
         for (; n < count && pos_ < items_->size(); ++n, ++pos_) {

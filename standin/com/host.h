@@ -6,17 +6,22 @@
 
 #include <functional>
 
+#include "com/xlmain_window.h"
 #include "model/instance.h"
 
 namespace qv::standin::com {
 
 struct Host {
-    explicit Host(Instance& i) : instance(i) {}
+    explicit Host(Instance& i) : instance(i), mainWindow(L"Microsoft Excel") {}
     Instance& instance;
+    XlMainWindow mainWindow;
     bool visible = false;
+    bool displayAlerts = true;
+    // Quit was asked: the list is written when the process ends.
+    bool quitAsked = false;
     // Called after Visible or the open workbooks change (the window follows them).
     std::function<void()> changed;
-    // Called after Quit has written the add-in list.
+    // Called after Quit has been asked.
     std::function<void()> quitting;
     // Owner of the file dialogs; null when the instance has no window.
     std::function<HWND()> owner;

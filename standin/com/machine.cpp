@@ -15,8 +15,15 @@ std::wstring CurrentUserName() {
 
 }  // namespace
 
+FileHold Win32FileHolder::Hold(const std::wstring& path) {
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                           nullptr);
+    if (h == INVALID_HANDLE_VALUE) return nullptr;
+    return FileHold(h, [](void* handle) { CloseHandle(handle); });
+}
+
 std::unique_ptr<Instance> Machine::NewInstance() {
-    return std::make_unique<Instance>(reg, fs, drives, LoadSettings(reg, CurrentUserName()), &ReadFileTitle);
+    return std::make_unique<Instance>(reg, fs, drives, LoadSettings(reg, CurrentUserName()), &ReadFileTitle, &holder);
 }
 
 }  // namespace qv::standin::com

@@ -8,10 +8,17 @@
 
 namespace qv::standin::com {
 
+// Holds a file open as Excel does: reading allowed to others, writing and deleting not.
+class Win32FileHolder : public FileHolder {
+public:
+    FileHold Hold(const std::wstring& path) override;
+};
+
 struct Machine {
     qv::win32::Win32Registry reg;
     qv::win32::Win32FileSystem fs;
     qv::win32::Win32Drives drives;
+    Win32FileHolder holder;
 
     // A new instance with the current user's settings, listing add-ins by their files' titles.
     std::unique_ptr<Instance> NewInstance();

@@ -1,5 +1,6 @@
 // The user's own Excel, started by hand: registered in the running object table, where
 // GetActiveObject finds it, and running until it is told to Quit (or its window is closed).
+#include "com/gate.h"
 #include "com/host.h"
 #include "com/ids.h"
 #include "com/modes.h"
@@ -25,11 +26,12 @@ int RunUsersExcel(bool hidden, const std::vector<std::wstring>& workbookNames) {
     Machine machine;
     std::unique_ptr<Instance> owned = machine.NewInstance();
     Instance& instance = *owned;
+    StartGate(instance.settings());
     for (auto& name : workbookNames) instance.workbooks.AddNamed(name);
     Host host(instance);
     host.visible = !hidden;
     StatusWindow window([&] {
-        instance.Quit();
+        host.quitAsked = true;
         PostThreadMessageW(thread, kTearDown, 0, 0);
     });
     host.changed = [&] { window.Update(host); };
@@ -63,6 +65,10 @@ int RunUsersExcel(bool hidden, const std::vector<std::wstring>& workbookNames) {
         RevokeActiveObject(rot, nullptr);
         CoDisconnectObject(app, 0);
         app->Release();
+    }
+    if (host.quitAsked) {
+        Sleep(instance.settings().exitDelayMilliseconds);
+        instance.Quit();
     }
     return 0;
 }

@@ -1,6 +1,7 @@
 // Excel's Workbooks collection and Workbook object.
 #include "com/dispatch.h"
 #include "com/enum_variant.h"
+#include "com/gate.h"
 #include "com/objects.h"
 #include "model/error.h"
 #include "model/paths.h"
@@ -51,6 +52,7 @@ public:
                 }, {}, DISPID_NEWENUM});
         Define({L"Add", {L"Template"}, [this](const Args&) {
                     int id = host_.instance.workbooks.Add();
+                    MakeBusy();
                     host_.Changed();
                     return Object(NewWorkbook(host_, id));
                 }});
@@ -60,6 +62,7 @@ public:
                  L"AddToMru", L"Local", L"CorruptLoad"},
                 [this](const Args& a) {
                     int id = host_.instance.workbooks.Open(a.String(0, L"Filename"));
+                    MakeBusy();
                     host_.Changed();
                     return Object(NewWorkbook(host_, id));
                 }});

@@ -14,13 +14,14 @@ std::wstring Addin::Name() const { return FileNameOf(fullPath); }
 std::wstring Addin::Path() const { return FolderOf(fullPath); }
 
 AddinManager::AddinManager(Registry& reg, FileSystem& fs, Drives& drives, Settings settings, TitleReader titles,
-                           Workbooks& workbooks)
+                           Workbooks& workbooks, FileHolder* holder)
     : reg_(reg),
       fs_(fs),
       drives_(drives),
       settings_(std::move(settings)),
       titles_(std::move(titles)),
       workbooks_(workbooks),
+      holder_(holder),
       userFolder_(HasUserLibrary(settings_) ? WithoutClosingSeparator(settings_.userLibraryPath) : L""),
       libraryFolder_(WithoutClosingSeparator(settings_.libraryPath)) {
     std::map<int, std::wstring> opens;
@@ -99,11 +100,13 @@ void AddinManager::SetInstalled(int id, bool on) {
             throw Error(kErrExcel, L"Unable to set the Installed property of the AddIn class: cannot find add-in '" +
                                        a.fullPath + L"'.");
         a.installed = true;
+        if (holder_) loaded_[id] = holder_->Hold(a.fullPath);
         installOrder_.push_back(id);
         changed_ = true;
         return;
     }
     workbooks_.CloseFile(a.fullPath);
+    loaded_.erase(id);
     if (!a.installed) return;
     a.installed = false;
     std::erase(installOrder_, id);

@@ -8,6 +8,7 @@
 //   Add-in Manager\<path>    switched-off add-ins outside the default folders (data empty);
 //   *.xla in UserLibraryPath and LibraryPath are listed without any entry.
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -33,7 +34,7 @@ struct Addin {
 class AddinManager {
 public:
     AddinManager(Registry& reg, FileSystem& fs, Drives& drives, Settings settings, TitleReader titles,
-                 Workbooks& workbooks);
+                 Workbooks& workbooks, FileHolder* holder = nullptr);
 
     // Ids of all add-ins in enumeration order: by title without regard to letter case, as
     // Excel's add-in dialog shows them, then by full path. Ids are stable for the instance.
@@ -45,7 +46,8 @@ public:
     // Throws Error when there is none.
     int FindByTitle(const std::wstring& title) const;
 
-    // Switching on fails when the file is missing. Switching off closes the add-in's workbook.
+    // Switching on fails when the file is missing, and loads the add-in: its file is held until
+    // it is switched off. Switching off closes the add-in's workbook and lets go of the file.
     void SetInstalled(int id, bool on);
 
     // AddIns.Add: fails while no workbook is open (an add-in file opened as a workbook does not
@@ -76,6 +78,8 @@ private:
     Settings settings_;
     TitleReader titles_;
     Workbooks& workbooks_;
+    FileHolder* holder_;
+    std::map<int, FileHold> loaded_;  // add-ins switched on by this instance, with their files held
     std::wstring userFolder_;     // without closing "\"; empty when Excel has none
     std::wstring libraryFolder_;  // without closing "\"
     std::vector<Addin> list_;

@@ -8,10 +8,13 @@ namespace qv::standin {
 
 class Instance {
 public:
-    Instance(Registry& reg, FileSystem& fs, Drives& drives, Settings settings, TitleReader titles)
-        : workbooks(fs), addins(reg, fs, drives, std::move(settings), std::move(titles), workbooks) {}
+    // `holder` keeps the files of open workbooks and loaded add-ins open; null holds nothing.
+    Instance(Registry& reg, FileSystem& fs, Drives& drives, Settings settings, TitleReader titles,
+             FileHolder* holder = nullptr)
+        : workbooks(fs, holder), addins(reg, fs, drives, std::move(settings), std::move(titles), workbooks, holder) {}
 
-    // Excel writes its add-in list when it quits; a second Quit writes nothing more.
+    // Writes the add-in list, as Excel does when its process ends after Quit; a second call
+    // writes nothing more.
     void Quit() {
         if (quit_) return;
         addins.Commit();

@@ -1,6 +1,32 @@
 #include "model/settings.h"
 
+#include <cwchar>
+
 namespace qv::standin {
+namespace {
+
+// A whole decimal number without sign; blanks around it are allowed.
+bool ParseNumber(const std::wstring& text, unsigned long& out) {
+    size_t b = text.find_first_not_of(L" \t");
+    size_t e = text.find_last_not_of(L" \t");
+    if (b == std::wstring::npos) return false;
+    unsigned long long n = 0;
+    for (size_t i = b; i <= e; ++i) {
+        if (text[i] < L'0' || text[i] > L'9') return false;
+        n = n * 10 + static_cast<unsigned long long>(text[i] - L'0');
+        if (n > 0xFFFFFFFFull) return false;
+    }
+    out = static_cast<unsigned long>(n);
+    return true;
+}
+
+unsigned long NumberSetting(Registry& reg, const wchar_t* name, unsigned long fallback) {
+    unsigned long n = 0;
+    auto text = reg.GetString(kSettingsKey, name);
+    return text && ParseNumber(*text, n) ? n : fallback;
+}
+
+}  // namespace
 
 Settings LoadSettings(Registry& reg, const std::wstring& userName) {
     Settings s;
@@ -9,20 +35,42 @@ Settings LoadSettings(Registry& reg, const std::wstring& userName) {
                             .value_or(L"C:\\users\\" + userName + L"\\AppData\\Roaming\\Microsoft\\AddIns\\");
     s.libraryPath = reg.GetString(kSettingsKey, L"LibraryPath")
                         .value_or(L"C:\\Program Files\\Microsoft Office\\OFFICE11\\Library");
+    s.busyMilliseconds = NumberSetting(reg, L"BusyMilliseconds", s.busyMilliseconds);
+    s.exitDelayMilliseconds = NumberSetting(reg, L"ExitDelayMilliseconds", s.exitDelayMilliseconds);
+    if (auto langs = reg.GetString(kSettingsKey, L"Languages")) s.languages = ParseLanguages(*langs);
+    s.callLog = reg.GetString(kSettingsKey, L"CallLog").value_or(L"");
     return s;
 }
 
-}  // namespace qv::standin
-
-namespace qv::standin {
-
-bool HasUserLibrary(const Settings& s) {
-    int major = 0;
-    size_t i = 0;
-    for (; i < s.version.size() && s.version[i] >= L'0' && s.version[i] <= L'9' && major < 1000; ++i)
-        major = major * 10 + (s.version[i] - L'0');
-    return i == 0 || major >= 9;  // a version that is no number is taken as a current one
+std::vector<unsigned long> ParseLanguages(const std::wstring& text) {
+    std::vector<unsigned long> out;
+    size_t start = 0;
+    while (start <= text.size()) {
+        size_t comma = text.find(L',', start);
+        if (comma == std::wstring::npos) comma = text.size();
+        unsigned long n = 0;
+        if (ParseNumber(text.substr(start, comma - start), n)) out.push_back(n);
+        start = comma + 1;
+    }
+    return out;
 }
+
+int MajorVersion(const Settings& s) {
+    int major = 0;
+    for (size_t i = 0; i < s.version.size() && s.version[i] >= L'0' && s.version[i] <= L'9' && major < 1000; ++i)
+        major = major * 10 + (s.version[i] - L'0');
+    return major;
+}
+
+namespace {
+bool AtLeast(const Settings& s, int major) {
+    bool numeric = !s.version.empty() && s.version[0] >= L'0' && s.version[0] <= L'9';
+    return !numeric || MajorVersion(s) >= major;  // a version that is no number is taken as a current one
+}
+}  // namespace
+
+bool HasUserLibrary(const Settings& s) { return AtLeast(s, 9); }
+bool HasHwnd(const Settings& s) { return AtLeast(s, 10); }
 
 std::wstring OptionsKey(const Settings& s) {
     return L"Software\\Microsoft\\Office\\" + s.version + L"\\Excel\\Options";

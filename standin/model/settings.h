@@ -1,6 +1,7 @@
 #pragma once
 // The stand-in's settings, read from HKCU\Software\ExcelStandIn; a missing value means the default.
 #include <string>
+#include <vector>
 
 #include "platform/services.h"
 
@@ -14,11 +15,28 @@ inline constexpr const wchar_t* kAnswerSaveAs = L"GetSaveAsFilename";
 inline constexpr const wchar_t* kLastOpenFilter = L"LastOpenFilter";
 inline constexpr const wchar_t* kLastSaveAsInitial = L"LastSaveAsInitial";
 
+inline constexpr unsigned long kLcidEnglishUs = 1033;
+
 struct Settings {
     std::wstring version;
     std::wstring userLibraryPath;  // ends with "\"
     std::wstring libraryPath;
+    // How long calls are refused after start, after an add-in is switched on, after a workbook is opened.
+    unsigned long busyMilliseconds = 400;
+    // Shutdown time between the last release after Quit and writing the list.
+    unsigned long exitDelayMilliseconds = 1000;
+    // The languages whose names it resolves; 0 (neutral) is always accepted.
+    std::vector<unsigned long> languages{kLcidEnglishUs};
+    // Where each incoming call is logged; empty for no log.
+    std::wstring callLog;
 };
+
+// Excel's major version number: 11 for "11.0"; 0 when the text starts with no number.
+int MajorVersion(const Settings& s);
+// Excel 2002 (10.0) and later have Application.Hwnd; a version that is no number is taken as a current one.
+bool HasHwnd(const Settings& s);
+// "1033, 1041" → {1033, 1041}; items that are no decimal number are left out.
+std::vector<unsigned long> ParseLanguages(const std::wstring& text);
 
 // Excel 97 and earlier have no user add-in folder: no UserLibraryPath, no files listed from it,
 // and it is no default folder. Later versions (major 9 and up) have one.

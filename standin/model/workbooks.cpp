@@ -28,12 +28,12 @@ int Workbooks::Open(const std::wstring& path) {
         throw Error(kErrExcel, L"'" + path +
                                    L"' could not be found. Check the spelling of the file name, and verify that "
                                    L"the file location is correct.");
-    open_.push_back({nextId_++, FileNameOf(path), path, IsAddinFile(path)});
+    open_.push_back({nextId_++, FileNameOf(path), path, IsAddinFile(path), holder_ ? holder_->Hold(path) : nullptr});
     return open_.back().id;
 }
 
 int Workbooks::AddNamed(const std::wstring& name) {
-    open_.push_back({nextId_++, name, L""});
+    open_.push_back({nextId_++, name, L"", false, nullptr});
     return open_.back().id;
 }
 

@@ -1,9 +1,10 @@
 #pragma once
-// The open workbooks of one stand-in instance. Opening only checks that the file exists and
-// marks it open: no file handle is held, so the product can still replace or delete the file.
+// The open workbooks of one stand-in instance. An opened file is held, as Excel holds it, until
+// its workbook is closed.
 #include <string>
 #include <vector>
 
+#include "model/file_holds.h"
 #include "platform/services.h"
 
 namespace qv::standin {
@@ -13,11 +14,12 @@ struct Workbook {
     std::wstring name;      // "Book1", or the file name
     std::wstring fullPath;  // empty for a new workbook or one named by hand
     bool addin = false;     // an add-in file (.xla, .xlam) opened with Open
+    FileHold hold;          // the open file, for a workbook opened from one
 };
 
 class Workbooks {
 public:
-    explicit Workbooks(FileSystem& fs) : fs_(fs) {}
+    Workbooks(FileSystem& fs, FileHolder* holder) : fs_(fs), holder_(holder) {}
 
     // A new empty workbook "Book<n>", numbered from 1 in this instance.
     int Add();
@@ -39,6 +41,7 @@ public:
 
 private:
     FileSystem& fs_;
+    FileHolder* holder_;  // null: files are not held
     std::vector<Workbook> open_;
     int nextId_ = 1;
     int nextBook_ = 1;

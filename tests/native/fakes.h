@@ -37,6 +37,8 @@ struct FakeExcelWorld {
     std::optional<std::wstring> saveAsAnswer;
     // A member name that fails when called ("Workbooks.Open", "Create", ...).
     std::set<std::wstring> failing;
+    // Whether the instances told to quit end within a wait.
+    bool quitInstancesEnd = true;
 
     std::vector<std::wstring> log;
     int instancesAlive = 0;
@@ -188,6 +190,10 @@ public:
         w_.Call(L"Create");
         ++w_.instancesCreated;
         return std::make_unique<FakeApplication>(w_, false);
+    }
+    bool WaitForQuitInstances(int) override {
+        w_.Call(L"WaitForQuitInstances");
+        return w_.quitInstancesEnd;
     }
 
 private:

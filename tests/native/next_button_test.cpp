@@ -296,3 +296,43 @@ TEST(NextRepeat, SecondPressAfterTheLastRowAsksForASelection) {
 
 }  // namespace
 }  // namespace qv
+
+namespace qv {
+namespace {
+
+// An Excel that does not end in time: the removal says so, deletes nothing and keeps the row.
+TEST(NextRemoval, ExcelThatDoesNotEndLeavesEverythingInPlace) {
+    for (int mode : {3, 4, 5}) {
+        OpsWorld o;
+        SelectAddinMode(o, mode, mode != 4);
+        o.reg.keys[fake::kManagerKey11] = {{L"C:\\Tools\\a.xla", L""}};
+        o.excel.quitInstancesEnd = false;
+
+        o.win.cmdNEXT_Click();
+
+        ASSERT_EQ(o.w.msg.shown.size(), 1u) << mode;
+        EXPECT_EQ(o.w.msg.shown[0].text, texts::kExcelDidNotEnd) << mode;
+        EXPECT_EQ(o.w.msg.shown[0].title, L"Quorvel SP");
+        EXPECT_EQ(o.w.msg.shown[0].flags, 16);
+        EXPECT_TRUE(o.fs.files.count(L"C:\\Tools\\a.xla")) << mode;
+        EXPECT_TRUE(o.reg.GetString(fake::kManagerKey11, L"C:\\Tools\\a.xla").has_value()) << mode;
+        EXPECT_EQ(o.ui.ListCount(), 1) << mode;
+        EXPECT_EQ(o.ui.Text(Ctl::lblKEKKA), L"(before)") << mode;
+        EXPECT_EQ(o.excel.instancesAlive, 0) << mode;
+        EXPECT_EQ(o.w.busy.depth, 0) << mode;
+    }
+}
+
+// Switching and installing do not wait for Excel to end.
+TEST(NextRemoval, OnlyRemovalsWaitForExcelToEnd) {
+    for (int mode = 0; mode <= 5; ++mode) {
+        OpsWorld o;
+        if (mode == 0) SelectInstall(o, L"D:\\src\\a.xla", L"A");
+        else SelectAddinMode(o, mode, mode == 2 || mode == 3 || mode == 5);
+        o.win.cmdNEXT_Click();
+        EXPECT_EQ(o.excel.Calls(L"WaitForQuitInstances").size(), mode >= 3 ? 1u : 0u) << mode;
+    }
+}
+
+}  // namespace
+}  // namespace qv

@@ -55,7 +55,7 @@ TEST(RemoveActiveAddin, OpensTwiceSwitchesOffQuitsThenDeletes) {
     Select(o, kTools, true);
     RemoveActiveAddin(o.ctx());
     EXPECT_EQ(o.Actions(), (Log{L"Create", L"AddIns", L"Workbooks.Open " + kTools, L"Workbooks.Open " + kTools,
-                                L"AddIn.Installed=False " + kTools, L"Quit", L"Release",
+                                L"AddIn.Installed=False " + kTools, L"Quit", L"Release", L"WaitForQuitInstances",
                                 L"fs Delete " + kTools, L"reg Delete " + kTools}));
     EXPECT_FALSE(o.fs.files.count(kTools));
     EXPECT_FALSE(ManagerHas(o, kTools));
@@ -117,7 +117,7 @@ TEST(RemoveInactiveAddin, TouchesNoWorkbookAndNoSwitch) {
     OpsWorld o;
     Select(o, kTools, false);
     RemoveInactiveAddin(o.ctx());
-    EXPECT_EQ(o.Actions(), (Log{L"Create", L"AddIns", L"Quit", L"Release", L"fs Delete " + kTools,
+    EXPECT_EQ(o.Actions(), (Log{L"Create", L"AddIns", L"Quit", L"Release", L"WaitForQuitInstances", L"fs Delete " + kTools,
                                 L"reg Delete " + kTools}));
     EXPECT_EQ(o.st.strADDINPATH, kTools);
 }
@@ -129,6 +129,7 @@ TEST(TidyMissingAddin, SwitchesOffWithoutOpeningAndAlwaysCleansTheRegistry) {
         o.fs.files.erase(fullName);
         TidyMissingAddin(o.ctx());
         EXPECT_EQ(o.Actions(), (Log{L"Create", L"AddIns", L"AddIn.Installed=False " + fullName, L"Quit", L"Release",
+                                    L"WaitForQuitInstances",
                                     L"reg Delete " + fullName}))
             << fullName;
         EXPECT_TRUE(o.fs.log.empty()) << fullName;
@@ -145,10 +146,10 @@ TEST(TidyMissingAddin, SwitchedOffAddinIsNotSwitchedAgain) {
 }
 
 TEST(RemovalSteps, ExcelQuitsBeforeAnyFileOrRegistryChange) {
-    struct Case { const wchar_t* name; void (*step)(Context&); bool installed; };
+    struct Case { const wchar_t* name; std::function<void(Context&)> step; bool installed; };
     const Case cases[] = {
-        {L"mode 3", [](Context& c) { RemoveActiveAddin(c); }, true},
-        {L"mode 4", [](Context& c) { RemoveInactiveAddin(c); }, false},
+        {L"mode 3", RemoveActiveAddin, true},
+        {L"mode 4", RemoveInactiveAddin, false},
         {L"mode 5", TidyMissingAddin, true},
     };
     for (const auto& c : cases) {
@@ -157,12 +158,14 @@ TEST(RemovalSteps, ExcelQuitsBeforeAnyFileOrRegistryChange) {
         c.step(o.ctx());
         long quit = o.Position(L"Quit");
         ASSERT_GE(quit, 0) << c.name;
+        long wait = o.Position(L"WaitForQuitInstances");
+        EXPECT_GT(wait, quit) << c.name << ": Excel writes its list when its process ends";
         bool changed = false;
         for (long i = 0; i < static_cast<long>(o.excel.log.size()); ++i) {
             const auto& e = o.excel.log[static_cast<size_t>(i)];
             if (e.rfind(L"fs ", 0) == 0 || e.rfind(L"reg ", 0) == 0) {
                 changed = true;
-                EXPECT_GT(i, quit) << c.name << " " << e;
+                EXPECT_GT(i, wait) << c.name << " " << e;
             }
         }
         EXPECT_TRUE(changed) << c.name;
@@ -203,14 +206,14 @@ TEST(RemovalSteps, Excel97HasOnlyTheLibraryAsDefaultFolder) {
 TEST(RemovalSteps, DuplicateTitlesActOnTheSelectedRowsAddin) {
     struct Case {
         const wchar_t* name;
-        void (*step)(Context&);
+        std::function<void(Context&)> step;
         bool installedBefore, installedAfter, fileGone, registryGone;
     };
     const Case cases[] = {
         {L"mode 1", [](Context& c) { SetAddinInstalled(c, true); }, false, true, false, false},
         {L"mode 2", [](Context& c) { SetAddinInstalled(c, false); }, true, false, false, false},
-        {L"mode 3", [](Context& c) { RemoveActiveAddin(c); }, true, false, true, true},
-        {L"mode 4", [](Context& c) { RemoveInactiveAddin(c); }, false, false, true, true},
+        {L"mode 3", RemoveActiveAddin, true, false, true, true},
+        {L"mode 4", RemoveInactiveAddin, false, false, true, true},
         {L"mode 5", TidyMissingAddin, true, false, false, true},
     };
     const std::wstring first = L"C:\\One\\t.xla", second = L"C:\\Two\\t.xla";
@@ -235,10 +238,10 @@ TEST(RemovalSteps, DuplicateTitlesActOnTheSelectedRowsAddin) {
 }
 
 TEST(RemovalFaults, FailingOpenLeavesFilesAndRegistryAndNoExcel) {
-    struct Case { const wchar_t* name; void (*step)(Context&); };
+    struct Case { const wchar_t* name; std::function<void(Context&)> step; };
     const Case cases[] = {
         {L"mode 2", [](Context& c) { SetAddinInstalled(c, false); }},
-        {L"mode 3", [](Context& c) { RemoveActiveAddin(c); }},
+        {L"mode 3", RemoveActiveAddin},
     };
     for (const auto& c : cases) {
         OpsWorld o;
@@ -265,11 +268,11 @@ TEST(RemovalFaults, LockedFileStopsBeforeTheRegistry) {
 }
 
 TEST(RemovalFaults, AddinNoLongerListedIsAFailureAndChangesNothing) {
-    struct Case { const wchar_t* name; void (*step)(Context&); };
+    struct Case { const wchar_t* name; std::function<void(Context&)> step; };
     const Case cases[] = {
         {L"mode 1", [](Context& c) { SetAddinInstalled(c, true); }},
-        {L"mode 3", [](Context& c) { RemoveActiveAddin(c); }},
-        {L"mode 4", [](Context& c) { RemoveInactiveAddin(c); }},
+        {L"mode 3", RemoveActiveAddin},
+        {L"mode 4", RemoveInactiveAddin},
         {L"mode 5", TidyMissingAddin},
     };
     for (const auto& c : cases) {

@@ -73,7 +73,26 @@ TEST(StandinOpenValue, NamesAndFormats) {
 
 // ---- The list ----
 
+// Remembers every hold it gave out; a path is held while any of its holds lives.
+class RecordingHolder : public FileHolder {
+public:
+    FileHold Hold(const std::wstring& path) override {
+        auto hold = std::make_shared<int>(0);
+        holds_.push_back({path, hold});
+        return hold;
+    }
+    bool Held(const std::wstring& path) const {
+        for (auto& [p, h] : holds_)
+            if (p == path && !h.expired()) return true;
+        return false;
+    }
+
+private:
+    std::vector<std::pair<std::wstring, std::weak_ptr<int>>> holds_;
+};
+
 struct Machine {
+    RecordingHolder holder;
     fake::FakeRegistry reg;
     fake::FakeFileSystem fs;
     fake::FakeDrives drives;
@@ -97,7 +116,7 @@ struct Machine {
             titleReads.push_back(p);
             auto it = titles.find(p);
             return it == titles.end() ? std::wstring() : it->second;
-        });
+        }, &holder);
     }
     Values Key(const std::wstring& k) { return reg.StringValues(k); }
 };
@@ -401,12 +420,45 @@ TEST(StandinAddins, CopyFileCopiesFromARemovableDiskOnlyWhenAsked) {
     }
 }
 
+// Excel holds the file of an open workbook and of an add-in it loaded, and of nothing else.
+TEST(StandinAddins, FilesAreHeldWhileOpenOrLoadedByThisInstance) {
+    Machine pc;
+    const std::wstring on = L"D:\\T\\on.xla", off = L"D:\\T\\off.xla", other = L"D:\\T\\other.xla";
+    pc.File(on);
+    pc.File(off);
+    pc.File(other);
+    pc.reg.keys[kOptions] = {{L"OPEN", L"/R \"" + on + L"\""}};
+    pc.reg.keys[kManager] = {{off, L""}, {other, L""}};
+    auto in = pc.Start();
+    EXPECT_FALSE(pc.holder.Held(on)) << "an instance started by automation loads no add-in by itself";
+
+    in->workbooks.Open(on);
+    EXPECT_TRUE(pc.holder.Held(on));
+    in->addins.SetInstalled(IdOf(in->addins, on), false);
+    EXPECT_FALSE(pc.holder.Held(on)) << "switching off closes the add-in's workbook";
+
+    int id = IdOf(in->addins, off);
+    in->addins.SetInstalled(id, true);
+    EXPECT_TRUE(pc.holder.Held(off)) << "a switched-on add-in is loaded";
+    in->addins.SetInstalled(id, false);
+    EXPECT_FALSE(pc.holder.Held(off));
+
+    int book = in->workbooks.Open(other);
+    EXPECT_TRUE(pc.holder.Held(other));
+    in->workbooks.Close(book);
+    EXPECT_FALSE(pc.holder.Held(other));
+
+    in->addins.SetInstalled(id, true);
+    in.reset();
+    EXPECT_FALSE(pc.holder.Held(off)) << "the process's end lets go of everything";
+}
+
 // ---- Workbooks ----
 
 TEST(StandinWorkbooks, OpenAddAndClose) {
     fake::FakeFileSystem fs;
     fs.files[L"D:\\T\\a.xla"] = L"x";
-    Workbooks books(fs);
+    Workbooks books(fs, nullptr);
     EXPECT_THROW(books.Open(L"D:\\T\\missing.xla"), Error);
     int a = books.Open(L"D:\\T\\a.xla");
     EXPECT_EQ(books.Open(L"D:\\T\\A.xla"), a) << "an open file opens again";
@@ -483,6 +535,38 @@ TEST(StandinSettings, DefaultsAndTheKeysOfTheVersion) {
         bool userFolder;
     } cases[] = {{L"7.0", false}, {L"8.0", false}, {L"9.0", true}, {L"11.0", true}, {L"12.0", true}, {L"", true}};
     for (auto& c : cases) EXPECT_EQ(HasUserLibrary(Settings{c.version, L"C:\\U\\", kLib}), c.userFolder) << c.version;
+}
+
+TEST(StandinSettings, HarshnessSettingsAndTheirDefaults) {
+    fake::FakeRegistry reg;
+    Settings d = LoadSettings(reg, L"bob");
+    EXPECT_EQ(d.busyMilliseconds, 400u);
+    EXPECT_EQ(d.exitDelayMilliseconds, 1000u);
+    EXPECT_EQ(d.languages, std::vector<unsigned long>{1033});
+    EXPECT_EQ(d.callLog, L"");
+    reg.keys[kSettingsKey] = {{L"BusyMilliseconds", L"0"}, {L"ExitDelayMilliseconds", L" 60000 "},
+                              {L"Languages", L"1041,1033"}, {L"CallLog", L"C:\\log.txt"}};
+    Settings s = LoadSettings(reg, L"bob");
+    EXPECT_EQ(s.busyMilliseconds, 0u);
+    EXPECT_EQ(s.exitDelayMilliseconds, 60000u);
+    EXPECT_EQ(s.languages, (std::vector<unsigned long>{1041, 1033}));
+    EXPECT_EQ(s.callLog, L"C:\\log.txt");
+    reg.keys[kSettingsKey] = {{L"BusyMilliseconds", L"-5"}, {L"ExitDelayMilliseconds", L"soon"}};
+    Settings bad = LoadSettings(reg, L"bob");
+    EXPECT_EQ(bad.busyMilliseconds, 400u) << "a value that is no number means the default";
+    EXPECT_EQ(bad.exitDelayMilliseconds, 1000u);
+
+    struct LangCase {
+        std::wstring text;
+        std::vector<unsigned long> langs;
+    } langCases[] = {{L"", {}}, {L"1033", {1033}}, {L"1033, 1041", {1033, 1041}}, {L"x,1041,,", {1041}}, {L"0", {0}}};
+    for (auto& c : langCases) EXPECT_EQ(ParseLanguages(c.text), c.langs) << testing::PrintToString(c.text);
+
+    struct HwndCase {
+        std::wstring version;
+        bool hwnd;
+    } hwndCases[] = {{L"8.0", false}, {L"9.0", false}, {L"10.0", true}, {L"11.0", true}, {L"16.0", true}, {L"", true}};
+    for (auto& c : hwndCases) EXPECT_EQ(HasHwnd(Settings{c.version, L"", kLib}), c.hwnd) << c.version;
 }
 
 TEST(StandinAddins, Excel97HasNoUserFolderEvenWhenOneIsSet) {

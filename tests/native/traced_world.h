@@ -98,6 +98,7 @@ public:
         busyAtCreate.push_back(busy_.depth > 0);
         return inner_.Create();
     }
+    bool WaitForQuitInstances(int timeoutMs) override { return inner_.WaitForQuitInstances(timeoutMs); }
     std::vector<bool> busyAtCreate;
 
 private:

@@ -96,6 +96,20 @@ std::vector<Arg> Positional(std::vector<Variant> values) {
     return r;
 }
 
+// Excel refuses calls for a while after it starts and after it loads something; a client
+// calls again, as VBA does for its caller.
+template <class Call>
+HRESULT RetriedWhileBusy(Call call) {
+    const HRESULT kRetryLater = static_cast<HRESULT>(0x8001010AL);
+    DWORD start = GetTickCount();
+    HRESULT hr;
+    while ((hr = call()) == kRetryLater && GetTickCount() - start < 30000) Sleep(20);
+    return hr;
+}
+
+// Every call names US English, the language every Excel has.
+const LCID kEnglish = 1033;
+
 Result Invoke(IDispatch* d, const std::wstring& member, WORD flags, std::vector<Arg> args = {}) {
     Result r;
     std::vector<std::wstring> names{member};
@@ -104,7 +118,8 @@ Result Invoke(IDispatch* d, const std::wstring& member, WORD flags, std::vector<
     std::vector<LPOLESTR> ptrs;
     for (auto& n : names) ptrs.push_back(const_cast<LPOLESTR>(n.c_str()));
     std::vector<DISPID> ids(names.size());
-    r.hr = d->GetIDsOfNames(IID_NULL, ptrs.data(), static_cast<UINT>(ptrs.size()), LOCALE_USER_DEFAULT, ids.data());
+    r.hr = RetriedWhileBusy(
+        [&] { return d->GetIDsOfNames(IID_NULL, ptrs.data(), static_cast<UINT>(ptrs.size()), kEnglish, ids.data()); });
     if (FAILED(r.hr)) return r;
     std::vector<VARIANT> rg;
     std::vector<DISPID> named;
@@ -123,7 +138,7 @@ Result Invoke(IDispatch* d, const std::wstring& member, WORD flags, std::vector<
     }
     DISPPARAMS params{rg.data(), named.data(), static_cast<UINT>(rg.size()), static_cast<UINT>(named.size())};
     EXCEPINFO e{};
-    r.hr = d->Invoke(ids[0], IID_NULL, LOCALE_USER_DEFAULT, flags, &params, r.value.put(), &e, nullptr);
+    r.hr = RetriedWhileBusy([&] { return d->Invoke(ids[0], IID_NULL, kEnglish, flags, &params, r.value.put(), &e, nullptr); });
     if (r.hr == DISP_E_EXCEPTION) {
         r.scode = e.scode;
         if (e.bstrDescription) r.description = e.bstrDescription;
@@ -180,7 +195,8 @@ std::vector<ComPtr<IDispatch>> Each(IDispatch* collection) {
     std::vector<ComPtr<IDispatch>> items;
     DISPPARAMS none{nullptr, nullptr, 0, 0};
     Variant e;
-    HRESULT hr = collection->Invoke(DISPID_NEWENUM, IID_NULL, LOCALE_USER_DEFAULT, kGet, &none, e.put(), nullptr, nullptr);
+    HRESULT hr = RetriedWhileBusy(
+        [&] { return collection->Invoke(DISPID_NEWENUM, IID_NULL, kEnglish, kGet, &none, e.put(), nullptr, nullptr); });
     EXPECT_EQ(hr, S_OK);
     if (FAILED(hr) || (e.vt() != VT_UNKNOWN && e.vt() != VT_DISPATCH)) return items;
     ComPtr<IUnknown> unk(e.get()->punkVal, true);
@@ -190,7 +206,7 @@ std::vector<ComPtr<IDispatch>> Each(IDispatch* collection) {
     while (true) {
         Variant item;
         ULONG fetched = 0;
-        if (en->Next(1, item.put(), &fetched) != S_OK || fetched != 1) break;
+        if (RetriedWhileBusy([&] { return en->Next(1, item.put(), &fetched); }) != S_OK || fetched != 1) break;
         EXPECT_EQ(item.vt(), VT_DISPATCH);
         if (item.vt() == VT_DISPATCH) items.emplace_back(item.get()->pdispVal, true);
     }

@@ -1,11 +1,92 @@
 #include "excel/com/com_excel.h"
 
+#include <algorithm>
+#include <memory>
+#include <vector>
+
 #include "excel/com/dispatch.h"
 #include "excel/com/foreground.h"
+#include "excel/com/patience.h"
 
 namespace qv::excel::com {
 
 namespace {
+
+using win32::UniqueHandle;
+
+// The processes of the instances that were told to quit and may still be on their way out.
+class ExitTracker {
+public:
+    // A null handle: the process could not be found, so its end cannot be confirmed.
+    void Add(UniqueHandle process) {
+        if (process) pending_.push_back(std::move(process));
+        else unknown_ = true;
+    }
+
+    bool WaitAll(DWORD timeoutMs) {
+        const DWORD start = GetTickCount();
+        for (auto& p : pending_) {
+            DWORD spent = GetTickCount() - start;
+            PumpingWait(p.get(), spent < timeoutMs ? timeoutMs - spent : 0);
+        }
+        std::erase_if(pending_, [](const UniqueHandle& p) { return WaitForSingleObject(p.get(), 0) == WAIT_OBJECT_0; });
+        bool ended = pending_.empty() && !unknown_;
+        unknown_ = false;  // asked once; a later wait need not repeat the refusal
+        return ended;
+    }
+
+private:
+    std::vector<UniqueHandle> pending_;
+    bool unknown_ = false;
+};
+
+bool StartsWith(const std::wstring& text, const std::wstring& prefix) { return text.compare(0, prefix.size(), prefix) == 0; }
+
+// Excel 97 and 2000 have no Hwnd: give the instance a caption no other window has, and find the
+// XLMAIN window that carries it. Excel may add a workbook's name after the caption.
+HWND FindMainWindowByCaption(const Dispatch& app) {
+    GUID guid;
+    wchar_t text[64] = {};
+    if (FAILED(CoCreateGuid(&guid)) || !StringFromGUID2(guid, text, 64)) return nullptr;
+    struct Search {
+        std::wstring caption;
+        HWND found = nullptr;
+    } search{std::wstring(L"Quorvel SP ") + text};
+    try {
+        app.put(L"Caption", search.caption);
+    } catch (const ExcelError&) {
+        return nullptr;
+    }
+    EnumWindows(
+        [](HWND hwnd, LPARAM param) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(param);
+            wchar_t cls[16] = {};
+            if (!GetClassNameW(hwnd, cls, 16) || lstrcmpW(cls, L"XLMAIN") != 0) return TRUE;
+            int n = GetWindowTextLengthW(hwnd);
+            std::wstring title(static_cast<size_t>(n) + 1, L'\0');
+            title.resize(static_cast<size_t>(GetWindowTextW(hwnd, title.data(), n + 1)));
+            if (!StartsWith(title, s->caption)) return TRUE;
+            s->found = hwnd;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// The instance's process, opened for waiting; null when it cannot be found. From Excel 2002
+// on, Hwnd names its main window.
+UniqueHandle FindProcess(const Dispatch& app) {
+    HWND hwnd = nullptr;
+    try {
+        hwnd = reinterpret_cast<HWND>(static_cast<LONG_PTR>(ToLong(app.get(L"Hwnd"), L"Hwnd")));
+    } catch (const ExcelError& e) {
+        if (e.HResult() != static_cast<long>(DISP_E_UNKNOWNNAME)) return {};
+        hwnd = FindMainWindowByCaption(app);
+    }
+    DWORD pid = 0;
+    if (!hwnd || !GetWindowThreadProcessId(hwnd, &pid) || !pid) return {};
+    return UniqueHandle(OpenProcess(SYNCHRONIZE, FALSE, pid));
+}
 
 class ComAddIn : public AddIn {
 public:
@@ -77,7 +158,8 @@ std::optional<std::vector<std::wstring>> PathsOf(const Variant& v, const std::ws
 
 class ComApplication : public Application {
 public:
-    explicit ComApplication(Dispatch app) : app_(std::move(app)) {}
+    // `exits` is null for the user's own Excel, whose end the wizard does not wait for.
+    ComApplication(Dispatch app, std::shared_ptr<ExitTracker> exits) : app_(std::move(app)), exits_(std::move(exits)) {}
 
     bool Visible() override { return ToBool(app_.get(L"Visible"), L"Visible"); }
     void SetVisible(bool visible) override { app_.put(L"Visible", visible); }
@@ -113,10 +195,18 @@ public:
         if (v.vt() == VT_BOOL && v.get()->boolVal == VARIANT_FALSE) return std::nullopt;
         return ToString(v, L"GetSaveAsFilename");
     }
-    void Quit() override { app_.call(L"Quit"); }
+    void Quit() override {
+        // Found before Quit: afterwards the instance may no longer answer.
+        if (exits_ && !quitAsked_) exits_->Add(FindProcess(app_));
+        quitAsked_ = true;
+        app_.call(L"Quit");
+    }
+    void SetDisplayAlerts(bool on) { app_.put(L"DisplayAlerts", on); }
 
 private:
     Dispatch app_;
+    std::shared_ptr<ExitTracker> exits_;
+    bool quitAsked_ = false;
 };
 
 class ComLauncher : public Launcher {
@@ -128,7 +218,7 @@ public:
         if (FAILED(GetActiveObject(clsid, nullptr, unk.put())) || !unk) return nullptr;
         ComPtr<IDispatch> app;
         if (FAILED(unk->QueryInterface(IID_IDispatch, app.put_void())) || !app) return nullptr;
-        return std::make_unique<ComApplication>(Dispatch(std::move(app)));
+        return std::make_unique<ComApplication>(Dispatch(std::move(app)), nullptr);
     }
 
     std::unique_ptr<Application> Create() override {
@@ -139,8 +229,22 @@ public:
         ComPtr<IDispatch> app;
         hr = CoCreateInstance(clsid, nullptr, CLSCTX_LOCAL_SERVER, IID_IDispatch, app.put_void());
         if (FAILED(hr)) throw ExcelError(kProgId, static_cast<long>(hr), win32::SystemMessage(static_cast<DWORD>(hr)));
-        return std::make_unique<ComApplication>(Dispatch(std::move(app)));
+        auto created = std::make_unique<ComApplication>(Dispatch(std::move(app)), exits_);
+        try {
+            created->SetDisplayAlerts(false);
+        } catch (...) {
+            try { created->Quit(); } catch (...) {}
+            throw;
+        }
+        return created;
     }
+
+    bool WaitForQuitInstances(int timeoutMs) override {
+        return exits_->WaitAll(static_cast<DWORD>(timeoutMs > 0 ? timeoutMs : 0));
+    }
+
+private:
+    std::shared_ptr<ExitTracker> exits_ = std::make_shared<ExitTracker>();
 };
 
 }  // namespace

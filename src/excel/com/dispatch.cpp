@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <stdexcept>
 
+#include "excel/com/patience.h"
+
 namespace qv::excel::com {
 
 namespace {
@@ -71,7 +73,7 @@ void Dispatch::put(const std::wstring& name, Arg value) const {
     if (!p_) Fail(name, E_POINTER);
     LPOLESTR names[] = {const_cast<LPOLESTR>(name.c_str())};
     DISPID id = DISPID_UNKNOWN;
-    HRESULT hr = p_->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
+    HRESULT hr = CallPatiently([&] { return p_->GetIDsOfNames(IID_NULL, names, 1, kCallLcid, &id); });
     if (FAILED(hr)) Fail(name, hr);
     std::vector<Named> args;
     args.push_back(Named{L"", std::move(value)});
@@ -99,8 +101,10 @@ Variant Dispatch::Invoke(const std::wstring& member, bool defaultMember, WORD fl
         // The member and its named arguments in one look-up, member first.
         names.insert(names.begin(), member.c_str());
         std::vector<DISPID> ids(names.size(), DISPID_UNKNOWN);
-        HRESULT hr = p_->GetIDsOfNames(IID_NULL, const_cast<LPOLESTR*>(names.data()),
-                                       static_cast<UINT>(names.size()), LOCALE_USER_DEFAULT, ids.data());
+        HRESULT hr = CallPatiently([&] {
+            return p_->GetIDsOfNames(IID_NULL, const_cast<LPOLESTR*>(names.data()), static_cast<UINT>(names.size()),
+                                     kCallLcid, ids.data());
+        });
         if (FAILED(hr)) Fail(member, hr);
         id = ids[0];
         // Reversed, the last named argument comes first.
@@ -126,8 +130,10 @@ Variant Dispatch::InvokeId(const std::wstring& member, DISPID id, WORD flags, st
     ExcepInfo excep;
     UINT argErr = 0;
     Variant result;
-    HRESULT hr = p_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params,
-                            wantResult ? result.put() : nullptr, excep.get(), &argErr);
+    HRESULT hr = CallPatiently([&] {
+        return p_->Invoke(id, IID_NULL, kCallLcid, flags, &params, wantResult ? result.put() : nullptr, excep.get(),
+                          &argErr);
+    });
     if (hr == DISP_E_EXCEPTION) excep.Throw(member);
     if (FAILED(hr)) Fail(member, hr);
     return result;
@@ -148,7 +154,7 @@ std::optional<Dispatch> Enumerator::Next() {
     if (!e_) return std::nullopt;
     Variant item;
     ULONG fetched = 0;
-    HRESULT hr = e_->Next(1, item.put(), &fetched);
+    HRESULT hr = CallPatiently([&] { return e_->Next(1, item.put(), &fetched); });
     if (FAILED(hr)) Fail(L"_NewEnum", hr);
     if (hr != S_OK || fetched == 0) {
         e_.reset();  // done: let the collection go now, not when the loop's owner goes

@@ -1,0 +1,69 @@
+#include "excel/com/patience.h"
+
+namespace qv::excel::com {
+
+bool IsBusyRefusal(HRESULT hr) { return hr == RPC_E_SERVERCALL_RETRYLATER || hr == RPC_E_CALL_REJECTED; }
+
+bool PumpingWait(HANDLE h, DWORD ms) {
+    // CoWaitForMultipleHandles needs a handle; an event nobody sets stands in for a plain pause.
+    static HANDLE never = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    HANDLE wait = h ? h : never;
+    if (!wait) {
+        Sleep(ms);
+        return false;
+    }
+    DWORD index = 0;
+    HRESULT hr = CoWaitForMultipleHandles(0, ms, 1, &wait, &index);
+    if (hr == RPC_E_NO_SYNC || hr == CO_E_NOTINITIALIZED) return WaitForSingleObject(wait, ms) == WAIT_OBJECT_0 && h;
+    return hr == S_OK && h != nullptr;
+}
+
+namespace {
+
+class Filter : public IMessageFilter {
+public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
+        if (!out) return E_POINTER;
+        if (riid == IID_IUnknown || riid == IID_IMessageFilter) {
+            *out = static_cast<IMessageFilter*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&refs_)); }
+    ULONG STDMETHODCALLTYPE Release() override {
+        LONG n = InterlockedDecrement(&refs_);
+        if (n == 0) delete this;
+        return static_cast<ULONG>(n);
+    }
+    DWORD STDMETHODCALLTYPE HandleInComingCall(DWORD, HTASK, DWORD, LPINTERFACEINFO) override {
+        return SERVERCALL_ISHANDLED;
+    }
+    // Asks COM to call again after a short pause while Excel is busy, up to the bound.
+    DWORD STDMETHODCALLTYPE RetryRejectedCall(HTASK, DWORD elapsedMs, DWORD rejectType) override {
+        if (rejectType != SERVERCALL_RETRYLATER && rejectType != SERVERCALL_REJECTED) return static_cast<DWORD>(-1);
+        return elapsedMs < kBusyRetryMs ? 100 : static_cast<DWORD>(-1);
+    }
+    DWORD STDMETHODCALLTYPE MessagePending(HTASK, DWORD, DWORD) override { return PENDINGMSG_WAITDEFPROCESS; }
+
+private:
+    LONG refs_ = 1;
+};
+
+}  // namespace
+
+RetryingMessageFilter::RetryingMessageFilter() : filter_(new Filter) {
+    if (FAILED(CoRegisterMessageFilter(filter_, &previous_))) previous_ = nullptr;
+}
+
+RetryingMessageFilter::~RetryingMessageFilter() {
+    IMessageFilter* ours = nullptr;
+    CoRegisterMessageFilter(previous_, &ours);
+    if (ours) ours->Release();
+    if (previous_) previous_->Release();
+    filter_->Release();
+}
+
+}  // namespace qv::excel::com
