@@ -210,7 +210,6 @@ public:
     std::set<std::wstring> unreachable;          // paths on a drive or share that cannot be reached
     std::set<std::wstring> denied;               // folders and files that need administrator rights
     std::vector<std::wstring> log;
-    std::vector<std::wstring> probes;            // access probes, which change nothing
 
     bool FileExists(const std::wstring& p) override {
         return files.count(p) && !hidden.count(p) && !unreachable.count(p);
@@ -247,11 +246,9 @@ public:
     }
     // `folder` ends with its separator, as the install passes it.
     Access ProbeCreate(const std::wstring& folder) override {
-        probes.push_back(L"ProbeCreate " + folder);
         return denied.count(folder) ? Access::Denied : Access::Granted;
     }
     Access ProbeDelete(const std::wstring& p) override {
-        probes.push_back(L"ProbeDelete " + p);
         if (denied.count(p)) return Access::Denied;
         return files.count(p) && !locked.count(p) ? Access::Granted : Access::Other;
     }
@@ -313,13 +310,11 @@ public:
 class FakeClipboard : public Clipboard {
 public:
     std::optional<std::wstring> text;
-    bool fail = false;   // fails outright
+    bool fail = false;
     int busyTries = 0;   // how many of the next tries find the clipboard held by another program
-    int tries = 0;
     std::vector<int> pauses;
     bool SetText(const std::wstring& t) override {
-        ++tries;
-        if (fail) throw Failure(L"クリップボードへのコピー", L"broken", 5);
+        if (fail) throw Failure(L"クリップボードへのコピー", L"busy", 5);
         if (busyTries > 0) {
             --busyTries;
             return false;

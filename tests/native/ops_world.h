@@ -53,13 +53,12 @@ struct OpsWorld : TracedWorld {
         for (auto& a : excel.addins) if (a.FullName == fullName) return &a;
         return nullptr;
     }
-    // Log entries that are not reads of add-in properties or access probes: what the step did,
-    // in order.
+    // Log entries that are not reads of add-in properties: what the step did, in order.
     std::vector<std::wstring> Actions() const {
         std::vector<std::wstring> r;
         for (auto& l : excel.log) {
             bool read = l == L"AddIn.Name" || l == L"AddIn.FullName" || l == L"AddIn.Title" ||
-                        l == L"AddIn.Path" || l == L"AddIn.Installed" || l.rfind(L"probe ", 0) == 0;
+                        l == L"AddIn.Path" || l == L"AddIn.Installed";
             if (!read) r.push_back(l);
         }
         return r;

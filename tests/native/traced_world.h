@@ -14,8 +14,7 @@
 
 namespace qv::fake {
 
-// Log entries: "Exists <path>", "fs Copy <src> -> <dst>", "fs Delete <path>",
-// "probe create <folder>", "probe delete <path>".
+// Log entries: "Exists <path>", "fs Copy <src> -> <dst>", "fs Delete <path>".
 class TracedFileSystem : public FileSystem {
 public:
     TracedFileSystem(FakeFileSystem& fs, FakeExcelWorld& x) : fs_(fs), x_(x) {}
@@ -39,14 +38,8 @@ public:
         x_.log.push_back(L"fs Delete " + p);
         fs_.Delete(p);
     }
-    Access ProbeCreate(const std::wstring& folder) override {
-        x_.log.push_back(L"probe create " + folder);
-        return fs_.ProbeCreate(folder);
-    }
-    Access ProbeDelete(const std::wstring& p) override {
-        x_.log.push_back(L"probe delete " + p);
-        return fs_.ProbeDelete(p);
-    }
+    Access ProbeCreate(const std::wstring& folder) override { return fs_.ProbeCreate(folder); }
+    Access ProbeDelete(const std::wstring& p) override { return fs_.ProbeDelete(p); }
 
 private:
     FakeFileSystem& fs_;

@@ -5,20 +5,18 @@
 #include <cstring>
 #include <string>
 
-// `--hold-clipboard <name>`: as another program would, holds the clipboard open until the event
-// "<name>-release" is set (at most 60 s), after setting "<name>-held" once it has it.
-static int HoldClipboard(const char* name) {
-    HANDLE held = CreateEventA(nullptr, TRUE, FALSE, (std::string(name) + "-held").c_str());
-    HANDLE release = CreateEventA(nullptr, TRUE, FALSE, (std::string(name) + "-release").c_str());
-    if (!held || !release || !OpenClipboard(nullptr)) return 1;
-    SetEvent(held);
-    WaitForSingleObject(release, 60000);
-    CloseClipboard();
-    return 0;
-}
-
 int main(int argc, char** argv) {
-    if (argc == 3 && std::strcmp(argv[1], "--hold-clipboard") == 0) return HoldClipboard(argv[2]);
+    // `--hold-clipboard <name>`: another program holding the clipboard, from "<name>-held" being
+    // set until "<name>-release" is.
+    if (argc == 3 && std::strcmp(argv[1], "--hold-clipboard") == 0) {
+        HANDLE held = CreateEventA(nullptr, TRUE, FALSE, (std::string(argv[2]) + "-held").c_str());
+        HANDLE release = CreateEventA(nullptr, TRUE, FALSE, (std::string(argv[2]) + "-release").c_str());
+        if (!OpenClipboard(nullptr)) return 1;
+        SetEvent(held);
+        WaitForSingleObject(release, 60000);
+        CloseClipboard();
+        return 0;
+    }
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
