@@ -45,7 +45,6 @@ void Install(Context& c) {
 
 void SwitchOrRemove(Context& c, int mode) {
     const wchar_t* ending = nullptr;
-    bool done = true;
     {
         BusyScope busy(c.svc.busy);
         switch (mode) {
