@@ -2,6 +2,7 @@
 // What every incoming call meets before it reaches an object, as in Excel: refusal while the
 // instance is busy, names resolved only in the languages it has, and the call log.
 #include <windows.h>
+#include <oleauto.h>
 
 #include <string>
 #include <vector>
