@@ -111,6 +111,7 @@ TEST_F(E2eFault, InstallIntoAFolderThatDoesNotExistIsRefused) {
     };
     const Case cases[] = {{"missing folder", missing}, {"relative folder", L"other"}, {"half a drive", L"C:"}};
     WorldState before = Capture();
+    ASSERT_TRUE(NoStandInLeft()) << "the mode switch's Excel has ended";
     size_t shown = 0;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

@@ -28,9 +28,10 @@ void E2eTest::SetUp() {
     ASSERT_TRUE(settings_->Set(L"LibraryPath", LibDir()));
 
     launcher_ = excel::com::MakeLauncher();
+    cappedLauncher_ = std::make_unique<CappedWaitLauncher>(*launcher_, exitWaitCapMs_);
     details_ = win32::MakeDetailsProvider();
     svc_ = std::make_unique<Services>(
-        Services{*launcher_, fs_, reg_, msg_, clip_, shell_, drives_, *details_, sys_, busy_});
+        Services{*cappedLauncher_, fs_, reg_, msg_, clip_, shell_, drives_, *details_, sys_, busy_});
     // What start-up learns from Excel 2003 with these settings.
     st_.intEXCELVER = 11;
     st_.strADDINFOLDER[0] = UserDir();
@@ -46,6 +47,7 @@ void E2eTest::TearDown() {
         test::EndLeftoverStandIns();
     }
     details_.reset();
+    cappedLauncher_.reset();
     launcher_.reset();
     settings_.reset();
     savedAnswers_.reset();
@@ -130,6 +132,7 @@ std::vector<long> E2eTest::RowData() const { return test::ListItemData(Item(IDC_
 std::vector<std::wstring> E2eTest::ComboEntries() const { return test::ComboRows(Item(IDC_CBXFOLDER)); }
 
 std::map<std::wstring, ListedAddin> E2eTest::Listed() const {
+    EXPECT_TRUE(NoStandInLeft()) << "the list as Excel wrote it on its way out";
     bool ran = false;
     std::map<std::wstring, ListedAddin> byTitle;
     for (auto& a : StandInList(&ran)) byTitle[a.title] = a;

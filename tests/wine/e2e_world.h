@@ -160,6 +160,21 @@ inline bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_
 
 // ---- The stand-in's own view ----
 
+// The real launcher, with the removals' wait for Excel's end bounded by the test.
+class CappedWaitLauncher : public excel::Launcher {
+public:
+    CappedWaitLauncher(excel::Launcher& inner, const int& capMs) : inner_(inner), capMs_(capMs) {}
+    std::unique_ptr<excel::Application> Attach() override { return inner_.Attach(); }
+    std::unique_ptr<excel::Application> Create() override { return inner_.Create(); }
+    bool WaitForQuitInstances(int timeoutMs) override {
+        return inner_.WaitForQuitInstances(capMs_ > 0 && capMs_ < timeoutMs ? capMs_ : timeoutMs);
+    }
+
+private:
+    excel::Launcher& inner_;
+    const int& capMs_;
+};
+
 struct ListedAddin {
     std::wstring name, fullName, title, path;
     bool installed = false;
@@ -313,9 +328,17 @@ protected:
     std::vector<long> RowData() const;
     std::vector<std::wstring> ComboEntries() const;
 
-    // The Excel-side state: Options and Add-in Manager values, and every scratch file.
-    std::map<std::wstring, std::wstring> Options() const { return StringValues(kOptionsKey); }
-    std::map<std::wstring, std::wstring> Manager() const { return StringValues(kAddinManagerKey); }
+    // The Excel-side state: Options and Add-in Manager values, and every scratch file. Excel
+    // writes its values when its process ends, a moment after the wizard has let it go, so
+    // they are read once no Excel is left.
+    std::map<std::wstring, std::wstring> Options() const {
+        EXPECT_TRUE(NoStandInLeft());
+        return StringValues(kOptionsKey);
+    }
+    std::map<std::wstring, std::wstring> Manager() const {
+        EXPECT_TRUE(NoStandInLeft());
+        return StringValues(kAddinManagerKey);
+    }
     FileTree Files() const {
         FileTree t;
         ReadTree(Root(), t);
@@ -323,6 +346,11 @@ protected:
     }
     // The stand-in's list as title -> entry.
     std::map<std::wstring, ListedAddin> Listed() const;
+
+    // The stand-in's settings for this test; the fixture puts them back afterwards.
+    test::StandInSettings& StandIn() { return *settings_; }
+    // A shorter bound on the removals' wait for Excel to end (0: the wizard's own).
+    int exitWaitCapMs_ = 0;
 
     // True when no stand-in process is left within a few seconds.
     static bool NoStandInLeft() { return test::WaitForStandInCount(0, 10000); }
@@ -349,6 +377,7 @@ private:
     win32::Win32SystemInfo sys_;
     win32::Win32BusyCursor busy_;
     std::unique_ptr<excel::Launcher> launcher_;
+    std::unique_ptr<excel::Launcher> cappedLauncher_;
     std::unique_ptr<DetailsProvider> details_;
     std::unique_ptr<Services> svc_;
     int openCount_ = 0;

@@ -387,6 +387,7 @@ TEST_F(StandInCom, AddinListEnumerationItemAndInstalledWrittenAtQuit) {
     EXPECT_EQ(Values(kOptions).at(L"OPEN"), L"/R \"" + tools_ + L"\\a.xla\"") << "nothing is written before Quit";
     Quit(app);
     alpha.reset(); beta.reset(); gone.reset(); addins.reset(); books.reset();
+    ASSERT_TRUE(StandInsBecome(0)) << "Excel writes its list when its process ends";
     EXPECT_EQ(Values(kOptions), (std::map<std::wstring, std::wstring>{{L"OPEN", L"/R \"" + tools_ + L"\\b.xla\""}}));
     EXPECT_EQ(Values(kManager), (std::map<std::wstring, std::wstring>{{tools_ + L"\\a.xla", L""},
                                                                      {root_ + L"\\gone\\m.xla", L""}}));
@@ -453,6 +454,7 @@ TEST_F(StandInCom, AddWithNamedArgumentsNeedsAnOpenWorkbook) {
     EXPECT_EQ(Number(books.get(), L"Count"), 0);
     Quit(app);
     added.reset(); again.reset(); book.reset(); books.reset(); addins.reset();
+    ASSERT_TRUE(StandInsBecome(0));
     EXPECT_EQ(Values(kOptions), (std::map<std::wstring, std::wstring>{{L"OPEN", L"/R \"" + tools_ + L"\\new.xla\""}}));
     EXPECT_TRUE(Values(kManager).empty());
 }
@@ -623,6 +625,89 @@ TEST_F(StandInCom, ListPrintsAddinsAndValuesAsUtf8) {
     EXPECT_EQ(*(options + 1), L"OPEN=\"libreoffice__sales-ja.xla\"");
     EXPECT_EQ(*(options + 2), L"[Add-in Manager]");
     EXPECT_EQ(*(options + 3), tools_ + L"\\gone.xla=");
+}
+
+// Like Excel, it refuses calls while busy and names only in its languages; neutral is accepted.
+TEST_F(StandInCom, RefusesWhileBusyAndOutsideItsLanguages) {
+    SetString(kSettings, L"BusyMilliseconds", L"2000");
+    SetString(kSettings, L"Languages", L"1033,1031");
+    auto app = CreateExcel();
+    ASSERT_TRUE(app);
+    LPOLESTR version = const_cast<LPOLESTR>(L"Version");
+    DISPID id = 0;
+    EXPECT_EQ(app->GetIDsOfNames(IID_NULL, &version, 1, 1033, &id), static_cast<HRESULT>(0x8001010AL)) << "busy at start";
+    ASSERT_EQ(RetriedWhileBusy([&] { return app->GetIDsOfNames(IID_NULL, &version, 1, 1033, &id); }), S_OK);
+    struct Case {
+        LCID lcid;
+        HRESULT expected;
+    } cases[] = {{1033, S_OK}, {1031, S_OK}, {0, S_OK}, {1041, static_cast<HRESULT>(0x80028018L)},
+                 {LOCALE_USER_DEFAULT, static_cast<HRESULT>(0x80028018L)}};
+    for (auto& c : cases) {
+        DISPID found = 0;
+        EXPECT_EQ(app->GetIDsOfNames(IID_NULL, &version, 1, c.lcid, &found), c.expected) << c.lcid;
+        DISPPARAMS none{nullptr, nullptr, 0, 0};
+        Variant r;
+        EXPECT_EQ(app->Invoke(id, IID_NULL, c.lcid, DISPATCH_PROPERTYGET, &none, r.put(), nullptr, nullptr), c.expected)
+            << c.lcid;
+    }
+    // Opening a workbook keeps it busy again for a while.
+    WriteXla(tools_ + L"\\a.xla", L"Alpha");
+    auto books = Obj(app.get(), L"Workbooks");
+    std::vector<Variant> file;
+    file.push_back(Variant::FromString(tools_ + L"\\a.xla"));
+    ASSERT_EQ(Invoke(books.get(), L"Open", kGet, Positional(std::move(file))).hr, S_OK);
+    DISPID count = 0;
+    LPOLESTR countName = const_cast<LPOLESTR>(L"Count");
+    EXPECT_EQ(books->GetIDsOfNames(IID_NULL, &countName, 1, 1033, &count), static_cast<HRESULT>(0x8001010AL));
+    books.reset();
+    Quit(app);
+}
+
+// Its hidden XLMAIN window leads to its process: through Hwnd from Excel 2002 on, through its
+// Caption before. An open workbook's file is held until the process ends, and the list is
+// written only then, the shutdown time after the last release.
+TEST_F(StandInCom, MainWindowHeldFilesAndAListWrittenOnTheWayOut) {
+    SetString(kSettings, L"ExitDelayMilliseconds", L"3000");
+    WriteXla(tools_ + L"\\a.xla", L"Alpha");
+    for (const std::wstring version : {L"9.0", L"11.0"}) {
+        SCOPED_TRACE(qv::test::Narrow(version));
+        const std::wstring excel = L"Software\\Microsoft\\Office\\" + version + L"\\Excel";
+        SetString(kSettings, L"Version", version);
+        SetString(excel + L"\\Add-in Manager", tools_ + L"\\a.xla", L"");
+        auto app = CreateExcel();
+        ASSERT_TRUE(app);
+        const bool hasHwnd = version == L"11.0";
+        Result hwnd = Invoke(app.get(), L"Hwnd", kGet);
+        EXPECT_EQ(hwnd.hr, hasHwnd ? S_OK : DISP_E_UNKNOWNNAME);
+        std::vector<Variant> caption;
+        caption.push_back(Variant::FromString(L"Unique caption 42"));
+        ASSERT_EQ(Invoke(app.get(), L"Caption", DISPATCH_PROPERTYPUT, Positional(std::move(caption))).hr, S_OK);
+        EXPECT_EQ(Str(app.get(), L"Caption"), L"Unique caption 42");
+        HWND window = FindWindowW(L"XLMAIN", L"Unique caption 42");
+        ASSERT_NE(window, nullptr);
+        EXPECT_FALSE(IsWindowVisible(window));
+        if (hasHwnd) EXPECT_EQ(reinterpret_cast<HWND>(static_cast<LONG_PTR>(hwnd.value.get()->lVal)), window);
+        DWORD pid = 0;
+        GetWindowThreadProcessId(window, &pid);
+        UniqueHandle process(OpenProcess(SYNCHRONIZE, FALSE, pid));
+        ASSERT_TRUE(process);
+
+        auto addins = Obj(app.get(), L"AddIns");
+        auto alpha = Obj(addins.get(), L"Item", Positional([] { std::vector<Variant> v; v.push_back(Variant::FromString(L"Alpha")); return v; }()));
+        ASSERT_TRUE(alpha);
+        Put(alpha.get(), L"Installed", true);
+        EXPECT_FALSE(DeleteFileW((tools_ + L"\\a.xla").c_str()));
+        EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION)) << "a loaded add-in's file is held";
+        alpha.reset();
+        addins.reset();
+        EXPECT_EQ(Invoke(app.get(), L"Quit", DISPATCH_METHOD).hr, S_OK);
+        EXPECT_EQ(WaitForSingleObject(process.get(), 500), static_cast<DWORD>(WAIT_TIMEOUT)) << "a held instance lives on";
+        app.reset();
+        EXPECT_EQ(Values(excel + L"\\Options").count(L"OPEN"), 0u) << "nothing written while it shuts down";
+        ASSERT_EQ(WaitForSingleObject(process.get(), 15000), static_cast<DWORD>(WAIT_OBJECT_0));
+        EXPECT_EQ(Values(excel + L"\\Options")[L"OPEN"], L"/R \"" + tools_ + L"\\a.xla\"");
+        RegDeleteTreeW(HKEY_CURRENT_USER, (L"Software\\Microsoft\\Office\\" + version).c_str());
+    }
 }
 
 }  // namespace

@@ -1,0 +1,177 @@
+// The wizard against an Excel as awkward as the real one: busy for seconds, writing its list on
+// its way out, slow to end, speaking only US English, and logging every call it gets.
+#include <sstream>
+
+#include "e2e_world.h"
+#include "window/texts.h"
+
+namespace qv::e2e {
+namespace {
+
+using Strings = std::vector<std::wstring>;
+
+std::wstring Done(const std::wstring& title, const wchar_t* ending) { return texts::kOpenQuote + title + ending; }
+
+// One line of the stand-in's call log.
+struct LoggedCall {
+    std::string pid, objectClass, member, flags, lcid, arguments, result;
+};
+
+std::vector<LoggedCall> ReadCallLog(const std::wstring& path) {
+    std::vector<LoggedCall> calls;
+    std::istringstream in(test::ReadAll(path));
+    std::string line;
+    while (std::getline(in, line)) {
+        std::vector<std::string> f;
+        std::istringstream fields(line);
+        std::string field;
+        while (std::getline(fields, field, '|')) f.push_back(field);
+        EXPECT_EQ(f.size(), 7u) << line;
+        if (f.size() == 7) calls.push_back({f[0], f[1], f[2], f[3], f[4], f[5], f[6]});
+    }
+    return calls;
+}
+
+class E2eExcel : public E2eTest {};
+
+// Removals outside the default folders: once every Excel has ended, what was removed stays removed.
+TEST_F(E2eExcel, RemovalsStayDoneAfterExcelHasWrittenItsList) {
+    struct Case {
+        int mode;
+        const wchar_t* row;
+        std::wstring file;
+        bool fileDeleted;
+    };
+    const Case cases[] = {
+        {3, L"Other Tool", L"oth.xla", true},
+        {4, L"Off Tool", L"off.xla", true},
+        {5, L"gone", L"gone.xla", false},
+    };
+    BuildStandardWorld();
+    ASSERT_NO_FATAL_FAILURE(Open());
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.mode);
+        const std::wstring full = OtherDir() + L"\\" + c.file;
+        Mode(c.mode);
+        SelectRow(c.row);
+        Next();
+        ASSERT_TRUE(top_.reports.empty()) << test::Narrow(top_.reports[0].operation);
+        EXPECT_NE(Text(IDC_LBLKEKKA).find(c.row), std::wstring::npos);
+        ASSERT_TRUE(NoStandInLeft());
+        EXPECT_FALSE(Manager().count(full));
+        for (const auto& [name, data] : Options()) EXPECT_EQ(data.find(c.file), std::wstring::npos) << test::Narrow(name);
+        if (c.fileDeleted) EXPECT_FALSE(Exists(full));
+        EXPECT_FALSE(Listed().count(c.row));
+    }
+    EXPECT_TRUE(msg_.shown.empty());
+}
+
+// An Excel still on its way out after the bound: nothing is deleted and the window goes on.
+TEST_F(E2eExcel, ExcelThatDoesNotEndInTimeDeletesNothing) {
+    BuildStandardWorld();
+    const std::wstring oth = OtherDir() + L"\\oth.xla";
+    ASSERT_TRUE(StandIn().Set(L"ExitDelayMilliseconds", L"60000"));
+    exitWaitCapMs_ = 3000;
+    ASSERT_NO_FATAL_FAILURE(Open());
+    Mode(3);
+    SelectRow(L"Other Tool");
+    Next();
+    ASSERT_TRUE(top_.reports.empty());
+    ASSERT_EQ(msg_.shown.size(), 1u);
+    EXPECT_EQ(msg_.shown[0].text, texts::kExcelDidNotEnd);
+    EXPECT_EQ(msg_.shown[0].title, texts::kAppTitle);
+    EXPECT_EQ(msg_.shown[0].flags, kMbCritical);
+    EXPECT_TRUE(Exists(oth));
+    bool stillOn = false;
+    for (const auto& [name, data] : StringValues(kOptionsKey)) stillOn = stillOn || data.find(L"oth.xla") != std::wstring::npos;
+    EXPECT_TRUE(stillOn) << "neither the wizard nor the Excel still ending has changed the registry";
+    EXPECT_EQ(RowOf(L"Other Tool"), SendMessageW(Item(IDC_LSTADDIN), LB_GETCURSEL, 0, 0));
+    EXPECT_EQ(Text(IDC_LBLKEKKA), L"");
+    EXPECT_TRUE(IsWindow(dlg_));
+    EXPECT_TRUE(IsWindowEnabled(Item(IDC_CMDNEXT)));
+    test::EndLeftoverStandIns();
+}
+
+// A stand-in busy for three seconds after each start and load is waited for.
+TEST_F(E2eExcel, BusyExcelIsWaitedFor) {
+    BuildStandardWorld();
+    ASSERT_TRUE(StandIn().Set(L"BusyMilliseconds", L"3000"));
+    ASSERT_NO_FATAL_FAILURE(Open());
+    Mode(1);
+    SelectRow(L"Off Tool");
+    Next();
+    ASSERT_TRUE(top_.reports.empty()) << test::Narrow(top_.reports[0].operation);
+    EXPECT_EQ(Text(IDC_LBLKEKKA), Done(L"Off Tool", texts::kInstallDone));
+    EXPECT_TRUE(Listed()[L"Off Tool"].installed);
+    EXPECT_TRUE(msg_.shown.empty());
+}
+
+// Excel with only its US English names, on a PC whose user locale is Japanese.
+TEST_F(E2eExcel, EveryModeWorksWithAnEnglishOnlyExcelAndAJapaneseUserLocale) {
+    ASSERT_EQ(PRIMARYLANGID(LANGIDFROMLCID(GetUserDefaultLCID())), LANG_JAPANESE) << "run with LANG=ja_JP.UTF-8";
+    BuildStandardWorld();
+    ASSERT_TRUE(StandIn().Set(L"Languages", L"1033"));
+    Offer(MakeXla(SrcDir(), L"new.xla", L"New Tool"));
+    ASSERT_NO_FATAL_FAILURE(Open());
+    for (int mode : {1, 2, 3, 4, 5, 6, 0}) {
+        Mode(mode);
+        ASSERT_TRUE(top_.reports.empty()) << mode << " " << test::Narrow(top_.reports[0].detail);
+        EXPECT_FALSE(Rows().empty()) << mode;
+    }
+    SelectRow(L"new.xla");
+    Next();
+    ASSERT_TRUE(top_.reports.empty()) << test::Narrow(top_.reports[0].detail);
+    EXPECT_EQ(Text(IDC_LBLKEKKA), Done(L"New Tool", texts::kInstallDone));
+    Mode(4);
+    SelectRow(L"Off Tool");
+    Next();
+    ASSERT_TRUE(top_.reports.empty()) << test::Narrow(top_.reports[0].detail);
+    EXPECT_EQ(Text(IDC_LBLKEKKA), Done(L"Off Tool", texts::kDeleteDone));
+    EXPECT_TRUE(msg_.shown.empty());
+}
+
+// Each Excel the wizard starts has its alerts off before it opens or adds any workbook.
+TEST_F(E2eExcel, AlertsAreOffBeforeAnyWorkbookIsOpened) {
+    BuildStandardWorld();
+    const std::wstring log = Root() + L"\\calls.log";
+    ASSERT_TRUE(StandIn().Set(L"CallLog", log));
+    Offer(MakeXla(SrcDir(), L"oth.xla", L"Other Tool", L"version 2"));
+    Offer(MakeXla(SrcDir(), L"new.xla", L"New Tool"));
+    ASSERT_NO_FATAL_FAILURE(Open());
+    SelectRow(L"oth.xla");  // a version up: the old version is opened as a workbook
+    Next();
+    SelectRow(L"new.xla");  // a new install: a temporary workbook is added
+    Next();
+    ASSERT_TRUE(top_.reports.empty()) << test::Narrow(top_.reports[0].detail);
+    ASSERT_TRUE(NoStandInLeft());
+
+    std::map<std::string, std::vector<LoggedCall>> byProcess;
+    for (auto& call : ReadCallLog(log)) byProcess[call.pid].push_back(call);
+    ASSERT_GE(byProcess.size(), 3u) << "the window's list, the version up and the new install";
+    int opened = 0;
+    for (const auto& [pid, calls] : byProcess) {
+        SCOPED_TRACE(pid);
+        size_t firstDone = calls.size(), firstBook = calls.size();
+        for (size_t i = 0; i < calls.size(); ++i) {
+            const auto& c = calls[i];
+            if (c.objectClass != "IEnumVARIANT") EXPECT_EQ(c.lcid, "1033") << c.member;
+            bool invoked = c.flags != "0" && c.result == "0x00000000";
+            if (invoked && firstDone == calls.size()) firstDone = i;
+            if (invoked && c.objectClass == "Workbooks" && (c.member == "Open" || c.member == "Add") && firstBook == calls.size())
+                firstBook = i;
+        }
+        ASSERT_LT(firstDone, calls.size());
+        EXPECT_EQ(calls[firstDone].objectClass, "Application");
+        EXPECT_EQ(calls[firstDone].member, "DisplayAlerts");
+        EXPECT_EQ(calls[firstDone].flags, std::to_string(DISPATCH_PROPERTYPUT));
+        EXPECT_EQ(calls[firstDone].arguments, "False");
+        if (firstBook < calls.size()) {
+            ++opened;
+            EXPECT_LT(firstDone, firstBook);
+        }
+    }
+    EXPECT_EQ(opened, 2);
+}
+
+}  // namespace
+}  // namespace qv::e2e
