@@ -57,8 +57,8 @@ class Manual:
         return (f'<div class="shot"><img src="{png.as_uri()}" '
                 f'alt="{html.escape(self.text("kOptCaption" + mode))}"></div>')
 
-    def box(self, spec):
-        icon, _, expression = spec.partition("|")
+    def box(self, mark):
+        icon, _, expression = mark.partition("|")
         if icon not in ICONS:
             raise SystemExit(f"render.py: unknown message box icon {icon!r}")
         return ('<div class="msgbox">'
