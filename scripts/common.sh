@@ -5,6 +5,8 @@ QV_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 QV_BUILD=$QV_ROOT/build
 QV_NATIVE=$QV_BUILD/native
 QV_WIN=$QV_BUILD/win
+# Debian's own Python, which has WeasyPrint; not whatever python3 comes first in PATH.
+QV_PYTHON=/usr/bin/python3
 
 # Every wine step uses the checkout's own prefix, never ~/.wine.
 export WINEPREFIX=$QV_BUILD/wineprefix
@@ -49,4 +51,44 @@ qv_stop_wine() {
   if command -v wineserver >/dev/null && [[ -d $WINEPREFIX ]]; then
     wineserver -k 2>/dev/null || true
   fi
+}
+
+# Runs end-to-end Wine tests that save the window as it is on the screen, on a private X
+# display in the Japanese locale, and turns their pictures into PNG files.
+# Usage: qv_e2e_screenshots <folder for the PNG files> <gtest filter> <log file>
+# Prints the PNG paths. Needs the prepared prefix; stops the X server and wine afterwards.
+qv_e2e_screenshots() {
+  local out=$1 filter=$2 log=$3 status=0
+  rm -rf "$out/bmp"
+  mkdir -p "$out/bmp"
+  (
+    trap 'qv_stop_wine; qv_stop_xvfb' EXIT
+    export LANG=ja_JP.UTF-8
+    unset LC_ALL
+    qv_start_xvfb
+    QV_SCREENSHOTS=$out/bmp QV_BIN_DIR=$QV_WIN \
+      wine "$QV_WIN/qv_wine_tests.exe" --gtest_filter="$filter" >"$log" 2>&1
+    timeout 30 wineserver -w || true
+  ) || status=$?
+  ((status == 0)) || { qv_say "the screenshot tests failed; see $log" >&2; return 1; }
+  shopt -s nullglob
+  local bmps=("$out"/bmp/*.bmp) bmp png
+  shopt -u nullglob
+  ((${#bmps[@]} > 0)) || { qv_say "no screenshots were written; see $log" >&2; return 1; }
+  for bmp in "${bmps[@]}"; do
+    png=$out/$(basename "$bmp" .bmp).png
+    # No dates or other chunks beyond the pixels, so the same window makes the same file.
+    convert "$bmp" -define png:exclude-chunks=date,time "$png"
+    echo "$png"
+  done
+  rm -rf "$out/bmp"
+}
+
+# The program's version, as the Windows build took it from CMakeLists.txt for the exe's
+# version block (for example 1.0.0).
+qv_version() {
+  local v
+  v=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$QV_WIN/CMakeCache.txt" 2>/dev/null)
+  [[ $v =~ ^[0-9]+\.[0-9]+\.[0-9]+$ ]] || qv_die "no project version in $QV_WIN/CMakeCache.txt"
+  echo "$v"
 }

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Prepares a Debian 12 machine and this checkout: system packages, the
-# Japanese locale, the native and the Windows builds, and the Wine prefix in
-# build/wineprefix with the Excel stand-in registered. Run as root.
+# Japanese locale, the native and the Windows builds, the Wine prefix in
+# build/wineprefix with the Excel stand-in registered, and the manual
+# (操作説明.pdf beside quorvel.exe). Run as root.
 # Safe to run again: finished steps are skipped, so a second run takes seconds.
 set -euo pipefail
 exec </dev/null
@@ -13,6 +14,7 @@ PACKAGES=(
   wine wine64 fonts-wine
   xvfb xauth xdotool imagemagick
   fonts-ipafont-gothic locales procps util-linux
+  python3 python3-pil weasyprint poppler-utils
 )
 
 STANDIN_CLSID='{5E0B7C1A-3F2D-4C8B-9A61-7D2E4F8B1C35}'
@@ -179,6 +181,7 @@ main() {
   build_tree "$QV_WIN" -DCMAKE_TOOLCHAIN_FILE="$QV_ROOT/cmake/mingw-w64.cmake"
   prepare_prefix
   write_samples
+  bash "$QV_ROOT/scripts/manual.sh"
   qv_say "ready"
 }
 

@@ -157,6 +157,46 @@ TEST_F(E2eWindow, RemovalAndShowRowsTellWhereTheFileLies) {
     EXPECT_TRUE(NoStandInLeft());
 }
 
+// Every mode with one row selected, as the user sees it before "次へ": the pictures of the
+// manual, with Japanese titles as the manual's reader would have them.
+TEST_F(E2eWindow, EveryModeWithARowSelectedShowsItsSteps) {
+    RegisterOn(MakeXla(UserDir(), L"uriage.xla", L"売上集計"), true);
+    RegisterOn(MakeXla(OtherDir(), L"meisai.xla", L"明細チェック"));
+    RegisterOff(MakeXla(OtherDir(), L"kinmu.xla", L"勤務表ツール"));
+    RegisterOn(OtherDir() + L"\\旧集計.xla");
+    Offer(MakeXla(SrcDir(), L"seikyu.xla", L"請求書作成"));
+    ASSERT_NO_FATAL_FAILURE(Open());
+    struct Case {
+        int mode;
+        std::wstring row;
+        const wchar_t* steps;
+        std::wstring folder, msg1;
+    };
+    const Case cases[] = {
+        {0, L"seikyu.xla", texts::kSteps0, UserDir(), L"請求書作成"},  // a new install: the folder choice
+        {1, L"勤務表ツール", texts::kSteps1, L"", L""},
+        {2, L"明細チェック", texts::kSteps2, L"", L""},
+        {3, L"明細チェック", texts::kSteps3, OtherDir(), L"meisai.xla"},
+        {4, L"勤務表ツール", texts::kSteps4, OtherDir(), L"kinmu.xla"},
+        {5, L"旧集計", texts::kSteps5, L"", L""},
+        {6, L"売上集計", texts::kSteps6, UserDir() + L"\\uriage.xla", L""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.mode);
+        Mode(c.mode);
+        SelectRow(c.row);
+        EXPECT_EQ(SendMessageW(Item(IDC_LSTADDIN), LB_GETCURSEL, 0, 0), RowOf(c.row));
+        EXPECT_EQ(Text(IDC_TXTSTEP), c.steps);
+        EXPECT_EQ(Text(c.mode == 0 ? IDC_CBXFOLDER : IDC_TXTFOLDER), c.folder);
+        EXPECT_EQ(Text(IDC_LBLMSG1), c.msg1);
+        EXPECT_TRUE(Enabled(IDC_CMDNEXT));
+        Screenshot(L"mode" + std::to_wstring(c.mode) + L"-row-selected");
+    }
+    EXPECT_TRUE(msg_.shown.empty());
+    EXPECT_TRUE(top_.reports.empty());
+    EXPECT_TRUE(NoStandInLeft());
+}
+
 TEST_F(E2eWindow, BrowseForFilesReplacesTheOfferedFiles) {
     std::wstring a = MakeXla(SrcDir(), L"a.xla", L"Tool A");
     std::wstring b = MakeXla(OtherDir(), L"b.xla", L"Tool B");

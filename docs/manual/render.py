@@ -1,0 +1,117 @@
+#!/usr/bin/env python3
+"""Renders the manual: fills manual.html's marks from the wizard's texts and the build's
+screenshots, then typesets it to PDF with WeasyPrint.
+
+usage: render.py TEXTS_JSON SHOTS_DIR VERSION OUT_PDF [OUT_HTML]
+"""
+import html
+import json
+import re
+import sys
+from pathlib import Path
+
+HERE = Path(__file__).resolve().parent
+MARK = re.compile(r"\{\{(?:(\w+):)?([^{}]*)\}\}")
+PART = re.compile(r'\s*(k\w+|"(?:[^"\\]|\\.)*")\s*(?:\+|$)')
+ICONS = {"critical", "question", "information"}
+
+
+def screen_lines(text):
+    """The lines as the window or the message box shows them: CR LF or LF ends a line."""
+    return text.replace("\r\n", "\n").split("\n")
+
+
+def line_block(text, css_class):
+    # One element per line keeps every line a line of its own in the PDF, leading
+    # ideographic spaces included; an empty line keeps its height.
+    rows = "".join(f'<div class="line">{html.escape(l) if l else "&#160;"}</div>'
+                   for l in screen_lines(text))
+    return f'<div class="{css_class}">{rows}</div>'
+
+
+class Manual:
+    def __init__(self, texts, shots, version):
+        self.texts, self.shots, self.version = texts, shots, version
+
+    def text(self, name):
+        if name not in self.texts:
+            raise SystemExit(f"render.py: no text named {name} in the wizard's texts")
+        return self.texts[name]
+
+    def joined(self, expression):
+        """a + "b" + c: texts by name and quoted examples (JSON string syntax)."""
+        out, pos = [], 0
+        while pos < len(expression):
+            m = PART.match(expression, pos)
+            if not m or m.end() == pos:
+                raise SystemExit(f"render.py: cannot read the message {expression!r}")
+            token = m.group(1)
+            out.append(json.loads(token) if token.startswith('"') else self.text(token))
+            pos = m.end()
+        return "".join(out)
+
+    def shot(self, mode):
+        png = self.shots / f"mode{mode}-row-selected.png"
+        if not png.is_file():
+            raise SystemExit(f"render.py: missing screenshot {png}")
+        return (f'<div class="shot"><img src="{png.as_uri()}" '
+                f'alt="{html.escape(self.text("kOptCaption" + mode))}"></div>')
+
+    def box(self, mark):
+        icon, _, expression = mark.partition("|")
+        if icon not in ICONS:
+            raise SystemExit(f"render.py: unknown message box icon {icon!r}")
+        return ('<div class="msgbox">'
+                f'<div class="msgbox-title">{html.escape(self.text("kAppTitle"))}</div>'
+                f'<div class="msgbox-body"><div class="msgbox-icon {icon}"></div>'
+                f'{line_block(self.joined(expression), "msgbox-text")}</div></div>')
+
+    def fill(self, match):
+        kind, arg = match.group(1), match.group(2)
+        if kind is None and arg == "version":
+            return html.escape(self.version)
+        if kind is None and arg == "help":
+            return line_block(self.text("kHelpText").rstrip("\r\n"), "helptext")
+        if kind is None and arg == "toc":
+            return match.group(0)  # filled once the headings are known
+        if kind is None:
+            text = self.text(arg)
+            if "\n" in text:
+                raise SystemExit(f"render.py: {arg} has line breaks; use a steps or box mark")
+            return html.escape(text)
+        if kind == "steps":
+            return line_block(self.text("kSteps" + arg), "textbox")
+        if kind == "shot":
+            return self.shot(arg)
+        if kind == "box":
+            return self.box(arg)
+        raise SystemExit(f"render.py: unknown mark {match.group(0)!r}")
+
+
+def contents(page):
+    """The table of contents from the chapter (h1) and section (h2) headings with an id."""
+    items = []
+    for level, ident, title in re.findall(r'<h([12]) id="([^"]+)"[^>]*>(.*?)</h\1>', page, re.S):
+        items.append(f'<li class="l{level}"><a href="#{ident}">{title}</a></li>')
+    return "<ul>" + "".join(items) + "</ul>"
+
+
+def main(argv):
+    if len(argv) not in (5, 6):
+        raise SystemExit(__doc__)
+    texts = json.loads(Path(argv[1]).read_text(encoding="utf-8"))
+    manual = Manual(texts, Path(argv[2]).resolve(), argv[3])
+    page = (HERE / "manual.html").read_text(encoding="utf-8")
+    page = re.sub(r"<!--.*?-->", "", page, flags=re.S)
+    page = MARK.sub(manual.fill, page)
+    page = page.replace("{{toc}}", contents(page))
+    if len(argv) == 6:
+        Path(argv[5]).write_text(page, encoding="utf-8")
+
+    from weasyprint import CSS, HTML  # only needed for the PDF itself
+    doc = HTML(string=page, base_url=str(HERE))
+    doc.write_pdf(argv[4], stylesheets=[CSS(filename=str(HERE / "manual.css"))])
+
+
+if __name__ == "__main__":
+    main(sys.argv)
