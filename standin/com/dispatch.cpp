@@ -109,25 +109,6 @@ std::optional<bool> Args::OptBool(size_t index) const {
 DispatchObject::DispatchObject() { ObjectCreated(); }
 DispatchObject::~DispatchObject() { ObjectDestroyed(); }
 
-HRESULT DispatchObject::QueryInterface(REFIID riid, void** out) {
-    if (!out) return E_POINTER;
-    if (riid == IID_IUnknown || riid == IID_IDispatch) {
-        *out = static_cast<IDispatch*>(this);
-        AddRef();
-        return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
-}
-
-ULONG DispatchObject::AddRef() { return static_cast<ULONG>(InterlockedIncrement(&refs_)); }
-
-ULONG DispatchObject::Release() {
-    LONG n = InterlockedDecrement(&refs_);
-    if (n == 0) delete this;
-    return static_cast<ULONG>(n);
-}
-
 HRESULT DispatchObject::GetTypeInfoCount(UINT* count) {
     if (!count) return E_POINTER;
     *count = 0;

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/win32/com_object.h"
 #include "platform/win32/handles.h"
 
 namespace qv::standin::com {
@@ -49,16 +50,10 @@ struct Member {
     DISPID id = 0;                                             // 0: assigned from the table
 };
 
-class DispatchObject : public IDispatch {
+class DispatchObject : public qv::win32::RefCounted<IDispatch, IID_IDispatch> {
 public:
     DispatchObject();
-    virtual ~DispatchObject();
-    DispatchObject(const DispatchObject&) = delete;
-    DispatchObject& operator=(const DispatchObject&) = delete;
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override;
-    ULONG STDMETHODCALLTYPE AddRef() override;
-    ULONG STDMETHODCALLTYPE Release() override;
+    ~DispatchObject() override;
     HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override;
     HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** info) override;
     // Both refuse while the instance is busy and for a language it does not have; see com/gate.h.
@@ -80,7 +75,6 @@ private:
                   UINT* argErr);
     HRESULT Call(const Member& m, WORD flags, DISPPARAMS* params, VARIANT* result, UINT* argErr);
 
-    LONG refs_ = 1;
     std::vector<Member> members_;
     std::wstring default_;
 };

@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "com/gate.h"
+#include "platform/win32/com_object.h"
 #include "com/server.h"
 
 namespace qv::standin::com {
@@ -11,27 +12,11 @@ namespace {
 using qv::win32::Variant;
 using Items = std::shared_ptr<const std::vector<Variant>>;
 
-class EnumVariant : public IEnumVARIANT {
+class EnumVariant : public qv::win32::RefCounted<IEnumVARIANT, IID_IEnumVARIANT> {
 public:
     EnumVariant(Items items, size_t pos) : items_(std::move(items)), pos_(pos) { ObjectCreated(); }
-    virtual ~EnumVariant() { ObjectDestroyed(); }
+    ~EnumVariant() override { ObjectDestroyed(); }
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
-        if (!out) return E_POINTER;
-        if (riid == IID_IUnknown || riid == IID_IEnumVARIANT) {
-            *out = static_cast<IEnumVARIANT*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *out = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&refs_)); }
-    ULONG STDMETHODCALLTYPE Release() override {
-        LONG n = InterlockedDecrement(&refs_);
-        if (n == 0) delete this;
-        return static_cast<ULONG>(n);
-    }
     HRESULT STDMETHODCALLTYPE Next(ULONG count, VARIANT* out, ULONG* fetched) override {
         HRESULT hr = IsBusy() ? kBusy : Fetch(count, out, fetched);
         if (hr == kBusy && fetched) *fetched = 0;
@@ -72,7 +57,6 @@ public:
     }
 
 private:
-    LONG refs_ = 1;
     Items items_;
     size_t pos_;
 };

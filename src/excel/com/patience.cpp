@@ -1,5 +1,7 @@
 #include "excel/com/patience.h"
 
+#include "platform/win32/com_object.h"
+
 namespace qv::excel::com {
 
 bool IsBusyRefusal(HRESULT hr) { return hr == RPC_E_SERVERCALL_RETRYLATER || hr == RPC_E_CALL_REJECTED; }
@@ -20,24 +22,8 @@ bool PumpingWait(HANDLE h, DWORD ms) {
 
 namespace {
 
-class Filter : public IMessageFilter {
+class Filter : public win32::RefCounted<IMessageFilter, IID_IMessageFilter> {
 public:
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
-        if (!out) return E_POINTER;
-        if (riid == IID_IUnknown || riid == IID_IMessageFilter) {
-            *out = static_cast<IMessageFilter*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *out = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&refs_)); }
-    ULONG STDMETHODCALLTYPE Release() override {
-        LONG n = InterlockedDecrement(&refs_);
-        if (n == 0) delete this;
-        return static_cast<ULONG>(n);
-    }
     DWORD STDMETHODCALLTYPE HandleInComingCall(DWORD, HTASK, DWORD, LPINTERFACEINFO) override {
         return SERVERCALL_ISHANDLED;
     }
@@ -47,9 +33,6 @@ public:
         return elapsedMs < kBusyRetryMs ? 100 : static_cast<DWORD>(-1);
     }
     DWORD STDMETHODCALLTYPE MessagePending(HTASK, DWORD, DWORD) override { return PENDINGMSG_WAITDEFPROCESS; }
-
-private:
-    LONG refs_ = 1;
 };
 
 }  // namespace
