@@ -20,7 +20,7 @@ bool PumpingWait(HANDLE h, DWORD ms) {
 
 namespace {
 
-class Filter : public IMessageFilter {
+class Filter final : public IMessageFilter {
 public:
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
         if (!out) return E_POINTER;
