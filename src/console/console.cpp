@@ -48,7 +48,7 @@ public:
         if (!o_.json) {
             std::wstring text = item.message;
             for (const auto& m : item.matches) text += L"\n  " + m;
-            if (!item.changes.empty()) {
+            if (!item.changes.empty() && item.exit != kExitDone) {
                 text += L"\n" + T(texts::kChanged);
                 for (size_t i = 0; i < item.changes.size(); ++i) text += (i ? L", " : L"") + item.changes[i];
             }
@@ -184,8 +184,11 @@ void Guarded(const Reporter& r, Item& item, Changes& journal, Step&& step) {
     }
 }
 
-std::wstring Done(const Reporter& r, const std::wstring& name, const wchar_t* ending) {
-    return r.W(std::wstring(qv::texts::kOpenQuote) + name + ending);
+// A step carried out: the wizard's completion text, and what changed.
+void Succeed(const Reporter& r, Item& item, const Changes& journal, const std::wstring& name, const wchar_t* ending) {
+    item.changed = true;
+    item.message = r.W(std::wstring(qv::texts::kOpenQuote) + name + ending);
+    for (Change c : journal) item.changes.push_back(Describe(r, c));
 }
 
 // The one add-in NAME names, or the item's refusal (exit 3).
@@ -322,9 +325,8 @@ void InstallOne(World& w, Reporter& r, const Options& o, const excel::Facts& fac
             Fail(r, item, journal, r.W(result.refusal));
             return;
         }
-        item.changed = true;
         item.fullName = result.fullName;
-        item.message = Done(r, title, qv::texts::kInstallDone);
+        Succeed(r, item, journal, title, qv::texts::kInstallDone);
     });
     r.Add(std::move(item));
 }
@@ -344,8 +346,7 @@ void SwitchOne(World& w, Reporter& r, const excel::Facts& facts, const std::wstr
             return;
         }
         SetAddinInstalled(w.svc, AddinRequest{a->fullName, facts, &journal}, on);
-        item.changed = true;
-        item.message = Done(r, a->title, on ? qv::texts::kInstallDone : qv::texts::kUninstallDone);
+        Succeed(r, item, journal, a->title, on ? qv::texts::kInstallDone : qv::texts::kUninstallDone);
     });
     r.Add(std::move(item));
 }
@@ -368,8 +369,7 @@ void RemoveOne(World& w, Reporter& r, const excel::Facts& facts, const std::wstr
         const AddinRequest req{a->fullName, facts, &journal};
         RemovalResult result = a->installed ? RemoveActiveAddin(w.svc, req) : RemoveInactiveAddin(w.svc, req);
         if (!result.done) return Fail(r, item, journal, r.W(result.refusal));
-        item.changed = true;
-        item.message = Done(r, a->title, a->installed ? qv::texts::kUninstallDone : qv::texts::kDeleteDone);
+        Succeed(r, item, journal, a->title, a->installed ? qv::texts::kUninstallDone : qv::texts::kDeleteDone);
     });
     r.Add(std::move(item));
 }
@@ -404,8 +404,7 @@ void Tidy(World& w, Reporter& r, const excel::Facts& facts, bool dryRun) {
         Guarded(r, item, journal, [&] {
             RemovalResult result = TidyMissingAddin(w.svc, AddinRequest{a.fullName, facts, &journal});
             if (!result.done) return Fail(r, item, journal, r.W(result.refusal));
-            item.changed = true;
-            item.message = Done(r, a.title, qv::texts::kDeleteDone);
+            Succeed(r, item, journal, a.title, qv::texts::kDeleteDone);
         });
         r.Add(std::move(item));
     }
