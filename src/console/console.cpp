@@ -303,6 +303,15 @@ void InstallOne(World& w, Reporter& r, const Options& o, const excel::Facts& fac
         } else if (!NewInstallFolder(o, facts, req.folder, refusal, r)) {
             Fail(r, item, journal, refusal);
             return;
+        } else if (o.folder && *o.folder != L"user" && *o.folder != L"library") {
+            // A folder of one's own passes the browse button's drive rule; the wizard offers a
+            // network file's own folder without it.
+            const bool ownShareFolder =
+                paths::IsNetworkPath(source) && paths::EqualNoCase(req.folder, paths::FolderPart(source));
+            if (auto bad = ownShareFolder ? std::nullopt : CheckFolderDrive(svc.drives, req.folder)) {
+                Fail(r, item, journal, r.W(*bad));
+                return;
+            }
         }
         if (auto bad = CheckInstallFolder(svc.fs, req.folder, old != nullptr)) {
             Fail(r, item, journal, r.W(*bad));

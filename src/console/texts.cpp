@@ -33,6 +33,8 @@ const std::vector<std::pair<std::wstring, std::wstring>>& English() {
             {qv::texts::kTitleConflict,
              L"An add-in with the same title is listed under another file name.\n"
              L"Stop here, and change the title in the file's properties."},
+            {qv::texts::kDriveRefused1, L"This drive ( "},
+            {qv::texts::kDriveRefused2, L" ) cannot be chosen."},
             {qv::texts::kInvalidFolder1,
              L"The install folder is not valid.\nGive an existing folder as a full path.\n\" "},
             {qv::texts::kExcelDidNotEnd,

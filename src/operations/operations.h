@@ -49,6 +49,11 @@ InstallResult InstallAddin(Services& svc, const InstallRequest& request);
 // up's folder as Excel gives it ("C:" for a drive's root) counts as that root.
 std::optional<std::wstring> CheckInstallFolder(FileSystem& fs, const std::wstring& folder, bool versionUp);
 
+// Only a folder on a fixed disk may be chosen. Gives the refusal's text, with the drive in
+// full-width letters, for a path on any other drive.
+std::optional<std::wstring> CheckFolderDrive(Drives& drives, const std::wstring& path);
+std::wstring RefusedDriveMessage(const std::wstring& path);
+
 struct AddinRequest {
     std::wstring fullName;  // the add-in, addressed by its full name: titles may be shared
     excel::Facts facts;

@@ -12,6 +12,9 @@ inline constexpr const wchar_t* kInstallDone = L"」のインストールが完�
 inline constexpr const wchar_t* kUninstallDone = L"」のアンインストールが完了しました。";
 inline constexpr const wchar_t* kDeleteDone = L"」の削除が完了しました。";
 inline constexpr const wchar_t* kTitleConflict = L"同じ名前のアドインが違うファイル名で登録されています。\n本処理を中止して、ファイルのプロパティでタイトルを変更してください。";
+// A folder on a drive that is not a fixed disk: text 1, the drive in full-width letters, text 2.
+inline constexpr const wchar_t* kDriveRefused1 = L"このドライブ（ ";
+inline constexpr const wchar_t* kDriveRefused2 = L" ）は、指定できません。";
 // The install's target folder must be an existing folder given as a full path.
 inline constexpr const wchar_t* kInvalidFolder1 = L"インストール先のフォルダが正しくありません。\n存在するフォルダをフルパスで指定してください。\n「 ";
 inline constexpr const wchar_t* kInvalidFolder2 = L" 」";

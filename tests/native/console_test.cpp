@@ -8,6 +8,7 @@
 #include "console/texts.h"
 #include "console/utf8.h"
 #include "fakes.h"
+#include "operations/texts.h"
 #include "startup/texts.h"
 
 namespace qv {
@@ -150,6 +151,41 @@ TEST(ConsoleCommands, SeveralNamesGiveTheHighestExitCode) {
     EXPECT_FALSE(c.w.excel.addins[2].Installed);
     EXPECT_EQ(c.Run({L"where", L"C:\\u\\C.XLA"}), kExitDone);
     EXPECT_EQ(c.out.out.substr(c.out.out.rfind(L"C:\\")), L"C:\\U\\c.xla\n");
+}
+
+}  // namespace
+}  // namespace qv
+
+namespace qv {
+namespace {
+
+TEST(ConsoleCommands, AFolderOfOnesOwnKeepsTheBrowseButtonsDriveRule) {
+    struct Case { std::wstring folder; unsigned exit; bool copied; };
+    const Case cases[] = {
+        {L"D:\\Net", console::kExitFailedUnchanged, false},  // not a fixed disk
+        {L"C:\\Tools", console::kExitDone, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.folder.begin(), c.folder.end()));
+        console::WarningBoxes boxes;
+        fake::World w;
+        w.drives.types[L"C:\\"] = kDriveFixed;
+        w.fs.files[L"C:\\src\\a.xla"] = L"a";
+        w.fs.folders = {L"C:\\Tools", L"D:\\Net"};
+        w.details.Add(L"C:\\src\\a.xla", L"Someone", L"A Tool");
+        Services svc{w.launcher, w.fs, w.reg, boxes, w.clip, w.shell, w.drives, w.details, w.sys, w.busy};
+        console::World world{svc, boxes, [](const std::wstring&, const std::wstring&) { return false; }, nullptr};
+        struct : console::Output {
+            std::wstring err;
+            void Out(const std::wstring&) override {}
+            void Err(const std::wstring& t) override { err += t; }
+        } out;
+        EXPECT_EQ(static_cast<unsigned>(console::Main(world, {L"install", L"C:\\src\\a.xla", L"--folder", c.folder}, out)),
+                  c.exit);
+        EXPECT_EQ(w.fs.files.count(c.folder + L"\\a.xla") > 0, c.copied);
+        if (!c.copied)
+            EXPECT_EQ(out.err, std::wstring(qv::texts::kDriveRefused1) + L"Ｄ：" + qv::texts::kDriveRefused2 + L"\n");
+    }
 }
 
 }  // namespace
