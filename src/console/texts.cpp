@@ -46,6 +46,12 @@ const std::vector<std::pair<std::wstring, std::wstring>>& English() {
             {qv::texts::kPathTooLong1,
              L"The installed file's name is too long.\nExcel opens names of up to 218 characters, folder included.\n\" "},
             {qv::texts::kAddinNotListed, L"not in the add-in list: "},
+            {qv::texts::kOpExcel, L"Excel"},
+            {qv::texts::kOpCopy, L"copying the file"},
+            {qv::texts::kOpDelete, L"deleting the file"},
+            {qv::texts::kOpClipboard, L"copying to the clipboard"},
+            {qv::texts::kOpRegistry, L"changing the registry"},
+            {qv::texts::kOpFileDetails, L"reading the file's properties"},
             {qv::texts::kNoTitle1, L"No title is set.\n\" "},
             {qv::texts::kPathTooLong2, L" \""},
         };
