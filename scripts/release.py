@@ -65,10 +65,9 @@ def main(argv):
     if built != version:
         raise SystemExit(f"release: quorvel.exe is version {built}, the project is {version}; build again")
 
-    entries = [("quorvel.exe", exe.read_bytes())]
-    if (win / "quorvelc.exe").is_file():
-        entries.append(("quorvelc.exe", (win / "quorvelc.exe").read_bytes()))
-    entries += [
+    entries = [
+        ("quorvel.exe", exe.read_bytes()),
+        ("quorvelc.exe", (win / "quorvelc.exe").read_bytes()),
         ("操作説明.pdf", (win / "操作説明.pdf").read_bytes()),
         ("お読みください.txt", windows_text(root / "docs/release/お読みください.txt", bom=True, version=version)),
         ("LICENSE", windows_text(root / "LICENSE")),

@@ -9,7 +9,7 @@ exec </dev/null
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
 PACKAGES=(
-  build-essential cmake ninja-build googletest
+  build-essential cmake ninja-build googletest nlohmann-json3-dev
   g++-mingw-w64-x86-64-posix mingw-w64-tools
   wine wine64 fonts-wine
   xvfb xauth xdotool imagemagick

@@ -64,8 +64,6 @@ public:
     virtual std::wstring UserLibraryPath() = 0;
     virtual std::wstring LibraryPath() = 0;
     virtual std::unique_ptr<Cursor<AddIn>> AddIns() = 0;
-    // addins(title): fails with ExcelError when no add-in has that title.
-    virtual std::unique_ptr<AddIn> AddInByTitle(const std::wstring& title) = 0;
     // Workbooks.Open(path); the result is not used.
     virtual void OpenWorkbook(const std::wstring& path) = 0;
     // Workbooks.Add()

@@ -9,13 +9,15 @@ namespace qv::excel {
 
 inline constexpr std::size_t kMaxFullName = 218;
 
-// UTF-16 units of `text`, also where wchar_t holds a character outside the BMP whole.
-inline std::size_t Utf16Length(const std::wstring& text) {
-    if constexpr (sizeof(wchar_t) == 2) {
+// UTF-16 units of `text`, also where wchar_t holds a character outside the BMP whole. A
+// template, so that the branch for the other width is never compiled.
+template <class Char>
+std::size_t Utf16Length(const std::basic_string<Char>& text) {
+    if constexpr (sizeof(Char) == 2) {
         return text.size();
     } else {
         std::size_t n = 0;
-        for (wchar_t ch : text) n += static_cast<unsigned long>(ch) > 0xFFFFul ? 2 : 1;
+        for (Char ch : text) n += static_cast<unsigned long>(ch) > 0xFFFFul ? 2 : 1;
         return n;
     }
 }

@@ -4,7 +4,8 @@
 #include <functional>
 
 #include "platform/error.h"
-#include "window/texts.h"
+#include "fileinfo/texts.h"
+#include "platform/texts.h"
 
 namespace qv {
 

@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "window/texts.h"
+#include "fileinfo/texts.h"
 
 namespace qv {
 

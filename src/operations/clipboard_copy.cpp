@@ -1,17 +1,17 @@
 // Mode 6's copy. A clipboard manager or a remote desktop session may hold the clipboard for a
 // moment; that is no reason to end the program.
 #include "operations/operations.h"
-#include "window/texts.h"
+#include "operations/texts.h"
 
 namespace qv {
 
-void CopyPathToClipboard(Context& c, const std::wstring& path) {
+std::optional<std::wstring> CopyPathToClipboard(Clipboard& clip, const std::wstring& path) {
     for (int i = 0; i < kClipboardTries; ++i) {
-        if (i > 0) c.svc.clip.Pause(kClipboardPauseMs);
-        if (c.svc.clip.SetText(path)) return;
+        if (i > 0) clip.Pause(kClipboardPauseMs);
+        if (clip.SetText(path)) return std::nullopt;
     }
     // The path stays readable, and the program goes on.
-    c.svc.msg.Show(texts::kClipboardBusy + path, texts::kAppTitle, kMbCritical);
+    return texts::kClipboardBusy + path;
 }
 
 }  // namespace qv

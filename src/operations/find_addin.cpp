@@ -1,8 +1,11 @@
-// Finding the add-in behind a list row. Rows are matched by full name, never by title:
-// two listed add-ins may share a title, and the step must touch the one the user picked.
+// Finding the add-in an operation works on. Add-ins are matched by full name, never by title:
+// two listed add-ins may share a title, and the step must touch the one that was asked for.
+#include <cwctype>
+
 #include "operations/operations.h"
+#include "operations/texts.h"
 #include "platform/error.h"
-#include "window/texts.h"
+#include "platform/texts.h"
 
 namespace qv {
 
@@ -12,8 +15,11 @@ std::unique_ptr<excel::AddIn> FindAddinByFullName(excel::Application& app, const
     throw Failure(texts::kOpExcel, texts::kAddinNotListed + fullName);
 }
 
-std::wstring SelectedAddinFullName(Context& c) {
-    return GetAddinRowFullName(c, SelectedItemData(c));
+bool IsXlaName(const std::wstring& name) {
+    std::wstring lower = name;
+    for (auto& ch : lower) ch = static_cast<wchar_t>(std::towlower(ch));
+    static const std::wstring ext = L".xla";
+    return lower.size() >= ext.size() && lower.compare(lower.size() - ext.size(), ext.size(), ext) == 0;
 }
 
 }  // namespace qv

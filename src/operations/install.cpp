@@ -1,9 +1,14 @@
 // InstallAddin: a new install, or a newer version over a listed one.
 #include "operations/operations.h"
+#include "platform/paths.h"
 
 namespace qv {
 
 namespace {
+
+void Note(const InstallRequest& r, Change change) {
+    if (r.journal) r.journal->push_back(change);
+}
 
 // The temporary workbook that AddIns.Add needs. Closed unsaved also when the add goes
 // wrong, so the quitting instance is never left with an unsaved book.
@@ -27,28 +32,36 @@ private:
 };
 
 // The listed old version, switched off so that its file can be replaced. Addressed by its
-// full name (its folder and the row's file name): its title may be shared with another add-in,
+// full name (its folder and the file name): its title may be shared with another add-in,
 // and it may have no title at all.
-std::unique_ptr<excel::AddIn> SwitchOffOldVersion(Context& c, excel::Application& app, const std::wstring& rowName) {
-    if (c.st.strADDINPATH.empty()) return nullptr;
-    std::wstring oldFullName = JoinFolder(c.st.strADDINPATH, rowName);
+std::unique_ptr<excel::AddIn> SwitchOffOldVersion(const InstallRequest& r, excel::Application& app,
+                                                  const std::wstring& fileName) {
+    if (r.oldFolder.empty()) return nullptr;
+    std::wstring oldFullName = paths::JoinFolder(r.oldFolder, fileName);
     auto old = FindAddinByFullName(app, oldFullName);
     if (!old->Installed()) return nullptr;
     app.OpenWorkbook(oldFullName);
     old->SetInstalled(false);
+    Note(r, Change::OldVersionOff);
     return old;
 }
 
-void CopyKeepingOldVersion(Context& c, excel::AddIn* switchedOff) {
+void CopyKeepingOldVersion(Services& svc, const InstallRequest& r, const std::wstring& destination,
+                           excel::AddIn* switchedOff) {
     try {
-        c.svc.fs.CopyReplace(c.st.strSRCFILE, c.st.strADDINFILE);
+        svc.fs.CopyReplace(r.source, destination);
     } catch (...) {
         // The old file is untouched; put its add-in back as it was before the failure leaves.
         if (switchedOff) {
-            try { switchedOff->SetInstalled(true); } catch (...) {}
+            try {
+                switchedOff->SetInstalled(true);
+                Note(r, Change::OldVersionBackOn);
+            } catch (...) {
+            }
         }
         throw;
     }
+    Note(r, Change::FileCopied);
 }
 
 // The listed add-in whose file is the one just put in place, switched on; false when Excel
@@ -64,36 +77,40 @@ bool SwitchOnListed(excel::Application& app, const std::wstring& fullName) {
     return false;
 }
 
-void AddAndSwitchOn(excel::Application& app, const std::wstring& file, bool copied) {
+void AddAndSwitchOn(const InstallRequest& r, excel::Application& app, const std::wstring& file, bool copied) {
     TemporaryWorkbook book(app);
     auto added = app.AddAddIn(file, copied);
+    Note(r, Change::Added);
     added->SetInstalled(true);
+    Note(r, Change::SwitchedOn);
     book.Close();
 }
 
 }  // namespace
 
-bool InstallAddin(Context& c) {
-    // Source and destination come from the window alone; settle and check them before Excel
-    // is touched.
-    const std::wstring rowName = c.ui.ListText();
-    const std::wstring folder = InstallFolder(c);
-    const std::wstring destination = JoinFolder(folder, rowName);
-    const std::wstring source = GetSelectedFile(c, SelectedItemData(c));
-    const bool copy = source != destination;
-    if (!CheckInstallTarget(c, folder, destination, copy)) return false;
-    c.st.strADDINFILE = destination;
-    c.st.strSRCFILE = source;
+InstallResult InstallAddin(Services& svc, const InstallRequest& r) {
+    InstallResult result;
+    // Source and destination are settled and checked before Excel is touched.
+    const std::wstring fileName = paths::FileNamePart(r.source);
+    result.fullName = paths::JoinFolder(r.folder, fileName);
+    result.copied = r.source != result.fullName;
+    if (auto refusal = CheckInstallTarget(svc, r.facts, r.folder, result.fullName, result.copied, r.oldFolder.empty())) {
+        result.done = false;
+        result.refusal = *refusal;
+        return result;
+    }
 
-    excel::Session excel(c.svc.excel.Create());
-    auto switchedOff = SwitchOffOldVersion(c, *excel, rowName);
-    if (copy) CopyKeepingOldVersion(c, switchedOff.get());
+    excel::Session excel(svc.excel.Create());
+    auto switchedOff = SwitchOffOldVersion(r, *excel, fileName);
+    if (result.copied) CopyKeepingOldVersion(svc, r, result.fullName, switchedOff.get());
     switchedOff.reset();
 
-    if (!SwitchOnListed(*excel, c.st.strADDINFILE)) AddAndSwitchOn(*excel, c.st.strADDINFILE, copy);
-
+    if (SwitchOnListed(*excel, result.fullName))
+        Note(r, Change::SwitchedOn);
+    else
+        AddAndSwitchOn(r, *excel, result.fullName, result.copied);
     excel.Quit();
-    return true;
+    return result;
 }
 
 }  // namespace qv

@@ -1,42 +1,37 @@
-// The install's target folder and the check made before anything is started: a folder
-// typed into the combo box may be relative, half a drive ("C:") or simply missing, and a
-// copy there would land somewhere the user did not mean.
+// The check on the install's target folder, made before anything is started: a folder typed
+// into the combo box may be relative, half a drive ("C:") or simply missing, and a copy there
+// would land somewhere the user did not mean.
 #include "operations/operations.h"
-#include "window/texts.h"
+#include "operations/texts.h"
+#include "platform/paths.h"
 
 namespace qv {
 
 namespace {
 
-bool IsDriveLetter(wchar_t ch) { return (ch >= L'A' && ch <= L'Z') || (ch >= L'a' && ch <= L'z'); }
+// The full-width form of a printable ASCII character: U+0021..U+007E map to U+FF01..U+FF5E.
+wchar_t FullWidth(wchar_t ch) {
+    return ch >= 0x21 && ch <= 0x7E ? static_cast<wchar_t>(ch + 0xFEE0) : ch;
+}
 
 }  // namespace
 
-std::wstring InstallFolder(Context& c) {
-    return c.ui.Text(c.st.strADDINPATH.empty() ? Ctl::cbxFOLDER : Ctl::txtFOLDER);
+std::wstring RefusedDriveMessage(const std::wstring& path) {
+    std::wstring drive;
+    for (wchar_t ch : path.substr(0, 2)) drive += FullWidth(ch);
+    return texts::kDriveRefused1 + drive + texts::kDriveRefused2;
 }
 
-bool IsFullFolderPath(const std::wstring& folder) {
-    if (folder.size() >= 3 && IsDriveLetter(folder[0]) && folder[1] == L':' && folder[2] == L'\\')
-        return true;
-    if (folder.rfind(L"\\\\", 0) != 0) return false;
-    // \\server\share: both parts present.
-    auto serverEnd = folder.find(L'\\', 2);
-    if (serverEnd == std::wstring::npos || serverEnd == 2) return false;
-    auto shareEnd = folder.find(L'\\', serverEnd + 1);
-    auto shareLen = (shareEnd == std::wstring::npos ? folder.size() : shareEnd) - (serverEnd + 1);
-    return shareLen > 0;
+std::optional<std::wstring> CheckFolderDrive(Drives& drives, const std::wstring& path) {
+    if (drives.DriveType(path.substr(0, 3)) == kDriveFixed) return std::nullopt;
+    return RefusedDriveMessage(path);
 }
 
-bool CheckInstallFolder(Context& c) {
-    std::wstring folder = InstallFolder(c);
+std::optional<std::wstring> CheckInstallFolder(FileSystem& fs, const std::wstring& folder, bool versionUp) {
     // Excel gives the folder of an add-in at a drive's root as "C:", without the separator.
-    std::wstring checked = folder;
-    if (!c.st.strADDINPATH.empty() && checked.size() == 2 && IsDriveLetter(checked[0]) && checked[1] == L':')
-        checked += L'\\';
-    if (IsFullFolderPath(checked) && c.svc.fs.FolderExists(checked)) return true;
-    c.svc.msg.Show(texts::kInvalidFolder1 + folder + texts::kInvalidFolder2, texts::kAppTitle, kMbCritical);
-    return false;
+    const std::wstring checked = versionUp ? paths::WithRootSeparator(folder) : folder;
+    if (paths::IsFullFolderPath(checked) && fs.FolderExists(checked)) return std::nullopt;
+    return texts::kInvalidFolder1 + folder + texts::kInvalidFolder2;
 }
 
 }  // namespace qv

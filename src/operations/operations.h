@@ -1,74 +1,110 @@
 #pragma once
-// The steps behind "次へ": the install, the switch and removal steps, the Add-in Manager
-// clean-up, and the small path rules they share.
+// The add-in operations, for every front end. Each takes plain values and gives a plain
+// result: it reads no control and shows no message. A refusal comes back as the text to show;
+// any other failure leaves as an exception (Failure, excel::ExcelError).
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "excel/excel.h"
-#include "window/wizard.h"
+#include "excel/facts.h"
+#include "operations/services.h"
 
 namespace qv {
 
-// Mode 0: copy the selected file into the target folder and leave it listed and switched on.
-// Order: switch the old version off, copy, find by Name or add through a temporary workbook,
-// switch on. A failed copy switches the old version back on before the failure leaves.
-// Returns false, with nothing changed, when the checks before its first step refuse the
-// destination (too long a name for Excel, or a folder that needs administrator rights); the
-// user has been told why.
-bool InstallAddin(Context& c);
+// What an operation has changed so far, in order. A front end that must say what changed
+// before a failure (the console program) passes a journal; the operation appends as it goes.
+enum class Change { OldVersionOff, OldVersionBackOn, FileCopied, Added, SwitchedOn, SwitchedOff, FileDeleted, RegistryValueDeleted };
+using Changes = std::vector<Change>;
 
-// Modes 1 to 5. Each acts on the add-in behind the selected row (its full name) and quits its
-// Excel instance. The removals then wait for every Excel the wizard quit to end, and only then
-// delete a file or a registry value; when one does not end in time they say so, delete
-// nothing and return false.
-void SetAddinInstalled(Context& c, bool blnON);
-// The two complete removals first check that the file can be deleted; they return false, with
-// nothing changed, when that needs administrator rights (the user has been told).
-bool RemoveActiveAddin(Context& c);
-bool RemoveInactiveAddin(Context& c);
-bool TidyMissingAddin(Context& c);
+// The outcome of a step that may refuse. A refusal carries the text every front end shows;
+// whether something had changed before it is in the journal.
+struct StepResult {
+    bool done = true;
+    std::wstring refusal;
+};
 
-// Deletes the value named `fullName` from the current user's Add-in Manager key of the
-// Excel version in the shared state. The key is only opened; a missing key or value is no failure.
-void DeleteAddinManagerValue(Context& c, const std::wstring& fullName);
+struct InstallRequest {
+    std::wstring source;     // full path of the file to install
+    std::wstring folder;     // the destination folder, as given
+    std::wstring oldFolder;  // the folder of the listed old version under the same file name; empty for a new install
+    excel::Facts facts;
+    Changes* journal = nullptr;
+};
+
+struct InstallResult : StepResult {
+    std::wstring fullName;  // where the add-in now lies
+    bool copied = false;
+};
+
+// A new install, or a newer version over the listed old one: the old version off, the copy
+// (atomic, through a temporary file), then found by full name or added through a temporary
+// workbook, and switched on. A failed copy switches the old version back on before the
+// failure leaves. Refuses, with nothing changed, a destination Excel cannot open or one that
+// needs administrator rights.
+InstallResult InstallAddin(Services& svc, const InstallRequest& request);
+
+// The install's destination folder must be an existing folder given as a full path. A version
+// up's folder as Excel gives it ("C:" for a drive's root) counts as that root.
+std::optional<std::wstring> CheckInstallFolder(FileSystem& fs, const std::wstring& folder, bool versionUp);
+
+// Only a folder on a fixed disk may be chosen. Gives the refusal's text, with the drive in
+// full-width letters, for a path on any other drive.
+std::optional<std::wstring> CheckFolderDrive(Drives& drives, const std::wstring& path);
+std::wstring RefusedDriveMessage(const std::wstring& path);
+
+struct AddinRequest {
+    std::wstring fullName;  // the add-in, addressed by its full name: titles may be shared
+    excel::Facts facts;
+    Changes* journal = nullptr;
+};
+
+struct RemovalResult : StepResult {
+    std::wstring addinPath;  // what the step left in strADDINPATH
+};
+
+// Switches a listed add-in on or off and quits its Excel instance.
+void SetAddinInstalled(Services& svc, const AddinRequest& request, bool blnON);
+// The removals quit their Excel, wait until every Excel they quit has ended, and only then
+// delete a file or a registry value; when one does not end in time they delete nothing and
+// refuse. The two complete removals first check that the file can be deleted.
+RemovalResult RemoveActiveAddin(Services& svc, const AddinRequest& request);
+RemovalResult RemoveInactiveAddin(Services& svc, const AddinRequest& request);
+RemovalResult TidyMissingAddin(Services& svc, const AddinRequest& request);
+
+// Deletes the value named `fullName` from the current user's Add-in Manager key of Excel
+// `excelVersion`. The key is only opened; a missing key or value is no failure. True when a
+// value was deleted.
+bool DeleteAddinManagerValue(Registry& reg, int excelVersion, const std::wstring& fullName);
 // "Software\Microsoft\Office\<version>.0\Excel\Add-in Manager"
 std::wstring AddinManagerKey(int excelVersion);
 
 // The add-in of `app`'s list whose full name is exactly `fullName`, found by walking the
 // list in order. Throws Failure when none has it.
 std::unique_ptr<excel::AddIn> FindAddinByFullName(excel::Application& app, const std::wstring& fullName);
-// Full name of the add-in behind the selected row (udtADDINROW of its item data).
-std::wstring SelectedAddinFullName(Context& c);
 
-// folder + "\" + name, without doubling a "\" that ends the folder.
-std::wstring JoinFolder(const std::wstring& folder, const std::wstring& name);
-// The text before the last "\" (empty when there is none).
-std::wstring FolderPart(const std::wstring& path);
 // Exactly (case-sensitively) one of Excel's two add-in folders. An empty user folder
 // (Excel 97 has none) matches nothing.
-bool IsDefaultFolder(const SharedState& st, const std::wstring& folder);
-
-// The install's target folder: the old version's folder when there is one, else the chosen one.
-std::wstring InstallFolder(Context& c);
-// "X:\..." with a drive letter, or "\\server\share[\...]".
-bool IsFullFolderPath(const std::wstring& folder);
-// True when the target folder is an existing folder given as a full path; otherwise shows
-// why and returns false.
-bool CheckInstallFolder(Context& c);
+bool IsDefaultFolder(const excel::Facts& facts, const std::wstring& folder);
 
 // The checks made before any Excel step, so that an ordinary obstacle is met while nothing has
-// changed yet. Each shows why and returns false when it refuses.
-// The install's destination `fullName` in `folder` (as the window shows it): Excel must be able
-// to open that name, and, when `copies`, the folder must take a new file and an old file there
-// must be replaceable.
-bool CheckInstallTarget(Context& c, const std::wstring& folder, const std::wstring& fullName, bool copies);
+// changed yet. Each gives the refusal's text, or nothing when it passes.
+// The install's destination `fullName` in `folder` (as given): Excel must be able to open that
+// name, and, when `copies`, the folder must take a new file and an old file there must be
+// replaceable. `newInstall` offers the user add-in folder as the way out.
+std::optional<std::wstring> CheckInstallTarget(Services& svc, const excel::Facts& facts, const std::wstring& folder,
+                                               const std::wstring& fullName, bool copies, bool newInstall);
 // The add-in file `fullName` can be deleted.
-bool CheckRemovable(Context& c, const std::wstring& fullName);
+std::optional<std::wstring> CheckRemovable(Services& svc, const std::wstring& fullName);
 
-// Mode 6: puts `path` on the clipboard, retrying while another program holds the clipboard;
-// when it stays busy, shows the path in a message box instead. Never ends the program over it.
-void CopyPathToClipboard(Context& c, const std::wstring& path);
+// Mode 6: puts `path` on the clipboard, retrying while another program holds the clipboard.
+// When it stays busy, gives the text that shows the path instead.
+std::optional<std::wstring> CopyPathToClipboard(Clipboard& clip, const std::wstring& path);
 inline constexpr int kClipboardTries = 10;
 inline constexpr int kClipboardPauseMs = 50;
+
+// "*.xla" on the lower-cased name: Tool.XLA passes, tool.xlam does not.
+bool IsXlaName(const std::wstring& name);
 
 }  // namespace qv

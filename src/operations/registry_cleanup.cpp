@@ -1,7 +1,7 @@
 // DeleteAddinManagerValue: Excel keeps a switched-off add-in outside its default folders
 // as a value of the Add-in Manager key, named by the file's full path.
 #include "operations/operations.h"
-#include "window/texts.h"
+#include "operations/texts.h"
 
 namespace qv {
 
@@ -11,10 +11,10 @@ std::wstring AddinManagerKey(int excelVersion) {
            texts::kAddinManagerKey2;
 }
 
-void DeleteAddinManagerValue(Context& c, const std::wstring& fullName) {
+bool DeleteAddinManagerValue(Registry& reg, int excelVersion, const std::wstring& fullName) {
     // Nothing to report: a key or value that is not there is already what we want, and a
     // refused deletion leaves Excel's list as it was.
-    (void)c.svc.reg.DeleteValue(AddinManagerKey(c.st.intEXCELVER), fullName);
+    return reg.DeleteValue(AddinManagerKey(excelVersion), fullName) == RegResult::Ok;
 }
 
 }  // namespace qv

@@ -1,85 +1,109 @@
-// The switch and removal steps of modes 1 to 5. Each works on the add-in behind the
-// selected row and quits its Excel instance. A removal then waits until that Excel's process
-// has ended, because Excel writes its add-in list on its way out: a file or registry value
-// deleted earlier would be written back, or still be held open.
+// The switch and removal steps of modes 1 to 5. Each works on one listed add-in and quits its
+// Excel instance. A removal then waits until that Excel's process has ended, because Excel
+// writes its add-in list on its way out: a file or registry value deleted earlier would be
+// written back, or still be held open.
 #include "operations/operations.h"
-#include "window/texts.h"
+#include "operations/texts.h"
+#include "platform/paths.h"
 
 namespace qv {
 
 namespace {
 
-bool IsNetworkPath(const std::wstring& path) { return path.rfind(L"\\\\", 0) == 0; }
+void Note(const AddinRequest& r, Change change) {
+    if (r.journal) r.journal->push_back(change);
+}
 
-// True once every Excel the wizard quit has ended; otherwise says that nothing was deleted.
-bool ExcelHasEnded(Context& c) {
-    if (c.svc.excel.WaitForQuitInstances(excel::kExcelExitWaitMs)) return true;
-    c.svc.msg.Show(texts::kExcelDidNotEnd, texts::kAppTitle, kMbCritical);
-    return false;
+// True once every Excel this program quit has ended.
+bool ExcelHasEnded(Services& svc) { return svc.excel.WaitForQuitInstances(excel::kExcelExitWaitMs); }
+
+RemovalResult Refused(std::wstring text, std::wstring addinPath = L"") {
+    RemovalResult result;
+    result.done = false;
+    result.refusal = std::move(text);
+    result.addinPath = std::move(addinPath);
+    return result;
+}
+
+void DeleteFile(Services& svc, const AddinRequest& r, const std::wstring& path) {
+    svc.fs.Delete(path);
+    Note(r, Change::FileDeleted);
+}
+
+void DeleteValue(Services& svc, const AddinRequest& r, const std::wstring& fullName) {
+    if (DeleteAddinManagerValue(svc.reg, r.facts.version, fullName)) Note(r, Change::RegistryValueDeleted);
 }
 
 }  // namespace
 
-void SetAddinInstalled(Context& c, bool blnON) {
-    const std::wstring fullName = SelectedAddinFullName(c);
-    excel::Session excel(c.svc.excel.Create());
-    auto addin = FindAddinByFullName(*excel, fullName);
+void SetAddinInstalled(Services& svc, const AddinRequest& r, bool blnON) {
+    excel::Session excel(svc.excel.Create());
+    auto addin = FindAddinByFullName(*excel, r.fullName);
     // Excel only lets go of an add-in that is open as a workbook.
-    if (!blnON) excel->OpenWorkbook(fullName);
+    if (!blnON) excel->OpenWorkbook(r.fullName);
     addin->SetInstalled(blnON);
+    Note(r, blnON ? Change::SwitchedOn : Change::SwitchedOff);
     addin.reset();
     excel.Quit();
 }
 
-bool RemoveActiveAddin(Context& c) {
-    const std::wstring fullName = SelectedAddinFullName(c);
-    if (!IsNetworkPath(fullName) && !CheckRemovable(c, fullName)) return false;
-    excel::Session excel(c.svc.excel.Create());
+RemovalResult RemoveActiveAddin(Services& svc, const AddinRequest& r) {
+    const std::wstring& fullName = r.fullName;
+    const bool onShare = paths::IsNetworkPath(fullName);
+    if (!onShare) {
+        if (auto refusal = CheckRemovable(svc, fullName)) return Refused(*refusal);
+    }
+    RemovalResult result;
+    excel::Session excel(svc.excel.Create());
     auto addin = FindAddinByFullName(*excel, fullName);
     excel->OpenWorkbook(fullName);
-    c.st.strADDINPATH = addin->Path();
+    result.addinPath = addin->Path();
     if (addin->Installed()) {
         excel->OpenWorkbook(fullName);
         addin->SetInstalled(false);
+        Note(r, Change::SwitchedOff);
     }
     addin.reset();
     excel.Quit();
-    if (!ExcelHasEnded(c)) return false;
+    if (!ExcelHasEnded(svc)) return Refused(texts::kExcelDidNotEnd, result.addinPath);
 
     // A file on a share may be in use by others; it stays.
-    if (!IsNetworkPath(fullName)) c.svc.fs.Delete(fullName);
-    if (!IsDefaultFolder(c.st, c.st.strADDINPATH)) DeleteAddinManagerValue(c, fullName);
-    return true;
+    if (!onShare) DeleteFile(svc, r, fullName);
+    if (!IsDefaultFolder(r.facts, result.addinPath)) DeleteValue(svc, r, fullName);
+    return result;
 }
 
-bool RemoveInactiveAddin(Context& c) {
-    const std::wstring fullName = SelectedAddinFullName(c);
-    if (!CheckRemovable(c, fullName)) return false;
-    excel::Session excel(c.svc.excel.Create());
+RemovalResult RemoveInactiveAddin(Services& svc, const AddinRequest& r) {
+    if (auto refusal = CheckRemovable(svc, r.fullName)) return Refused(*refusal);
+    RemovalResult result;
+    excel::Session excel(svc.excel.Create());
     // Confirms that Excel still lists it before anything is deleted.
-    FindAddinByFullName(*excel, fullName);
-    c.st.strADDINPATH = fullName;
+    FindAddinByFullName(*excel, r.fullName);
+    result.addinPath = r.fullName;
     excel.Quit();
-    if (!ExcelHasEnded(c)) return false;
+    if (!ExcelHasEnded(svc)) return Refused(texts::kExcelDidNotEnd, result.addinPath);
 
-    c.svc.fs.Delete(c.st.strADDINPATH);
-    if (!IsDefaultFolder(c.st, FolderPart(c.st.strADDINPATH))) DeleteAddinManagerValue(c, c.st.strADDINPATH);
-    return true;
+    DeleteFile(svc, r, r.fullName);
+    if (!IsDefaultFolder(r.facts, paths::FolderPart(r.fullName))) DeleteValue(svc, r, r.fullName);
+    return result;
 }
 
-bool TidyMissingAddin(Context& c) {
-    const std::wstring fullName = SelectedAddinFullName(c);
-    excel::Session excel(c.svc.excel.Create());
-    auto addin = FindAddinByFullName(*excel, fullName);
-    c.st.strADDINPATH = fullName;
+RemovalResult TidyMissingAddin(Services& svc, const AddinRequest& r) {
+    RemovalResult result;
+    excel::Session excel(svc.excel.Create());
+    auto addin = FindAddinByFullName(*excel, r.fullName);
+    result.addinPath = r.fullName;
     // Its file is gone, so it is switched off without being opened.
-    if (addin->Installed()) addin->SetInstalled(false);
+    if (addin->Installed()) {
+        addin->SetInstalled(false);
+        Note(r, Change::SwitchedOff);
+    }
     addin.reset();
     excel.Quit();
-    if (!ExcelHasEnded(c)) return false;
+    if (!ExcelHasEnded(svc)) return Refused(texts::kExcelDidNotEnd, result.addinPath);
 
-    DeleteAddinManagerValue(c, c.st.strADDINPATH);
-    return true;
+    DeleteValue(svc, r, r.fullName);
+    return result;
 }
 
 }  // namespace qv

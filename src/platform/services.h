@@ -18,7 +18,6 @@ struct RegValue {
 class Registry {
 public:
     virtual ~Registry() = default;
-    virtual bool KeyExists(const std::wstring& key) = 0;
     // The REG_SZ values of `key` in the registry's own enumeration order; empty when the key is absent.
     virtual std::vector<RegValue> StringValues(const std::wstring& key) = 0;
     virtual std::optional<std::wstring> GetString(const std::wstring& key, const std::wstring& name) = 0;

@@ -2,7 +2,8 @@
 #include <vector>
 
 #include "startup/startup.h"
-#include "window/texts.h"
+#include "platform/texts.h"
+#include "startup/texts.h"
 
 namespace qv {
 

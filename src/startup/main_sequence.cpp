@@ -3,7 +3,8 @@
 #include "excel/excel.h"
 #include "startup/running_excel.h"
 #include "startup/startup.h"
-#include "window/texts.h"
+#include "platform/texts.h"
+#include "startup/texts.h"
 
 namespace qv {
 
@@ -16,13 +17,14 @@ constexpr int kVersionWithoutUserFolder = 8;
 void Tell(Services& svc, const wchar_t* text, int flags) { svc.msg.Show(text, texts::kAppTitle, flags); }
 
 // On a refusal the instance is told to quit as well, so no invisible Excel outlives start-up.
-// The user has been told why the program ends; a failing Quit changes nothing about that.
-StartupOutcome RefuseWith(excel::Session& excel) {
+// The user is told why the program ends; a failing Quit changes nothing about that.
+ExcelStart Refuse(excel::Session& excel, ExcelStart start, VersionVerdict verdict) {
     try {
         excel.Quit();
     } catch (...) {
     }
-    return StartupOutcome::Refused;
+    start.verdict = verdict;
+    return start;
 }
 
 // UserLibraryPath ends with a separator that the folder does not keep. An empty answer
@@ -42,6 +44,20 @@ void ResetSharedState(SharedState& st) {
 
 }  // namespace
 
+ExcelStart ReadExcelFacts(excel::Launcher& launcher, const std::function<bool()>& acceptNewer) {
+    auto created = launcher.Create();
+    if (!created) throw excel::ExcelError(L"Excel.Application", 0, L"no instance was created");
+    excel::Session excel(std::move(created));
+    ExcelStart start;
+    start.facts.version = ExcelMajorVersion(excel->Version());
+    if (start.facts.version < kLowestVersion) return Refuse(excel, start, VersionVerdict::TooOld);
+    if (start.facts.version > kHighestUnasked && !acceptNewer()) return Refuse(excel, start, VersionVerdict::NewerDeclined);
+    start.facts.userFolder = start.facts.version == kVersionWithoutUserFolder ? L"" : UserAddinFolder(*excel);
+    start.facts.libraryFolder = excel->LibraryPath();
+    excel.Quit();
+    return start;
+}
+
 StartupOutcome Main(Services& svc, SharedState& st) {
     st.strCOMMAND = svc.sys.CommandArguments();
 
@@ -50,23 +66,15 @@ StartupOutcome Main(Services& svc, SharedState& st) {
         return StartupOutcome::Refused;
     }
 
-    {
-        auto created = svc.excel.Create();
-        if (!created) throw excel::ExcelError(L"Excel.Application", 0, L"no instance was created");
-        excel::Session excel(std::move(created));
-        st.intEXCELVER = ExcelMajorVersion(excel->Version());
-        if (st.intEXCELVER < kLowestVersion) {
-            Tell(svc, texts::kVersionUnsupported, kMbCritical);
-            return RefuseWith(excel);
-        }
-        if (st.intEXCELVER > kHighestUnasked &&
-            svc.msg.Show(texts::kVersionQuestion, texts::kAppTitle, kMbYesNoQuestion) == kIdNo)
-            return RefuseWith(excel);
-
-        st.strADDINFOLDER[0] = st.intEXCELVER == kVersionWithoutUserFolder ? L"" : UserAddinFolder(*excel);
-        st.strADDINFOLDER[1] = excel->LibraryPath();
-        excel.Quit();
-    }
+    // The question is asked while the instance that reported the version still lives.
+    const ExcelStart start = ReadExcelFacts(svc.excel, [&] {
+        return svc.msg.Show(texts::kVersionQuestion, texts::kAppTitle, kMbYesNoQuestion) != kIdNo;
+    });
+    st.intEXCELVER = start.facts.version;
+    if (start.verdict == VersionVerdict::TooOld) Tell(svc, texts::kVersionUnsupported, kMbCritical);
+    if (start.verdict != VersionVerdict::Accepted) return StartupOutcome::Refused;
+    st.strADDINFOLDER[0] = start.facts.userFolder;
+    st.strADDINFOLDER[1] = start.facts.libraryFolder;
 
     if (FindRuntimeLibrary(svc).empty()) {
         Tell(svc, texts::kRuntimeMissing, kMbCritical);

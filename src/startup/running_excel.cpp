@@ -1,8 +1,11 @@
 #include "startup/running_excel.h"
 
+#include "startup/startup.h"
+
 #include <string>
 
-#include "window/texts.h"
+#include "platform/texts.h"
+#include "startup/texts.h"
 
 namespace qv {
 
@@ -19,11 +22,11 @@ void Try(F&& call) {
 
 // The first line. An instance whose visibility cannot be read is left as it is and
 // described as running.
-std::wstring FirstLine(excel::Application& app) {
+std::wstring FirstLine(excel::Application& app, bool reveal) {
     bool hidden = false;
     Try([&] { hidden = !app.Visible(); });
     if (!hidden) return texts::kExcelRunning;
-    Try([&] { app.SetVisible(true); });
+    if (reveal) Try([&] { app.SetVisible(true); });
     return texts::kExcelRunningHidden;
 }
 
@@ -51,9 +54,8 @@ std::unique_ptr<excel::Application> AttachRunningExcel(excel::Launcher& launcher
     return running;
 }
 
-void RefuseRunningExcel(Services& svc, std::unique_ptr<excel::Application> running) {
-    excel::Application& app = *running;
-    std::wstring text = FirstLine(app);
+std::wstring DescribeRunningExcel(excel::Application& app, bool reveal) {
+    std::wstring text = FirstLine(app, reveal);
     text += std::wstring(L"\n") + texts::kOpenFilesAre + L"\n";
     long count = 0;
     Try([&] { count = app.WorkbookCount(); });
@@ -62,7 +64,12 @@ void RefuseRunningExcel(Services& svc, std::unique_ptr<excel::Application> runni
     else
         text += std::wstring(texts::kNoOpenFiles) + L"\n\n";
     text += texts::kPleaseQuitExcel;
-    svc.msg.Show(text, texts::kAppTitle, kMbCritical);
+    return text;
+}
+
+void RefuseRunningExcel(Services& svc, std::unique_ptr<excel::Application> running) {
+    excel::Application& app = *running;
+    svc.msg.Show(DescribeRunningExcel(app, true), texts::kAppTitle, kMbCritical);
     Try([&] { app.Quit(); });
     running.reset();
 }

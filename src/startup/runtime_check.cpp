@@ -1,5 +1,5 @@
 #include "startup/startup.h"
-#include "window/texts.h"
+#include "startup/texts.h"
 
 namespace qv {
 

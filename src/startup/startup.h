@@ -1,10 +1,13 @@
 #pragma once
 // Start-up: the checks before the window exists, and the add-in files it offers.
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
-#include "window/state.h"
-#include "window/wizard.h"
+#include "excel/facts.h"
+#include "operations/services.h"
+#include "startup/state.h"
 
 namespace qv {
 
@@ -16,6 +19,28 @@ enum class StartupOutcome { ShowWindow, Refused };
 // create and show the main window; Refused means the user has been told why and the
 // program ends. Failures of Excel outside the running-Excel probe propagate.
 StartupOutcome Main(Services& svc, SharedState& st);
+
+// The checks every front end makes before it works, without a window.
+
+// The user's running Excel, or nullptr when none runs or the probe itself fails.
+std::unique_ptr<excel::Application> AttachRunningExcel(excel::Launcher& launcher);
+
+// The refusal's text for the user's running Excel: its state and its open workbooks. With
+// `reveal`, a hidden instance is made visible first. Every call on the instance may fail on
+// its own: the failing call is skipped and the text still made.
+std::wstring DescribeRunningExcel(excel::Application& app, bool reveal);
+
+enum class VersionVerdict { Accepted, TooOld, NewerDeclined };
+
+struct ExcelStart {
+    VersionVerdict verdict = VersionVerdict::Accepted;
+    excel::Facts facts;  // the version always; the folders when accepted
+};
+
+// Reads Excel's version and, once it is accepted, its two add-in folders, from an instance of
+// its own that is told to quit on every path. A version above the highest one accepted without
+// a question is accepted only when `acceptNewer` says so.
+ExcelStart ReadExcelFacts(excel::Launcher& launcher, const std::function<bool()>& acceptNewer);
 
 // "MSVBVM60.DLL" when the runtime library lies in the folder of the 32-bit system
 // libraries, otherwise the empty string.

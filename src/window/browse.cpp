@@ -1,22 +1,8 @@
+#include "operations/operations.h"
 #include "window/texts.h"
 #include "window/wizard.h"
 
 namespace qv {
-
-namespace {
-
-// The full-width form of a printable ASCII character: U+0021..U+007E map to U+FF01..U+FF5E.
-wchar_t FullWidth(wchar_t ch) {
-    return ch >= 0x21 && ch <= 0x7E ? static_cast<wchar_t>(ch + 0xFEE0) : ch;
-}
-
-std::wstring RefusedDriveMessage(const std::wstring& path) {
-    std::wstring drive;
-    for (wchar_t ch : path.substr(0, 2)) drive += FullWidth(ch);
-    return texts::kDriveRefused1 + drive + texts::kDriveRefused2;
-}
-
-}  // namespace
 
 void MainWindow::cmdADDIN_Click() {
     Context& c = ctx_;
@@ -46,10 +32,9 @@ void MainWindow::cmdFolder_Click() {
     if (chosen) {
         const std::wstring& path = *chosen;
         const auto p = path.rfind(L'\\');
-        if (c.svc.drives.DriveType(path.substr(0, 3)) == kDriveFixed && p != std::wstring::npos) {
-            std::wstring folder = path.substr(0, p);  // the typed file name is dropped
-            if (!folder.empty() && folder.back() == L':') folder += L'\\';
-            c.ui.SetText(Ctl::cbxFOLDER, folder);
+        if (!CheckFolderDrive(c.svc.drives, path) && p != std::wstring::npos) {
+            // The typed file name is dropped; "C:" alone is not the root.
+            c.ui.SetText(Ctl::cbxFOLDER, paths::WithRootSeparator(path.substr(0, p)));
         } else {
             c.svc.msg.Show(RefusedDriveMessage(path), texts::kAppTitle, kMbCritical);
         }

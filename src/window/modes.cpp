@@ -3,6 +3,7 @@
 #include <cwctype>
 
 #include "fileinfo/addin_details.h"
+#include "operations/operations.h"
 #include "window/texts.h"
 
 namespace qv {
@@ -27,12 +28,6 @@ constexpr ModeTexts kModes[kModeCount] = {
     {texts::kListHeader5, texts::kNextTip5, texts::kSteps5},
     {texts::kListHeader6, texts::kNextTip6, texts::kSteps6},
 };
-
-bool IsXlaName(std::wstring name) {
-    for (auto& ch : name) ch = static_cast<wchar_t>(std::towlower(ch));
-    static const std::wstring ext = L".xla";
-    return name.size() >= ext.size() && name.compare(name.size() - ext.size(), ext.size(), ext) == 0;
-}
 
 // Whether an add-in belongs in mode m's list. Properties are read in the order of the
 // tests and only as far as needed: the details lookup of the file is the slow one, so it

@@ -3,11 +3,6 @@
 
 namespace qv {
 
-std::wstring FileNamePart(const std::wstring& path) {
-    auto p = path.rfind(L'\\');
-    return p == std::wstring::npos ? path : path.substr(p + 1);
-}
-
 long SelectedItemData(Context& c) {
     int row = c.ui.ListIndex();
     return row < 0 ? -1 : c.ui.ListItemData(row);

@@ -7,8 +7,6 @@ namespace qv {
 
 namespace {
 
-bool IsNetworkPath(const std::wstring& path) { return path.rfind(L"\\\\", 0) == 0; }
-
 // Mode 0, no listed add-in to replace: offer the add-in folders, plus the file's own
 // folder when it lies on a network share.
 void OfferTargetFolders(Context& c, long item) {
@@ -20,8 +18,7 @@ void OfferTargetFolders(Context& c, long item) {
     if (!c.st.strADDINFOLDER[0].empty()) ui.ComboAdd(c.st.strADDINFOLDER[0]);
     ui.ComboAdd(c.st.strADDINFOLDER[1]);
     c.st.strSRCFILE = GetSelectedFile(c, item);
-    if (IsNetworkPath(c.st.strSRCFILE))
-        ui.ComboAdd(c.st.strSRCFILE.substr(0, c.st.strSRCFILE.rfind(L'\\')));
+    if (paths::IsNetworkPath(c.st.strSRCFILE)) ui.ComboAdd(paths::FolderPart(c.st.strSRCFILE));
     ui.ComboSelect(0);
 }
 
@@ -53,11 +50,9 @@ void ShowFolderAndName(Context& c, long item) {
     Controls& ui = c.ui;
     ui.SetText(Ctl::txtFOLDER, GetAddinRowFullName(c, item));
     const std::wstring full = ui.Text(Ctl::txtFOLDER);
-    const auto p = full.rfind(L'\\');
-    ui.SetText(Ctl::lblMSG1, p == std::wstring::npos ? full : full.substr(p + 1));
-    std::wstring folder = p == std::wstring::npos ? std::wstring() : full.substr(0, p);
-    if (!folder.empty() && folder.back() == L':') folder += L'\\';  // C: alone is not the root
-    ui.SetText(Ctl::txtFOLDER, folder);
+    ui.SetText(Ctl::lblMSG1, paths::FileNamePart(full));
+    // C: alone is not the root.
+    ui.SetText(Ctl::txtFOLDER, paths::WithRootSeparator(paths::FolderPart(full)));
     ui.SetVisible(Ctl::lblMSG1, true);
 }
 

@@ -1,26 +1,11 @@
 #pragma once
 // fm_tarnwick: the main window's handlers, portable. The Win32 dialog calls them.
-#include "excel/excel.h"
-#include "fileinfo/details.h"
-#include "platform/services.h"
+#include "operations/services.h"
+#include "platform/paths.h"
+#include "startup/state.h"
 #include "window/controls.h"
-#include "window/state.h"
 
 namespace qv {
-
-// Everything outside the core that a handler may reach.
-struct Services {
-    excel::Launcher& excel;
-    FileSystem& fs;
-    Registry& reg;
-    MessageBoxes& msg;
-    Clipboard& clip;
-    Shell& shell;
-    Drives& drives;
-    DetailsProvider& details;
-    SystemInfo& sys;
-    BusyCursor& busy;
-};
 
 // What one handler works with.
 struct Context {
@@ -55,7 +40,6 @@ long SelectedItemData(Context& c);
 std::wstring GetAddinRowFullName(Context& c, long index);
 std::wstring GetSelectedFile(Context& c, long index);
 
-// The text after the last "\" (the whole text when there is none).
-std::wstring FileNamePart(const std::wstring& path);
+using paths::FileNamePart;
 
 }  // namespace qv

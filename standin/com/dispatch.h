@@ -43,11 +43,15 @@ std::optional<long> ToPosition(const VARIANT& v);
 size_t ItemAt(long position, size_t count);
 
 struct Member {
+    using Get = std::function<Variant(const Args&)>;
+    using Put = std::function<void(const Args&, const VARIANT&)>;
+    Member(std::wstring n, std::vector<std::wstring> p, Get g, Put pt = {}, DISPID i = 0)
+        : name(std::move(n)), params(std::move(p)), get(std::move(g)), put(std::move(pt)), id(i) {}
     std::wstring name;
     std::vector<std::wstring> params;
-    std::function<Variant(const Args&)> get;                  // property get or method call
-    std::function<void(const Args&, const VARIANT&)> put;      // property put; empty when read-only
-    DISPID id = 0;                                             // 0: assigned from the table
+    Get get;       // property get or method call
+    Put put;       // property put; empty when read-only
+    DISPID id = 0;  // 0: assigned from the table
 };
 
 class DispatchObject : public qv::win32::RefCounted<IDispatch, IID_IDispatch> {

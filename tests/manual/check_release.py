@@ -36,8 +36,7 @@ def main(root):
     check(first == second, "two runs over the same build gave different zips")
     check(path.name == f"QuorvelSP-{version}-win-x64.zip", f"zip named {path.name}, version {version}")
 
-    expected = ["quorvel.exe"] + (["quorvelc.exe"] if (win / "quorvelc.exe").is_file() else [])
-    expected += ["操作説明.pdf", "お読みください.txt", "LICENSE", "THIRD-PARTY-NOTICES.txt"]
+    expected = ["quorvel.exe", "quorvelc.exe", "操作説明.pdf", "お読みください.txt", "LICENSE", "THIRD-PARTY-NOTICES.txt"]
     with zipfile.ZipFile(path) as zf:
         members = zf.infolist()
         check([m.filename for m in members] == expected, f"zip holds {[m.filename for m in members]}")
@@ -46,6 +45,7 @@ def main(root):
         data = {m.filename: zf.read(m) for m in members}  # also compares local and central names
 
     check(data.get("quorvel.exe") == (win / "quorvel.exe").read_bytes(), "quorvel.exe differs from the build's")
+    check(data.get("quorvelc.exe") == (win / "quorvelc.exe").read_bytes(), "quorvelc.exe differs from the build's")
     check(data.get("操作説明.pdf") == (win / "操作説明.pdf").read_bytes(), "操作説明.pdf differs from the build's")
     readme = data.get("お読みください.txt", b"")
     check(readme.startswith(b"\xef\xbb\xbf"), "お読みください.txt has no BOM")

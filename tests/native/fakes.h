@@ -136,12 +136,6 @@ public:
         w_.Call(L"AddIns");
         return std::make_unique<FakeAddInCursor>(w_);
     }
-    std::unique_ptr<excel::AddIn> AddInByTitle(const std::wstring& title) override {
-        w_.Call(L"AddIns(" + title + L")");
-        for (size_t i = 0; i < w_.addins.size(); ++i)
-            if (w_.addins[i].Title == title) return std::make_unique<FakeAddIn>(w_, i);
-        throw excel::ExcelError(L"AddIns", static_cast<long>(0x8002000BL), L"no such add-in");
-    }
     void OpenWorkbook(const std::wstring& path) override { w_.Call(L"Workbooks.Open " + path); }
     std::unique_ptr<excel::Workbook> AddWorkbook() override {
         w_.Call(L"Workbooks.Add");
@@ -260,7 +254,6 @@ public:
     std::map<std::wstring, std::vector<RegValue>> keys;
     std::vector<std::wstring> log;
 
-    bool KeyExists(const std::wstring& k) override { return keys.count(k) > 0; }
     std::vector<RegValue> StringValues(const std::wstring& k) override {
         auto it = keys.find(k);
         return it == keys.end() ? std::vector<RegValue>{} : it->second;

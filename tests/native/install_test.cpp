@@ -305,20 +305,20 @@ TEST(InstallFolderPath, FullPathsOnly) {
         {L"\\\\\\share", false},
         {L"\\\\", false},
     };
-    for (const auto& c : cases) EXPECT_EQ(IsFullFolderPath(c.folder), c.full) << c.folder;
+    for (const auto& c : cases) EXPECT_EQ(paths::IsFullFolderPath(c.folder), c.full) << c.folder;
 }
 
 TEST(InstallFolderPath, DefaultFolderComparisonIsExact) {
     OpsWorld o;
-    EXPECT_TRUE(IsDefaultFolder(o.st, fake::kUserFolder));
-    EXPECT_TRUE(IsDefaultFolder(o.st, fake::kLibraryFolder));
-    EXPECT_FALSE(IsDefaultFolder(o.st, L"c:\\office\\library"));
-    EXPECT_FALSE(IsDefaultFolder(o.st, L"C:\\Office\\Library\\"));
-    EXPECT_FALSE(IsDefaultFolder(o.st, L""));
+    EXPECT_TRUE(IsDefaultFolder(FactsOf(o.st), fake::kUserFolder));
+    EXPECT_TRUE(IsDefaultFolder(FactsOf(o.st), fake::kLibraryFolder));
+    EXPECT_FALSE(IsDefaultFolder(FactsOf(o.st), L"c:\\office\\library"));
+    EXPECT_FALSE(IsDefaultFolder(FactsOf(o.st), L"C:\\Office\\Library\\"));
+    EXPECT_FALSE(IsDefaultFolder(FactsOf(o.st), L""));
     o.st.strADDINFOLDER[0].clear();  // Excel 97: no user folder
-    EXPECT_FALSE(IsDefaultFolder(o.st, L""));
-    EXPECT_FALSE(IsDefaultFolder(o.st, fake::kUserFolder));
-    EXPECT_TRUE(IsDefaultFolder(o.st, fake::kLibraryFolder));
+    EXPECT_FALSE(IsDefaultFolder(FactsOf(o.st), L""));
+    EXPECT_FALSE(IsDefaultFolder(FactsOf(o.st), fake::kUserFolder));
+    EXPECT_TRUE(IsDefaultFolder(FactsOf(o.st), fake::kLibraryFolder));
 }
 
 }  // namespace

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "operations/operations.h"
+#include "window/steps.h"
 #include "traced_world.h"
 
 namespace qv::fake {

@@ -32,7 +32,7 @@ TEST(AddinManagerKey, VersionFormattedWithOneDecimal) {
 TEST(DeleteAddinManagerValue, DeletesOnlyTheNamedValue) {
     RegistryWorld r;
     r.w.reg.keys[kKey11] = {{L"C:\\A\\one.xla", L""}, {L"C:\\Tools\\a.xla", L""}, {L"C:\\B\\two.xla", L""}};
-    DeleteAddinManagerValue(r.w.ctx(), L"C:\\Tools\\a.xla");
+    DeleteAddinManagerValue(r.w.reg, r.w.st.intEXCELVER, L"C:\\Tools\\a.xla");
     EXPECT_EQ(r.Names(kKey11), (std::vector<std::wstring>{L"C:\\A\\one.xla", L"C:\\B\\two.xla"}));
 }
 
@@ -42,20 +42,20 @@ TEST(DeleteAddinManagerValue, UsesTheKeyOfTheRunningExcelVersion) {
     r.w.st.intEXCELVER = 9;
     r.w.reg.keys[kKey11] = {{L"C:\\Tools\\a.xla", L""}};
     r.w.reg.keys[key9] = {{L"C:\\Tools\\a.xla", L""}};
-    DeleteAddinManagerValue(r.w.ctx(), L"C:\\Tools\\a.xla");
+    DeleteAddinManagerValue(r.w.reg, r.w.st.intEXCELVER, L"C:\\Tools\\a.xla");
     EXPECT_TRUE(r.Names(key9).empty());
     EXPECT_EQ(r.Names(kKey11), std::vector<std::wstring>{L"C:\\Tools\\a.xla"});
 }
 
 TEST(DeleteAddinManagerValue, AbsentKeyOrValueIsANormalReturn) {
     RegistryWorld absentKey;
-    EXPECT_NO_THROW(DeleteAddinManagerValue(absentKey.w.ctx(), L"C:\\Tools\\a.xla"));
-    EXPECT_FALSE(absentKey.w.reg.KeyExists(kKey11)) << "the key must not be created";
+    EXPECT_NO_THROW(DeleteAddinManagerValue(absentKey.w.reg, absentKey.w.st.intEXCELVER, L"C:\\Tools\\a.xla"));
+    EXPECT_FALSE(absentKey.w.reg.keys.count(kKey11) > 0) << "the key must not be created";
     EXPECT_EQ(absentKey.w.reg.log, std::vector<std::wstring>{L"Delete " + kKey11 + L" C:\\Tools\\a.xla"});
 
     RegistryWorld absentValue;
     absentValue.w.reg.keys[kKey11] = {{L"C:\\Other\\b.xla", L"x"}};
-    EXPECT_NO_THROW(DeleteAddinManagerValue(absentValue.w.ctx(), L"C:\\Tools\\a.xla"));
+    EXPECT_NO_THROW(DeleteAddinManagerValue(absentValue.w.reg, absentValue.w.st.intEXCELVER, L"C:\\Tools\\a.xla"));
     EXPECT_EQ(absentValue.Names(kKey11), std::vector<std::wstring>{L"C:\\Other\\b.xla"});
     EXPECT_EQ(*absentValue.w.reg.GetString(kKey11, L"C:\\Other\\b.xla"), L"x");
 }
@@ -65,9 +65,9 @@ TEST(DeleteAddinManagerValue, RefusedDeletionIsNotReported) {
         RegResult DeleteValue(const std::wstring&, const std::wstring&) override { return RegResult::Failed; }
     } refusing;
     fake::World w;
-    Services svc{w.launcher, w.fs, refusing, w.msg, w.clip, w.shell, w.drives, w.details, w.sys, w.busy};
-    Context c{svc, w.st, w.ui};
-    EXPECT_NO_THROW(DeleteAddinManagerValue(c, L"C:\\Tools\\a.xla"));
+    bool deleted = true;
+    EXPECT_NO_THROW(deleted = DeleteAddinManagerValue(refusing, 11, L"C:\\Tools\\a.xla"));
+    EXPECT_FALSE(deleted);
     EXPECT_TRUE(w.msg.shown.empty());
 }
 
@@ -82,7 +82,7 @@ TEST(DeleteAddinManagerValue, ValueNameIsTheFullPathAsItStands) {
     for (const auto& c : cases) {
         RegistryWorld r;
         r.w.reg.keys[kKey11] = {{c.stored, L""}};
-        DeleteAddinManagerValue(r.w.ctx(), c.asked);
+        DeleteAddinManagerValue(r.w.reg, r.w.st.intEXCELVER, c.asked);
         EXPECT_EQ(r.Names(kKey11).empty(), c.deleted) << c.stored;
     }
 }

@@ -98,7 +98,7 @@ TEST(RemoveActiveAddin, FileAndRegistryByFolder) {
         {L"network share is spared", kOnShare, false, true},
         {L"folder differs in case", L"c:\\office\\library\\lib.xla", true, true},
     };
-    for (const auto& c : cases) ExpectFileAndRegistry(c, RemoveActiveAddin, true);
+    for (const auto& c : cases) ExpectFileAndRegistry(c, [](Context& c) { RemoveActiveAddin(c); }, true);
 }
 
 TEST(RemoveInactiveAddin, FileAndRegistryByFolder) {
@@ -110,7 +110,7 @@ TEST(RemoveInactiveAddin, FileAndRegistryByFolder) {
         {L"folder differs in case", L"C:\\users\\u\\AddIns\\usr.xla", true, true},
         {L"subfolder of a default folder", L"C:\\Office\\Library\\Sub\\s.xla", true, true},
     };
-    for (const auto& c : cases) ExpectFileAndRegistry(c, RemoveInactiveAddin, false);
+    for (const auto& c : cases) ExpectFileAndRegistry(c, [](Context& c) { RemoveInactiveAddin(c); }, false);
 }
 
 TEST(RemoveInactiveAddin, TouchesNoWorkbookAndNoSwitch) {
@@ -148,9 +148,9 @@ TEST(TidyMissingAddin, SwitchedOffAddinIsNotSwitchedAgain) {
 TEST(RemovalSteps, ExcelQuitsBeforeAnyFileOrRegistryChange) {
     struct Case { const wchar_t* name; std::function<void(Context&)> step; bool installed; };
     const Case cases[] = {
-        {L"mode 3", RemoveActiveAddin, true},
-        {L"mode 4", RemoveInactiveAddin, false},
-        {L"mode 5", TidyMissingAddin, true},
+        {L"mode 3", [](Context& c) { RemoveActiveAddin(c); }, true},
+        {L"mode 4", [](Context& c) { RemoveInactiveAddin(c); }, false},
+        {L"mode 5", [](Context& c) { TidyMissingAddin(c); }, true},
     };
     for (const auto& c : cases) {
         OpsWorld o;
@@ -212,9 +212,9 @@ TEST(RemovalSteps, DuplicateTitlesActOnTheSelectedRowsAddin) {
     const Case cases[] = {
         {L"mode 1", [](Context& c) { SetAddinInstalled(c, true); }, false, true, false, false},
         {L"mode 2", [](Context& c) { SetAddinInstalled(c, false); }, true, false, false, false},
-        {L"mode 3", RemoveActiveAddin, true, false, true, true},
-        {L"mode 4", RemoveInactiveAddin, false, false, true, true},
-        {L"mode 5", TidyMissingAddin, true, false, false, true},
+        {L"mode 3", [](Context& c) { RemoveActiveAddin(c); }, true, false, true, true},
+        {L"mode 4", [](Context& c) { RemoveInactiveAddin(c); }, false, false, true, true},
+        {L"mode 5", [](Context& c) { TidyMissingAddin(c); }, true, false, false, true},
     };
     const std::wstring first = L"C:\\One\\t.xla", second = L"C:\\Two\\t.xla";
     for (const auto& c : cases) {
@@ -241,7 +241,7 @@ TEST(RemovalFaults, FailingOpenLeavesFilesAndRegistryAndNoExcel) {
     struct Case { const wchar_t* name; std::function<void(Context&)> step; };
     const Case cases[] = {
         {L"mode 2", [](Context& c) { SetAddinInstalled(c, false); }},
-        {L"mode 3", RemoveActiveAddin},
+        {L"mode 3", [](Context& c) { RemoveActiveAddin(c); }},
     };
     for (const auto& c : cases) {
         OpsWorld o;
@@ -271,9 +271,9 @@ TEST(RemovalFaults, AddinNoLongerListedIsAFailureAndChangesNothing) {
     struct Case { const wchar_t* name; std::function<void(Context&)> step; };
     const Case cases[] = {
         {L"mode 1", [](Context& c) { SetAddinInstalled(c, true); }},
-        {L"mode 3", RemoveActiveAddin},
-        {L"mode 4", RemoveInactiveAddin},
-        {L"mode 5", TidyMissingAddin},
+        {L"mode 3", [](Context& c) { RemoveActiveAddin(c); }},
+        {L"mode 4", [](Context& c) { RemoveInactiveAddin(c); }},
+        {L"mode 5", [](Context& c) { TidyMissingAddin(c); }},
     };
     for (const auto& c : cases) {
         OpsWorld o;

@@ -30,7 +30,7 @@ void Next(OpsWorld& o, int mode, const std::wstring& at, bool versionUp = false)
         o.ui.selected = o.FileRow(L"D:\\src\\a.xla");
         o.ui.items[versionUp ? Ctl::txtFOLDER : Ctl::cbxFOLDER].text = at;
         if (versionUp) {
-            o.List(JoinFolder(at, L"a.xla"), L"A", true);
+            o.List(paths::JoinFolder(at, L"a.xla"), L"A", true);
             o.st.strADDINPATH = at;
         }
     } else {

@@ -50,7 +50,6 @@ private:
 class TracedRegistry : public Registry {
 public:
     TracedRegistry(FakeRegistry& reg, FakeExcelWorld& x) : reg_(reg), x_(x) {}
-    bool KeyExists(const std::wstring& k) override { return reg_.KeyExists(k); }
     std::vector<RegValue> StringValues(const std::wstring& k) override { return reg_.StringValues(k); }
     std::optional<std::wstring> GetString(const std::wstring& k, const std::wstring& n) override {
         return reg_.GetString(k, n);

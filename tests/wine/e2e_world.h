@@ -23,7 +23,7 @@
 #include "control_probe.h"
 #include "wine_env.h"
 #include "window/failure_report.h"
-#include "window/state.h"
+#include "startup/state.h"
 #include "window/win32/dialog.h"
 #include "window/win32/resource.h"
 #include "window/win32/top_level.h"

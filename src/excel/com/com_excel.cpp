@@ -173,9 +173,6 @@ public:
     std::unique_ptr<Cursor<AddIn>> AddIns() override {
         return std::make_unique<ComCursor<AddIn, ComAddIn>>(app_.object(L"AddIns"));
     }
-    std::unique_ptr<AddIn> AddInByTitle(const std::wstring& title) override {
-        return std::make_unique<ComAddIn>(Dispatch::From(app_.object(L"AddIns").callDefault(L"AddIns", title), L"AddIns"));
-    }
     void OpenWorkbook(const std::wstring& path) override { app_.object(L"Workbooks").call(L"Open", path); }
     std::unique_ptr<Workbook> AddWorkbook() override {
         return std::make_unique<ComWorkbook>(Dispatch::From(app_.object(L"Workbooks").call(L"Add"), L"Add"));

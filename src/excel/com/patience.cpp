@@ -22,7 +22,7 @@ bool PumpingWait(HANDLE h, DWORD ms) {
 
 namespace {
 
-class Filter : public win32::RefCounted<IMessageFilter, IID_IMessageFilter> {
+class Filter final : public win32::RefCounted<IMessageFilter, IID_IMessageFilter> {
 public:
     DWORD STDMETHODCALLTYPE HandleInComingCall(DWORD, HTASK, DWORD, LPINTERFACEINFO) override {
         return SERVERCALL_ISHANDLED;

@@ -4,7 +4,7 @@
 #include "fileinfo/win32/summary_reader.h"
 #include "platform/error.h"
 #include "platform/win32/handles.h"
-#include "window/texts.h"
+#include "platform/texts.h"
 
 namespace qv::win32 {
 

@@ -18,11 +18,4 @@ std::optional<SummaryText> ReadStorageSummary(const std::wstring& folder, const 
 // when it has none. Throws qv::Failure when the file is not there.
 std::unique_ptr<FileDetails> OpenStorageDetails(const std::wstring& folder, const std::wstring& fileName);
 
-class StorageDetailsProvider : public DetailsProvider {
-public:
-    std::unique_ptr<FileDetails> Open(const std::wstring& folder, const std::wstring& fileName) override {
-        return OpenStorageDetails(folder, fileName);
-    }
-};
-
 }  // namespace qv::win32

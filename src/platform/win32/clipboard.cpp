@@ -2,7 +2,7 @@
 
 #include "platform/error.h"
 #include "platform/win32/platform.h"
-#include "window/texts.h"
+#include "platform/texts.h"
 
 namespace qv::win32 {
 

@@ -3,7 +3,7 @@
 #include "platform/error.h"
 #include "platform/win32/long_path.h"
 #include "platform/win32/platform.h"
-#include "window/texts.h"
+#include "platform/texts.h"
 
 namespace qv::win32 {
 

@@ -11,7 +11,6 @@ namespace qv::win32 {
 // Keys are paths under HKEY_CURRENT_USER; names are passed to the wide API as they stand.
 class Win32Registry : public Registry {
 public:
-    bool KeyExists(const std::wstring& key) override;
     std::vector<RegValue> StringValues(const std::wstring& key) override;
     std::optional<std::wstring> GetString(const std::wstring& key, const std::wstring& name) override;
     void SetString(const std::wstring& key, const std::wstring& name, const std::wstring& data) override;

@@ -1,6 +1,6 @@
 #include "platform/error.h"
 #include "platform/win32/platform.h"
-#include "window/texts.h"
+#include "platform/texts.h"
 
 namespace qv::win32 {
 
@@ -29,14 +29,6 @@ std::wstring TextOf(const std::vector<BYTE>& data, DWORD bytes) {
 }
 
 }  // namespace
-
-bool Win32Registry::KeyExists(const std::wstring& key) {
-    UniqueHkey k;
-    LSTATUS s = RegOpenKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, KEY_QUERY_VALUE, k.put());
-    if (s == ERROR_SUCCESS || s == ERROR_ACCESS_DENIED) return true;  // denied: it is there
-    if (IsAbsent(s)) return false;
-    Fail(s);
-}
 
 std::vector<RegValue> Win32Registry::StringValues(const std::wstring& key) {
     std::vector<RegValue> values;

@@ -2,7 +2,7 @@
 // The main window fm_tarnwick: the dialog resource IDD_MAIN driven by the portable handlers.
 #include <windows.h>
 
-#include "window/state.h"
+#include "startup/state.h"
 #include "window/wizard.h"
 #include "window/win32/top_level.h"
 

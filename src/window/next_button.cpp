@@ -1,7 +1,7 @@
 // cmdNEXT_Click: carry out the chosen mode on the selected row. A failing step throws
 // out of here to the window's top level; then no completion text is written, the row
 // stays and no file is marked done.
-#include "operations/operations.h"
+#include "window/steps.h"
 #include "window/texts.h"
 
 namespace qv {

@@ -1,5 +1,5 @@
 #pragma once
-// The state all handlers share for the whole run.
+// md_tarnwick's shared state: written by the start-up, then shared by the window's handlers.
 #include <string>
 #include <vector>
 

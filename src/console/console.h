@@ -1,0 +1,56 @@
+#pragma once
+// quorvelc: the wizard's operations for scripts and deployment tools, with no window.
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "console/options.h"
+#include "operations/services.h"
+#include "platform/services.h"
+
+namespace qv::console {
+
+enum ExitCode {
+    kExitDone = 0,
+    kExitStartupRefused = 1,
+    kExitBadArguments = 2,
+    kExitNotFound = 3,
+    kExitFailedUnchanged = 4,
+    kExitFailedAfterChange = 5,
+};
+
+// Where quorvelc writes: whole texts, each ending with a line feed where it needs one.
+class Output {
+public:
+    virtual ~Output() = default;
+    virtual void Out(const std::wstring& text) = 0;
+    virtual void Err(const std::wstring& text) = 0;
+};
+
+// Collects what the layers below would show in a message box (a file without a title), so
+// that it is written as a warning; a question is answered No, as nobody is there to answer.
+class WarningBoxes : public MessageBoxes {
+public:
+    int Show(const std::wstring& text, const std::wstring& title, int flags) override;
+    std::vector<std::wstring> TakeWarnings();
+
+private:
+    std::vector<std::wstring> warnings_;
+};
+
+// What quorvelc needs beyond the services: whether two files hold the same bytes.
+struct World {
+    Services& svc;
+    WarningBoxes& warnings;
+    std::function<bool(const std::wstring&, const std::wstring&)> sameContents;
+    // A path as given on the command line made full; none leaves paths as they are.
+    std::function<std::wstring(const std::wstring&)> fullPath;
+};
+
+// Runs the parsed command line and gives the exit code.
+int Run(World& world, const Options& options, Output& out);
+
+// Parses and runs; bad arguments give their text and exit code 2.
+int Main(World& world, const std::vector<std::wstring>& args, Output& out);
+
+}  // namespace qv::console

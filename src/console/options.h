@@ -1,0 +1,30 @@
+#pragma once
+// quorvelc's command line: the command, its operands and the options.
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace qv::console {
+
+enum class Lang { Ja, En };
+
+struct Options {
+    std::wstring command;                 // list, install, on, off, remove, tidy, where; empty with --help
+    std::vector<std::wstring> operands;   // FILEs or NAMEs
+    std::optional<std::wstring> folder;   // --folder user|library|PATH
+    bool json = false;
+    bool dryRun = false;
+    bool allowNewerExcel = false;
+    bool help = false;
+    Lang lang = Lang::Ja;
+};
+
+struct Parsed {
+    Options options;
+    std::wstring error;  // the console's own text, in English; empty when the arguments are good
+};
+
+// argv without the program's name. Options may stand anywhere; "--" ends them.
+Parsed ParseArguments(const std::vector<std::wstring>& args);
+
+}  // namespace qv::console

@@ -1,0 +1,75 @@
+#pragma once
+// quorvelc's own texts, in Japanese and English. Where the wizard has a text for the same
+// thing, quorvelc shows the wizard's; with --lang en those are given in English here.
+// UTF-8 source; the compilers read it as such.
+#include <string>
+
+#include "console/options.h"
+
+namespace qv::console {
+
+struct Text {
+    const wchar_t* ja;
+    const wchar_t* en;
+};
+
+inline const wchar_t* In(Lang lang, const Text& t) { return lang == Lang::En ? t.en : t.ja; }
+
+// The wizard's texts (and pieces of them) put into English, word for word; Japanese stays as it is.
+std::wstring Translate(const std::wstring& wizardText, Lang lang);
+
+namespace texts {
+
+inline constexpr Text kBadArguments{L"引数が正しくありません：", L"Bad arguments: "};
+inline constexpr Text kSeeHelp{L"使い方は quorvelc --help で表示されます。", L"quorvelc --help shows the usage."};
+inline constexpr Text kNotFound{L"アドインリストにありません：", L"Not in the add-in list: "};
+inline constexpr Text kAmbiguous{L"複数のアドインが該当します：", L"More than one add-in matches: "};
+inline constexpr Text kAskFullPath{L"フルパスで指定してください。", L"Give the full path."};
+inline constexpr Text kFileNotFound{L"ファイルが見つかりません：", L"File not found: "};
+inline constexpr Text kNothingToDo{L"変更はありません（既にそのとおりです）：", L"Nothing to do (already so): "};
+inline constexpr Text kNotRemovableName{
+    L"このアドインは完全削除の対象外です（.xla 以外のファイル名）：",
+    L"This add-in cannot be removed (its name is not a .xla name): "};
+inline constexpr Text kNotRemovableMicrosoft{
+    L"このアドインは完全削除の対象外です（作成者が Microsoft）：",
+    L"This add-in cannot be removed (its author is Microsoft): "};
+inline constexpr Text kNotRemovableMissing{
+    L"このアドインのファイルは存在しません。tidy で削除してください：",
+    L"This add-in's file does not exist; tidy removes it: "};
+inline constexpr Text kNoUserFolder{
+    L"このExcelにはユーザー用のアドインフォルダがありません。",
+    L"This Excel has no user add-in folder."};
+inline constexpr Text kVersionUpElsewhere{
+    L"このアドインは既に次のフォルダにインストールされています。新しいバージョンは同じフォルダに入ります：",
+    L"This add-in is already installed in the folder below; a newer version goes there: "};
+inline constexpr Text kNewerExcelHint{
+    L"続行するには --allow-newer-excel を指定してください。",
+    L"Pass --allow-newer-excel to go on."};
+inline constexpr Text kTidyCandidates{L"アドインリストから削除するアドイン（ファイルが存在しません）：",
+                                      L"Add-ins to remove from the list (their file is gone):"};
+inline constexpr Text kNoCandidates{L"対象がありません。", L"Nothing to work on."};
+inline constexpr Text kChanged{L"変更済みのこと：", L"What changed: "};
+inline constexpr Text kFailed{L"失敗しました：", L"Failed: "};
+inline constexpr Text kOn{L"動作中", L"on"};
+inline constexpr Text kOff{L"非動作中", L"off"};
+inline constexpr Text kFileThere{L"ファイルあり", L"file present"};
+inline constexpr Text kFileGone{L"ファイルなし", L"file missing"};
+inline constexpr Text kDefaultFolder{L"デフォルトフォルダ", L"default folder"};
+inline constexpr Text kOtherFolder{L"その他のフォルダ", L"other folder"};
+
+// What an operation had changed when it stopped.
+inline constexpr Text kChangeOldVersionOff{L"旧バージョンを非動作中にしました", L"the old version was switched off"};
+inline constexpr Text kChangeOldVersionBackOn{L"旧バージョンを動作中に戻しました", L"the old version was switched back on"};
+inline constexpr Text kChangeFileCopied{L"ファイルを複写しました", L"the file was copied"};
+inline constexpr Text kChangeAdded{L"アドインリストに登録しました", L"the add-in was added to the list"};
+inline constexpr Text kChangeSwitchedOn{L"動作中にしました", L"the add-in was switched on"};
+inline constexpr Text kChangeSwitchedOff{L"非動作中にしました", L"the add-in was switched off"};
+inline constexpr Text kChangeFileDeleted{L"ファイルを削除しました", L"the file was deleted"};
+inline constexpr Text kChangeRegistry{L"レジストリの値を削除しました", L"the registry value was deleted"};
+
+}  // namespace texts
+
+// The usage, with the exit codes.
+std::wstring HelpText(Lang lang);
+
+}  // namespace qv::console

@@ -1,0 +1,115 @@
+// quorvelc.exe: the wizard's operations from a command line, for scripts and deployment tools.
+#include <windows.h>
+#include <shellapi.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "console/console.h"
+#include "console/utf8.h"
+#include "excel/com/com_excel.h"
+#include "excel/com/patience.h"
+#include "fileinfo/win32/details_provider.h"
+#include "platform/win32/handles.h"
+#include "platform/win32/platform.h"
+
+namespace {
+
+// A console gets its text through WriteConsoleW, whatever its code page; a pipe or a file gets
+// UTF-8 bytes.
+class StdOutput : public qv::console::Output {
+public:
+    void Out(const std::wstring& text) override { Write(STD_OUTPUT_HANDLE, text); }
+    void Err(const std::wstring& text) override { Write(STD_ERROR_HANDLE, text); }
+
+private:
+    static void Write(DWORD which, const std::wstring& text) {
+        HANDLE h = GetStdHandle(which);
+        if (h == nullptr || h == INVALID_HANDLE_VALUE || text.empty()) return;
+        DWORD mode = 0;
+        DWORD written = 0;
+        if (GetConsoleMode(h, &mode)) {
+            std::wstring crlf;
+            for (wchar_t c : text) {
+                if (c == L'\n') crlf += L'\r';
+                crlf += c;
+            }
+            WriteConsoleW(h, crlf.data(), static_cast<DWORD>(crlf.size()), &written, nullptr);
+            return;
+        }
+        std::string bytes;
+        for (char c : qv::console::ToUtf8(text)) {
+            if (c == '\n') bytes += '\r';
+            bytes += c;
+        }
+        WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    }
+};
+
+class NoBusyCursor : public qv::BusyCursor {
+public:
+    void Begin() override {}
+    void End() override {}
+};
+
+bool SameContents(const std::wstring& a, const std::wstring& b) {
+    std::ifstream fa(std::filesystem::path(a), std::ios::binary);
+    std::ifstream fb(std::filesystem::path(b), std::ios::binary);
+    if (!fa || !fb) return false;
+    return std::equal(std::istreambuf_iterator<char>(fa), std::istreambuf_iterator<char>(),
+                      std::istreambuf_iterator<char>(fb), std::istreambuf_iterator<char>());
+}
+
+std::wstring FullPath(const std::wstring& path) {
+    DWORD n = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    if (n == 0) return path;
+    std::wstring full(n, L'\0');
+    n = GetFullPathNameW(path.c_str(), n, full.data(), nullptr);
+    full.resize(n);
+    return full;
+}
+
+std::vector<std::wstring> Arguments() {
+    std::vector<std::wstring> args;
+    int count = 0;
+    LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &count);
+    if (!argv) return args;
+    for (int i = 1; i < count; ++i) args.emplace_back(argv[i]);
+    LocalFree(argv);
+    return args;
+}
+
+// Everything lives here, so that it goes before COM is shut down.
+int Run(qv::console::Output& out) {
+    qv::win32::Win32Registry reg;
+    qv::win32::Win32FileSystem fs;
+    qv::console::WarningBoxes msg;
+    qv::win32::Win32Clipboard clip;
+    qv::win32::Win32Shell shell;
+    qv::win32::Win32Drives drives;
+    qv::win32::Win32SystemInfo sys;
+    NoBusyCursor busy;
+    auto launcher = qv::excel::com::MakeLauncher();
+    auto details = qv::win32::MakeDetailsProvider();
+    qv::Services svc{*launcher, fs, reg, msg, clip, shell, drives, *details, sys, busy};
+    qv::console::World world{svc, msg, &SameContents, &FullPath};
+    return qv::console::Main(world, Arguments(), out);
+}
+
+}  // namespace
+
+int wmain() {
+    StdOutput out;
+    qv::win32::ComInit com;
+    qv::excel::com::RetryingMessageFilter retry;
+    try {
+        return Run(out);
+    } catch (...) {
+        // Failures of single steps are reported by the commands; this is what escapes them.
+        out.Err(L"quorvelc: unexpected failure\n");
+        return qv::console::kExitFailedUnchanged;
+    }
+}

@@ -1,0 +1,43 @@
+#pragma once
+// The operations' texts: registry key names, completion texts and the refusals every front end
+// shows alike.
+// UTF-8 source; the compilers read it as such.
+
+namespace qv::texts {
+
+inline constexpr const wchar_t* kAddinManagerKey1 = L"Software\\Microsoft\\Office";
+inline constexpr const wchar_t* kAddinManagerKey2 = L"\\Excel\\Add-in Manager";
+inline constexpr const wchar_t* kOpenQuote = L"「";
+inline constexpr const wchar_t* kInstallDone = L"」のインストールが完了しました。";
+inline constexpr const wchar_t* kUninstallDone = L"」のアンインストールが完了しました。";
+inline constexpr const wchar_t* kDeleteDone = L"」の削除が完了しました。";
+inline constexpr const wchar_t* kTitleConflict = L"同じ名前のアドインが違うファイル名で登録されています。\n本処理を中止して、ファイルのプロパティでタイトルを変更してください。";
+// A folder on a drive that is not a fixed disk: text 1, the drive in full-width letters, text 2.
+inline constexpr const wchar_t* kDriveRefused1 = L"このドライブ（ ";
+inline constexpr const wchar_t* kDriveRefused2 = L" ）は、指定できません。";
+// The install's target folder must be an existing folder given as a full path.
+inline constexpr const wchar_t* kInvalidFolder1 = L"インストール先のフォルダが正しくありません。\n存在するフォルダをフルパスで指定してください。\n「 ";
+inline constexpr const wchar_t* kInvalidFolder2 = L" 」";
+// Detail of a failure: the add-in behind the selected row is no longer in Excel's list.
+inline constexpr const wchar_t* kAddinNotListed = L"アドインリストにありません：";
+// A removal waits for its Excel to end before it deletes anything; this is shown when it did not.
+inline constexpr const wchar_t* kExcelDidNotEnd =
+    L"Excelが時間内に終了しなかったため、何も削除していません。\n"
+    L"アドインは非動作中になっている場合があります。\n"
+    L"しばらく待ってから、もう一度実行してください。";
+// A folder that the wizard cannot change without administrator rights: text 1, the folder, text 2;
+// a new install adds the hint on the user add-in folder.
+inline constexpr const wchar_t* kAdminFolder1 = L"次のフォルダを変更するには、管理者の権限が必要です。\n「 ";
+inline constexpr const wchar_t* kAdminFolder2 =
+    L" 」\nQuorvel SPを右クリックし、「管理者として実行」で起動し直してください。";
+inline constexpr const wchar_t* kAdminUserFolderHint =
+    L"\nまたは、アドインフォルダにユーザー用のフォルダ（【１】のフォルダ）を選択してください。";
+// Excel cannot open a workbook whose full name is longer than this many UTF-16 units.
+inline constexpr const wchar_t* kPathTooLong1 =
+    L"インストール先のファイル名が長すぎます。\nExcelが開けるのは、フォルダを含めて218文字までのファイル名です。\n「 ";
+inline constexpr const wchar_t* kPathTooLong2 = L" 」";
+// The clipboard stayed busy: the path is shown so that the user can still read it.
+inline constexpr const wchar_t* kClipboardBusy =
+    L"クリップボードが他のプログラムで使用中のため、コピーできませんでした。\nアドインのパスは次のとおりです。\n";
+
+}  // namespace qv::texts

@@ -1,0 +1,81 @@
+#include "window/steps.h"
+
+#include "window/texts.h"
+
+namespace qv {
+
+namespace {
+
+void Tell(Context& c, const std::wstring& text) { c.svc.msg.Show(text, texts::kAppTitle, kMbCritical); }
+
+AddinRequest SelectedAddin(Context& c) {
+    AddinRequest r;
+    r.fullName = SelectedAddinFullName(c);
+    r.facts = FactsOf(c.st);
+    return r;
+}
+
+bool Finish(Context& c, const RemovalResult& result) {
+    if (!result.addinPath.empty()) c.st.strADDINPATH = result.addinPath;
+    if (!result.done) Tell(c, result.refusal);
+    return result.done;
+}
+
+}  // namespace
+
+excel::Facts FactsOf(const SharedState& st) {
+    return excel::Facts{st.intEXCELVER, st.strADDINFOLDER[0], st.strADDINFOLDER[1]};
+}
+
+std::wstring SelectedAddinFullName(Context& c) { return GetAddinRowFullName(c, SelectedItemData(c)); }
+
+std::wstring InstallFolder(Context& c) {
+    return c.ui.Text(c.st.strADDINPATH.empty() ? Ctl::cbxFOLDER : Ctl::txtFOLDER);
+}
+
+bool CheckInstallFolder(Context& c) {
+    auto refusal = CheckInstallFolder(c.svc.fs, InstallFolder(c), !c.st.strADDINPATH.empty());
+    if (refusal) Tell(c, *refusal);
+    return !refusal;
+}
+
+bool InstallAddin(Context& c) {
+    InstallRequest r;
+    r.folder = InstallFolder(c);
+    r.source = GetSelectedFile(c, SelectedItemData(c));
+    r.oldFolder = c.st.strADDINPATH;
+    r.facts = FactsOf(c.st);
+    // The row shows the file's name, and Excel lists it under that name.
+    const std::wstring destination = paths::JoinFolder(r.folder, c.ui.ListText());
+    auto remember = [&] {
+        c.st.strADDINFILE = destination;
+        c.st.strSRCFILE = r.source;
+    };
+    InstallResult result;
+    try {
+        result = InstallAddin(c.svc, r);
+    } catch (...) {
+        remember();
+        throw;
+    }
+    if (!result.done) {
+        Tell(c, result.refusal);
+        return false;
+    }
+    remember();
+    return true;
+}
+
+void SetAddinInstalled(Context& c, bool blnON) { SetAddinInstalled(c.svc, SelectedAddin(c), blnON); }
+
+bool RemoveActiveAddin(Context& c) { return Finish(c, RemoveActiveAddin(c.svc, SelectedAddin(c))); }
+
+bool RemoveInactiveAddin(Context& c) { return Finish(c, RemoveInactiveAddin(c.svc, SelectedAddin(c))); }
+
+bool TidyMissingAddin(Context& c) { return Finish(c, TidyMissingAddin(c.svc, SelectedAddin(c))); }
+
+void CopyPathToClipboard(Context& c, const std::wstring& path) {
+    if (auto busy = CopyPathToClipboard(c.svc.clip, path)) Tell(c, *busy);
+}
+
+}  // namespace qv

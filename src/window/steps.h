@@ -1,0 +1,35 @@
+#pragma once
+// The window's side of the operations: the selected row and the controls become a request,
+// and a refusal becomes the message box the wizard shows.
+#include <string>
+
+#include "excel/facts.h"
+#include "operations/operations.h"
+#include "window/wizard.h"
+
+namespace qv {
+
+// Excel's version and folders as the start-up left them in the shared state.
+excel::Facts FactsOf(const SharedState& st);
+
+// Full name of the add-in behind the selected row (udtADDINROW of its item data).
+std::wstring SelectedAddinFullName(Context& c);
+
+// The install's target folder: the old version's folder when there is one, else the chosen one.
+std::wstring InstallFolder(Context& c);
+// False, after telling the user why, when the target folder is not an existing full path.
+bool CheckInstallFolder(Context& c);
+
+// Mode 0 on the selected row. False, after telling the user why, when the checks before the
+// first step refused; nothing was changed then.
+bool InstallAddin(Context& c);
+// Modes 1 to 5 on the selected row. The removals return false, after telling the user why,
+// when they deleted nothing.
+void SetAddinInstalled(Context& c, bool blnON);
+bool RemoveActiveAddin(Context& c);
+bool RemoveInactiveAddin(Context& c);
+bool TidyMissingAddin(Context& c);
+// Mode 6: the path on the clipboard, or in a message box when the clipboard stays busy.
+void CopyPathToClipboard(Context& c, const std::wstring& path);
+
+}  // namespace qv

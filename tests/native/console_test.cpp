@@ -1,0 +1,192 @@
+// quorvelc's portable part: its command line, how a NAME picks an add-in, its start-up rules
+// and its output, against the in-memory world.
+#include <gtest/gtest.h>
+
+#include "console/addin_list.h"
+#include "console/console.h"
+#include "console/options.h"
+#include "console/texts.h"
+#include "console/utf8.h"
+#include "fakes.h"
+#include "operations/texts.h"
+#include "startup/texts.h"
+
+namespace qv {
+namespace {
+
+using namespace console;
+
+TEST(ConsoleArguments, GoodAndBadCommandLines) {
+    struct Case { int line; std::vector<std::wstring> args; bool ok; std::wstring command; size_t operands; };
+    const Case cases[] = {
+        {__LINE__, {L"list"}, true, L"list", 0},
+        {__LINE__, {L"list", L"--json", L"--lang", L"en"}, true, L"list", 0},
+        {__LINE__, {L"--json", L"install", L"a.xla", L"b.xla", L"--folder", L"user"}, true, L"install", 2},
+        {__LINE__, {L"tidy", L"--dry-run"}, true, L"tidy", 0},
+        {__LINE__, {L"where", L"--", L"--odd-title"}, true, L"where", 1},
+        {__LINE__, {}, false, L"", 0},
+        {__LINE__, {L"frobnicate"}, false, L"", 0},
+        {__LINE__, {L"install"}, false, L"", 0},
+        {__LINE__, {L"where", L"a", L"b"}, false, L"", 0},
+        {__LINE__, {L"list", L"x"}, false, L"", 0},
+        {__LINE__, {L"on", L"a", L"--folder", L"user"}, false, L"", 0},
+        {__LINE__, {L"list", L"--dry-run"}, false, L"", 0},
+        {__LINE__, {L"list", L"--lang", L"fr"}, false, L"", 0},
+        {__LINE__, {L"install", L"a.xla", L"--folder"}, false, L"", 0},
+        {__LINE__, {L"list", L"--verbose"}, false, L"", 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.line);
+        Parsed p = ParseArguments(c.args);
+        EXPECT_EQ(p.error.empty(), c.ok) << std::string(p.error.begin(), p.error.end());
+        if (c.ok) {
+            EXPECT_EQ(p.options.command, c.command);
+            EXPECT_EQ(p.options.operands.size(), c.operands);
+        }
+    }
+    EXPECT_EQ(ParseArguments({L"list", L"--lang=en"}).options.lang, Lang::En);
+    EXPECT_EQ(*ParseArguments({L"install", L"a.xla", L"--folder=C:\\T"}).options.folder, L"C:\\T");
+    EXPECT_TRUE(ParseArguments({L"--help"}).options.help);
+}
+
+TEST(ConsoleNames, PathAndFileNameIgnoreCaseTitleIsExact) {
+    std::vector<ListedAddin> list(3);
+    list[0].title = L"Tool";
+    list[0].name = L"tool.xla";
+    list[0].fullName = L"C:\\A\\tool.xla";
+    list[1].title = L"Other";
+    list[1].name = L"other.xla";
+    list[1].fullName = L"C:\\B\\other.xla";
+    list[2].title = L"tool";
+    list[2].name = L"x.xla";
+    list[2].fullName = L"C:\\B\\x.xla";
+    auto names = [&](const std::wstring& n) {
+        std::vector<std::wstring> r;
+        for (auto& a : MatchName(list, n)) r.push_back(a.fullName);
+        return r;
+    };
+    EXPECT_EQ(names(L"c:\\a\\TOOL.XLA"), std::vector<std::wstring>{L"C:\\A\\tool.xla"});
+    EXPECT_EQ(names(L"OTHER.xla"), std::vector<std::wstring>{L"C:\\B\\other.xla"});
+    EXPECT_EQ(names(L"Other"), std::vector<std::wstring>{L"C:\\B\\other.xla"});
+    EXPECT_TRUE(names(L"OTHER").empty()) << "a title is compared exactly";
+    // The file name of one and the title of another: both, so the NAME is refused.
+    EXPECT_EQ(names(L"tool").size(), 1u);
+    EXPECT_EQ(names(L"tool.xla").size(), 1u);
+    list[2].title = L"tool.xla";
+    EXPECT_EQ(names(L"tool.xla").size(), 2u);
+    EXPECT_TRUE(names(L"B\\x.xla").empty()) << "a path matches whole";
+}
+
+TEST(ConsoleText, EnglishReplacesTheWizardsWordsOnly) {
+    const std::wstring ja = std::wstring(qv::texts::kExcelRunning) + L"\n" + qv::texts::kOpenFilesAre + L"\n　Book1.xls\n" +
+                            qv::texts::kOpenFilesEnd + L"\n\n" + qv::texts::kPleaseQuitExcel;
+    EXPECT_EQ(Translate(ja, Lang::Ja), ja);
+    EXPECT_EQ(Translate(ja, Lang::En), L"Excel is running.\nThe open files are:\n　Book1.xls\n.\n\nPlease quit Excel.");
+    EXPECT_EQ(Translate(L"「ツール」のインストールが完了しました。", Lang::En), L"\"ツール\" installed.");
+}
+
+TEST(ConsoleText, Utf8RoundTripKeepsCharactersOutsideThePlane) {
+    const std::wstring text = L"C:\\ツール\\\U0001F600.xla";
+    const std::string bytes = ToUtf8(text);
+    EXPECT_EQ(bytes, "C:\\\xE3\x83\x84\xE3\x83\xBC\xE3\x83\xAB\\\xF0\x9F\x98\x80.xla");
+    EXPECT_EQ(FromUtf8(bytes), text);
+    EXPECT_EQ(FromUtf8("a\xFF" "b"), L"a\uFFFD" L"b");
+}
+
+struct Captured : Output {
+    std::wstring out, err;
+    void Out(const std::wstring& t) override { out += t; }
+    void Err(const std::wstring& t) override { err += t; }
+};
+
+struct ConsoleWorld {
+    fake::World w;
+    WarningBoxes boxes;
+    Services svc{w.launcher, w.fs, w.reg, boxes, w.clip, w.shell, w.drives, w.details, w.sys, w.busy};
+    World world{svc, boxes, [](const std::wstring&, const std::wstring&) { return false; }, nullptr};
+    Captured out;
+    int Run(std::vector<std::wstring> args) { return Main(world, args, out); }
+};
+
+TEST(ConsoleStartup, RunningExcelIsRefusedAndLeftAsItWas) {
+    ConsoleWorld c;
+    c.w.excel.running = true;
+    c.w.excel.runningVisible = false;
+    c.w.excel.runningWorkbooks = {L"Book1.xls"};
+    EXPECT_EQ(c.Run({L"list"}), kExitStartupRefused);
+    EXPECT_NE(c.out.err.find(L"Book1.xls"), std::wstring::npos);
+    EXPECT_NE(c.out.err.find(qv::texts::kExcelRunningHidden), std::wstring::npos);
+    EXPECT_FALSE(c.w.excel.runningVisible) << "the user's hidden Excel must stay hidden";
+    EXPECT_TRUE(c.w.excel.Calls(L"Quit").empty()) << "the user's Excel must not be asked to quit";
+    EXPECT_EQ(c.w.excel.instancesCreated, 0);
+}
+
+TEST(ConsoleStartup, NewerExcelOnlyWhenAllowedOlderNever) {
+    ConsoleWorld refused;
+    refused.w.excel.version = L"16.0";
+    EXPECT_EQ(refused.Run({L"list"}), kExitStartupRefused);
+    EXPECT_NE(refused.out.err.find(L"--allow-newer-excel"), std::wstring::npos);
+
+    ConsoleWorld allowed;
+    allowed.w.excel.version = L"16.0";
+    allowed.w.excel.addins = {{L"a.xla", L"C:\\T\\a.xla", L"A", L"C:\\T", true}};
+    EXPECT_EQ(allowed.Run({L"list", L"--allow-newer-excel"}), kExitDone);
+    EXPECT_NE(allowed.out.out.find(L"C:\\T\\a.xla"), std::wstring::npos);
+
+    ConsoleWorld old;
+    old.w.excel.version = L"7.0";
+    EXPECT_EQ(old.Run({L"list", L"--allow-newer-excel"}), kExitStartupRefused);
+}
+
+TEST(ConsoleCommands, SeveralNamesGiveTheHighestExitCode) {
+    ConsoleWorld c;
+    c.w.excel.addins = {{L"a.xla", L"C:\\T\\a.xla", L"A", L"C:\\T", true},
+                        {L"b.xla", L"C:\\T\\b.xla", L"Same", L"C:\\T", false},
+                        {L"c.xla", L"C:\\U\\c.xla", L"Same", L"C:\\U", false}};
+    c.w.fs.files = {{L"C:\\T\\a.xla", L"a"}, {L"C:\\T\\b.xla", L"b"}, {L"C:\\U\\c.xla", L"c"}};
+    EXPECT_EQ(c.Run({L"on", L"A", L"b.xla"}), kExitDone) << "A is on already; b is switched on";
+    EXPECT_TRUE(c.w.excel.addins[1].Installed);
+    EXPECT_EQ(c.Run({L"off", L"Same", L"nothing.xla"}), kExitNotFound);
+    EXPECT_NE(c.out.err.find(L"C:\\U\\c.xla"), std::wstring::npos) << "the matches are listed";
+    EXPECT_FALSE(c.w.excel.addins[2].Installed);
+    EXPECT_EQ(c.Run({L"where", L"C:\\u\\C.XLA"}), kExitDone);
+    EXPECT_EQ(c.out.out.substr(c.out.out.rfind(L"C:\\")), L"C:\\U\\c.xla\n");
+}
+
+}  // namespace
+}  // namespace qv
+
+namespace qv {
+namespace {
+
+TEST(ConsoleCommands, AFolderOfOnesOwnKeepsTheBrowseButtonsDriveRule) {
+    struct Case { std::wstring folder; unsigned exit; bool copied; };
+    const Case cases[] = {
+        {L"D:\\Net", console::kExitFailedUnchanged, false},  // not a fixed disk
+        {L"C:\\Tools", console::kExitDone, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.folder.begin(), c.folder.end()));
+        console::WarningBoxes boxes;
+        fake::World w;
+        w.drives.types[L"C:\\"] = kDriveFixed;
+        w.fs.files[L"C:\\src\\a.xla"] = L"a";
+        w.fs.folders = {L"C:\\Tools", L"D:\\Net"};
+        w.details.Add(L"C:\\src\\a.xla", L"Someone", L"A Tool");
+        Services svc{w.launcher, w.fs, w.reg, boxes, w.clip, w.shell, w.drives, w.details, w.sys, w.busy};
+        console::World world{svc, boxes, [](const std::wstring&, const std::wstring&) { return false; }, nullptr};
+        struct : console::Output {
+            std::wstring err;
+            void Out(const std::wstring&) override {}
+            void Err(const std::wstring& t) override { err += t; }
+        } out;
+        EXPECT_EQ(static_cast<unsigned>(console::Main(world, {L"install", L"C:\\src\\a.xla", L"--folder", c.folder}, out)),
+                  c.exit);
+        EXPECT_EQ(w.fs.files.count(c.folder + L"\\a.xla") > 0, c.copied);
+        if (!c.copied)
+            EXPECT_EQ(out.err, std::wstring(qv::texts::kDriveRefused1) + L"Ｄ：" + qv::texts::kDriveRefused2 + L"\n");
+    }
+}
+
+}  // namespace
+}  // namespace qv

@@ -1,0 +1,237 @@
+// quorvelc.exe run as a deployment tool runs it: a process of its own with its output in pipes,
+// against the registered stand-in. Excel's registry values are read once no Excel is left.
+#include <nlohmann/json.hpp>
+
+#include "console/utf8.h"
+#include "e2e_world.h"
+#include "excel/com/com_excel.h"
+#include "window/texts.h"
+
+namespace qv::e2e {
+namespace {
+
+struct Ran {
+    DWORD exit = 9999;
+    std::wstring out, err;
+};
+
+// Reads a pipe to its end on a thread of its own, so that neither pipe can fill and block.
+struct PipeReader {
+    HANDLE pipe;
+    std::string data;
+    static DWORD WINAPI Read(void* p) {
+        auto* self = static_cast<PipeReader*>(p);
+        char buf[4096];
+        DWORD got = 0;
+        while (ReadFile(self->pipe, buf, sizeof buf, &got, nullptr) && got) self->data.append(buf, got);
+        return 0;
+    }
+};
+
+// Line ends as the console program writes them into a pipe (CR LF) become LF.
+std::wstring Text(const std::string& bytes) {
+    std::wstring t = console::FromUtf8(bytes), r;
+    for (wchar_t c : t)
+        if (c != L'\r') r += c;
+    return r;
+}
+
+Ran RunQuorvelc(const std::wstring& args) {
+    Ran r;
+    SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
+    HANDLE outRead, outWrite, errRead, errWrite;
+    if (!CreatePipe(&outRead, &outWrite, &sa, 0) || !CreatePipe(&errRead, &errWrite, &sa, 0)) return r;
+    SetHandleInformation(outRead, HANDLE_FLAG_INHERIT, 0);
+    SetHandleInformation(errRead, HANDLE_FLAG_INHERIT, 0);
+    const std::wstring exe = test::BinDir() + L"\\quorvelc.exe";
+    std::wstring line = L"\"" + exe + L"\" " + args;
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdOutput = outWrite;
+    si.hStdError = errWrite;
+    PROCESS_INFORMATION pi{};
+    const BOOL started = CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi);
+    CloseHandle(outWrite);
+    CloseHandle(errWrite);
+    PipeReader out{outRead, {}}, err{errRead, {}};
+    HANDLE threads[] = {CreateThread(nullptr, 0, &PipeReader::Read, &out, 0, nullptr),
+                        CreateThread(nullptr, 0, &PipeReader::Read, &err, 0, nullptr)};
+    if (started) {
+        WaitForSingleObject(pi.hProcess, 120000);
+        GetExitCodeProcess(pi.hProcess, &r.exit);
+        CloseHandle(pi.hThread);
+        CloseHandle(pi.hProcess);
+    }
+    WaitForMultipleObjects(2, threads, TRUE, 10000);
+    for (HANDLE h : threads) CloseHandle(h);
+    CloseHandle(outRead);
+    CloseHandle(errRead);
+    r.out = Text(out.data);
+    r.err = Text(err.data);
+    return r;
+}
+
+nlohmann::json Json(const Ran& r) { return nlohmann::json::parse(console::ToUtf8(r.out)); }
+
+std::string U8(const std::wstring& w) { return console::ToUtf8(w); }
+
+class Quorvelc : public E2eTest {
+protected:
+    std::wstring Quoted(const std::wstring& path) { return L"\"" + path + L"\""; }
+};
+
+TEST_F(Quorvelc, InstallTwiceSwitchWhereAndRemove) {
+    const std::wstring src = MakeXla(SrcDir(), L"new.xla", L"新しいツール");
+    const std::wstring installed = UserDir() + L"\\new.xla";
+
+    Ran first = RunQuorvelc(L"install " + Quoted(src));
+    ASSERT_EQ(first.exit, 0u) << test::Narrow(first.err);
+    EXPECT_EQ(first.out, L"「新しいツール」のインストールが完了しました。\n") << "UTF-8 through the pipe";
+    EXPECT_EQ(Files().at(installed).bytes, Files().at(src).bytes);
+    EXPECT_TRUE(Listed().at(L"新しいツール").installed);
+
+    const auto optionsBefore = Options();
+    Ran second = RunQuorvelc(L"install " + Quoted(src) + L" --json");
+    ASSERT_EQ(second.exit, 0u) << test::Narrow(second.err);
+    auto doc = Json(second);
+    EXPECT_EQ(doc["exitCode"], 0);
+    EXPECT_EQ(doc["results"][0]["changed"], false) << "already there, listed and on";
+    EXPECT_EQ(Options(), optionsBefore);
+
+    EXPECT_EQ(RunQuorvelc(L"off new.xla").exit, 0u);
+    EXPECT_FALSE(Listed().at(L"新しいツール").installed);
+    Ran on = RunQuorvelc(L"on " + Quoted(installed) + L" --lang en");
+    EXPECT_EQ(on.exit, 0u);
+    EXPECT_EQ(on.out, L"\"新しいツール\" installed.\n");
+    EXPECT_TRUE(Listed().at(L"新しいツール").installed);
+    Ran onAgain = RunQuorvelc(L"on 新しいツール --json");
+    EXPECT_EQ(onAgain.exit, 0u);
+    EXPECT_EQ(Json(onAgain)["results"][0]["changed"], false);
+
+    Ran where = RunQuorvelc(L"where NEW.XLA");
+    EXPECT_EQ(where.exit, 0u);
+    EXPECT_EQ(where.out, installed + L"\n");
+
+    Ran removed = RunQuorvelc(L"remove new.xla");
+    EXPECT_EQ(removed.exit, 0u) << test::Narrow(removed.err);
+    EXPECT_EQ(removed.out, L"「新しいツール」のアンインストールが完了しました。\n");
+    EXPECT_FALSE(Exists(installed));
+    EXPECT_EQ(Listed().count(L"新しいツール"), 0u);
+    EXPECT_TRUE(Options().empty());
+}
+
+TEST_F(Quorvelc, ListJsonReadsAsJson) {
+    BuildStandardWorld();
+    Ran r = RunQuorvelc(L"list --json");
+    ASSERT_EQ(r.exit, 0u) << test::Narrow(r.err);
+    auto doc = Json(r);
+    EXPECT_EQ(doc["command"], "list");
+    std::map<std::string, nlohmann::json> byTitle;
+    for (auto& a : doc["addins"]) byTitle[a["title"].get<std::string>()] = a;
+    ASSERT_EQ(byTitle.size(), 6u);
+    EXPECT_EQ(byTitle["User Tool"]["fullName"], U8(UserDir() + L"\\usr.xla"));
+    EXPECT_EQ(byTitle["User Tool"]["folder"], U8(UserDir()));
+    EXPECT_EQ(byTitle["User Tool"]["inDefaultFolder"], true);
+    EXPECT_EQ(byTitle["Off Tool"]["installed"], false);
+    EXPECT_EQ(byTitle["Off Tool"]["inDefaultFolder"], false);
+    EXPECT_EQ(byTitle["gone"]["fileExists"], false);
+    EXPECT_EQ(byTitle["gone"]["installed"], true);
+    EXPECT_EQ(byTitle["Other Tool"]["name"], "oth.xla");
+}
+
+TEST_F(Quorvelc, TitleSharedByTwoIsRefusedAndNothingChanges) {
+    RegisterOn(MakeXla(OtherDir(), L"a.xla", L"Twin"));
+    RegisterOff(MakeXla(OtherDir(), L"b.xla", L"Twin"));
+    const auto options = Options();
+    const auto manager = Manager();
+    Ran r = RunQuorvelc(L"off Twin");
+    EXPECT_EQ(r.exit, 3u);
+    EXPECT_NE(r.err.find(OtherDir() + L"\\a.xla"), std::wstring::npos) << test::Narrow(r.err);
+    EXPECT_NE(r.err.find(OtherDir() + L"\\b.xla"), std::wstring::npos);
+    EXPECT_EQ(Options(), options);
+    EXPECT_EQ(Manager(), manager);
+}
+
+TEST_F(Quorvelc, TidyDryRunChangesNothingTidyRemoves) {
+    BuildStandardWorld();
+    const auto options = Options();
+    const auto files = Files();
+    Ran dry = RunQuorvelc(L"tidy --dry-run --json");
+    ASSERT_EQ(dry.exit, 0u) << test::Narrow(dry.err);
+    auto doc = Json(dry);
+    ASSERT_EQ(doc["addins"].size(), 1u);
+    EXPECT_EQ(doc["addins"][0]["fullName"], U8(OtherDir() + L"\\gone.xla"));
+    EXPECT_EQ(Options(), options);
+    EXPECT_EQ(Files(), files);
+
+    Ran tidy = RunQuorvelc(L"tidy");
+    EXPECT_EQ(tidy.exit, 0u) << test::Narrow(tidy.err);
+    EXPECT_EQ(tidy.out, L"「gone」の削除が完了しました。\n");
+    EXPECT_EQ(Listed().count(L"gone"), 0u);
+    EXPECT_EQ(Listed().size(), 5u);
+}
+
+TEST_F(Quorvelc, ExitCodes) {
+    BuildStandardWorld();
+    EXPECT_EQ(RunQuorvelc(L"install").exit, 2u);
+    EXPECT_EQ(RunQuorvelc(L"list --lang de").exit, 2u);
+    Ran missing = RunQuorvelc(L"where nothing.xla --lang en");
+    EXPECT_EQ(missing.exit, 3u);
+    EXPECT_EQ(missing.err, L"Not in the add-in list: nothing.xla\n");
+    // What the removal modes never offer: a Microsoft add-in.
+    EXPECT_EQ(RunQuorvelc(L"remove ms.xla").exit, 4u);
+    EXPECT_TRUE(Exists(LibDir() + L"\\ms.xla"));
+    // A folder that is not there, refused with the wizard's text.
+    const std::wstring src = MakeXla(SrcDir(), L"x.xla", L"X Tool");
+    Ran badFolder = RunQuorvelc(L"install " + Quoted(src) + L" --folder " + Quoted(Root() + L"\\nowhere"));
+    EXPECT_EQ(badFolder.exit, 4u);
+    EXPECT_EQ(badFolder.err, std::wstring(texts::kInvalidFolder1) + Root() + L"\\nowhere" + texts::kInvalidFolder2 + L"\n");
+    // Several: the highest exit code met.
+    EXPECT_EQ(RunQuorvelc(L"on off.xla nothing.xla").exit, 3u);
+    EXPECT_TRUE(Listed().at(L"Off Tool").installed) << "the good NAME is still handled";
+
+    // Switched off, then the delete fails: exit 5, and the output says what changed.
+    const std::wstring oth = OtherDir() + L"\\oth.xla";
+    HANDLE held = CreateFileW(oth.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    Ran halfway = RunQuorvelc(L"remove oth.xla");
+    CloseHandle(held);
+    EXPECT_EQ(halfway.exit, 5u) << test::Narrow(halfway.err);
+    EXPECT_NE(halfway.err.find(L"非動作中にしました"), std::wstring::npos) << test::Narrow(halfway.err);
+    EXPECT_TRUE(Exists(oth));
+    EXPECT_FALSE(Listed().at(L"Other Tool").installed);
+
+    ASSERT_TRUE(StandIn().Set(L"Version", L"16.0"));
+    EXPECT_EQ(RunQuorvelc(L"list").exit, 1u);
+    EXPECT_EQ(RunQuorvelc(L"list --allow-newer-excel").exit, 0u);
+    ASSERT_TRUE(StandIn().Set(L"Version", L"7.0"));
+    EXPECT_EQ(RunQuorvelc(L"list --allow-newer-excel").exit, 1u);
+}
+
+TEST_F(Quorvelc, RunningExcelIsRefusedAndLeftRunningUntouched) {
+    test::StandInProcess running(L"/running /hidden Book1.xls");
+    ASSERT_TRUE(running.Started());
+    auto launcher = excel::com::MakeLauncher();
+    std::unique_ptr<excel::Application> app;
+    for (DWORD start = GetTickCount(); !app && GetTickCount() - start < 15000; Sleep(100)) app = launcher->Attach();
+    ASSERT_TRUE(app);
+    app.reset();
+
+    const std::wstring src = MakeXla(SrcDir(), L"x.xla", L"X Tool");
+    Ran r = RunQuorvelc(L"install " + Quoted(src));
+    EXPECT_EQ(r.exit, 1u);
+    EXPECT_NE(r.err.find(L"Book1.xls"), std::wstring::npos) << test::Narrow(r.err);
+    EXPECT_NE(r.err.find(texts::kExcelRunningHidden), std::wstring::npos);
+    EXPECT_FALSE(running.Ended(3000)) << "the user's Excel was ended";
+    EXPECT_FALSE(Exists(UserDir() + L"\\x.xla"));
+    app = launcher->Attach();
+    ASSERT_TRUE(app);
+    EXPECT_FALSE(app->Visible()) << "the user's hidden Excel was shown";
+    app->Quit();
+    app.reset();
+    EXPECT_TRUE(running.Ended(15000));
+}
+
+}  // namespace
+}  // namespace qv::e2e
