@@ -214,6 +214,7 @@ TEST_F(E2eExcel, ModeSwitchMakesOneRoundTripPerReadInTheReadsOrder) {
         const size_t before = ReadCallLog(log).size();
         Mode(c.mode);
         ASSERT_TRUE(top_.reports.empty()) << test::Narrow(top_.reports[0].detail);
+        EXPECT_TRUE(Shown(IDC_LSTADDIN)) << "the list is drawn again once filled";
         auto all = ReadCallLog(log);
         ASSERT_GT(all.size(), before);
         std::vector<LoggedCall> calls(all.begin() + static_cast<long>(before), all.end());

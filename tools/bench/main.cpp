@@ -22,6 +22,8 @@ namespace {
 constexpr int kShowFolderMode = 6;  // lists every add-in: three reads each
 constexpr int kRepeats = 3;
 constexpr DWORD kWindowWaitMs = 120000;
+// Private bytes are sampled while the calls are counted, not while the times are taken.
+constexpr DWORD kSampleMs = 10;
 
 std::wstring OwnFolder() {
     wchar_t exe[MAX_PATH] = {};
@@ -112,7 +114,7 @@ struct Figures {
     bool ok = true;
 };
 
-void Keep(Figures& f, const Wizard& w) {
+void Keep(Figures& f, Wizard& w) {
     f.peak.privateBytes = std::max(f.peak.privateBytes, w.Peak().privateBytes);
     f.peak.workingSet = std::max(f.peak.workingSet, w.Peak().workingSet);
     f.atWindow = std::max(f.atWindow, w.PrivateAtWindow());
@@ -122,7 +124,7 @@ void Keep(Figures& f, const Wizard& w) {
 void CountCalls(const std::wstring& wizardExe, const std::wstring& log, Figures& f) {
     World::Set(L"BusyMilliseconds", L"0");
     World::Set(L"CallLog", log);
-    Wizard w(wizardExe);
+    Wizard w(wizardExe, kSampleMs);
     if (!w.WaitForWindow(kWindowWaitMs)) {
         f.ok = false;
         return;
@@ -142,7 +144,7 @@ void CountCalls(const std::wstring& wizardExe, const std::wstring& log, Figures&
 void Time(const std::wstring& wizardExe, Figures& f) {
     World::Set(L"BusyMilliseconds", std::nullopt);
     World::Set(L"CallLog", std::nullopt);
-    Wizard w(wizardExe);
+    Wizard w(wizardExe, 0);
     if (!w.WaitForWindow(kWindowWaitMs)) {
         f.ok = false;
         return;
@@ -161,7 +163,7 @@ void Time(const std::wstring& wizardExe, Figures& f) {
     Keep(f, w);
 }
 
-int Run() {
+int Run(const std::vector<int>& sizes) {
     const SIZE_T idle = MemoryOf(GetCurrentProcess()).privateBytes;
     win32::ComInit com;
     const std::wstring bin = OwnFolder();
@@ -178,13 +180,14 @@ int Run() {
                 "Round trips: every call the switch's Excel instance logs (its DisplayAlerts, Hwnd and Quit, the\n"
                 "AddIns, _NewEnum, IEnumVARIANT::Next and GetIDsOfNames calls included), per listed add-in. The first\n"
                 "switch of a wizard looks up the DISPIDs its start-up has not; the second needs none.\n"
-                "Memory: quorvel.exe itself (its window is its own), sampled every 5 ms over both of its runs.\n\n",
-                kShowFolderMode, kRepeats);
+                "Memory: of quorvel.exe itself (its window is its own): private bytes (committed private memory) sampled\n"
+                "every %lu ms while the calls are counted, and the peak working set over both of its runs.\n\n",
+                kShowFolderMode, kRepeats, static_cast<unsigned long>(kSampleMs));
     std::printf("%6s %6s %14s %14s %9s %9s %9s %7s %12s %12s %12s\n", "addins", "rows", "trips/addin1", "trips/addin2",
                 "lookups", "bare s", "switch s", "ratio", "private MB", "working MB", "at-window MB");
     std::fflush(stdout);
     bool ok = true;
-    for (int n : {10, 200, 1000}) {
+    for (int n : sizes) {
         Figures f;
         {
             World world(root, n);
@@ -209,4 +212,11 @@ int Run() {
 }  // namespace
 }  // namespace qv::bench
 
-int wmain() { return qv::bench::Run(); }
+// Arguments: the list sizes to measure (default 10, 200 and 1000).
+int wmain(int argc, wchar_t** argv) {
+    std::vector<int> sizes;
+    for (int i = 1; i < argc; ++i)
+        if (int n = _wtoi(argv[i]); n > 0) sizes.push_back(n);
+    if (sizes.empty()) sizes = {10, 200, 1000};
+    return qv::bench::Run(sizes);
+}

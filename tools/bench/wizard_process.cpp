@@ -20,23 +20,35 @@ double Seconds(LARGE_INTEGER from, LARGE_INTEGER to) {
 }  // namespace
 
 Memory MemoryOf(HANDLE process) {
+    Memory r;
     PROCESS_MEMORY_COUNTERS_EX m{};
     m.cb = sizeof m;
-    if (!GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&m), sizeof m)) return {};
-    return {m.PrivateUsage, m.PeakWorkingSetSize};
+    if (GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&m), sizeof m))
+        r = {m.PrivateUsage, m.PeakWorkingSetSize};
+    SIZE_T committed = 0;
+    MEMORY_BASIC_INFORMATION info;
+    for (auto* at = static_cast<BYTE*>(nullptr); VirtualQueryEx(process, at, &info, sizeof info) == sizeof info;) {
+        if (info.State == MEM_COMMIT && info.Type == MEM_PRIVATE) committed += info.RegionSize;
+        BYTE* next = static_cast<BYTE*>(info.BaseAddress) + info.RegionSize;
+        if (next <= at) break;
+        at = next;
+    }
+    if (committed > r.privateBytes) r.privateBytes = committed;
+    return r;
 }
 
-Wizard::Wizard(const std::wstring& exe) {
+Wizard::Wizard(const std::wstring& exe, DWORD sampleMs) {
     std::wstring cmd = L"\"" + exe + L"\"";
     STARTUPINFOW si{};
     si.cb = sizeof si;
     if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi_)) return;
-    sampler_ = std::thread([this] {
-        while (!stop_) {
-            Sample();
-            Sleep(5);
-        }
-    });
+    if (sampleMs)
+        sampler_ = std::thread([this, sampleMs] {
+            while (!stop_) {
+                Sample();
+                Sleep(sampleMs);
+            }
+        });
 }
 
 Wizard::~Wizard() {
@@ -103,6 +115,9 @@ int Wizard::ListedRows() const {
     return static_cast<int>(SendMessageW(GetDlgItem(window_, IDC_LSTADDIN), LB_GETCOUNT, 0, 0));
 }
 
-Memory Wizard::Peak() const { return {peakPrivate_, peakWorkingSet_}; }
+Memory Wizard::Peak() {
+    Sample();  // the working set's peak is kept by the system; the private bytes' by the sampler
+    return {peakPrivate_, peakWorkingSet_};
+}
 
 }  // namespace qv::bench

@@ -10,16 +10,19 @@
 namespace qv::bench {
 
 struct Memory {
-    SIZE_T privateBytes = 0;  // PrivateUsage
+    SIZE_T privateBytes = 0;  // private committed bytes (PrivateUsage)
     SIZE_T workingSet = 0;    // PeakWorkingSetSize
 };
 
-// A process's memory now (`privateBytes`) and its working set's peak so far.
+// A process's private bytes now and its working set's peak so far. Wine's PrivateUsage counts
+// only swapped-out pages, so the private bytes are summed from the committed private regions
+// of its address space, which is what PrivateUsage means on Windows.
 Memory MemoryOf(HANDLE process);
 
 class Wizard {
 public:
-    explicit Wizard(const std::wstring& exe);
+    // `sampleMs` 0: no sampling of private bytes, which would slow the wizard down under Wine.
+    Wizard(const std::wstring& exe, DWORD sampleMs);
     ~Wizard();  // closes the window; ends the process by its handle if it does not go
     Wizard(const Wizard&) = delete;
     Wizard& operator=(const Wizard&) = delete;
@@ -30,8 +33,8 @@ public:
     // click is sent, so the call returns when the wizard has finished with it. Seconds taken.
     double ClickMode(int index);
     int ListedRows() const;
-    // The highest private bytes and working set seen since the start, sampled every few ms.
-    Memory Peak() const;
+    // The highest private bytes seen by the sampler (and now), and the working set's peak.
+    Memory Peak();
     // Private bytes when the window first appeared, before any mode that starts Excel.
     SIZE_T PrivateAtWindow() const { return atWindow_; }
 
