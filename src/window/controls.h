@@ -49,6 +49,10 @@ public:
     virtual std::wstring ListText() = 0;  // text of the selected row, empty when none
     virtual void ListRemove(int row) = 0;
     virtual int ListCount() = 0;
+    // While many rows are added one by one: the list is drawn once at the end, not after each
+    // row. Nothing else changes, so a control set that does not draw need not implement them.
+    virtual void ListHoldDrawing() {}
+    virtual void ListResumeDrawing() {}
 
     // cbxFOLDER entries; its text is Text(Ctl::cbxFOLDER)
     virtual void ComboClear() = 0;

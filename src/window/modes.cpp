@@ -75,8 +75,21 @@ long ListChosenFiles(Context& c) {
     return rows;
 }
 
+// Holds the list's drawing while rows are added; the list is drawn once, also after a failure.
+class ListDrawingHeld {
+public:
+    explicit ListDrawingHeld(Controls& ui) : ui_(ui) { ui_.ListHoldDrawing(); }
+    ~ListDrawingHeld() { ui_.ListResumeDrawing(); }
+    ListDrawingHeld(const ListDrawingHeld&) = delete;
+    ListDrawingHeld& operator=(const ListDrawingHeld&) = delete;
+
+private:
+    Controls& ui_;
+};
+
 long ListExcelAddins(Context& c, int m) {
     BusyScope busy(c.svc.busy);
+    ListDrawingHeld drawing(c.ui);
     excel::Session excel(c.svc.excel.Create());
     long rows = 0;
     for (auto& addin : excel::each(excel->AddIns())) {

@@ -17,6 +17,7 @@ namespace {
 using qv::excel::ExcelError;
 using qv::excel::com::Dispatch;
 using qv::excel::com::each;
+using qv::excel::com::MemberIds;
 using qv::excel::com::Missing;
 using qv::excel::com::Named;
 using qv::win32::ComPtr;
@@ -315,6 +316,80 @@ TEST(Dispatch, AFailedPutNamesItsMember) {
     }
 }
 
+// ---- One look-up per member and kind ----
+
+// Answers DISP_E_MEMBERNOTFOUND for a DISPID it does not have, as a server without that member.
+void KnowOnlyOwnMembers(const ComPtr<FakeDispatch>& f) {
+    FakeDispatch* raw = f.get();
+    raw->answer = [raw](const Invocation& c, VARIANT*, EXCEPINFO*) {
+        for (auto& [name, id] : raw->members)
+            if (id == c.id) return S_OK;
+        return DISP_E_MEMBERNOTFOUND;
+    };
+}
+
+TEST(DispatchMemberIds, ObjectsOfOneKindShareTheirLookUps) {
+    MemberIds kind;
+    auto first = MakeFake({{L"Title", 3}, {L"Add", 10}, {L"Filename", 21}, {L"CopyFile", 22}});
+    auto second = MakeFake({{L"Title", 3}, {L"Add", 10}, {L"Filename", 21}, {L"CopyFile", 22}});
+    Dispatch a(ComPtr<IDispatch>(first.get(), true), &kind);
+    Dispatch b(ComPtr<IDispatch>(second.get(), true), &kind);
+    a.get(L"Title");
+    b.get(L"Title");
+    a.get(L"title");  // names are looked up without regard to case
+    a.call(L"Add", Named{L"Filename", L"x.xla"}, Named{L"CopyFile", false});
+    b.call(L"Add", Named{L"Filename", L"y.xla"}, Named{L"CopyFile", true});
+    b.call(L"Add", Named{L"CopyFile", true});  // other named arguments: a look-up of their own
+
+    EXPECT_EQ(first->lookups, (std::vector<std::vector<std::wstring>>{{L"Title"}, {L"Add", L"Filename", L"CopyFile"}}));
+    EXPECT_EQ(second->lookups, (std::vector<std::vector<std::wstring>>{{L"Add", L"CopyFile"}}));
+    ASSERT_EQ(second->calls.size(), 3u);
+    EXPECT_EQ(second->calls[0].id, 3);
+    EXPECT_EQ(second->calls[1].id, 10);
+    EXPECT_EQ(second->calls[1].named, (std::vector<DISPID>{22, 21}));
+    EXPECT_EQ(second->calls[2].named, std::vector<DISPID>{22});
+
+    auto unrelated = MakeFake({{L"Title", 3}});
+    Wrap(unrelated).get(L"Title");  // an object of no kind keeps nothing and uses nothing kept
+    Wrap(unrelated).get(L"Title");
+    EXPECT_EQ(unrelated->lookups.size(), 2u);
+}
+
+TEST(DispatchMemberIds, AnUnknownNameFailsEveryTime) {
+    MemberIds kind;
+    auto excel2000 = MakeFake({{L"Caption", 5}});
+    Dispatch app(ComPtr<IDispatch>(excel2000.get(), true), &kind);
+    for (int i = 0; i < 2; ++i) {
+        try {
+            app.get(L"Hwnd");
+            ADD_FAILURE() << "Hwnd found on a server without it";
+        } catch (const ExcelError& e) {
+            EXPECT_EQ(e.HResult(), static_cast<long>(DISP_E_UNKNOWNNAME));
+        }
+    }
+    EXPECT_EQ(excel2000->lookups.size(), 2u);
+    EXPECT_TRUE(excel2000->calls.empty());
+}
+
+TEST(DispatchMemberIds, AMemberAnotherServerLacksIsLookedUpThere) {
+    MemberIds kind;
+    auto excel2003 = MakeFake({{L"Caption", 5}, {L"Hwnd", 40}});
+    auto excel2000 = MakeFake({{L"Caption", 5}});
+    KnowOnlyOwnMembers(excel2000);
+    Dispatch(ComPtr<IDispatch>(excel2003.get(), true), &kind).get(L"Hwnd");
+    try {
+        Dispatch(ComPtr<IDispatch>(excel2000.get(), true), &kind).get(L"Hwnd");
+        ADD_FAILURE() << "Hwnd found on a server without it";
+    } catch (const ExcelError& e) {
+        EXPECT_EQ(e.HResult(), static_cast<long>(DISP_E_UNKNOWNNAME)) << "the answer a fallback relies on";
+    }
+    EXPECT_EQ(excel2000->lookups.size(), 1u);
+    auto again = MakeFake({{L"Hwnd", 41}});
+    Dispatch(ComPtr<IDispatch>(again.get(), true), &kind).get(L"Hwnd");
+    ASSERT_EQ(again->calls.size(), 1u);
+    EXPECT_EQ(again->calls[0].id, 41) << "the failed look-up left nothing stale behind";
+}
+
 // ---- Enumeration ----
 
 class FakeEnum : public IEnumVARIANT {
@@ -323,6 +398,8 @@ public:
         for (auto* i : items_) i->AddRef();
     }
     int fetched = 0;
+    std::vector<ULONG>* asked = nullptr;  // the count of every Next
+    int busyAnswers = 0;                  // refuse this many calls as busy first
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
         if (iid == IID_IUnknown || iid == IID_IEnumVARIANT) {
@@ -343,6 +420,12 @@ public:
         return r;
     }
     HRESULT STDMETHODCALLTYPE Next(ULONG n, VARIANT* out, ULONG* got) override {
+        if (asked) asked->push_back(n);
+        if (busyAnswers > 0) {
+            --busyAnswers;
+            if (got) *got = 0;
+            return RPC_E_SERVERCALL_RETRYLATER;
+        }
         ULONG k = 0;
         while (k < n && pos_ < items_.size()) {
             VariantInit(&out[k]);
@@ -375,6 +458,8 @@ struct FakeCollection {
     ComPtr<FakeDispatch> collection = MakeFake({});
     bool enumReleased = false;
     int newEnumCalls = 0;
+    std::vector<ULONG> asked;  // the count of every IEnumVARIANT::Next
+    int busyAnswers = 0;
 
     explicit FakeCollection(std::vector<std::wstring> names) {
         for (auto& n : names) {
@@ -392,7 +477,10 @@ struct FakeCollection {
             std::vector<IDispatch*> raw;
             for (auto& i : items) raw.push_back(i.get());
             r->vt = VT_UNKNOWN;
-            r->punkVal = new FakeEnum(raw, &enumReleased);
+            auto* e = new FakeEnum(raw, &enumReleased);
+            e->asked = &asked;
+            e->busyAnswers = busyAnswers;
+            r->punkVal = e;
             return S_OK;
         };
     }
@@ -443,6 +531,22 @@ TEST(DispatchEnumeration, EnumeratorCursorStopsAtTheEnd) {
     EXPECT_FALSE(e.Next().has_value());
     EXPECT_TRUE(fc.enumReleased) << "an exhausted enumerator lets go at once";
     EXPECT_FALSE(e.Next().has_value());
+}
+
+TEST(DispatchEnumeration, FetchesManyElementsPerCallInOrderAndWaitsWhileBusy) {
+    std::vector<std::wstring> names;
+    for (int i = 0; i < 150; ++i) names.push_back(L"t" + std::to_wstring(i) + L".xla");
+    FakeCollection fc(names);
+    fc.busyAnswers = 2;
+    std::vector<std::wstring> seen;
+    for (Dispatch item : each(Wrap(fc.collection))) seen.push_back(qv::excel::com::ToString(item.get(L"Name"), L"Name"));
+    EXPECT_EQ(seen, names);
+    // Two busy refusals, then batches: at most one call per 64 elements, and one more for the end.
+    ASSERT_GE(fc.asked.size(), 3u);
+    EXPECT_LE(fc.asked.size(), 2u + 150 / 64 + 1);
+    EXPECT_GT(fc.asked[2], 1u);
+    EXPECT_TRUE(fc.enumReleased);
+    for (auto& i : fc.items) EXPECT_EQ(i->refs, 1) << "an element was leaked";
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // The wizard against an Excel as awkward as the real one: busy for seconds, writing its list on
 // its way out, slow to end, speaking only US English, and logging every call it gets.
+#include <cstdio>
 #include <sstream>
 
 #include "e2e_world.h"
@@ -171,6 +172,68 @@ TEST_F(E2eExcel, AlertsAreOffBeforeAnyWorkbookIsOpened) {
         }
     }
     EXPECT_EQ(opened, 2);
+}
+
+// A mode switch makes one round trip per property it reads, in the order its tests read them, and
+// few others: DISPIDs are looked up once per kind of object, and add-ins come in batches.
+TEST_F(E2eExcel, ModeSwitchMakesOneRoundTripPerReadInTheReadsOrder) {
+    using Reads = std::vector<std::string>;
+    BuildStandardWorld();
+    const int kMany = 200;
+    for (int i = 0; i < kMany; ++i) {
+        wchar_t n[16];
+        std::swprintf(n, 16, L"%03d", i);
+        MakeXla(UserDir(), std::wstring(L"t") + n + L".xla", std::wstring(L"Tool ") + n);  // off: files of a default folder
+    }
+    const size_t addins = kMany + 6;
+    const std::wstring log = Root() + L"\\calls.log";
+    ASSERT_TRUE(StandIn().Set(L"BusyMilliseconds", L"0"));  // no refused calls, so the count does not vary
+    ASSERT_TRUE(StandIn().Set(L"CallLog", log));
+    ASSERT_NO_FATAL_FAILURE(Open());
+
+    const Reads listed{"Title", "Title", "FullName"};
+    auto repeat = [](const Reads& r, size_t n) {
+        Reads out;
+        for (size_t i = 0; i < n; ++i) out.insert(out.end(), r.begin(), r.end());
+        return out;
+    };
+    // Mode 3 in the stand-in's order: gone (file missing), Library Tool (off), MS Tool (Microsoft's),
+    // Off Tool (off), Other Tool (listed), the 200 tools (off), User Tool (listed).
+    Reads mode3{"Installed", "Name", "FullName", "Installed", "Installed", "Name", "FullName", "Installed"};
+    const Reads passing3{"Installed", "Name", "FullName", "Title", "Title", "FullName"};
+    mode3.insert(mode3.end(), passing3.begin(), passing3.end());
+    for (int i = 0; i < kMany; ++i) mode3.push_back("Installed");
+    mode3.insert(mode3.end(), passing3.begin(), passing3.end());
+    const struct {
+        int mode;
+        Reads reads;
+    } cases[] = {{6, repeat(listed, addins)}, {3, mode3}, {6, repeat(listed, addins)}};
+
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.mode);
+        const size_t before = ReadCallLog(log).size();
+        Mode(c.mode);
+        ASSERT_TRUE(top_.reports.empty()) << test::Narrow(top_.reports[0].detail);
+        EXPECT_TRUE(Shown(IDC_LSTADDIN)) << "the list is drawn again once filled";
+        auto all = ReadCallLog(log);
+        ASSERT_GT(all.size(), before);
+        std::vector<LoggedCall> calls(all.begin() + static_cast<long>(before), all.end());
+        Reads reads;
+        for (const auto& call : calls) {
+            EXPECT_EQ(call.pid, calls.front().pid) << "one Excel per switch";
+            EXPECT_TRUE(call.result == "0x00000000" || call.result == "0x00000001")  // S_FALSE: the last batch
+                << call.objectClass << "." << call.member << " " << call.result;
+            if (call.objectClass == "AddIn" && call.flags != "0") reads.push_back(call.member);
+        }
+        EXPECT_EQ(reads, c.reads);
+        // Everything the switch sent to its Excel, its start and end included.
+        EXPECT_LE(static_cast<double>(calls.size()), static_cast<double>(c.reads.size()) + 0.2 * addins)
+            << calls.size() << " calls for " << addins << " add-ins";
+    }
+    std::vector<std::wstring> inOrder;
+    for (const auto& a : StandInList()) inOrder.push_back(a.title);
+    EXPECT_EQ(Rows(), inOrder) << "the collection's order, across batches";
+    ASSERT_TRUE(NoStandInLeft());
 }
 
 }  // namespace

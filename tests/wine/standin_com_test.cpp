@@ -698,4 +698,26 @@ TEST_F(StandInCom, MainWindowHeldFilesAndAListWrittenOnTheWayOut) {
     }
 }
 
+// A client looks each DISPID up once per kind of object and keeps it for every Excel it meets, as
+// Excel's type library allows: a member that only some versions have must not shift the others.
+TEST_F(StandInCom, DispidsAreTheSameInEveryVersion) {
+    const wchar_t* names[] = {L"Name", L"Version", L"UserLibraryPath", L"LibraryPath", L"Visible", L"Workbooks",
+                              L"AddIns", L"GetOpenFilename", L"GetSaveAsFilename", L"DisplayAlerts", L"Caption", L"Quit"};
+    std::map<std::wstring, std::vector<DISPID>> byVersion;
+    for (const std::wstring version : {L"8.0", L"11.0"}) {
+        SCOPED_TRACE(qv::test::Narrow(version));
+        SetString(kSettings, L"Version", version);
+        auto app = CreateExcel();
+        ASSERT_TRUE(app);
+        for (const wchar_t* name : names) {
+            LPOLESTR n = const_cast<LPOLESTR>(name);
+            DISPID id = DISPID_UNKNOWN;
+            EXPECT_EQ(RetriedWhileBusy([&] { return app->GetIDsOfNames(IID_NULL, &n, 1, kEnglish, &id); }), S_OK);
+            byVersion[version].push_back(id);
+        }
+        Quit(app);
+    }
+    EXPECT_EQ(byVersion[L"8.0"], byVersion[L"11.0"]);
+}
+
 }  // namespace

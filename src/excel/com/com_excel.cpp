@@ -14,6 +14,13 @@ namespace {
 
 using win32::UniqueHandle;
 
+// One table of DISPIDs per kind of Excel object, kept for the life of the program.
+MemberIds& ApplicationIds() { static MemberIds ids; return ids; }
+MemberIds& AddInsIds() { static MemberIds ids; return ids; }
+MemberIds& AddInIds() { static MemberIds ids; return ids; }
+MemberIds& WorkbooksIds() { static MemberIds ids; return ids; }
+MemberIds& WorkbookIds() { static MemberIds ids; return ids; }
+
 // The processes of the instances that were told to quit and may still be on their way out.
 class ExitTracker {
 public:
@@ -116,7 +123,7 @@ private:
 template <class T, class Impl>
 class ComCursor : public Cursor<T> {
 public:
-    explicit ComCursor(const Dispatch& collection) : e_(collection) {}
+    ComCursor(const Dispatch& collection, MemberIds& itemKind) : e_(collection, &itemKind) {}
     std::unique_ptr<T> Next() override {
         auto item = e_.Next();
         if (!item) return nullptr;
@@ -163,23 +170,23 @@ public:
 
     bool Visible() override { return ToBool(app_.get(L"Visible"), L"Visible"); }
     void SetVisible(bool visible) override { app_.put(L"Visible", visible); }
-    long WorkbookCount() override { return ToLong(app_.object(L"Workbooks").get(L"Count"), L"Count"); }
+    long WorkbookCount() override { return ToLong(Books().get(L"Count"), L"Count"); }
     std::unique_ptr<Cursor<Workbook>> Workbooks() override {
-        return std::make_unique<ComCursor<Workbook, ComWorkbook>>(app_.object(L"Workbooks"));
+        return std::make_unique<ComCursor<Workbook, ComWorkbook>>(Books(), WorkbookIds());
     }
     std::wstring Version() override { return ToString(app_.get(L"Version"), L"Version"); }
     std::wstring UserLibraryPath() override { return ToString(app_.get(L"UserLibraryPath"), L"UserLibraryPath"); }
     std::wstring LibraryPath() override { return ToString(app_.get(L"LibraryPath"), L"LibraryPath"); }
     std::unique_ptr<Cursor<AddIn>> AddIns() override {
-        return std::make_unique<ComCursor<AddIn, ComAddIn>>(app_.object(L"AddIns"));
+        return std::make_unique<ComCursor<AddIn, ComAddIn>>(AddInList(), AddInIds());
     }
-    void OpenWorkbook(const std::wstring& path) override { app_.object(L"Workbooks").call(L"Open", path); }
+    void OpenWorkbook(const std::wstring& path) override { Books().call(L"Open", path); }
     std::unique_ptr<Workbook> AddWorkbook() override {
-        return std::make_unique<ComWorkbook>(Dispatch::From(app_.object(L"Workbooks").call(L"Add"), L"Add"));
+        return std::make_unique<ComWorkbook>(Dispatch::From(Books().call(L"Add"), L"Add", &WorkbookIds()));
     }
     std::unique_ptr<AddIn> AddAddIn(const std::wstring& filename, bool copyFile) override {
-        Variant added = app_.object(L"AddIns").call(L"Add", Named{L"Filename", filename}, Named{L"CopyFile", copyFile});
-        return std::make_unique<ComAddIn>(Dispatch::From(std::move(added), L"Add"));
+        Variant added = AddInList().call(L"Add", Named{L"Filename", filename}, Named{L"CopyFile", copyFile});
+        return std::make_unique<ComAddIn>(Dispatch::From(std::move(added), L"Add", &AddInIds()));
     }
     std::optional<std::vector<std::wstring>> GetOpenFilenames(const std::wstring& filter) override {
         AllowToFront(app_);
@@ -201,6 +208,9 @@ public:
     void SetDisplayAlerts(bool on) { app_.put(L"DisplayAlerts", on); }
 
 private:
+    Dispatch Books() const { return app_.object(L"Workbooks", &WorkbooksIds()); }
+    Dispatch AddInList() const { return app_.object(L"AddIns", &AddInsIds()); }
+
     Dispatch app_;
     std::shared_ptr<ExitTracker> exits_;
     bool quitAsked_ = false;
@@ -215,7 +225,7 @@ public:
         if (FAILED(GetActiveObject(clsid, nullptr, unk.put())) || !unk) return nullptr;
         ComPtr<IDispatch> app;
         if (FAILED(unk->QueryInterface(IID_IDispatch, app.put_void())) || !app) return nullptr;
-        return std::make_unique<ComApplication>(Dispatch(std::move(app)), nullptr);
+        return std::make_unique<ComApplication>(Dispatch(std::move(app), &ApplicationIds()), nullptr);
     }
 
     std::unique_ptr<Application> Create() override {
@@ -226,7 +236,7 @@ public:
         ComPtr<IDispatch> app;
         hr = CoCreateInstance(clsid, nullptr, CLSCTX_LOCAL_SERVER, IID_IDispatch, app.put_void());
         if (FAILED(hr)) throw ExcelError(kProgId, static_cast<long>(hr), win32::SystemMessage(static_cast<DWORD>(hr)));
-        auto created = std::make_unique<ComApplication>(Dispatch(std::move(app)), exits_);
+        auto created = std::make_unique<ComApplication>(Dispatch(std::move(app), &ApplicationIds()), exits_);
         try {
             created->SetDisplayAlerts(false);
         } catch (...) {

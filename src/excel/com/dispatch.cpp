@@ -1,6 +1,7 @@
 #include "excel/com/dispatch.h"
 
 #include <cstdio>
+#include <cwctype>
 #include <stdexcept>
 
 #include "excel/com/patience.h"
@@ -52,14 +53,45 @@ private:
 
 }  // namespace
 
-Dispatch Dispatch::From(Variant v, const std::wstring& member) {
+std::optional<std::vector<DISPID>> MemberIds::Find(const std::wstring& key) const {
+    std::lock_guard<std::mutex> hold(lock_);
+    auto it = ids_.find(key);
+    if (it == ids_.end()) return std::nullopt;
+    return it->second;
+}
+
+void MemberIds::Remember(const std::wstring& key, std::vector<DISPID> ids) {
+    std::lock_guard<std::mutex> hold(lock_);
+    ids_[key] = std::move(ids);
+}
+
+void MemberIds::Forget(const std::wstring& key) {
+    std::lock_guard<std::mutex> hold(lock_);
+    ids_.erase(key);
+}
+
+namespace {
+
+// Names are looked up without regard to case, so "FullName" and "Fullname" share an entry.
+std::wstring KeyOf(const std::vector<const wchar_t*>& names) {
+    std::wstring key;
+    for (const wchar_t* n : names) {
+        if (!key.empty()) key += L'\n';
+        for (; *n; ++n) key += static_cast<wchar_t>(std::towlower(*n));
+    }
+    return key;
+}
+
+}  // namespace
+
+Dispatch Dispatch::From(Variant v, const std::wstring& member, MemberIds* kind) {
     VARIANT* raw = v.get();
-    if (raw->vt == VT_DISPATCH && raw->pdispVal) return Dispatch(ComPtr<IDispatch>(raw->pdispVal, true));
+    if (raw->vt == VT_DISPATCH && raw->pdispVal) return Dispatch(ComPtr<IDispatch>(raw->pdispVal, true), kind);
     if (raw->vt == VT_UNKNOWN && raw->punkVal) {
         ComPtr<IDispatch> d;
         HRESULT hr = raw->punkVal->QueryInterface(IID_IDispatch, d.put_void());
         if (FAILED(hr)) Fail(member, hr);
-        return Dispatch(std::move(d));
+        return Dispatch(std::move(d), kind);
     }
     Fail(member, DISP_E_TYPEMISMATCH);
 }
@@ -71,13 +103,42 @@ Variant Dispatch::get(const std::wstring& name) const {
 
 void Dispatch::put(const std::wstring& name, Arg value) const {
     if (!p_) Fail(name, E_POINTER);
-    LPOLESTR names[] = {const_cast<LPOLESTR>(name.c_str())};
-    DISPID id = DISPID_UNKNOWN;
-    HRESULT hr = CallPatiently([&] { return p_->GetIDsOfNames(IID_NULL, names, 1, kCallLcid, &id); });
-    if (FAILED(hr)) Fail(name, hr);
     std::vector<Named> args;
     args.push_back(Named{L"", std::move(value)});
-    InvokeId(name, id, DISPATCH_PROPERTYPUT, args, {DISPID_PROPERTYPUT}, false);
+    LookUpAndInvoke(name, {name.c_str()}, DISPATCH_PROPERTYPUT, args, {DISPID_PROPERTYPUT}, false);
+}
+
+std::vector<DISPID> Dispatch::IdsOf(const std::vector<const wchar_t*>& names, bool fresh) const {
+    const std::wstring key = kind_ ? KeyOf(names) : std::wstring();
+    if (kind_ && !fresh)
+        if (auto known = kind_->Find(key)) return *known;
+    std::vector<DISPID> ids(names.size(), DISPID_UNKNOWN);
+    HRESULT hr = CallPatiently([&] {
+        return p_->GetIDsOfNames(IID_NULL, const_cast<LPOLESTR*>(names.data()), static_cast<UINT>(names.size()),
+                                 kCallLcid, ids.data());
+    });
+    if (FAILED(hr)) Fail(names[0], hr);
+    if (kind_) kind_->Remember(key, ids);
+    return ids;
+}
+
+Variant Dispatch::LookUpAndInvoke(const std::wstring& member, std::vector<const wchar_t*> names, WORD flags,
+                                  std::vector<Named>& args, std::vector<DISPID> extraNamed, bool wantResult) const {
+    auto invoke = [&](const std::vector<DISPID>& ids) {
+        // Reversed like the values, the last named argument comes first.
+        std::vector<DISPID> namedIds = extraNamed;
+        namedIds.insert(namedIds.end(), ids.rbegin(), ids.rend() - 1);
+        return InvokeId(member, ids[0], flags, args, std::move(namedIds), wantResult);
+    };
+    const bool cached = kind_ && kind_->Find(KeyOf(names));
+    try {
+        return invoke(IdsOf(names, false));
+    } catch (const ExcelError& e) {
+        // Another server behind the same kind (another Excel version) may lack the member.
+        if (!cached || e.HResult() != static_cast<long>(DISP_E_MEMBERNOTFOUND)) throw;
+    }
+    kind_->Forget(KeyOf(names));
+    return invoke(IdsOf(names, true));
 }
 
 Variant Dispatch::Invoke(const std::wstring& member, bool defaultMember, WORD flags,
@@ -94,23 +155,10 @@ Variant Dispatch::Invoke(const std::wstring& member, bool defaultMember, WORD fl
         }
     }
     if (defaultMember && !names.empty()) throw std::logic_error("named arguments to a default member");
-
-    DISPID id = DISPID_VALUE;
-    std::vector<DISPID> namedIds;
-    if (!defaultMember) {
-        // The member and its named arguments in one look-up, member first.
-        names.insert(names.begin(), member.c_str());
-        std::vector<DISPID> ids(names.size(), DISPID_UNKNOWN);
-        HRESULT hr = CallPatiently([&] {
-            return p_->GetIDsOfNames(IID_NULL, const_cast<LPOLESTR*>(names.data()), static_cast<UINT>(names.size()),
-                                     kCallLcid, ids.data());
-        });
-        if (FAILED(hr)) Fail(member, hr);
-        id = ids[0];
-        // Reversed, the last named argument comes first.
-        namedIds.assign(ids.rbegin(), ids.rend() - 1);
-    }
-    return InvokeId(member, id, flags, args, std::move(namedIds), true);
+    if (defaultMember) return InvokeId(member, DISPID_VALUE, flags, args, {}, true);
+    // The member and its named arguments in one look-up, member first.
+    names.insert(names.begin(), member.c_str());
+    return LookUpAndInvoke(member, std::move(names), flags, args, {}, true);
 }
 
 Variant Dispatch::InvokeId(const std::wstring& member, DISPID id, WORD flags, std::vector<Named>& args,
@@ -139,7 +187,7 @@ Variant Dispatch::InvokeId(const std::wstring& member, DISPID id, WORD flags, st
     return result;
 }
 
-Enumerator::Enumerator(const Dispatch& collection) {
+Enumerator::Enumerator(const Dispatch& collection, MemberIds* itemKind) : itemKind_(itemKind) {
     static const std::wstring kMember = L"_NewEnum";
     std::vector<Named> none;
     Variant v = collection.InvokeId(kMember, DISPID_NEWENUM, DISPATCH_METHOD | DISPATCH_PROPERTYGET, none, {}, true);
@@ -151,16 +199,27 @@ Enumerator::Enumerator(const Dispatch& collection) {
 }
 
 std::optional<Dispatch> Enumerator::Next() {
-    if (!e_) return std::nullopt;
-    Variant item;
-    ULONG fetched = 0;
-    HRESULT hr = CallPatiently([&] { return e_->Next(1, item.put(), &fetched); });
-    if (FAILED(hr)) Fail(L"_NewEnum", hr);
-    if (hr != S_OK || fetched == 0) {
-        e_.reset();  // done: let the collection go now, not when the loop's owner goes
-        return std::nullopt;
+    if (taken_ == batch_.size()) {
+        batch_.clear();
+        taken_ = 0;
+        if (!e_ || last_) return std::nullopt;
+        std::vector<VARIANT> raw(kBatch);
+        for (auto& v : raw) VariantInit(&v);
+        ULONG fetched = 0;
+        HRESULT hr = CallPatiently([&] {
+            fetched = 0;
+            return e_->Next(kBatch, raw.data(), &fetched);
+        });
+        if (SUCCEEDED(hr))
+            for (ULONG i = 0; i < fetched && i < kBatch; ++i) *batch_.emplace_back().put() = raw[i];
+        if (FAILED(hr)) Fail(L"_NewEnum", hr);
+        if (hr != S_OK || fetched < kBatch) {
+            last_ = true;
+            e_.reset();  // done: let the collection go now, not when the loop's owner goes
+        }
+        if (batch_.empty()) return std::nullopt;
     }
-    return Dispatch::From(std::move(item), L"_NewEnum");
+    return Dispatch::From(std::move(batch_[taken_++]), L"_NewEnum", itemKind_);
 }
 
 namespace {

@@ -2,6 +2,8 @@
 // A thin late-bound client over IDispatch: members by name, arguments in natural order.
 // Every failure becomes one qv::excel::ExcelError carrying the member, the HRESULT and
 // the server's own description.
+#include <map>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <utility>
@@ -40,13 +42,32 @@ struct Named {
     Arg value;
 };
 
+// The DISPIDs of one kind of object (Application, AddIns, AddIn, ...), shared by every object of
+// that kind for the life of the program: Excel's type library fixes them, so one look-up per
+// member (with its named arguments) is enough. Only successful look-ups are kept.
+class MemberIds {
+public:
+    MemberIds() = default;
+    MemberIds(const MemberIds&) = delete;
+    MemberIds& operator=(const MemberIds&) = delete;
+
+    std::optional<std::vector<DISPID>> Find(const std::wstring& key) const;
+    void Remember(const std::wstring& key, std::vector<DISPID> ids);
+    void Forget(const std::wstring& key);
+
+private:
+    mutable std::mutex lock_;
+    std::map<std::wstring, std::vector<DISPID>> ids_;
+};
+
 class Dispatch {
 public:
     Dispatch() = default;
-    explicit Dispatch(ComPtr<IDispatch> p) : p_(std::move(p)) {}
+    // `kind` null: every call looks its member up afresh.
+    explicit Dispatch(ComPtr<IDispatch> p, MemberIds* kind = nullptr) : p_(std::move(p)), kind_(kind) {}
     // Takes the object out of a VT_DISPATCH (or VT_UNKNOWN) result; `member` names the call
     // that produced it, for the error when it holds no object.
-    static Dispatch From(Variant v, const std::wstring& member);
+    static Dispatch From(Variant v, const std::wstring& member, MemberIds* kind = nullptr);
 
     Variant get(const std::wstring& name) const;
     void put(const std::wstring& name, Arg value) const;
@@ -63,8 +84,8 @@ public:
         (Collect(list, std::forward<A>(args)), ...);
         return Invoke(label, true, DISPATCH_METHOD | DISPATCH_PROPERTYGET, list);
     }
-    // get(name) as an object.
-    Dispatch object(const std::wstring& name) const { return From(get(name), name); }
+    // get(name) as an object of the given kind.
+    Dispatch object(const std::wstring& name, MemberIds* kind = nullptr) const { return From(get(name), name, kind); }
 
     IDispatch* raw() const { return p_.get(); }
     explicit operator bool() const { return static_cast<bool>(p_); }
@@ -75,29 +96,41 @@ private:
     static void Collect(std::vector<Named>& args, Arg a) { args.push_back(Named{L"", std::move(a)}); }
     static void Collect(std::vector<Named>& args, Named n) { args.push_back(std::move(n)); }
     Variant Invoke(const std::wstring& member, bool defaultMember, WORD flags, std::vector<Named>& args) const;
+    // The DISPIDs of `names` (member first), from the kind's cache or from one GetIDsOfNames.
+    std::vector<DISPID> IdsOf(const std::vector<const wchar_t*>& names, bool fresh) const;
+    // Looks up and invokes; a cached DISPID the server no longer knows is looked up once more.
+    Variant LookUpAndInvoke(const std::wstring& member, std::vector<const wchar_t*> names, WORD flags,
+                            std::vector<Named>& args, std::vector<DISPID> extraNamed, bool wantResult) const;
     // One IDispatch::Invoke; `namedIds` pairs with the first entries of the reversed arguments.
     Variant InvokeId(const std::wstring& member, DISPID id, WORD flags, std::vector<Named>& args,
                      std::vector<DISPID> namedIds, bool wantResult) const;
     friend class Enumerator;
 
     ComPtr<IDispatch> p_;
+    MemberIds* kind_ = nullptr;
 };
 
-// The elements of a collection, one at a time, through _NewEnum / IEnumVARIANT.
+// The elements of a collection, in its order, through _NewEnum / IEnumVARIANT. Elements come
+// from the server in batches, each batch one round trip; `itemKind` is the elements' kind.
 class Enumerator {
 public:
-    explicit Enumerator(const Dispatch& collection);
+    static constexpr ULONG kBatch = 64;
+    explicit Enumerator(const Dispatch& collection, MemberIds* itemKind = nullptr);
     // The next element, or nullopt after the last one.
     std::optional<Dispatch> Next();
 
 private:
     ComPtr<IEnumVARIANT> e_;
+    MemberIds* itemKind_ = nullptr;
+    std::vector<Variant> batch_;
+    size_t taken_ = 0;
+    bool last_ = false;  // the server has given its last batch
 };
 
 // for (Dispatch item : each(collection)) ...  Leaving the loop early releases the enumerator.
 class EachRange {
 public:
-    explicit EachRange(const Dispatch& collection) : e_(collection) {}
+    explicit EachRange(const Dispatch& collection, MemberIds* itemKind = nullptr) : e_(collection, itemKind) {}
     EachRange(const EachRange&) = delete;
     EachRange& operator=(const EachRange&) = delete;
 
@@ -121,7 +154,9 @@ private:
     Enumerator e_;
 };
 
-inline EachRange each(const Dispatch& collection) { return EachRange(collection); }
+inline EachRange each(const Dispatch& collection, MemberIds* itemKind = nullptr) {
+    return EachRange(collection, itemKind);
+}
 
 // Conversions of results; a value that does not convert fails as ExcelError for `member`.
 std::wstring ToString(const Variant& v, const std::wstring& member);

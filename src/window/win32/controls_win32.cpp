@@ -194,6 +194,22 @@ void DialogControls::CheckRow(int row, const wchar_t* operation) {
     if (row < 0 || row >= count) Fail(operation, row, count);
 }
 
+// Each call to Excel pumps the window's messages, so a list drawn after every row is drawn once
+// per add-in. Only a shown list is held, since WM_SETREDRAW TRUE would show a hidden one; while
+// held, its WS_VISIBLE style is off, so whether it was held is remembered here.
+void DialogControls::ListHoldDrawing() {
+    if (drawingHeld_ || !Visible(Ctl::lstADDIN)) return;
+    SendMessageW(List(), WM_SETREDRAW, FALSE, 0);
+    drawingHeld_ = true;
+}
+
+void DialogControls::ListResumeDrawing() {
+    if (!drawingHeld_) return;
+    drawingHeld_ = false;
+    SendMessageW(List(), WM_SETREDRAW, TRUE, 0);
+    RedrawWindow(List(), nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);
+}
+
 void DialogControls::ListSetItemData(int row, long data) {
     CheckRow(row, L"LB_SETITEMDATA");
     SendMessageW(List(), LB_SETITEMDATA, static_cast<WPARAM>(row), static_cast<LPARAM>(data));

@@ -42,6 +42,8 @@ public:
     std::wstring ListText() override;
     void ListRemove(int row) override;
     int ListCount() override;
+    void ListHoldDrawing() override;
+    void ListResumeDrawing() override;
 
     void ComboClear() override;
     void ComboAdd(const std::wstring& text) override;
@@ -59,6 +61,7 @@ private:
     HWND dlg_;
     HWND tip_ = nullptr;
     std::set<HWND> tools_;
+    bool drawingHeld_ = false;
 };
 
 }  // namespace qv::win32

@@ -1,0 +1,222 @@
+// The mode switch's cost against the Excel stand-in under Wine: round trips per listed add-in,
+// the time of a switch beside one bare create and Quit of the stand-in, and the wizard's memory.
+// Run by scripts/bench.sh; it prints figures and asserts nothing.
+#include <windows.h>
+#include <objbase.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "bench_world.h"
+#include "excel/com/dispatch.h"
+#include "platform/win32/handles.h"
+#include "wizard_process.h"
+
+namespace qv::bench {
+namespace {
+
+constexpr int kShowFolderMode = 6;  // lists every add-in: three reads each
+constexpr int kRepeats = 3;
+constexpr DWORD kWindowWaitMs = 120000;
+// Private bytes are sampled while the calls are counted, not while the times are taken.
+constexpr DWORD kSampleMs = 10;
+
+std::wstring OwnFolder() {
+    wchar_t exe[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, exe, MAX_PATH);
+    std::wstring d = exe;
+    return d.substr(0, d.rfind(L'\\'));
+}
+
+double Seconds(LARGE_INTEGER from, LARGE_INTEGER to) {
+    LARGE_INTEGER f;
+    QueryPerformanceFrequency(&f);
+    return static_cast<double>(to.QuadPart - from.QuadPart) / static_cast<double>(f.QuadPart);
+}
+
+double Mb(SIZE_T bytes) { return static_cast<double>(bytes) / (1024.0 * 1024.0); }
+
+double Median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0 : v[v.size() / 2];
+}
+
+// One create and Quit of the stand-in as any client makes it, without waiting for its end.
+double BareCreateQuit() {
+    LARGE_INTEGER from, to;
+    QueryPerformanceCounter(&from);
+    {
+        CLSID clsid;
+        win32::ComPtr<IDispatch> app;
+        if (FAILED(CLSIDFromProgID(L"Excel.Application", &clsid)) ||
+            FAILED(CoCreateInstance(clsid, nullptr, CLSCTX_LOCAL_SERVER, IID_IDispatch, app.put_void())))
+            return -1;
+        try {
+            excel::com::Dispatch(std::move(app)).call(L"Quit");
+        } catch (const excel::ExcelError&) {
+            return -1;
+        }
+    }
+    QueryPerformanceCounter(&to);
+    return Seconds(from, to);
+}
+
+std::string ReadFrom(const std::wstring& path, size_t offset) {
+    std::string all;
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return all;
+    char buf[65536];
+    DWORD got = 0;
+    while (ReadFile(h, buf, sizeof buf, &got, nullptr) && got) all.append(buf, got);
+    CloseHandle(h);
+    return offset < all.size() ? all.substr(offset) : std::string();
+}
+
+size_t SizeOf(const std::wstring& path) {
+    WIN32_FILE_ATTRIBUTE_DATA d;
+    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &d)) return 0;
+    return d.nFileSizeLow;
+}
+
+// The stand-in's log lines of one switch: every call, the DISPID look-ups, the enumerator's.
+struct Calls {
+    int all = 0, lookups = 0, batches = 0;
+};
+
+Calls Count(const std::string& lines) {
+    Calls c;
+    std::istringstream in(lines);
+    std::string line;
+    while (std::getline(in, line)) {
+        std::vector<std::string> f;
+        std::istringstream fields(line);
+        std::string field;
+        while (std::getline(fields, field, '|')) f.push_back(field);
+        if (f.size() != 7) continue;
+        ++c.all;
+        if (f[1] == "IEnumVARIANT") ++c.batches;
+        else if (f[3] == "0") ++c.lookups;
+    }
+    return c;
+}
+
+struct Figures {
+    int rows = 0;
+    Calls first, second;
+    double bare = 0, swtch = 0;
+    Memory peak;
+    SIZE_T atWindow = 0;
+    bool ok = true;
+};
+
+void Keep(Figures& f, Wizard& w) {
+    f.peak.privateBytes = std::max(f.peak.privateBytes, w.Peak().privateBytes);
+    f.peak.workingSet = std::max(f.peak.workingSet, w.Peak().workingSet);
+    f.atWindow = std::max(f.atWindow, w.PrivateAtWindow());
+}
+
+// With BusyMilliseconds 0 nothing is refused, so the count is the same in every run.
+void CountCalls(const std::wstring& wizardExe, const std::wstring& log, Figures& f) {
+    World::Set(L"BusyMilliseconds", L"0");
+    World::Set(L"CallLog", log);
+    Wizard w(wizardExe, kSampleMs);
+    if (!w.WaitForWindow(kWindowWaitMs)) {
+        f.ok = false;
+        return;
+    }
+    for (Calls* c : {&f.first, &f.second}) {
+        WaitForNoStandIn(30000);
+        size_t before = SizeOf(log);
+        w.ClickMode(kShowFolderMode);
+        f.rows = w.ListedRows();
+        *c = Count(ReadFrom(log, before));
+        w.ClickMode(0);
+    }
+    Keep(f, w);
+}
+
+// The stand-in's default settings; the switch and the bare create and Quit take turns.
+void Time(const std::wstring& wizardExe, Figures& f) {
+    World::Set(L"BusyMilliseconds", std::nullopt);
+    World::Set(L"CallLog", std::nullopt);
+    Wizard w(wizardExe, 0);
+    if (!w.WaitForWindow(kWindowWaitMs)) {
+        f.ok = false;
+        return;
+    }
+    std::vector<double> bare, swtch;
+    for (int i = 0; i < kRepeats; ++i) {
+        WaitForNoStandIn(30000);
+        bare.push_back(BareCreateQuit());
+        WaitForNoStandIn(30000);
+        swtch.push_back(w.ClickMode(kShowFolderMode));
+        w.ClickMode(0);
+    }
+    f.bare = Median(bare);
+    f.swtch = Median(swtch);
+    if (f.bare <= 0) f.ok = false;
+    Keep(f, w);
+}
+
+int Run(const std::vector<int>& sizes) {
+    const SIZE_T idle = MemoryOf(GetCurrentProcess()).privateBytes;
+    win32::ComInit com;
+    const std::wstring bin = OwnFolder();
+    const std::wstring wizardExe = bin + L"\\quorvel.exe";
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    const std::wstring root = std::wstring(temp) + L"qv-bench";
+    const std::wstring log = std::wstring(temp) + L"qv-bench-calls.log";
+
+    std::printf("Mode switch benchmark: mode %d (show the add-in folder) of quorvel.exe against the Excel stand-in.\n"
+                "Stand-in: Version 11.0; N add-in files in a scratch user add-in folder (listed, switched off), an empty\n"
+                "library folder, no Options or Add-in Manager values. Times use the stand-in's defaults (BusyMilliseconds\n"
+                "400, ExitDelayMilliseconds 1000) and are the median of %d runs; counts use BusyMilliseconds 0 and CallLog.\n"
+                "Round trips: every call the switch's Excel instance logs (its DisplayAlerts, Hwnd and Quit, the\n"
+                "AddIns, _NewEnum, IEnumVARIANT::Next and GetIDsOfNames calls included), per listed add-in. The first\n"
+                "switch of a wizard looks up the DISPIDs its start-up has not; the second needs none.\n"
+                "Memory: of quorvel.exe itself (its window is its own): private bytes (committed private memory) sampled\n"
+                "every %lu ms while the calls are counted, and the peak working set over both of its runs.\n\n",
+                kShowFolderMode, kRepeats, static_cast<unsigned long>(kSampleMs));
+    std::printf("%6s %6s %14s %14s %9s %9s %9s %7s %12s %12s %12s\n", "addins", "rows", "trips/addin1", "trips/addin2",
+                "lookups", "bare s", "switch s", "ratio", "private MB", "working MB", "at-window MB");
+    std::fflush(stdout);
+    bool ok = true;
+    for (int n : sizes) {
+        Figures f;
+        {
+            World world(root, n);
+            CountCalls(wizardExe, log, f);
+            WaitForNoStandIn(30000);
+            DeleteFileW(log.c_str());
+            if (f.ok) Time(wizardExe, f);
+        }
+        ok = ok && f.ok && f.rows == n;
+        std::printf("%6d %6d %14.2f %14.2f %9d %9.2f %9.2f %7.2f %12.1f %12.1f %12.1f%s\n", n, f.rows,
+                    static_cast<double>(f.first.all) / n, static_cast<double>(f.second.all) / n, f.first.lookups, f.bare,
+                    f.swtch, f.bare > 0 ? f.swtch / f.bare : 0.0, Mb(f.peak.privateBytes), Mb(f.peak.workingSet),
+                    Mb(f.atWindow), f.ok && f.rows == n ? "" : "  (FAILED: no window, no Excel or a wrong list)");
+        std::printf("       first switch: %d calls, %d GetIDsOfNames, %d IEnumVARIANT::Next; second: %d calls\n",
+                    f.first.all, f.first.lookups, f.first.batches, f.second.all);
+        std::fflush(stdout);
+    }
+    std::printf("\nWine's own share: this console program's private bytes before it did anything: %.1f MB.\n", Mb(idle));
+    return ok ? 0 : 1;
+}
+
+}  // namespace
+}  // namespace qv::bench
+
+// Arguments: the list sizes to measure (default 10, 200 and 1000).
+int wmain(int argc, wchar_t** argv) {
+    std::vector<int> sizes;
+    for (int i = 1; i < argc; ++i)
+        if (int n = _wtoi(argv[i]); n > 0) sizes.push_back(n);
+    if (sizes.empty()) sizes = {10, 200, 1000};
+    return qv::bench::Run(sizes);
+}

@@ -1,0 +1,123 @@
+#include "wizard_process.h"
+
+#include <psapi.h>
+
+#include "window/texts.h"
+#include "window/win32/resource.h"
+
+namespace qv::bench {
+
+namespace {
+
+constexpr int kMessageTextId = 0xFFFF;  // a message box's text; the main window has none
+
+double Seconds(LARGE_INTEGER from, LARGE_INTEGER to) {
+    LARGE_INTEGER f;
+    QueryPerformanceFrequency(&f);
+    return static_cast<double>(to.QuadPart - from.QuadPart) / static_cast<double>(f.QuadPart);
+}
+
+}  // namespace
+
+Memory MemoryOf(HANDLE process) {
+    Memory r;
+    PROCESS_MEMORY_COUNTERS_EX m{};
+    m.cb = sizeof m;
+    if (GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&m), sizeof m))
+        r = {m.PrivateUsage, m.PeakWorkingSetSize};
+    SIZE_T committed = 0;
+    MEMORY_BASIC_INFORMATION info;
+    for (auto* at = static_cast<BYTE*>(nullptr); VirtualQueryEx(process, at, &info, sizeof info) == sizeof info;) {
+        if (info.State == MEM_COMMIT && info.Type == MEM_PRIVATE) committed += info.RegionSize;
+        BYTE* next = static_cast<BYTE*>(info.BaseAddress) + info.RegionSize;
+        if (next <= at) break;
+        at = next;
+    }
+    if (committed > r.privateBytes) r.privateBytes = committed;
+    return r;
+}
+
+Wizard::Wizard(const std::wstring& exe, DWORD sampleMs) {
+    std::wstring cmd = L"\"" + exe + L"\"";
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi_)) return;
+    if (sampleMs)
+        sampler_ = std::thread([this, sampleMs] {
+            while (!stop_) {
+                Sample();
+                Sleep(sampleMs);
+            }
+        });
+}
+
+Wizard::~Wizard() {
+    if (!pi_.hProcess) return;
+    if (window_ && IsWindow(window_)) PostMessageW(window_, WM_CLOSE, 0, 0);
+    if (WaitForSingleObject(pi_.hProcess, 30000) != WAIT_OBJECT_0) {
+        TerminateProcess(pi_.hProcess, 99);
+        WaitForSingleObject(pi_.hProcess, 5000);
+    }
+    stop_ = true;
+    if (sampler_.joinable()) sampler_.join();
+    CloseHandle(pi_.hThread);
+    CloseHandle(pi_.hProcess);
+}
+
+void Wizard::Sample() {
+    Memory m = MemoryOf(pi_.hProcess);
+    if (m.privateBytes > peakPrivate_) peakPrivate_ = m.privateBytes;
+    if (m.workingSet > peakWorkingSet_) peakWorkingSet_ = m.workingSet;
+}
+
+bool Wizard::WaitForWindow(DWORD ms) {
+    if (!pi_.hProcess) return false;
+    struct Search {
+        DWORD pid;
+        HWND found;
+    };
+    for (DWORD waited = 0; waited <= ms; waited += 50) {
+        Search s{pi_.dwProcessId, nullptr};
+        EnumWindows(
+            [](HWND h, LPARAM lp) -> BOOL {
+                auto* s = reinterpret_cast<Search*>(lp);
+                DWORD owner = 0;
+                GetWindowThreadProcessId(h, &owner);
+                wchar_t title[64] = {};
+                GetWindowTextW(h, title, 64);
+                if (owner != s->pid || lstrcmpW(title, texts::kAppTitle) != 0 || !IsWindowVisible(h)) return TRUE;
+                if (GetDlgItem(h, kMessageTextId) || !GetDlgItem(h, IDC_OPTBTN0)) return TRUE;
+                s->found = h;
+                return FALSE;
+            },
+            reinterpret_cast<LPARAM>(&s));
+        if (s.found) {
+            window_ = s.found;
+            // Sent, so it returns once the window has handled what came before it.
+            SendMessageW(window_, WM_NULL, 0, 0);
+            atWindow_ = MemoryOf(pi_.hProcess).privateBytes;
+            return true;
+        }
+        if (WaitForSingleObject(pi_.hProcess, 50) == WAIT_OBJECT_0) return false;
+    }
+    return false;
+}
+
+double Wizard::ClickMode(int index) {
+    LARGE_INTEGER from, to;
+    QueryPerformanceCounter(&from);
+    SendMessageW(GetDlgItem(window_, IDC_OPTBTN0 + index), BM_CLICK, 0, 0);
+    QueryPerformanceCounter(&to);
+    return Seconds(from, to);
+}
+
+int Wizard::ListedRows() const {
+    return static_cast<int>(SendMessageW(GetDlgItem(window_, IDC_LSTADDIN), LB_GETCOUNT, 0, 0));
+}
+
+Memory Wizard::Peak() {
+    Sample();  // the working set's peak is kept by the system; the private bytes' by the sampler
+    return {peakPrivate_, peakWorkingSet_};
+}
+
+}  // namespace qv::bench
