@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "excel/com/dispatch.h"
+#include "excel/com/patience.h"
 #include "fileinfo/win32/summary_writer.h"
 #include "platform/win32/handles.h"
 #include "wine_env.h"
@@ -712,7 +713,9 @@ TEST_F(StandInCom, DispidsAreTheSameInEveryVersion) {
         for (const wchar_t* name : names) {
             LPOLESTR n = const_cast<LPOLESTR>(name);
             DISPID id = DISPID_UNKNOWN;
-            EXPECT_EQ(RetriedWhileBusy([&] { return app->GetIDsOfNames(IID_NULL, &n, 1, kEnglish, &id); }), S_OK);
+            EXPECT_EQ(qv::excel::com::CallPatiently(
+                          [&] { return app->GetIDsOfNames(IID_NULL, &n, 1, qv::excel::com::kCallLcid, &id); }),
+                      S_OK);
             byVersion[version].push_back(id);
         }
         Quit(app);
