@@ -340,7 +340,10 @@ void InstallOne(World& w, Reporter& r, const Options& o, const excel::Facts& fac
     r.Add(std::move(item));
 }
 
-void SwitchOne(World& w, Reporter& r, const excel::Facts& facts, const std::wstring& name, bool on) {
+// One NAME in turn: it is resolved against a fresh list, then `act` works on the add-in it names.
+// The item is reported whatever happens.
+template <class Act>
+void ForNamedAddin(World& w, Reporter& r, const excel::Facts& facts, const std::wstring& name, Act&& act) {
     Item item;
     item.target = name;
     Changes journal;
@@ -350,37 +353,34 @@ void SwitchOne(World& w, Reporter& r, const excel::Facts& facts, const std::wstr
         const ListedAddin* a = Resolve(r, list, name, item, hold);
         if (!a) return;
         item.fullName = a->fullName;
-        if (a->installed == on) {
-            item.message = r.T(texts::kNothingToDo) + a->fullName;
-            return;
-        }
-        SetAddinInstalled(w.svc, AddinRequest{a->fullName, facts, &journal}, on);
-        Succeed(r, item, journal, a->title, on ? qv::texts::kInstallDone : qv::texts::kUninstallDone);
+        act(*a, item, journal);
     });
     r.Add(std::move(item));
 }
 
-void RemoveOne(World& w, Reporter& r, const excel::Facts& facts, const std::wstring& name) {
-    Item item;
-    item.target = name;
-    Changes journal;
-    Guarded(r, item, journal, [&] {
-        std::vector<ListedAddin> hold;
-        const auto list = ReadAddinList(w.svc, facts);
-        const ListedAddin* a = Resolve(r, list, name, item, hold);
-        if (!a) return;
-        item.fullName = a->fullName;
-        // What the wizard's removal modes never offer, refused.
-        if (!IsXlaName(a->name)) return Fail(r, item, journal, r.T(texts::kNotRemovableName) + a->fullName);
-        if (!a->fileExists) return Fail(r, item, journal, r.T(texts::kNotRemovableMissing) + a->fullName);
-        if (!IsNotMicrosoftAddin(w.svc.details, a->fullName))
-            return Fail(r, item, journal, r.T(texts::kNotRemovableMicrosoft) + a->fullName);
-        const AddinRequest req{a->fullName, facts, &journal};
-        RemovalResult result = a->installed ? RemoveActiveAddin(w.svc, req) : RemoveInactiveAddin(w.svc, req);
-        if (!result.done) return Fail(r, item, journal, r.W(result.refusal));
-        Succeed(r, item, journal, a->title, a->installed ? qv::texts::kUninstallDone : qv::texts::kDeleteDone);
+void SwitchOne(World& w, Reporter& r, const excel::Facts& facts, const std::wstring& name, bool on) {
+    ForNamedAddin(w, r, facts, name, [&](const ListedAddin& a, Item& item, Changes& journal) {
+        if (a.installed == on) {
+            item.message = r.T(texts::kNothingToDo) + a.fullName;
+            return;
+        }
+        SetAddinInstalled(w.svc, AddinRequest{a.fullName, facts, &journal}, on);
+        Succeed(r, item, journal, a.title, on ? qv::texts::kInstallDone : qv::texts::kUninstallDone);
     });
-    r.Add(std::move(item));
+}
+
+void RemoveOne(World& w, Reporter& r, const excel::Facts& facts, const std::wstring& name) {
+    ForNamedAddin(w, r, facts, name, [&](const ListedAddin& a, Item& item, Changes& journal) {
+        // What the wizard's removal modes never offer, refused.
+        if (!IsXlaName(a.name)) return Fail(r, item, journal, r.T(texts::kNotRemovableName) + a.fullName);
+        if (!a.fileExists) return Fail(r, item, journal, r.T(texts::kNotRemovableMissing) + a.fullName);
+        if (!IsNotMicrosoftAddin(w.svc.details, a.fullName))
+            return Fail(r, item, journal, r.T(texts::kNotRemovableMicrosoft) + a.fullName);
+        const AddinRequest req{a.fullName, facts, &journal};
+        RemovalResult result = a.installed ? RemoveActiveAddin(w.svc, req) : RemoveInactiveAddin(w.svc, req);
+        if (!result.done) return Fail(r, item, journal, r.W(result.refusal));
+        Succeed(r, item, journal, a.title, a.installed ? qv::texts::kUninstallDone : qv::texts::kDeleteDone);
+    });
 }
 
 void Tidy(World& w, Reporter& r, const excel::Facts& facts, bool dryRun) {
@@ -420,18 +420,7 @@ void Tidy(World& w, Reporter& r, const excel::Facts& facts, bool dryRun) {
 }
 
 void Where(World& w, Reporter& r, const excel::Facts& facts, const std::wstring& name) {
-    Item item;
-    item.target = name;
-    Changes journal;
-    Guarded(r, item, journal, [&] {
-        std::vector<ListedAddin> hold;
-        const auto list = ReadAddinList(w.svc, facts);
-        const ListedAddin* a = Resolve(r, list, name, item, hold);
-        if (!a) return;
-        item.fullName = a->fullName;
-        item.message = a->fullName;
-    });
-    r.Add(std::move(item));
+    ForNamedAddin(w, r, facts, name, [](const ListedAddin& a, Item& item, Changes&) { item.message = a.fullName; });
 }
 
 }  // namespace
