@@ -77,21 +77,40 @@ public:
     virtual void Quit() = 0;
 };
 
+// Creating an instance waited for an earlier instance of the program's own, which did not
+// end in time; nothing was created. `ProcessId()` is that instance's process.
+class EarlierExcelAlive : public std::runtime_error {
+public:
+    explicit EarlierExcelAlive(unsigned long processId)
+        : std::runtime_error("qv::excel::EarlierExcelAlive"), processId_(processId) {}
+    unsigned long ProcessId() const { return processId_; }
+
+private:
+    unsigned long processId_;
+};
+
 class Launcher {
 public:
     virtual ~Launcher() = default;
     // The user's running Excel ("Excel.application"), or nullptr when none runs.
     virtual std::unique_ptr<Application> Attach() = 0;
-    // A new invisible instance ("Excel.Application") whose alerts are off, so that nothing
-    // waits for an answer nobody can give. Throws ExcelError.
+    // Excel reads its add-in list when it starts and writes all of it back when its process
+    // ends, so two instances whose lives overlap lose each other's changes. First waits, up to
+    // kExcelExitWaitMs and with the thread's messages served, until every instance this
+    // launcher created before has ended; throws EarlierExcelAlive when one has not. Then
+    // creates a new invisible instance ("Excel.Application") whose alerts are off, so that
+    // nothing waits for an answer nobody can give, and records its process. Throws ExcelError.
     virtual std::unique_ptr<Application> Create() = 0;
-    // Excel writes its add-in list when its process ends, a moment after Quit and the release of
-    // the last reference. Waits up to `timeoutMs` until every instance from Create() that has been
-    // told to quit has ended. False when one still runs, or when its process could not be found.
-    virtual bool WaitForQuitInstances(int timeoutMs) = 0;
+    // Waits up to `timeoutMs` until every instance from Create() has ended, whether it was told
+    // to quit or only released. False when one still runs, or when its process could not be found.
+    virtual bool WaitForInstancesToEnd(int timeoutMs) = 0;
+    // The process of an Excel main window (class XLMAIN) that none of this launcher's instances
+    // owns: a hidden automation Excel of someone else's. 0 when there is none.
+    virtual unsigned long OtherExcelProcess() = 0;
 };
 
-// How long a removal waits for its Excel to end before it gives up and deletes nothing.
+// How long a step waits for an Excel of the program's own to end: before it creates the next
+// one, and before a removal deletes anything.
 inline constexpr int kExcelExitWaitMs = 30000;
 
 // Range adapter: for (auto addin : each(app.AddIns())) ...

@@ -15,7 +15,7 @@ void Note(const AddinRequest& r, Change change) {
 }
 
 // True once every Excel this program quit has ended.
-bool ExcelHasEnded(Services& svc) { return svc.excel.WaitForQuitInstances(excel::kExcelExitWaitMs); }
+bool ExcelHasEnded(Services& svc) { return svc.excel.WaitForInstancesToEnd(excel::kExcelExitWaitMs); }
 
 RemovalResult Refused(std::wstring text, std::wstring addinPath = L"") {
     RemovalResult result;

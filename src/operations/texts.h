@@ -25,6 +25,27 @@ inline constexpr const wchar_t* kExcelDidNotEnd =
     L"Excelが時間内に終了しなかったため、何も削除していません。\n"
     L"アドインは非動作中になっている場合があります。\n"
     L"しばらく待ってから、もう一度実行してください。";
+// An Excel of the program's own from an earlier step had not ended in time: text 1, its process
+// id in ASCII digits, text 2.
+inline constexpr const wchar_t* kEarlierExcelAlive1 = L"前の処理で使ったExcel（プロセスID：";
+inline constexpr const wchar_t* kEarlierExcelAlive2 =
+    L"）が時間内に終了しなかったため、何も変更していません。\n"
+    L"しばらく待ってから、もう一度実行してください。";
+// A hidden Excel that the program did not start, found only by its main window: text 1, its
+// process id in ASCII digits, text 2.
+inline constexpr const wchar_t* kHiddenExcelRunning1 = L"表示されていないExcel（プロセスID：";
+inline constexpr const wchar_t* kHiddenExcelRunning2 =
+    L"）が動作しているため、何も変更していません。\n"
+    L"タスク マネージャーで終了してから、もう一度実行してください。";
+// Removing an inactive add-in that Excel, read again, lists as switched on: "「", the row's
+// text, then this.
+inline constexpr const wchar_t* kAddinSwitchedOn =
+    L"」は動作中のため、アンインストール３では削除できません。\n"
+    L"アンインストール２（動作中アドインの完全削除）を使ってください。";
+// After Excel's end an OPEN value still names the add-in: Excel would load it again.
+inline constexpr const wchar_t* kStillRegistered =
+    L"Excelの終了後もアドインが登録されたままのため、何も削除していません。\n"
+    L"Excelをすべて終了してから、もう一度実行してください。";
 // A folder that the wizard cannot change without administrator rights: text 1, the folder, text 2;
 // a new install adds the hint on the user add-in folder.
 inline constexpr const wchar_t* kAdminFolder1 = L"次のフォルダを変更するには、管理者の権限が必要です。\n「 ";

@@ -61,7 +61,8 @@ public:
 class MessageBoxes {
 public:
     virtual ~MessageBoxes() = default;
-    // flags: 16 critical + OK, 64 information + OK, 292 Yes/No question with No as default.
+    // flags: 16 critical + OK, 64 information + OK, 292 Yes/No question with No as default,
+    // 52 Yes/No warning, each optionally with kMbSetForeground.
     // Returns the button pressed (1 OK, 6 Yes, 7 No).
     virtual int Show(const std::wstring& text, const std::wstring& title, int flags) = 0;
 };
@@ -69,6 +70,10 @@ public:
 inline constexpr int kMbCritical = 16;
 inline constexpr int kMbInformation = 64;
 inline constexpr int kMbYesNoQuestion = 292;
+// Yes and No, warning icon, Yes as default.
+inline constexpr int kMbYesNoWarning = 4 + 48;
+// Brings the box to the front (MB_SETFOREGROUND). A box shown off the window's thread has no owner.
+inline constexpr int kMbSetForeground = 0x10000;
 inline constexpr int kIdYes = 6;
 inline constexpr int kIdNo = 7;
 

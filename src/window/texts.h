@@ -102,4 +102,11 @@ inline constexpr const wchar_t* kFailureWhat = L"失敗した処理：";
 inline constexpr const wchar_t* kFailureDetail = L"エラー内容：";
 inline constexpr const wchar_t* kFailureCode = L"エラーコード：";
 
+// Asked when a call to the program's Excel has not returned for a long time.
+inline constexpr const wchar_t* kExcelNotResponding =
+    L"Excelが応答しません。アドインがメッセージを表示している可能性があります。\n\n"
+    L"　待ち続ける場合は「はい」\n"
+    L"　このExcelを終了して処理を中止する場合は「いいえ」\n\n"
+    L"をクリックしてください。";
+
 }  // namespace qv::texts

@@ -39,6 +39,8 @@ struct FakeExcelWorld {
     std::set<std::wstring> failing;
     // Whether the instances told to quit end within a wait.
     bool quitInstancesEnd = true;
+    unsigned long otherExcelPid = 0;   // an XLMAIN window of a process the launcher did not start
+    unsigned long earlierAlivePid = 0; // Create() finds this earlier instance still running
 
     std::vector<std::wstring> log;
     int instancesAlive = 0;
@@ -181,14 +183,16 @@ public:
         return std::make_unique<FakeApplication>(w_, true);
     }
     std::unique_ptr<excel::Application> Create() override {
+        if (w_.earlierAlivePid) throw excel::EarlierExcelAlive(w_.earlierAlivePid);
         w_.Call(L"Create");
         ++w_.instancesCreated;
         return std::make_unique<FakeApplication>(w_, false);
     }
-    bool WaitForQuitInstances(int) override {
-        w_.Call(L"WaitForQuitInstances");
+    bool WaitForInstancesToEnd(int) override {
+        w_.Call(L"WaitForInstancesToEnd");
         return w_.quitInstancesEnd;
     }
+    unsigned long OtherExcelProcess() override { return w_.otherExcelPid; }
 
 private:
     FakeExcelWorld& w_;

@@ -330,7 +330,7 @@ TEST(NextRemoval, OnlyRemovalsWaitForExcelToEnd) {
         if (mode == 0) SelectInstall(o, L"D:\\src\\a.xla", L"A");
         else SelectAddinMode(o, mode, mode == 2 || mode == 3 || mode == 5);
         o.win.cmdNEXT_Click();
-        EXPECT_EQ(o.excel.Calls(L"WaitForQuitInstances").size(), mode >= 3 ? 1u : 0u) << mode;
+        EXPECT_EQ(o.excel.Calls(L"WaitForInstancesToEnd").size(), mode >= 3 ? 1u : 0u) << mode;
     }
 }
 

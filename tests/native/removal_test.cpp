@@ -55,7 +55,7 @@ TEST(RemoveActiveAddin, OpensTwiceSwitchesOffQuitsThenDeletes) {
     Select(o, kTools, true);
     RemoveActiveAddin(o.ctx());
     EXPECT_EQ(o.Actions(), (Log{L"Create", L"AddIns", L"Workbooks.Open " + kTools, L"Workbooks.Open " + kTools,
-                                L"AddIn.Installed=False " + kTools, L"Quit", L"Release", L"WaitForQuitInstances",
+                                L"AddIn.Installed=False " + kTools, L"Quit", L"Release", L"WaitForInstancesToEnd",
                                 L"fs Delete " + kTools, L"reg Delete " + kTools}));
     EXPECT_FALSE(o.fs.files.count(kTools));
     EXPECT_FALSE(ManagerHas(o, kTools));
@@ -117,7 +117,7 @@ TEST(RemoveInactiveAddin, TouchesNoWorkbookAndNoSwitch) {
     OpsWorld o;
     Select(o, kTools, false);
     RemoveInactiveAddin(o.ctx());
-    EXPECT_EQ(o.Actions(), (Log{L"Create", L"AddIns", L"Quit", L"Release", L"WaitForQuitInstances", L"fs Delete " + kTools,
+    EXPECT_EQ(o.Actions(), (Log{L"Create", L"AddIns", L"Quit", L"Release", L"WaitForInstancesToEnd", L"fs Delete " + kTools,
                                 L"reg Delete " + kTools}));
     EXPECT_EQ(o.st.strADDINPATH, kTools);
 }
@@ -129,7 +129,7 @@ TEST(TidyMissingAddin, SwitchesOffWithoutOpeningAndAlwaysCleansTheRegistry) {
         o.fs.files.erase(fullName);
         TidyMissingAddin(o.ctx());
         EXPECT_EQ(o.Actions(), (Log{L"Create", L"AddIns", L"AddIn.Installed=False " + fullName, L"Quit", L"Release",
-                                    L"WaitForQuitInstances",
+                                    L"WaitForInstancesToEnd",
                                     L"reg Delete " + fullName}))
             << fullName;
         EXPECT_TRUE(o.fs.log.empty()) << fullName;
@@ -158,7 +158,7 @@ TEST(RemovalSteps, ExcelQuitsBeforeAnyFileOrRegistryChange) {
         c.step(o.ctx());
         long quit = o.Position(L"Quit");
         ASSERT_GE(quit, 0) << c.name;
-        long wait = o.Position(L"WaitForQuitInstances");
+        long wait = o.Position(L"WaitForInstancesToEnd");
         EXPECT_GT(wait, quit) << c.name << ": Excel writes its list when its process ends";
         bool changed = false;
         for (long i = 0; i < static_cast<long>(o.excel.log.size()); ++i) {

@@ -142,7 +142,8 @@ public:
         throw excel::ExcelError(L"GetObject", static_cast<long>(0x800401E3L), L"probe failed");
     }
     std::unique_ptr<excel::Application> Create() override { return inner_.Create(); }
-    bool WaitForQuitInstances(int timeoutMs) override { return inner_.WaitForQuitInstances(timeoutMs); }
+    bool WaitForInstancesToEnd(int timeoutMs) override { return inner_.WaitForInstancesToEnd(timeoutMs); }
+    unsigned long OtherExcelProcess() override { return inner_.OtherExcelProcess(); }
 
 private:
     excel::Launcher& inner_;

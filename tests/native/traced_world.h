@@ -90,7 +90,8 @@ public:
         busyAtCreate.push_back(busy_.depth > 0);
         return inner_.Create();
     }
-    bool WaitForQuitInstances(int timeoutMs) override { return inner_.WaitForQuitInstances(timeoutMs); }
+    bool WaitForInstancesToEnd(int timeoutMs) override { return inner_.WaitForInstancesToEnd(timeoutMs); }
+    unsigned long OtherExcelProcess() override { return inner_.OtherExcelProcess(); }
     std::vector<bool> busyAtCreate;
 
 private:

@@ -166,9 +166,10 @@ public:
     CappedWaitLauncher(excel::Launcher& inner, const int& capMs) : inner_(inner), capMs_(capMs) {}
     std::unique_ptr<excel::Application> Attach() override { return inner_.Attach(); }
     std::unique_ptr<excel::Application> Create() override { return inner_.Create(); }
-    bool WaitForQuitInstances(int timeoutMs) override {
-        return inner_.WaitForQuitInstances(capMs_ > 0 && capMs_ < timeoutMs ? capMs_ : timeoutMs);
+    bool WaitForInstancesToEnd(int timeoutMs) override {
+        return inner_.WaitForInstancesToEnd(capMs_ > 0 && capMs_ < timeoutMs ? capMs_ : timeoutMs);
     }
+    unsigned long OtherExcelProcess() override { return inner_.OtherExcelProcess(); }
 
 private:
     excel::Launcher& inner_;

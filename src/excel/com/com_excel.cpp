@@ -246,9 +246,11 @@ public:
         return created;
     }
 
-    bool WaitForQuitInstances(int timeoutMs) override {
+    bool WaitForInstancesToEnd(int timeoutMs) override {
         return exits_->WaitAll(static_cast<DWORD>(timeoutMs > 0 ? timeoutMs : 0));
     }
+
+    unsigned long OtherExcelProcess() override { return 0; }
 
 private:
     std::shared_ptr<ExitTracker> exits_ = std::make_shared<ExitTracker>();
@@ -256,6 +258,6 @@ private:
 
 }  // namespace
 
-std::unique_ptr<Launcher> MakeLauncher() { return std::make_unique<ComLauncher>(); }
+std::unique_ptr<Launcher> MakeLauncher(LauncherOptions) { return std::make_unique<ComLauncher>(); }
 
 }  // namespace qv::excel::com
