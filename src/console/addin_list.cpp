@@ -1,3 +1,4 @@
+#include "operations/excel_start.h"
 #include "console/addin_list.h"
 
 #include "operations/operations.h"
@@ -8,7 +9,7 @@ namespace qv::console {
 std::vector<ListedAddin> ReadAddinList(Services& svc, const excel::Facts& facts) {
     std::vector<ListedAddin> list;
     {
-        excel::Session excel(svc.excel.Create());
+        excel::Session excel(StartExcel(svc));
         for (auto& addin : excel::each(excel->AddIns())) {
             ListedAddin a;
             a.title = addin->Title();

@@ -10,6 +10,7 @@
 #include "console/texts.h"
 #include "console/utf8.h"
 #include "fileinfo/addin_details.h"
+#include "operations/excel_start.h"
 #include "operations/operations.h"
 #include "operations/texts.h"
 #include "platform/paths.h"
@@ -174,11 +175,15 @@ std::wstring FailureText(const Reporter& r) {
     return text;
 }
 
-// Runs `step`; a failure it throws becomes the item's outcome.
+// Runs `step`; a failure it throws becomes the item's outcome. Another Excel running is the
+// same refusal as at the start.
 template <class Step>
 void Guarded(const Reporter& r, Item& item, Changes& journal, Step&& step) {
     try {
         step();
+    } catch (const StepRefused& refused) {
+        Fail(r, item, journal, r.W(refused.Text()));
+        if (refused.Kind() == RefusalKind::OtherExcel && item.exit == kExitFailedUnchanged) item.exit = kExitStartupRefused;
     } catch (...) {
         Fail(r, item, journal, FailureText(r));
     }
@@ -364,7 +369,7 @@ void SwitchOne(World& w, Reporter& r, const excel::Facts& facts, const std::wstr
             item.message = r.T(texts::kNothingToDo) + a.fullName;
             return;
         }
-        SetAddinInstalled(w.svc, AddinRequest{a.fullName, facts, &journal}, on);
+        SetAddinInstalled(w.svc, AddinRequest{a.fullName, a.title, facts, &journal}, on);
         Succeed(r, item, journal, a.title, on ? qv::texts::kInstallDone : qv::texts::kUninstallDone);
     });
 }
@@ -376,8 +381,11 @@ void RemoveOne(World& w, Reporter& r, const excel::Facts& facts, const std::wstr
         if (!a.fileExists) return Fail(r, item, journal, r.T(texts::kNotRemovableMissing) + a.fullName);
         if (!IsNotMicrosoftAddin(w.svc.details, a.fullName))
             return Fail(r, item, journal, r.T(texts::kNotRemovableMicrosoft) + a.fullName);
-        const AddinRequest req{a.fullName, facts, &journal};
+        const AddinRequest req{a.fullName, a.title, facts, &journal};
         RemovalResult result = a.installed ? RemoveActiveAddin(w.svc, req) : RemoveInactiveAddin(w.svc, req);
+        // The wizard's text names its buttons; quorvelc has none.
+        if (!result.done && result.reason == RemovalRefusal::SwitchedOn)
+            return Fail(r, item, journal, r.T(texts::kRemoveSwitchedOn) + a.fullName);
         if (!result.done) return Fail(r, item, journal, r.W(result.refusal));
         Succeed(r, item, journal, a.title, a.installed ? qv::texts::kUninstallDone : qv::texts::kDeleteDone);
     });
@@ -411,7 +419,7 @@ void Tidy(World& w, Reporter& r, const excel::Facts& facts, bool dryRun) {
         item.fullName = a.fullName;
         Changes journal;
         Guarded(r, item, journal, [&] {
-            RemovalResult result = TidyMissingAddin(w.svc, AddinRequest{a.fullName, facts, &journal});
+            RemovalResult result = TidyMissingAddin(w.svc, AddinRequest{a.fullName, a.title, facts, &journal});
             if (!result.done) return Fail(r, item, journal, r.W(result.refusal));
             Succeed(r, item, journal, a.title, qv::texts::kDeleteDone);
         });
@@ -448,17 +456,15 @@ int Run(World& w, const Options& given, Output& out) {
     try {
         // The user's own Excel is neither shown nor asked to quit: a logon script must not
         // close it. It is only let go.
-        if (auto running = AttachRunningExcel(w.svc.excel)) {
-            std::wstring text = DescribeRunningExcel(*running, false);
-            running.reset();
-            return r.Stop(kExitStartupRefused, r.W(text));
-        }
+        if (auto other = OtherExcelRefusal(w.svc)) return r.Stop(kExitStartupRefused, r.W(*other));
         const ExcelStart start = ReadExcelFacts(w.svc.excel, [&] { return o.allowNewerExcel; });
         if (start.verdict == VersionVerdict::TooOld)
             return r.Stop(kExitStartupRefused, r.W(qv::texts::kVersionUnsupported));
         if (start.verdict == VersionVerdict::NewerDeclined)
             return r.Stop(kExitStartupRefused, r.W(qv::texts::kVersionUnsupported) + L"\n" + r.T(texts::kNewerExcelHint));
         facts = start.facts;
+    } catch (const excel::EarlierExcelAlive& e) {
+        return r.Stop(kExitFailedUnchanged, r.W(EarlierExcelAliveText(e.ProcessId())));
     } catch (...) {
         return r.Stop(kExitStartupRefused, FailureText(r));
     }

@@ -52,6 +52,19 @@ Parsed ParseArguments(const std::vector<std::wstring>& args) {
             if (v == L"ja") o.lang = Lang::Ja;
             else if (v == L"en") o.lang = Lang::En;
             else { p.error = L"--lang takes ja or en, not '" + v + L"'"; return p; }
+        } else if (a == L"--timeout" || a.rfind(L"--timeout=", 0) == 0) {
+            std::wstring v;
+            if (a == L"--timeout") {
+                if (i + 1 >= args.size()) { p.error = L"--timeout needs a number of seconds"; return p; }
+                v = args[++i];
+            } else {
+                v = a.substr(10);
+            }
+            // 1 to 86400 seconds: a day is longer than any add-in's message should keep a fleet waiting.
+            const bool digits = !v.empty() && v.size() <= 5 && v.find_first_not_of(L"0123456789") == std::wstring::npos;
+            const int seconds = digits ? std::stoi(v) : 0;
+            if (seconds < 1 || seconds > 86400) { p.error = L"--timeout takes 1 to 86400 seconds, not '" + v + L"'"; return p; }
+            o.timeoutSeconds = seconds;
         } else if (a == L"--folder" || a.rfind(L"--folder=", 0) == 0) {
             if (a == L"--folder") {
                 if (i + 1 >= args.size() || args[i + 1].empty()) { p.error = L"--folder needs user, library or a PATH"; return p; }

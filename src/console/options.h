@@ -17,6 +17,8 @@ struct Options {
     bool allowNewerExcel = false;
     bool help = false;
     Lang lang = Lang::Ja;
+    // --timeout SECONDS: how long a call to Excel may go unanswered before quorvelc ends that Excel.
+    int timeoutSeconds = 120;
 };
 
 struct Parsed {

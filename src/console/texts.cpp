@@ -96,14 +96,16 @@ Options:
   --json                one JSON document on standard output, errors included
   --lang ja|en          the language of the output (Japanese by default)
   --allow-newer-excel   go on with an Excel newer than 2003 (every current Excel is 16.0)
+  --timeout SECONDS     end quorvelc's own Excel when a call to it has not returned after
+                        this long (an add-in showing a message nobody sees); 120 by default
   --help                this text
 
 Exit codes (with several FILEs or NAMEs, the highest one met):
   0  done, or nothing to do
-  1  refused at start-up (Excel is running, or its version is not supported)
+  1  refused (an Excel that quorvelc did not start is running, or its version is not supported)
   2  bad arguments
   3  an add-in was not found, or the NAME is ambiguous
-  4  failed with nothing changed
+  4  failed with nothing changed (also: quorvelc's Excel of an earlier step did not end in time)
   5  failed after a change (the output says what changed)
 )";
     return LR"(quorvelc: Quorvel SP のアドイン操作を、スクリプトや配布ツールから実行します。
@@ -126,14 +128,16 @@ NAME は、フルパス（"\" を含むもの。大文字と小文字は区別�
   --json                標準出力に一つのJSON文書を出力します（エラーを含む）
   --lang ja|en          出力の言語（既定は日本語）
   --allow-newer-excel   Excel 2003 より新しいExcelでも続行します（現在のExcelはすべて16.0）
+  --timeout SECONDS     quorvelc のExcelへの呼び出しがこの秒数を過ぎても戻らないとき、そのExcelを
+                        終了します（アドインが誰にも見えないメッセージを表示している場合）。既定は120
   --help                この説明
 
 終了コード（複数の FILE や NAME では、そのうち最も大きいもの）:
   0  完了、または変更なし
-  1  開始時に中止（Excelが起動中、またはサポート対象外のバージョン）
+  1  中止（quorvelc が起動していないExcelが動作中、またはサポート対象外のバージョン）
   2  引数が正しくない
   3  アドインが見つからない、または NAME が複数に該当する
-  4  失敗（何も変更していない）
+  4  失敗（何も変更していない。前の処理の quorvelc のExcelが時間内に終了しなかった場合も）
   5  変更の後で失敗（何が変更されたかを出力します）
 )";
 }

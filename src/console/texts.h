@@ -45,6 +45,9 @@ inline constexpr Text kVersionUpElsewhere{
 inline constexpr Text kNewerExcelHint{
     L"続行するには --allow-newer-excel を指定してください。",
     L"Pass --allow-newer-excel to go on."};
+inline constexpr Text kRemoveSwitchedOn{
+    L"このアドインは、Excelで動作中になっています。一覧を読み直してから、もう一度実行してください：",
+    L"Excel now lists this add-in as switched on; read the list again, then run once more: "};
 inline constexpr Text kTidyCandidates{L"アドインリストから削除するアドイン（ファイルが存在しません）：",
                                       L"Add-ins to remove from the list (their file is gone):"};
 inline constexpr Text kNoCandidates{L"対象がありません。", L"Nothing to work on."};

@@ -1,4 +1,5 @@
 // InstallAddin: a new install, or a newer version over a listed one.
+#include "operations/excel_start.h"
 #include "operations/operations.h"
 #include "platform/paths.h"
 
@@ -100,7 +101,7 @@ InstallResult InstallAddin(Services& svc, const InstallRequest& r) {
         return result;
     }
 
-    excel::Session excel(svc.excel.Create());
+    excel::Session excel(StartExcel(svc));
     auto switchedOff = SwitchOffOldVersion(r, *excel, fileName);
     if (result.copied) CopyKeepingOldVersion(svc, r, result.fullName, switchedOff.get());
     switchedOff.reset();

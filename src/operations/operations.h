@@ -56,19 +56,26 @@ std::wstring RefusedDriveMessage(const std::wstring& path);
 
 struct AddinRequest {
     std::wstring fullName;  // the add-in, addressed by its full name: titles may be shared
+    std::wstring title;     // as the user saw it in the list
     excel::Facts facts;
     Changes* journal = nullptr;
 };
 
+// Why a removal deleted nothing, where a front end words it in its own way.
+enum class RemovalRefusal { Other, SwitchedOn, StillRegistered };
+
 struct RemovalResult : StepResult {
     std::wstring addinPath;  // what the step left in strADDINPATH
+    RemovalRefusal reason = RemovalRefusal::Other;
 };
 
 // Switches a listed add-in on or off and quits its Excel instance.
 void SetAddinInstalled(Services& svc, const AddinRequest& request, bool blnON);
 // The removals quit their Excel, wait until every Excel they quit has ended, and only then
-// delete a file or a registry value; when one does not end in time they delete nothing and
-// refuse. The two complete removals first check that the file can be deleted.
+// delete a file or a registry value; when one does not end in time, or Excel's OPEN values
+// still name the add-in afterwards, they delete nothing and refuse. The two complete removals
+// first check that the file can be deleted. The removal of an inactive add-in refuses one that
+// its Excel finds switched on.
 RemovalResult RemoveActiveAddin(Services& svc, const AddinRequest& request);
 RemovalResult RemoveInactiveAddin(Services& svc, const AddinRequest& request);
 RemovalResult TidyMissingAddin(Services& svc, const AddinRequest& request);
@@ -79,6 +86,12 @@ RemovalResult TidyMissingAddin(Services& svc, const AddinRequest& request);
 bool DeleteAddinManagerValue(Registry& reg, int excelVersion, const std::wstring& fullName);
 // "Software\Microsoft\Office\<version>.0\Excel\Add-in Manager"
 std::wstring AddinManagerKey(int excelVersion);
+// "Software\Microsoft\Office\<version>.0\Excel\Options"
+std::wstring ExcelOptionsKey(int excelVersion);
+// Whether one of Excel's OPEN, OPEN1, OPEN2… values names the add-in `fullName`: by its full
+// path (letter case ignored), or by its bare file name when it lies in one of Excel's default
+// folders. A value may carry switches before the name ("/R "C:\x.xla"").
+bool OpenValueNames(Registry& reg, const excel::Facts& facts, const std::wstring& fullName);
 
 // The add-in of `app`'s list whose full name is exactly `fullName`, found by walking the
 // list in order. Throws Failure when none has it.

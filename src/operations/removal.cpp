@@ -2,6 +2,7 @@
 // Excel instance. A removal then waits until that Excel's process has ended, because Excel
 // writes its add-in list on its way out: a file or registry value deleted earlier would be
 // written back, or still be held open.
+#include "operations/excel_start.h"
 #include "operations/operations.h"
 #include "operations/texts.h"
 #include "platform/paths.h"
@@ -17,12 +18,32 @@ void Note(const AddinRequest& r, Change change) {
 // True once every Excel this program quit has ended.
 bool ExcelHasEnded(Services& svc) { return svc.excel.WaitForInstancesToEnd(excel::kExcelExitWaitMs); }
 
-RemovalResult Refused(std::wstring text, std::wstring addinPath = L"") {
+RemovalResult Refused(std::wstring text, std::wstring addinPath = L"", RemovalRefusal reason = RemovalRefusal::Other) {
     RemovalResult result;
     result.done = false;
     result.refusal = std::move(text);
     result.addinPath = std::move(addinPath);
+    result.reason = reason;
     return result;
+}
+
+// The removal's own Excel. An earlier instance of the program's that is still on its way out
+// would write its list after this step; the removal says so in its own words.
+std::optional<RemovalResult> StartRemovalExcel(Services& svc, std::unique_ptr<excel::Application>& app) {
+    try {
+        app = StartExcel(svc);
+    } catch (const StepRefused& refused) {
+        if (refused.Kind() != RefusalKind::EarlierExcelAlive) throw;
+        return Refused(texts::kExcelDidNotEnd);
+    }
+    return std::nullopt;
+}
+
+// Once Excel has ended, an OPEN value that still names the add-in means Excel will load it
+// again at its next start: it crashed on its way out, or another Excel wrote meanwhile.
+std::optional<RemovalResult> StillRegistered(Services& svc, const AddinRequest& r, const std::wstring& addinPath) {
+    if (!OpenValueNames(svc.reg, r.facts, r.fullName)) return std::nullopt;
+    return Refused(texts::kStillRegistered, addinPath, RemovalRefusal::StillRegistered);
 }
 
 void DeleteFile(Services& svc, const AddinRequest& r, const std::wstring& path) {
@@ -37,7 +58,7 @@ void DeleteValue(Services& svc, const AddinRequest& r, const std::wstring& fullN
 }  // namespace
 
 void SetAddinInstalled(Services& svc, const AddinRequest& r, bool blnON) {
-    excel::Session excel(svc.excel.Create());
+    excel::Session excel(StartExcel(svc));
     auto addin = FindAddinByFullName(*excel, r.fullName);
     // Excel only lets go of an add-in that is open as a workbook.
     if (!blnON) excel->OpenWorkbook(r.fullName);
@@ -54,7 +75,9 @@ RemovalResult RemoveActiveAddin(Services& svc, const AddinRequest& r) {
         if (auto refusal = CheckRemovable(svc, fullName)) return Refused(*refusal);
     }
     RemovalResult result;
-    excel::Session excel(svc.excel.Create());
+    std::unique_ptr<excel::Application> app;
+    if (auto refused = StartRemovalExcel(svc, app)) return *refused;
+    excel::Session excel(std::move(app));
     auto addin = FindAddinByFullName(*excel, fullName);
     excel->OpenWorkbook(fullName);
     result.addinPath = addin->Path();
@@ -66,6 +89,7 @@ RemovalResult RemoveActiveAddin(Services& svc, const AddinRequest& r) {
     addin.reset();
     excel.Quit();
     if (!ExcelHasEnded(svc)) return Refused(texts::kExcelDidNotEnd, result.addinPath);
+    if (auto refused = StillRegistered(svc, r, result.addinPath)) return *refused;
 
     // A file on a share may be in use by others; it stays.
     if (!onShare) DeleteFile(svc, r, fullName);
@@ -76,12 +100,19 @@ RemovalResult RemoveActiveAddin(Services& svc, const AddinRequest& r) {
 RemovalResult RemoveInactiveAddin(Services& svc, const AddinRequest& r) {
     if (auto refusal = CheckRemovable(svc, r.fullName)) return Refused(*refusal);
     RemovalResult result;
-    excel::Session excel(svc.excel.Create());
-    // Confirms that Excel still lists it before anything is deleted.
-    FindAddinByFullName(*excel, r.fullName);
+    std::unique_ptr<excel::Application> app;
+    if (auto refused = StartRemovalExcel(svc, app)) return *refused;
+    excel::Session excel(std::move(app));
+    // Confirms that Excel still lists it, and still off, before anything is deleted: the list
+    // the user chose from may be older than Excel's.
+    auto addin = FindAddinByFullName(*excel, r.fullName);
     result.addinPath = r.fullName;
+    const bool on = addin->Installed();
+    addin.reset();
     excel.Quit();
+    if (on) return Refused(texts::kOpenQuote + r.title + texts::kAddinSwitchedOn, result.addinPath, RemovalRefusal::SwitchedOn);
     if (!ExcelHasEnded(svc)) return Refused(texts::kExcelDidNotEnd, result.addinPath);
+    if (auto refused = StillRegistered(svc, r, result.addinPath)) return *refused;
 
     DeleteFile(svc, r, r.fullName);
     if (!IsDefaultFolder(r.facts, paths::FolderPart(r.fullName))) DeleteValue(svc, r, r.fullName);
@@ -90,7 +121,9 @@ RemovalResult RemoveInactiveAddin(Services& svc, const AddinRequest& r) {
 
 RemovalResult TidyMissingAddin(Services& svc, const AddinRequest& r) {
     RemovalResult result;
-    excel::Session excel(svc.excel.Create());
+    std::unique_ptr<excel::Application> app;
+    if (auto refused = StartRemovalExcel(svc, app)) return *refused;
+    excel::Session excel(std::move(app));
     auto addin = FindAddinByFullName(*excel, r.fullName);
     result.addinPath = r.fullName;
     // Its file is gone, so it is switched off without being opened.
@@ -101,6 +134,7 @@ RemovalResult TidyMissingAddin(Services& svc, const AddinRequest& r) {
     addin.reset();
     excel.Quit();
     if (!ExcelHasEnded(svc)) return Refused(texts::kExcelDidNotEnd, result.addinPath);
+    if (auto refused = StillRegistered(svc, r, result.addinPath)) return *refused;
 
     DeleteValue(svc, r, r.fullName);
     return result;

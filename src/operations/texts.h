@@ -7,6 +7,7 @@ namespace qv::texts {
 
 inline constexpr const wchar_t* kAddinManagerKey1 = L"Software\\Microsoft\\Office";
 inline constexpr const wchar_t* kAddinManagerKey2 = L"\\Excel\\Add-in Manager";
+inline constexpr const wchar_t* kExcelOptionsKey2 = L"\\Excel\\Options";
 inline constexpr const wchar_t* kOpenQuote = L"「";
 inline constexpr const wchar_t* kInstallDone = L"」のインストールが完了しました。";
 inline constexpr const wchar_t* kUninstallDone = L"」のアンインストールが完了しました。";
@@ -25,6 +26,14 @@ inline constexpr const wchar_t* kExcelDidNotEnd =
     L"Excelが時間内に終了しなかったため、何も削除していません。\n"
     L"アドインは非動作中になっている場合があります。\n"
     L"しばらく待ってから、もう一度実行してください。";
+// The user's own Excel is running: its state, its open workbooks, and the request to quit it.
+inline constexpr const wchar_t* kExcelRunningHidden = L"Excelが非表示で起動されています。";
+inline constexpr const wchar_t* kExcelRunning = L"Excelが起動されています。";
+inline constexpr const wchar_t* kOpenFilesAre = L"開いているファイルは、";
+inline constexpr const wchar_t* kWorkbookIndent = L"　";
+inline constexpr const wchar_t* kOpenFilesEnd = L"です。";
+inline constexpr const wchar_t* kNoOpenFiles = L"ありません。";
+inline constexpr const wchar_t* kPleaseQuitExcel = L"Excelを終了させてください。";
 // An Excel of the program's own from an earlier step had not ended in time: text 1, its process
 // id in ASCII digits, text 2.
 inline constexpr const wchar_t* kEarlierExcelAlive1 = L"前の処理で使ったExcel（プロセスID：";

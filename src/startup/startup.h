@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "excel/facts.h"
+#include "operations/excel_start.h"
 #include "operations/services.h"
 #include "startup/state.h"
 
@@ -21,14 +22,6 @@ enum class StartupOutcome { ShowWindow, Refused };
 StartupOutcome Main(Services& svc, SharedState& st);
 
 // The checks every front end makes before it works, without a window.
-
-// The user's running Excel, or nullptr when none runs or the probe itself fails.
-std::unique_ptr<excel::Application> AttachRunningExcel(excel::Launcher& launcher);
-
-// The refusal's text for the user's running Excel: its state and its open workbooks. With
-// `reveal`, a hidden instance is made visible first. Every call on the instance may fail on
-// its own: the failing call is skipped and the text still made.
-std::wstring DescribeRunningExcel(excel::Application& app, bool reveal);
 
 enum class VersionVerdict { Accepted, TooOld, NewerDeclined };
 

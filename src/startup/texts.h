@@ -4,13 +4,6 @@
 
 namespace qv::texts {
 
-inline constexpr const wchar_t* kExcelRunningHidden = L"Excelが非表示で起動されています。";
-inline constexpr const wchar_t* kExcelRunning = L"Excelが起動されています。";
-inline constexpr const wchar_t* kOpenFilesAre = L"開いているファイルは、";
-inline constexpr const wchar_t* kWorkbookIndent = L"　";
-inline constexpr const wchar_t* kOpenFilesEnd = L"です。";
-inline constexpr const wchar_t* kNoOpenFiles = L"ありません。";
-inline constexpr const wchar_t* kPleaseQuitExcel = L"Excelを終了させてください。";
 inline constexpr const wchar_t* kVersionUnsupported = L"お使いのExcelバージョンは、サポート対象外です。";
 inline constexpr const wchar_t* kVersionQuestion = L"お使いのExcelバージョンは、サポート対象外です。\n\n　続行する場合は「はい」\n　処理中止する場合は「いいえ」\n\nをクリックしてください。";
 inline constexpr const wchar_t* kRuntimeMissing = L"VB6.0のランタイムが存在しません。";

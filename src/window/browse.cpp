@@ -1,3 +1,4 @@
+#include "operations/excel_start.h"
 #include "operations/operations.h"
 #include "window/texts.h"
 #include "window/wizard.h"
@@ -7,7 +8,7 @@ namespace qv {
 void MainWindow::cmdADDIN_Click() {
     Context& c = ctx_;
     BusyScope busy(c.svc.busy);
-    excel::Session excel(c.svc.excel.Create());
+    excel::Session excel(StartExcel(c.svc));
     const auto chosen = excel->GetOpenFilenames(texts::kOpenFilter);
     // An empty answer chose nothing, like a cancel: the files on offer stay.
     if (chosen && !chosen->empty()) {
@@ -27,7 +28,7 @@ void MainWindow::cmdADDIN_Click() {
 void MainWindow::cmdFolder_Click() {
     Context& c = ctx_;
     BusyScope busy(c.svc.busy);
-    excel::Session excel(c.svc.excel.Create());
+    excel::Session excel(StartExcel(c.svc));
     const auto chosen = excel->GetSaveAsFilename(c.ui.ListText());
     if (chosen) {
         const std::wstring& path = *chosen;

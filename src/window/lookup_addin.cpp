@@ -1,3 +1,4 @@
+#include "operations/excel_start.h"
 #include "window/lookup_addin.h"
 
 namespace qv {
@@ -5,7 +6,7 @@ namespace qv {
 void LookupAddinByName(Context& c, const std::wstring& name) {
     c.st.strADDINPATH.clear();
     c.st.strADDINTITLE.clear();
-    excel::Session excel(c.svc.excel.Create());
+    excel::Session excel(StartExcel(c.svc));
     for (auto& addin : excel::each(excel->AddIns())) {
         // A listed add-in whose file has gone cannot be upgraded in place; a later entry
         // with the same name may still have its file.
@@ -20,7 +21,7 @@ void LookupAddinByName(Context& c, const std::wstring& name) {
 bool IsTitleUsedByOtherAddin(Context& c, const std::wstring& title) {
     bool used = false;
     const std::wstring selected = c.ui.ListText();
-    excel::Session excel(c.svc.excel.Create());
+    excel::Session excel(StartExcel(c.svc));
     for (auto& addin : excel::each(excel->AddIns())) {
         // The same title under the same file name is the older version of this file.
         if (addin->Title() == title && addin->Name() != selected) {

@@ -1,3 +1,4 @@
+#include "operations/excel_start.h"
 #include "window/modes.h"
 
 #include <cwctype>
@@ -9,9 +10,6 @@
 namespace qv {
 
 namespace {
-
-constexpr int kModeCount = 7;
-constexpr int kCopyMode = 6;
 
 struct ModeTexts {
     const wchar_t* listHeader;
@@ -33,26 +31,28 @@ constexpr ModeTexts kModes[kModeCount] = {
 // tests and only as far as needed: the details lookup of the file is the slow one, so it
 // comes last. In the complete-removal modes an add-in whose file is gone is left out:
 // opening or deleting it would fail, and the tidy mode is where such entries are removed.
-bool Qualifies(Context& c, int m, excel::AddIn& a) {
+bool Qualifies(Context& c, Mode m, excel::AddIn& a) {
     switch (m) {
-        case 1: return !a.Installed();
-        case 2: return a.Installed();
-        case 3:
-        case 4: {
-            if (a.Installed() != (m == 3)) return false;
+        case Mode::SwitchOn: return !a.Installed();
+        case Mode::SwitchOff: return a.Installed();
+        case Mode::RemoveActive:
+        case Mode::RemoveInactive: {
+            if (a.Installed() != (m == Mode::RemoveActive)) return false;
             if (!IsXlaName(a.Name())) return false;
             std::wstring full = a.FullName();
             if (!c.svc.fs.FileExists(full)) return false;
             return IsNotMicrosoftAddin(c.svc.details, full);
         }
-        case 5:
+        case Mode::Tidy:
             if (!c.svc.fs.FileMissing(a.FullName())) return false;
             return IsXlaName(a.Name());
-        default: return true;
+        case Mode::Install:
+        case Mode::ShowFolder: return true;
     }
+    return true;
 }
 
-void ResetControls(Controls& ui, int m) {
+void ResetControls(Controls& ui, Mode m) {
     ui.SetVisible(Ctl::cmdFolder, false);
     ui.SetText(Ctl::lblMSG1, L"");
     ui.SetVisible(Ctl::lblMSG1, false);
@@ -60,7 +60,7 @@ void ResetControls(Controls& ui, int m) {
     ui.SetVisible(Ctl::txtFOLDER, false);
     ui.SetText(Ctl::lblKEKKA, L"");
     ui.SetText(Ctl::txtFOLDER, L"");
-    ui.SetVisible(Ctl::cmdADDIN, m == 0);
+    ui.SetVisible(Ctl::cmdADDIN, m == Mode::Install);
 }
 
 long ListChosenFiles(Context& c) {
@@ -87,10 +87,10 @@ private:
     Controls& ui_;
 };
 
-long ListExcelAddins(Context& c, int m) {
+long ListExcelAddins(Context& c, Mode m) {
     BusyScope busy(c.svc.busy);
     ListDrawingHeld drawing(c.ui);
-    excel::Session excel(c.svc.excel.Create());
+    excel::Session excel(StartExcel(c.svc));
     long rows = 0;
     for (auto& addin : excel::each(excel->AddIns())) {
         if (!Qualifies(c, m, *addin)) continue;
@@ -115,15 +115,17 @@ void SetAddinRow(Context& c, long i, excel::AddIn& addin) {
 void MainWindow::optBTN_Click(int index) {
     if (index < 0 || index >= kModeCount) return;  // the window has no other buttons
     Context& c = ctx_;
-    const int m = index;
-    const ModeTexts& t = kModes[m];
+    const Mode m = static_cast<Mode>(index);
+    const ModeTexts& t = kModes[index];
 
+    // Until this list is complete, Next and a row click have no mode to act on.
+    c.shownMode.reset();
     ResetControls(c.ui, m);
     c.ui.SetText(Ctl::lblMSG0, t.listHeader);
 
-    if (m != 0) c.st.udtADDINROW.assign(1, AddinRow{});
+    if (m != Mode::Install) c.st.udtADDINROW.assign(1, AddinRow{});
     c.ui.ListClear();
-    const long rows = m == 0 ? ListChosenFiles(c) : ListExcelAddins(c, m);
+    const long rows = m == Mode::Install ? ListChosenFiles(c) : ListExcelAddins(c, m);
 
     c.ui.SetToolTip(Ctl::cmdNEXT, t.nextTip);
     c.ui.SetEnabled(Ctl::cmdNEXT, true);
@@ -133,8 +135,9 @@ void MainWindow::optBTN_Click(int index) {
         c.ui.SetEnabled(Ctl::cmdNEXT, false);
     }
 
-    if (m == 0 || m == 3 || m == 4 || m == kCopyMode) c.ui.SetVisible(Ctl::txtFOLDER, true);
-    if (m == 5) {
+    if (m == Mode::Install || m == Mode::RemoveActive || m == Mode::RemoveInactive || m == Mode::ShowFolder)
+        c.ui.SetVisible(Ctl::txtFOLDER, true);
+    if (m == Mode::Tidy) {
         c.ui.SetVisible(Ctl::txtFOLDER, false);
         c.ui.SetVisible(Ctl::cbxFOLDER, false);
     }
@@ -142,8 +145,9 @@ void MainWindow::optBTN_Click(int index) {
     c.ui.SetText(Ctl::txtSTEP, t.steps);
 
     // Read from the button itself: the Next handler recognises mode 0 by this caption.
-    c.ui.SetText(Ctl::cmdNEXT, m == kCopyMode ? std::wstring(texts::kCopyToClipboard)
-                                              : c.ui.Text(OptBtn(m)) + texts::kRunSuffix);
+    c.ui.SetText(Ctl::cmdNEXT, m == Mode::ShowFolder ? std::wstring(texts::kCopyToClipboard)
+                                                     : c.ui.Text(OptBtn(index)) + texts::kRunSuffix);
+    c.shownMode = m;
 }
 
 }  // namespace qv

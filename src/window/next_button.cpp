@@ -8,14 +8,6 @@ namespace qv {
 
 namespace {
 
-constexpr int kModes = 7;
-
-int ChosenMode(Controls& ui) {
-    for (int i = 0; i < kModes; ++i)
-        if (ui.Checked(OptBtn(i))) return i;
-    return -1;
-}
-
 void ShowDone(Controls& ui, const std::wstring& name, const wchar_t* ending) {
     ui.SetText(Ctl::lblKEKKA, texts::kOpenQuote + name + ending);
 }
@@ -43,16 +35,17 @@ void Install(Context& c) {
     c.ui.SetVisible(Ctl::cmdFolder, false);
 }
 
-void SwitchOrRemove(Context& c, int mode) {
+void SwitchOrRemove(Context& c, Mode mode) {
     const wchar_t* ending = nullptr;
     {
         BusyScope busy(c.svc.busy);
         switch (mode) {
-            case 1: SetAddinInstalled(c, true); ending = texts::kInstallDone; break;
-            case 2: SetAddinInstalled(c, false); ending = texts::kUninstallDone; break;
-            case 3: ending = RemoveActiveAddin(c) ? texts::kUninstallDone : nullptr; break;
-            case 4: ending = RemoveInactiveAddin(c) ? texts::kDeleteDone : nullptr; break;
-            default: ending = TidyMissingAddin(c) ? texts::kDeleteDone : nullptr; break;
+            case Mode::SwitchOn: SetAddinInstalled(c, true); ending = texts::kInstallDone; break;
+            case Mode::SwitchOff: SetAddinInstalled(c, false); ending = texts::kUninstallDone; break;
+            case Mode::RemoveActive: ending = RemoveActiveAddin(c) ? texts::kUninstallDone : nullptr; break;
+            case Mode::RemoveInactive: ending = RemoveInactiveAddin(c) ? texts::kDeleteDone : nullptr; break;
+            case Mode::Tidy: ending = TidyMissingAddin(c) ? texts::kDeleteDone : nullptr; break;
+            default: break;
         }
     }
     if (!ending) return;  // nothing was removed: the row stays
@@ -69,13 +62,11 @@ void MainWindow::cmdNEXT_Click() {
         c.svc.msg.Show(installMode ? texts::kSelectAddinFile : texts::kSelectAddin, texts::kAppTitle, kMbCritical);
         return;
     }
-    const int mode = ChosenMode(c.ui);
-    if (mode == 0) {
-        Install(c);
-    } else if (mode >= 1 && mode <= 5) {
-        SwitchOrRemove(c, mode);
-    } else if (mode == 6) {
-        CopyPathToClipboard(c, c.ui.Text(Ctl::txtFOLDER));
+    if (!c.shownMode) return;
+    switch (*c.shownMode) {
+        case Mode::Install: Install(c); break;
+        case Mode::ShowFolder: CopyPathToClipboard(c, c.ui.Text(Ctl::txtFOLDER)); break;
+        default: SwitchOrRemove(c, *c.shownMode); break;
     }
 }
 

@@ -67,12 +67,13 @@ void MainWindow::lstADDIN_Click() {
     c.ui.SetText(Ctl::lblKEKKA, L"");
     const long item = SelectedItemData(c);
 
-    if (c.ui.Checked(OptBtn(0))) {
-        SelectFileToInstall(c, rowText, item);
-    } else if (c.ui.Checked(OptBtn(3)) || c.ui.Checked(OptBtn(4))) {
-        ShowFolderAndName(c, item);
-    } else if (c.ui.Checked(OptBtn(6))) {
-        c.ui.SetText(Ctl::txtFOLDER, GetAddinRowFullName(c, item));
+    if (!c.shownMode) return;
+    switch (*c.shownMode) {
+        case Mode::Install: SelectFileToInstall(c, rowText, item); break;
+        case Mode::RemoveActive:
+        case Mode::RemoveInactive: ShowFolderAndName(c, item); break;
+        case Mode::ShowFolder: c.ui.SetText(Ctl::txtFOLDER, GetAddinRowFullName(c, item)); break;
+        default: break;
     }
 }
 

@@ -11,6 +11,7 @@ void Tell(Context& c, const std::wstring& text) { c.svc.msg.Show(text, texts::kA
 AddinRequest SelectedAddin(Context& c) {
     AddinRequest r;
     r.fullName = SelectedAddinFullName(c);
+    r.title = c.ui.ListText();
     r.facts = FactsOf(c.st);
     return r;
 }

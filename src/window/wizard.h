@@ -1,5 +1,7 @@
 #pragma once
 // fm_tarnwick: the main window's handlers, portable. The Win32 dialog calls them.
+#include <optional>
+
 #include "operations/services.h"
 #include "platform/paths.h"
 #include "startup/state.h"
@@ -7,11 +9,19 @@
 
 namespace qv {
 
+// The seven operation modes, in the order of their buttons.
+enum class Mode { Install, SwitchOn, SwitchOff, RemoveActive, RemoveInactive, Tidy, ShowFolder };
+inline constexpr int kModeCount = 7;
+
 // What one handler works with.
 struct Context {
     Services& svc;
     SharedState& st;
     Controls& ui;
+    // The mode whose list is shown; none before the first list, and after a mode switch that
+    // did not finish. Next and the row selection act on it, not on the option buttons, which a
+    // click queued during a long step may have changed.
+    std::optional<Mode> shownMode;
 };
 
 class MainWindow {
@@ -28,6 +38,7 @@ public:
     void cmdEND_Click();
 
     Context& ctx() { return ctx_; }
+    std::optional<Mode> ShownMode() const { return ctx_.shownMode; }
 
 private:
     Context ctx_;

@@ -49,7 +49,7 @@ TEST(ChooseFiles, ChosenRowsLeadToTheirOwnFiles) {
     t.w.fs.files[L"D:\\b.xla"] = L"x";
     t.w.details.Add(L"D:\\b.xla", L"me", L"B");
     t.win.cmdADDIN_Click();
-    t.w.ui.Choose(0);
+    t.ShowMode(0);
     t.w.ui.selected = 1;
     t.win.lstADDIN_Click();
     EXPECT_EQ(t.w.st.strSRCFILE, L"D:\\b.xla");

@@ -121,6 +121,47 @@ TEST(ConsoleStartup, RunningExcelIsRefusedAndLeftAsItWas) {
     EXPECT_EQ(c.w.excel.instancesCreated, 0);
 }
 
+TEST(ConsoleStartup, AnotherExcelOrAnEarlierOneStillEndingChangesNothing) {
+    struct Case { const char* what; unsigned long hiddenPid, earlierPid; int exit; const wchar_t* says; };
+    const Case cases[] = {
+        {"a hidden Excel of someone else's", 555, 0, kExitStartupRefused, L"（プロセスID：555）が動作している"},
+        {"quorvelc's earlier Excel", 0, 556, kExitFailedUnchanged, L"（プロセスID：556）が時間内に終了しなかった"},
+    };
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.what);
+        ConsoleWorld c;
+        c.w.excel.addins = {{L"a.xla", L"C:\\T\\a.xla", L"A", L"C:\\T", false}};
+        c.w.fs.files = {{L"C:\\T\\a.xla", L"a"}};
+        c.w.excel.otherExcelPid = k.hiddenPid;
+        c.w.excel.earlierAlivePid = k.earlierPid;
+        EXPECT_EQ(c.Run({L"on", L"A"}), k.exit);
+        EXPECT_NE(c.out.err.find(k.says), std::wstring::npos);
+        EXPECT_FALSE(c.w.excel.addins[0].Installed);
+        EXPECT_EQ(c.w.excel.instancesCreated, 0);
+    }
+}
+
+TEST(ConsoleCommands, RemovingAnAddinSwitchedOnSinceTheListWasReadIsRefused) {
+    ConsoleWorld c;
+    c.w.excel.addins = {{L"a.xla", L"C:\\T\\a.xla", L"A", L"C:\\T", false}};
+    c.w.fs.files = {{L"C:\\T\\a.xla", L"a"}};
+    // Switched on by someone else between quorvelc's listing and its removal's own Excel.
+    c.w.excel.onCreate = [&](int created) { if (created == 3) c.w.excel.addins[0].Installed = true; };
+    EXPECT_EQ(c.Run({L"remove", L"A"}), kExitFailedUnchanged);
+    EXPECT_NE(c.out.err.find(console::texts::kRemoveSwitchedOn.ja), std::wstring::npos);
+    EXPECT_EQ(c.out.err.find(L"アンインストール２"), std::wstring::npos) << "quorvelc has no buttons to name";
+    EXPECT_TRUE(c.w.fs.files.count(L"C:\\T\\a.xla"));
+}
+
+TEST(ConsoleArguments, TimeoutTakesWholeSecondsWithinADay) {
+    EXPECT_EQ(ParseArguments({L"list"}).options.timeoutSeconds, 120);
+    EXPECT_EQ(ParseArguments({L"list", L"--timeout", L"30"}).options.timeoutSeconds, 30);
+    EXPECT_EQ(ParseArguments({L"list", L"--timeout=86400"}).options.timeoutSeconds, 86400);
+    for (const wchar_t* bad : {L"0", L"-5", L"1.5", L"86401", L"999999999999", L"", L"soon"})
+        EXPECT_FALSE(ParseArguments({L"list", L"--timeout", bad}).error.empty()) << bad;
+    EXPECT_FALSE(ParseArguments({L"list", L"--timeout"}).error.empty());
+}
+
 TEST(ConsoleStartup, NewerExcelOnlyWhenAllowedOlderNever) {
     ConsoleWorld refused;
     refused.w.excel.version = L"16.0";

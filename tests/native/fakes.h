@@ -2,6 +2,7 @@
 // In-memory fakes of the core's interfaces, shared by the native tests.
 #include <algorithm>
 #include <cwctype>
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -39,6 +40,11 @@ struct FakeExcelWorld {
     std::set<std::wstring> failing;
     // Whether the instances told to quit end within a wait.
     bool quitInstancesEnd = true;
+    // Runs at each Create(), with the number of instances created so far: the world changing
+    // between two steps.
+    std::function<void(int)> onCreate;
+    // Whether the probe for a running Excel is written to the log.
+    bool logAttach = true;
     unsigned long otherExcelPid = 0;   // an XLMAIN window of a process the launcher did not start
     unsigned long earlierAlivePid = 0; // Create() finds this earlier instance still running
 
@@ -178,7 +184,7 @@ class FakeLauncher : public excel::Launcher {
 public:
     explicit FakeLauncher(FakeExcelWorld& w) : w_(w) {}
     std::unique_ptr<excel::Application> Attach() override {
-        w_.log.push_back(L"Attach");
+        if (w_.logAttach) w_.log.push_back(L"Attach");
         if (!w_.running) return nullptr;
         return std::make_unique<FakeApplication>(w_, true);
     }
@@ -186,6 +192,7 @@ public:
         if (w_.earlierAlivePid) throw excel::EarlierExcelAlive(w_.earlierAlivePid);
         w_.Call(L"Create");
         ++w_.instancesCreated;
+        if (w_.onCreate) w_.onCreate(w_.instancesCreated);
         return std::make_unique<FakeApplication>(w_, false);
     }
     bool WaitForInstancesToEnd(int) override {

@@ -54,7 +54,7 @@ TEST(ModeSwitch, ListsEachModesAddinsWithRowRecordsAndControls) {
         SCOPED_TRACE(k.mode);
         WindowWorld t;
         FillMixedList(t);
-        t.w.ui.Choose(k.mode);
+        t.ShowMode(k.mode);
         t.win.optBTN_Click(k.mode);
 
         auto& ui = t.w.ui;
@@ -101,7 +101,7 @@ TEST(ModeSwitch, InstallModeListsOfferedFilesNotYetInstalledWithoutExcel) {
     st.strSELFILE.push_back({L"D:\\two.xla", false});
     st.strSELFILE.push_back({L"bare.xla", false});
     st.udtADDINROW = {{}, {L"C:\\x.xla", L"X"}};
-    t.w.ui.Choose(0);
+    t.ShowMode(0);
     t.win.optBTN_Click(0);
 
     auto& ui = t.w.ui;
@@ -128,7 +128,7 @@ TEST(ModeSwitch, EmptyListDisablesNextAndSaysSoInEveryMode) {
         // Nothing to list: the one offered file is installed already and Excel lists nothing.
         t.w.st.strSELFILE.push_back({L"C:\\A\\one.xla", true});
         t.w.ui.SetEnabled(Ctl::cmdNEXT, true);
-        t.w.ui.Choose(m);
+        t.ShowMode(m);
         t.win.optBTN_Click(m);
         EXPECT_EQ(t.w.ui.ListCount(), 0);
         EXPECT_EQ(t.w.ui.Text(Ctl::lblMSG1), texts::kNoCandidates);

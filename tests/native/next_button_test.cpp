@@ -10,7 +10,7 @@ using fake::OpsWorld;
 
 // Mode `mode` (1 to 6) with the listed add-in C:\Tools\a.xla titled `title` selected.
 void SelectAddinMode(OpsWorld& o, int mode, bool installed, const std::wstring& title = L"Tool") {
-    o.ui.Choose(mode);
+    o.ShowMode(mode);
     o.List(L"C:\\Tools\\a.xla", title, installed);
     o.ui.selected = o.Row(L"C:\\Tools\\a.xla", title);
     o.ui.items[Ctl::txtFOLDER].text = L"C:\\Tools\\a.xla";
@@ -18,7 +18,7 @@ void SelectAddinMode(OpsWorld& o, int mode, bool installed, const std::wstring& 
 
 // Mode 0, a new install of the offered file `src` into the existing folder C:\Tools.
 void SelectInstall(OpsWorld& o, const std::wstring& src, const std::wstring& title) {
-    o.ui.Choose(0);
+    o.ShowMode(0);
     o.ui.items[Ctl::cmdNEXT].text = texts::kInstall1Run;
     o.ui.items[Ctl::lblMSG1].text = title;
     o.ui.items[Ctl::cbxFOLDER].text = L"C:\\Tools";
@@ -39,7 +39,7 @@ TEST(NextSelectionCheck, MessageDependsOnTheButtonCaptionExactly) {
     };
     for (const auto& c : cases) {
         OpsWorld o;
-        o.ui.Choose(c.mode);
+        o.ShowMode(c.mode);
         o.ui.items[Ctl::cmdNEXT].text = c.caption;
         o.FileRow(L"C:\\A\\a.xla");  // a row exists, but none is selected
 
@@ -60,7 +60,7 @@ TEST(NextSelectionCheck, MessageDependsOnTheButtonCaptionExactly) {
 TEST(NextDispatch, NoModeChosenDoesNothing) {
     OpsWorld o;
     SelectAddinMode(o, 1, false);
-    o.ui.Choose(-1);
+    o.ShowMode(-1);
     o.win.cmdNEXT_Click();
     EXPECT_TRUE(o.excel.log.empty());
     EXPECT_EQ(o.ui.ListCount(), 1);
@@ -68,7 +68,7 @@ TEST(NextDispatch, NoModeChosenDoesNothing) {
     EXPECT_TRUE(o.w.msg.shown.empty());
 }
 
-TEST(NextDispatch, FirstCheckedButtonDecides) {
+TEST(NextDispatch, TheShownModeDecidesNotAButtonChangedSince) {
     OpsWorld o;
     SelectAddinMode(o, 2, true);
     o.ui.items[OptBtn(4)].checked = true;  // a later one as well

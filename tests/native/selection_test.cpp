@@ -15,7 +15,7 @@ using V = std::vector<std::wstring>;
 // Mode 0 with the offered files listed and row `row` selected.
 void SelectOffered(WindowWorld& t, const V& paths, int row) {
     for (auto& p : paths) t.w.st.strSELFILE.push_back({p, false});
-    t.w.ui.Choose(0);
+    t.ShowMode(0);
     t.win.optBTN_Click(0);
     t.w.ui.selected = row;
 }
@@ -41,7 +41,7 @@ TEST(RowSelection, NothingChangesWithoutASelectedRowOrWithAnEmptyRowText) {
         for (bool emptyRow : {false, true}) {
             SCOPED_TRACE(mode);
             WindowWorld t;
-            t.w.ui.Choose(mode);
+            t.ShowMode(mode);
             t.w.ui.ListAdd(emptyRow ? L"" : L"a.xla");
             t.w.ui.ListSetItemData(0, 1);
             t.w.ui.selected = emptyRow ? 0 : -1;
@@ -65,7 +65,7 @@ TEST(RowSelection, SwitchingModesOnlyEnableNextAndClearTheResult) {
         WindowWorld t;
         t.AddAddin(L"C:\\G", L"a.xla", L"A", mode != 2, false);
         t.AddAddin(L"C:\\G", L"b.xla", L"B", mode == 2, false);
-        t.w.ui.Choose(mode);
+        t.ShowMode(mode);
         t.win.optBTN_Click(mode);
         ASSERT_GE(t.w.ui.ListCount(), 1);
         t.w.ui.selected = 0;
@@ -210,7 +210,7 @@ TEST(RowSelection, ARowLeadsToItsOwnOfferedFile) {
     t.w.st.strSELFILE.push_back({L"D:\\a.xla", true});  // installed already: not listed
     t.w.st.strSELFILE.push_back({L"D:\\b.xla", false});
     t.w.st.strSELFILE.push_back({L"E:\\b.xla", false});
-    t.w.ui.Choose(0);
+    t.ShowMode(0);
     t.win.optBTN_Click(0);
     t.w.ui.selected = 1;  // the second b.xla
     t.win.lstADDIN_Click();
@@ -354,7 +354,7 @@ TEST(RowSelection, RemovalModesShowTheFolderAndTheFileName) {
             SCOPED_TRACE(std::wstring(k.full) + L" mode " + std::to_wstring(mode));
             WindowWorld t;
             t.w.st.udtADDINROW = {{}, {L"C:\\other.xla", L"O"}, {k.full, L"X"}};
-            t.w.ui.Choose(mode);
+            t.ShowMode(mode);
             t.w.ui.ListAdd(L"O");
             t.w.ui.ListAdd(L"X");
             t.w.ui.ListSetItemData(0, 1);
@@ -375,7 +375,7 @@ TEST(RowSelection, RemovalModesShowTheFolderAndTheFileName) {
 TEST(RowSelection, CopyModeShowsTheFullFileName) {
     WindowWorld t;
     t.w.st.udtADDINROW = {{}, {L"D:\\Tools\\x.xla", L"X"}};
-    t.w.ui.Choose(6);
+    t.ShowMode(6);
     t.w.ui.ListAdd(L"X");
     t.w.ui.ListSetItemData(0, 1);
     t.w.ui.selected = 0;
@@ -388,7 +388,7 @@ TEST(RowSelection, CopyModeShowsTheFullFileName) {
 
 TEST(RowSelection, ItemDataBeyondTheRecordsIsAFailure) {
     WindowWorld t;
-    t.w.ui.Choose(6);
+    t.ShowMode(6);
     t.w.ui.ListAdd(L"X");
     t.w.ui.ListSetItemData(0, 40000);
     t.w.ui.selected = 0;

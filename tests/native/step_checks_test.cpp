@@ -22,7 +22,7 @@ std::wstring Admin(const std::wstring& folder, bool hint) {
 // "次へ" in `mode`: 0 installs D:\src\a.xla into the folder `at` (over a listed old version when
 // `versionUp`); 3 and 4 remove the add-in whose file is `at`.
 void Next(OpsWorld& o, int mode, const std::wstring& at, bool versionUp = false) {
-    o.ui.Choose(mode);
+    o.ShowMode(mode);
     if (mode == 0) {
         o.ui.items[Ctl::cmdNEXT].text = texts::kInstall1Run;
         o.fs.files[L"D:\\src\\a.xla"] = L"new";

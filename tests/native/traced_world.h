@@ -111,7 +111,16 @@ struct TracedWorld {
     Services svc{launcher, tracedFs, tracedReg, w.msg, w.clip, w.shell, w.drives, tracedDetails, w.sys, w.busy};
     MainWindow win{svc, w.st, w.ui};
 
+    // Mode `m`'s option button chosen and its list taken as shown, without a mode switch; -1: none.
+    void ShowMode(int m) {
+        w.ui.Choose(m);
+        if (m < 0) win.ctx().shownMode.reset();
+        else win.ctx().shownMode = static_cast<Mode>(m);
+    }
+
     TracedWorld() {
+        // Every step probes for another Excel first; the tests of that probe switch this back on.
+        w.excel.logAttach = false;
         w.st.strADDINFOLDER[0] = kUserFolder;
         w.st.strADDINFOLDER[1] = kLibraryFolder;
     }

@@ -92,11 +92,19 @@ int Run(qv::console::Output& out) {
     qv::win32::Win32Drives drives;
     qv::win32::Win32SystemInfo sys;
     NoBusyCursor busy;
-    auto launcher = qv::excel::com::MakeLauncher();
+    const std::vector<std::wstring> args = Arguments();
+    // Nobody is there to answer an add-in's message: after the timeout the Excel is ended.
+    qv::excel::com::LauncherOptions excelOptions;
+    excelOptions.askAfterMs = qv::console::ParseArguments(args).options.timeoutSeconds * 1000;
+    excelOptions.keepWaiting = [](unsigned long) { return false; };
+    auto launcher = qv::excel::com::MakeLauncher(excelOptions);
     auto details = qv::win32::MakeDetailsProvider();
     qv::Services svc{*launcher, fs, reg, msg, clip, shell, drives, *details, sys, busy};
     qv::console::World world{svc, msg, &SameContents, &FullPath};
-    return qv::console::Main(world, Arguments(), out);
+    const int code = qv::console::Main(world, args, out);
+    // The next Excel, a person's or a script's, must read the list this run's Excel writes as it ends.
+    launcher->WaitForInstancesToEnd(qv::excel::kExcelExitWaitMs);
+    return code;
 }
 
 }  // namespace

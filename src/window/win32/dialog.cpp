@@ -2,6 +2,9 @@
 
 #include <commctrl.h>
 
+#include <functional>
+
+#include "operations/excel_start.h"
 #include "window/texts.h"
 #include "window/win32/controls_win32.h"
 #include "window/win32/resource.h"
@@ -33,9 +36,12 @@ private:
 
 // Forwards to the program's message boxes. While one is up the program waits for the user,
 // so the arrow shows; the wait cursor comes back when it closes and the handler goes on.
+// A box re-enables its owner as it closes; `closed` runs then, so that the dialog can stay
+// disabled for the rest of its handler.
 class TrackedMessageBoxes : public MessageBoxes {
 public:
-    TrackedMessageBoxes(MessageBoxes& inner, const TrackedBusy& busy) : inner_(inner), busy_(busy) {}
+    TrackedMessageBoxes(MessageBoxes& inner, const TrackedBusy& busy, std::function<void()> closed)
+        : inner_(inner), busy_(busy), closed_(std::move(closed)) {}
     int Show(const std::wstring& text, const std::wstring& title, int flags) override {
         ++shown_;
         SetCursor(LoadCursorW(nullptr, IDC_ARROW));
@@ -43,6 +49,7 @@ public:
             TrackedMessageBoxes& self;
             ~Closing() {
                 if (--self.shown_ == 0 && self.busy_.Active()) SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+                if (self.closed_) self.closed_();
             }
         } closing{*this};
         return inner_.Show(text, title, flags);
@@ -52,8 +59,21 @@ public:
 private:
     MessageBoxes& inner_;
     const TrackedBusy& busy_;
+    std::function<void()> closed_;
     int shown_ = 0;
 };
+
+// Mouse and keyboard input that reached the queue while a handler ran. COM's wait leaves it
+// queued; dispatched afterwards it would act on a list that has changed meanwhile.
+void DiscardQueuedInput() {
+    MSG m;
+    while (PeekMessageW(&m, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE)) {
+    }
+    while (PeekMessageW(&m, nullptr, WM_MOUSEFIRST, WM_MOUSELAST, PM_REMOVE)) {
+    }
+    while (PeekMessageW(&m, nullptr, WM_NCMOUSEMOVE, WM_NCXBUTTONDBLCLK, PM_REMOVE)) {
+    }
+}
 
 struct CreateParams {
     Services* svc;
@@ -67,7 +87,9 @@ public:
         : hwnd_(hwnd),
           top_(*p.top),
           busy_(p.svc->busy),
-          msg_(p.svc->msg, busy_),
+          msg_(p.svc->msg, busy_, [this] {
+              if (depth_ > 0 && !gone_) EnableWindow(hwnd_, FALSE);
+          }),
           svc_{p.svc->excel, p.svc->fs, p.svc->reg, msg_, p.svc->clip,
                p.svc->shell, p.svc->drives, p.svc->details, p.svc->sys, busy_},
           ui_(hwnd),
@@ -85,20 +107,31 @@ public:
     void OnCommand(int id, int code);
     void RebuildBannerFont();
 
-    // Runs one event's work. A failure from it goes to the top level and ends the window;
-    // nothing is thrown past this point. A close asked for meanwhile is carried out once the
-    // outermost work is done, still inside the count, so this object outlives the window's
-    // destruction until the event ends.
+    // Runs one event's work. A step refused before it changed anything is told and the window
+    // stays; any other failure goes to the top level and ends the window; nothing is thrown past
+    // this point. A close asked for meanwhile is carried out once the outermost work is done,
+    // still inside the count, so this object outlives the window's destruction until the event
+    // ends. While the work runs the window is disabled, so that no click reaches it; input
+    // queued meanwhile is discarded afterwards, and the focus goes back where it was.
     template <class F>
     void Run(F&& work) {
+        const bool outer = depth_ == 0;
+        HWND focus = outer ? GetFocus() : nullptr;
+        if (outer) EnableWindow(hwnd_, FALSE);
         ++depth_;
         try {
             work();
+        } catch (const StepRefused& refused) {
+            try {
+                msg_.Show(refused.Text(), texts::kAppTitle, kMbCritical);
+            } catch (...) {
+            }
         } catch (...) {
             Fail();
         }
         if (depth_ == 1 && closeAsked_ && !gone_) DestroyWindow(hwnd_);
         --depth_;
+        if (outer && !gone_) Reopen(focus);
     }
 
     // The one way every close request takes: the close box, Alt+F4, Escape, and a WM_CLOSE
@@ -125,6 +158,7 @@ public:
 
 private:
     void Fail() noexcept;
+    void Reopen(HWND focus);
     void SetDesignToolTips();
     void ModeButtonClicked(int index);
 
@@ -136,7 +170,6 @@ private:
     DialogControls ui_;
     MainWindow win_;
     HFONT bannerFont_ = nullptr;
-    int checkedMode_ = -1;
     int depth_ = 0;
     bool gone_ = false;
     bool closeAsked_ = false;
@@ -153,6 +186,15 @@ void MainDialog::Fail() noexcept {
     } catch (...) {
     }
     if (IsWindow(hwnd_)) DestroyWindow(hwnd_);
+}
+
+void MainDialog::Reopen(HWND focus) {
+    DiscardQueuedInput();
+    EnableWindow(hwnd_, TRUE);
+    // The handler may have hidden or disabled the control that had the focus.
+    if (!focus || !IsChild(hwnd_, focus) || !IsWindowVisible(focus) || !IsWindowEnabled(focus))
+        focus = GetNextDlgTabItem(hwnd_, nullptr, FALSE);
+    if (focus) SendMessageW(hwnd_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(focus), TRUE);
 }
 
 // Tool tips the window carries from its design; the handlers set the others.
@@ -186,22 +228,20 @@ void MainDialog::OnInit() {
     });
     if (gone_) return;
     // The first mode button takes the focus, which chooses mode 0.
+    SetFocus(GetDlgItem(hwnd_, IDC_OPTBTN0));
     Run([&] {
-        HWND first = GetDlgItem(hwnd_, IDC_OPTBTN0);
-        SetFocus(first);
-        if (checkedMode_ != 0) {
+        if (win_.ShownMode() != Mode::Install) {
             CheckRadioButton(hwnd_, IDC_OPTBTN0, IDC_OPTBTN6, IDC_OPTBTN0);
-            checkedMode_ = 0;
             win_.optBTN_Click(0);
         }
     });
 }
 
-// A mode button's click counts only when it makes that button the chosen one.
+// A mode button's click counts when its button is the chosen one and its list is not already
+// shown: a mode switch that was refused is tried again by the same button.
 void MainDialog::ModeButtonClicked(int index) {
     HWND b = GetDlgItem(hwnd_, IDC_OPTBTN0 + index);
-    if (SendMessageW(b, BM_GETCHECK, 0, 0) != BST_CHECKED || checkedMode_ == index) return;
-    checkedMode_ = index;
+    if (SendMessageW(b, BM_GETCHECK, 0, 0) != BST_CHECKED || win_.ShownMode() == static_cast<Mode>(index)) return;
     Run([&] { win_.optBTN_Click(index); });
 }
 

@@ -1,0 +1,173 @@
+// Steps meeting another Excel, an earlier instance still ending, a stale list and a stale
+// registration.
+#include <gtest/gtest.h>
+
+#include "operations/excel_start.h"
+#include "ops_world.h"
+#include "window/texts.h"
+
+namespace qv {
+namespace {
+
+using fake::OpsWorld;
+
+const std::wstring kTools = L"C:\\Tools\\a.xla";
+const std::wstring kOptions11 = L"Software\\Microsoft\\Office\\11.0\\Excel\\Options";
+
+// The texts of the message boxes shown, each with flags 16.
+std::vector<std::wstring> Shown(OpsWorld& o) {
+    std::vector<std::wstring> texts;
+    for (const auto& m : o.w.msg.shown) {
+        EXPECT_EQ(m.flags, kMbCritical);
+        texts.push_back(m.text);
+    }
+    return texts;
+}
+
+void Select(OpsWorld& o, const std::wstring& fullName, bool installed, int mode) {
+    o.ShowMode(mode);
+    o.List(fullName, L"Tool", installed);
+    o.ui.selected = o.Row(fullName, L"Tool");
+    o.reg.keys[fake::kManagerKey11] = {{fullName, L""}};
+}
+
+TEST(StartExcel, AnotherExcelRefusesBeforeAnyInstanceIsCreated) {
+    struct Case {
+        const char* what;
+        bool running, visible;
+        unsigned long hiddenPid, earlierPid;
+        RefusalKind kind;
+        std::wstring text;
+    };
+    const std::wstring startupText = std::wstring(texts::kExcelRunningHidden) + L"\n" + texts::kOpenFilesAre + L"\n" +
+                                     texts::kNoOpenFiles + L"\n\n" + texts::kPleaseQuitExcel;
+    const Case cases[] = {
+        {"user's Excel in the running object table", true, false, 4242, 0, RefusalKind::OtherExcel, startupText},
+        {"a hidden Excel found only by its window", false, true, 4242, 0, RefusalKind::OtherExcel,
+         L"表示されていないExcel（プロセスID：4242）が動作しているため、何も変更していません。\n"
+         L"タスク マネージャーで終了してから、もう一度実行してください。"},
+        {"the program's earlier Excel still ending", false, true, 0, 977, RefusalKind::EarlierExcelAlive,
+         L"前の処理で使ったExcel（プロセスID：977）が時間内に終了しなかったため、何も変更していません。\n"
+         L"しばらく待ってから、もう一度実行してください。"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        OpsWorld o;
+        o.excel.running = c.running;
+        o.excel.runningVisible = c.visible;
+        o.excel.otherExcelPid = c.hiddenPid;
+        o.excel.earlierAlivePid = c.earlierPid;
+        try {
+            StartExcel(o.svc);
+            ADD_FAILURE() << "not refused";
+        } catch (const StepRefused& r) {
+            EXPECT_EQ(r.Kind(), c.kind);
+            EXPECT_EQ(r.Text(), c.text);
+        }
+        EXPECT_EQ(o.excel.instancesCreated, 0);
+        // The other Excel is neither shown nor told to quit.
+        EXPECT_EQ(o.excel.running, c.running);
+        EXPECT_EQ(o.excel.runningVisible, c.visible);
+    }
+}
+
+TEST(StartExcel, TheProbeComesBeforeTheCreation) {
+    OpsWorld o;
+    o.excel.logAttach = true;
+    auto app = StartExcel(o.svc);
+    ASSERT_GE(o.excel.log.size(), 2u);
+    EXPECT_EQ(o.excel.log[0], L"Attach");
+    EXPECT_EQ(o.excel.log[1], L"Create");
+}
+
+TEST(Removals, AnEarlierExcelStillEndingDeletesNothing) {
+    for (int mode : {3, 4, 5}) {
+        SCOPED_TRACE(mode);
+        OpsWorld o;
+        Select(o, kTools, mode != 4, mode);
+        if (mode == 5) o.fs.files.erase(kTools);
+        o.excel.earlierAlivePid = 12;
+        o.win.cmdNEXT_Click();
+        EXPECT_EQ(Shown(o), std::vector<std::wstring>{texts::kExcelDidNotEnd});
+        EXPECT_EQ(o.fs.files.count(kTools), mode == 5 ? 0u : 1u);
+        EXPECT_TRUE(o.reg.log.empty());
+        EXPECT_EQ(o.ui.ListCount(), 1);
+    }
+}
+
+TEST(RemoveInactiveAddin, RefusesAnAddinItsExcelFindsSwitchedOn) {
+    OpsWorld o;
+    Select(o, kTools, false, 4);
+    o.excel.addins.back().Installed = true;  // switched on since the list was read
+    o.win.cmdNEXT_Click();
+    EXPECT_EQ(Shown(o),
+              std::vector<std::wstring>{L"「Tool」は動作中のため、アンインストール３では削除できません。\n"
+                                        L"アンインストール２（動作中アドインの完全削除）を使ってください。"});
+    EXPECT_TRUE(o.fs.files.count(kTools));
+    EXPECT_TRUE(o.reg.log.empty());
+    EXPECT_TRUE(o.Addin(kTools)->Installed);
+    EXPECT_EQ(o.excel.quits, 1);
+}
+
+TEST(Removals, ARegistrationLeftAfterExcelEndedDeletesNothing) {
+    for (int mode : {3, 4, 5}) {
+        SCOPED_TRACE(mode);
+        OpsWorld o;
+        Select(o, kTools, mode != 4, mode);
+        if (mode == 5) o.fs.files.erase(kTools);
+        o.reg.keys[kOptions11] = {{L"OPEN", L"/R \"C:\\Other\\b.xla\""}, {L"OPEN1", L"/R \"c:\\tools\\A.XLA\""}};
+        o.win.cmdNEXT_Click();
+        EXPECT_EQ(Shown(o), std::vector<std::wstring>{texts::kStillRegistered});
+        EXPECT_EQ(o.fs.files.count(kTools), mode == 5 ? 0u : 1u);
+        EXPECT_TRUE(o.reg.GetString(fake::kManagerKey11, kTools).has_value());
+        EXPECT_EQ(o.ui.ListCount(), 1);
+    }
+}
+
+TEST(OpenValueNames, MatchesFullPathsAndBareNamesInDefaultFolders) {
+    const excel::Facts facts{11, L"C:\\Users\\u\\AddIns", L"C:\\Office\\Library"};
+    struct Case {
+        const wchar_t* name;
+        const wchar_t* data;
+        std::wstring addin;
+        bool names;
+    };
+    const Case cases[] = {
+        {L"OPEN", L"/R \"C:\\Tools\\a.xla\"", kTools, true},
+        {L"OPEN2", L"/R /A \"c:\\TOOLS\\a.xla\"", kTools, true},
+        {L"open1", L"\"C:\\Tools\\a.xla\"", kTools, true},
+        {L"OPEN", L"/R \"C:\\Tools\\ab.xla\"", kTools, false},
+        {L"OPENX", L"/R \"C:\\Tools\\a.xla\"", kTools, false},
+        {L"Other", L"/R \"C:\\Tools\\a.xla\"", kTools, false},
+        {L"OPEN", L"\"a.xla\"", L"C:\\Users\\u\\AddIns\\a.xla", true},
+        {L"OPEN", L"\"A.XLA\"", L"C:\\Office\\Library\\a.xla", true},
+        {L"OPEN", L"\"a.xla\"", kTools, false},
+        {L"OPEN", L"", kTools, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::wstring(c.name) + L"=" + c.data + L" / " + c.addin);
+        fake::FakeRegistry reg;
+        reg.keys[kOptions11] = {{c.name, c.data}};
+        EXPECT_EQ(OpenValueNames(reg, facts, c.addin), c.names);
+    }
+}
+
+TEST(ModeSwitch, ARefusedSwitchLeavesAnEmptyListAndNoModeToActOn) {
+    OpsWorld o;
+    o.List(kTools, L"Tool", false);
+    o.excel.otherExcelPid = 31;
+    o.ShowMode(1);
+    o.win.ctx().shownMode.reset();
+    EXPECT_THROW(o.win.optBTN_Click(1), StepRefused);
+    EXPECT_EQ(o.ui.ListCount(), 0);
+    EXPECT_FALSE(o.win.ShownMode().has_value());
+
+    // Tried again once that Excel has gone, the same button lists the add-in.
+    o.excel.otherExcelPid = 0;
+    o.win.optBTN_Click(1);
+    EXPECT_EQ(o.ui.ListCount(), 1);
+    EXPECT_EQ(o.win.ShownMode(), Mode::SwitchOn);
+}
+
+}  // namespace
+}  // namespace qv
