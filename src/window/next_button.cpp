@@ -21,21 +21,29 @@ void MarkInstalled(SharedState& st, const std::wstring& fileName) {
     }
 }
 
-void RemoveSelectedRow(Controls& ui) { ui.ListRemove(ui.ListIndex()); }
+// The row the step works on, taken when it starts: messages dispatched while it waits for Excel
+// may move the list's selection.
+struct Row {
+    explicit Row(Controls& ui) : index(ui.ListIndex()), text(ui.ListText()) {}
+    int index;
+    std::wstring text;
+};
 
 void Install(Context& c) {
+    const Row row(c.ui);
     if (!CheckInstallFolder(c)) return;
     {
         BusyScope busy(c.svc.busy);
         if (!InstallAddin(c)) return;
     }
     ShowDone(c.ui, c.ui.Text(Ctl::lblMSG1), texts::kInstallDone);
-    MarkInstalled(c.st, c.ui.ListText());
-    RemoveSelectedRow(c.ui);
+    MarkInstalled(c.st, row.text);
+    c.ui.ListRemove(row.index);
     c.ui.SetVisible(Ctl::cmdFolder, false);
 }
 
 void SwitchOrRemove(Context& c, Mode mode) {
+    const Row row(c.ui);
     const wchar_t* ending = nullptr;
     {
         BusyScope busy(c.svc.busy);
@@ -49,8 +57,8 @@ void SwitchOrRemove(Context& c, Mode mode) {
         }
     }
     if (!ending) return;  // nothing was removed: the row stays
-    ShowDone(c.ui, c.ui.ListText(), ending);
-    RemoveSelectedRow(c.ui);
+    ShowDone(c.ui, row.text, ending);
+    c.ui.ListRemove(row.index);
 }
 
 }  // namespace

@@ -27,11 +27,6 @@ void E2eTest::SetUp() {
     ASSERT_TRUE(settings_->Set(L"UserLibraryPath", UserDir() + L"\\"));
     ASSERT_TRUE(settings_->Set(L"LibraryPath", LibDir()));
 
-    launcher_ = excel::com::MakeLauncher();
-    cappedLauncher_ = std::make_unique<CappedWaitLauncher>(*launcher_, exitWaitCapMs_);
-    details_ = win32::MakeDetailsProvider();
-    svc_ = std::make_unique<Services>(
-        Services{*cappedLauncher_, fs_, reg_, msg_, clip_, shell_, drives_, *details_, sys_, busy_});
     // What start-up learns from Excel 2003 with these settings.
     st_.intEXCELVER = 11;
     st_.strADDINFOLDER[0] = UserDir();
@@ -46,6 +41,7 @@ void E2eTest::TearDown() {
         ADD_FAILURE() << "a stand-in was still running at the end of the test";
         test::EndLeftoverStandIns();
     }
+    svc_.reset();
     details_.reset();
     cappedLauncher_.reset();
     launcher_.reset();
@@ -99,6 +95,13 @@ void E2eTest::AnswerSaveAs(const std::wstring& path) { SetString(kAnswersKey, L"
 
 void E2eTest::Open() {
     ASSERT_EQ(openCount_++, 0) << "one window per test";
+    if (!svc_) {
+        launcher_ = excel::com::MakeLauncher(launcherOptions_);
+        cappedLauncher_ = std::make_unique<CappedWaitLauncher>(*launcher_, exitWaitCapMs_);
+        details_ = win32::MakeDetailsProvider();
+        svc_ = std::make_unique<Services>(
+            Services{*cappedLauncher_, fs_, reg_, msg_, clip_, shell_, drives_, *details_, sys_, busy_});
+    }
     dlg_ = win32::CreateMainDialog(GetModuleHandleW(nullptr), *svc_, st_, top_);
     ASSERT_NE(dlg_, nullptr);
     clip_.SetOwner(dlg_);

@@ -352,6 +352,8 @@ protected:
     test::StandInSettings& StandIn() { return *settings_; }
     // A shorter bound on the removals' wait for Excel to end (0: the wizard's own).
     int exitWaitCapMs_ = 0;
+    // How the program's Excel instances are waited for and watched; read by the first Open().
+    excel::com::LauncherOptions launcherOptions_;
 
     // True when no stand-in process is left within a few seconds.
     static bool NoStandInLeft() { return test::WaitForStandInCount(0, 10000); }

@@ -1,0 +1,283 @@
+// End to end, steps that meet each other and the world: quick steps one after another, an Excel
+// opened while the window is open, add-in code that shows a window inside a call, clicks made
+// while a removal waits, and a registration left behind by an Excel that did not end cleanly.
+#include "e2e_world.h"
+
+#include <atomic>
+#include <thread>
+
+#include "window/texts.h"
+
+namespace qv::e2e {
+namespace {
+
+using Strings = std::vector<std::wstring>;
+
+std::wstring ClassOf(HWND h) {
+    wchar_t cls[64] = {};
+    GetClassNameW(h, cls, 64);
+    return cls;
+}
+
+// The visible message windows (#32770 "Microsoft Excel") of stand-in processes.
+std::vector<HWND> StandInMessageWindows() {
+    struct Found {
+        std::vector<DWORD> pids = test::StandInProcessIds();
+        std::vector<HWND> windows;
+    } found;
+    EnumWindows(
+        [](HWND h, LPARAM p) -> BOOL {
+            auto* f = reinterpret_cast<Found*>(p);
+            DWORD pid = 0;
+            GetWindowThreadProcessId(h, &pid);
+            if (IsWindowVisible(h) && ClassOf(h) == L"#32770" && WindowText(h) == L"Microsoft Excel" &&
+                std::find(f->pids.begin(), f->pids.end(), pid) != f->pids.end())
+                f->windows.push_back(h);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    return found.windows;
+}
+
+// Runs `watch` on a thread of its own while the test thread is held inside a handler.
+class Beside {
+public:
+    template <class F>
+    explicit Beside(F watch) : thread_([this, watch] { watch(stop_); }) {}
+    ~Beside() {
+        stop_ = true;
+        thread_.join();
+    }
+
+private:
+    std::atomic<bool> stop_{false};
+    std::thread thread_;
+};
+
+// Waits until the stand-in's call log at `log` holds a Quit written after its first `from` bytes.
+void WaitForQuit(const std::wstring& log, size_t from, const std::atomic<bool>& stop) {
+    for (DWORD start = GetTickCount(); !stop && GetTickCount() - start < 30000; Sleep(20))
+        if (test::ReadAll(log).find("|Quit|", from) != std::string::npos) return;
+}
+
+// Waits until the user's Excel has registered itself where start-up looks for it.
+bool WaitForRunningExcel() {
+    CLSID clsid;
+    if (FAILED(CLSIDFromProgID(L"Excel.Application", &clsid))) return false;
+    for (DWORD start = GetTickCount(); GetTickCount() - start < 10000; Sleep(50)) {
+        win32::ComPtr<IUnknown> unk;
+        if (SUCCEEDED(GetActiveObject(clsid, nullptr, unk.put())) && unk) return true;
+    }
+    return false;
+}
+
+class E2eOverlap : public E2eTest {
+protected:
+    // The stand-ins' calls, one line each, in a file beside the scratch folder, whose files
+    // the tests compare.
+    std::wstring LogCalls() {
+        log_ = Root() + L"-calls.log";
+        EXPECT_TRUE(StandIn().Set(L"CallLog", log_));
+        return log_;
+    }
+    void TearDown() override {
+        E2eTest::TearDown();
+        if (!log_.empty()) DeleteFileW(log_.c_str());
+    }
+
+private:
+    std::wstring log_;
+};
+
+TEST_F(E2eOverlap, TwoQuickSwitchOnsBothStay) {
+    BuildStandardWorld();
+    ASSERT_NO_FATAL_FAILURE(Open());
+    Mode(1);
+    ASSERT_EQ(Rows(), (Strings{L"Library Tool", L"Off Tool"}));
+    SelectRow(L"Off Tool");
+    Next();
+    SelectRow(L"Library Tool");
+    Next();
+    ASSERT_TRUE(top_.reports.empty());
+    EXPECT_TRUE(msg_.shown.empty());
+    ASSERT_TRUE(NoStandInLeft());
+    auto listed = Listed();
+    EXPECT_TRUE(listed[L"Off Tool"].installed);
+    EXPECT_TRUE(listed[L"Library Tool"].installed);
+}
+
+TEST_F(E2eOverlap, AnExcelOpenedWhileTheWindowIsOpenRefusesTheStep) {
+    BuildStandardWorld();
+    ASSERT_NO_FATAL_FAILURE(Open());
+    const auto before = Options();
+    {
+        test::StandInProcess users(L"/running Book1.xls");
+        ASSERT_TRUE(users.Started());
+        ASSERT_TRUE(WaitForRunningExcel());
+        Mode(1);
+        ASSERT_EQ(msg_.shown.size(), 1u);
+        EXPECT_EQ(msg_.shown[0].flags, kMbCritical);
+        EXPECT_EQ(msg_.shown[0].text, std::wstring(texts::kExcelRunning) + L"\n" + texts::kOpenFilesAre + L"\n" +
+                                          texts::kWorkbookIndent + L"Book1.xls\n" + texts::kOpenFilesEnd + L"\n\n" +
+                                          texts::kPleaseQuitExcel);
+        EXPECT_TRUE(Rows().empty());
+        EXPECT_FALSE(users.Ended(0)) << "the user's Excel is not asked to quit";
+        // The user quits it.
+        auto launcher = excel::com::MakeLauncher();
+        if (auto app = launcher->Attach()) app->Quit();
+        EXPECT_TRUE(users.Ended(15000));
+    }
+    ASSERT_TRUE(NoStandInLeft());
+    EXPECT_EQ(Options(), before);
+
+    // Someone else's hidden automation Excel, found only by its window.
+    {
+        CLSID clsid;
+        ASSERT_HRESULT_SUCCEEDED(CLSIDFromProgID(L"Excel.Application", &clsid));
+        win32::ComPtr<IDispatch> stray;
+        ASSERT_HRESULT_SUCCEEDED(
+            CoCreateInstance(clsid, nullptr, CLSCTX_LOCAL_SERVER, IID_IDispatch, stray.put_void()));
+        const auto pids = test::StandInProcessIds();
+        ASSERT_EQ(pids.size(), 1u);
+        Mode(1);  // the same button again: the refused switch did not count
+        ASSERT_EQ(msg_.shown.size(), 2u);
+        EXPECT_EQ(msg_.shown[1].text, texts::kHiddenExcelRunning1 + std::to_wstring(pids[0]) +
+                                          texts::kHiddenExcelRunning2);
+        EXPECT_TRUE(Rows().empty());
+    }
+    ASSERT_TRUE(NoStandInLeft());
+
+    Mode(1);
+    EXPECT_EQ(Rows(), (Strings{L"Library Tool", L"Off Tool"}));
+    EXPECT_EQ(msg_.shown.size(), 2u);
+    ASSERT_TRUE(top_.reports.empty());
+}
+
+TEST_F(E2eOverlap, AnAddinsWindowInsideACallComesToTheFrontAndTheStepGoesOnOnceClosed) {
+    BuildStandardWorld();
+    ASSERT_TRUE(StandIn().Set(L"ModalFiles", L"OTH.XLA"));
+    ASSERT_NO_FATAL_FAILURE(Open());
+    Mode(2);
+    SelectRow(L"Other Tool");
+    std::atomic<int> closed{0}, inFront{0};
+    {
+        // Every box the add-in shows is answered once it has come to the front.
+        Beside answer([&](std::atomic<bool>& stop) {
+            DWORD seen = 0;
+            while (!stop) {
+                auto boxes = StandInMessageWindows();
+                if (boxes.empty()) {
+                    seen = 0;
+                    Sleep(50);
+                    continue;
+                }
+                if (!seen) seen = GetTickCount();
+                const bool front = GetForegroundWindow() == boxes[0];
+                if (front || GetTickCount() - seen > 5000) {
+                    if (front) ++inFront;
+                    PostMessageW(boxes[0], WM_COMMAND, IDOK, 0);
+                    ++closed;
+                    Sleep(200);
+                }
+                Sleep(50);
+            }
+        });
+        Next();
+    }
+    ASSERT_TRUE(top_.reports.empty());
+    EXPECT_GE(closed.load(), 1);
+    EXPECT_EQ(inFront.load(), closed.load()) << "each box came to the front within 5 s";
+    EXPECT_EQ(Text(IDC_LBLKEKKA), texts::kOpenQuote + std::wstring(L"Other Tool") + texts::kUninstallDone);
+    ASSERT_TRUE(NoStandInLeft());
+    EXPECT_FALSE(Listed()[L"Other Tool"].installed);
+}
+
+TEST_F(E2eOverlap, AnExcelThatNeverAnswersIsEndedWhenTheQuestionSaysSoAndNothingIsDeleted) {
+    BuildStandardWorld();
+    ASSERT_TRUE(StandIn().Set(L"ModalFiles", L"oth.xla"));
+    std::atomic<int> asked{0};
+    launcherOptions_.askAfterMs = 2000;
+    launcherOptions_.keepWaiting = [&](unsigned long) {
+        ++asked;
+        return false;
+    };
+    ASSERT_NO_FATAL_FAILURE(Open());
+    const auto before = Files();
+    const auto optionsBefore = Options();
+    Mode(3);
+    SelectRow(L"Other Tool");
+    Next();
+    EXPECT_EQ(asked.load(), 1);
+    EXPECT_EQ(top_.reports.size(), 1u) << "the step ends as a failure";
+    EXPECT_TRUE(NoStandInLeft());
+    EXPECT_EQ(Files(), before);
+    EXPECT_EQ(Options(), optionsBefore);
+}
+
+TEST_F(E2eOverlap, ClicksMadeWhileARemovalWaitsAreDropped) {
+    BuildStandardWorld();
+    ASSERT_TRUE(StandIn().Set(L"ExitDelayMilliseconds", L"5000"));
+    const std::wstring log = LogCalls();
+    ASSERT_NO_FATAL_FAILURE(Open());
+    Mode(4);
+    ASSERT_EQ(Rows(), (Strings{L"Library Tool", L"Off Tool"}));
+    SelectRow(L"Off Tool");
+    HWND list = Item(IDC_LSTADDIN), next = Item(IDC_CMDNEXT);
+    RECT libraryRow{};
+    SendMessageW(list, LB_GETITEMRECT, static_cast<WPARAM>(RowOf(L"Library Tool")), reinterpret_cast<LPARAM>(&libraryRow));
+    const size_t listed = test::ReadAll(log).size();
+    {
+        // Once the removal's Excel is on its way out: a click on the other row, then on Next.
+        Beside clicks([&](std::atomic<bool>& stop) {
+            // After the removal's Quit, while its Excel takes its time to end.
+            WaitForQuit(log, listed, stop);
+            Sleep(500);
+            const LPARAM row = MAKELPARAM(libraryRow.left + 5, libraryRow.top + 2);
+            PostMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, row);
+            PostMessageW(list, WM_LBUTTONUP, 0, row);
+            PostMessageW(next, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+            PostMessageW(next, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+        });
+        Next();
+    }
+    Pump();
+    ASSERT_TRUE(top_.reports.empty());
+    EXPECT_TRUE(msg_.shown.empty());
+    EXPECT_EQ(Text(IDC_LBLKEKKA), texts::kOpenQuote + std::wstring(L"Off Tool") + texts::kDeleteDone);
+    EXPECT_EQ(Rows(), Strings{L"Library Tool"});
+    EXPECT_FALSE(Exists(OtherDir() + L"\\off.xla"));
+    EXPECT_TRUE(Exists(LibDir() + L"\\lib.xla"));
+    EXPECT_TRUE(IsWindowEnabled(dlg_));
+    ASSERT_TRUE(NoStandInLeft());
+    Click(IDC_CMDEND);
+    Pump();
+    EXPECT_FALSE(IsWindow(dlg_)) << "終了 still closes the window";
+}
+
+TEST_F(E2eOverlap, ARegistrationLeftByAnExcelThatDidNotEndCleanlyDeletesNothing) {
+    BuildStandardWorld();
+    ASSERT_TRUE(StandIn().Set(L"ExitDelayMilliseconds", L"5000"));
+    const std::wstring log = LogCalls();
+    ASSERT_NO_FATAL_FAILURE(Open());
+    Mode(3);
+    SelectRow(L"Other Tool");
+    const auto before = Files();
+    const size_t listed = test::ReadAll(log).size();
+    {
+        // The removal's Excel dies on its way out, before it writes its list.
+        Beside crash([&](std::atomic<bool>& stop) {
+            WaitForQuit(log, listed, stop);
+            Sleep(300);
+            test::EndLeftoverStandIns();
+        });
+        Next();
+    }
+    ASSERT_TRUE(top_.reports.empty());
+    ASSERT_EQ(msg_.shown.size(), 1u);
+    EXPECT_EQ(msg_.shown[0].text, texts::kStillRegistered);
+    EXPECT_EQ(Files(), before);
+    EXPECT_EQ(Rows(), (Strings{L"Other Tool", L"User Tool"}));
+}
+
+}  // namespace
+}  // namespace qv::e2e
