@@ -121,6 +121,24 @@ TEST_F(Quorvelc, InstallTwiceSwitchWhereAndRemove) {
     EXPECT_TRUE(Options().empty());
 }
 
+TEST_F(Quorvelc, InstallsOneAfterAnotherAllStay) {
+    const std::wstring a = MakeXla(SrcDir(), L"a.xla", L"Tool A");
+    const std::wstring b = MakeXla(SrcDir(), L"b.xla", L"Tool B");
+    const std::wstring c = MakeXla(SrcDir(), L"c.xla", L"Tool C");
+    // Two files in one call, then another call right after it, as a logon script runs them.
+    Ran both = RunQuorvelc(L"install " + Quoted(a) + L" " + Quoted(b));
+    ASSERT_EQ(both.exit, 0u) << test::Narrow(both.err);
+    Ran third = RunQuorvelc(L"install " + Quoted(c));
+    ASSERT_EQ(third.exit, 0u) << test::Narrow(third.err);
+    ASSERT_TRUE(NoStandInLeft());
+    const auto listed = Listed();
+    for (const wchar_t* title : {L"Tool A", L"Tool B", L"Tool C"}) {
+        ASSERT_EQ(listed.count(title), 1u) << test::Narrow(title);
+        EXPECT_TRUE(listed.at(title).installed) << test::Narrow(title);
+    }
+    EXPECT_EQ(SwitchedOn(Options()).size(), 3u);
+}
+
 TEST_F(Quorvelc, ListJsonReadsAsJson) {
     BuildStandardWorld();
     Ran r = RunQuorvelc(L"list --json");
