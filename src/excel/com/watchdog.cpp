@@ -63,7 +63,7 @@ void Watchdog::Stop() {
         stopping_ = true;
     }
     wake_.notify_all();
-    if (thread_.joinable() && thread_.get_id() != std::this_thread::get_id()) thread_.join();
+    if (thread_.joinable()) thread_.join();
 }
 
 Watchdog::Scope::Scope(const std::shared_ptr<const Instance>& instance) {
@@ -109,9 +109,10 @@ void Watchdog::Run() noexcept {
 }
 
 void Watchdog::Poll(std::unique_lock<std::mutex>& lock) {
+    // Only the entry keeps the instance: the thread never holds the last reference to it.
     struct Job {
         std::uint64_t id;
-        std::shared_ptr<const Instance> instance;
+        DWORD processId;
         bool front;
         bool ask;
         std::vector<HWND> raised;
@@ -122,11 +123,11 @@ void Watchdog::Poll(std::unique_lock<std::mutex>& lock) {
         bool front = e.clock.FrontDue(now, timing_);
         bool ask = !e.asking && e.clock.AskDue(now, timing_);
         if (ask) e.asking = true;
-        if (front || ask) jobs.push_back(Job{id, e.instance, front, ask, e.raised});
+        if (front || ask) jobs.push_back(Job{id, e.instance->processId, front, ask, e.raised});
     }
     lock.unlock();
     for (Job& job : jobs) {
-        const DWORD pid = job.instance->processId;
+        const DWORD pid = job.processId;
         if (job.front) BringToFront(pid, job.raised);
         bool keep = true;
         if (job.ask) {
@@ -147,7 +148,7 @@ void Watchdog::Poll(std::unique_lock<std::mutex>& lock) {
                 it->second.clock.WaitedOn(GetTickCount());
             } else if (job.ask) {
                 // Stays marked as asked: an Excel already ended is not asked about again.
-                TerminateProcess(job.instance->process.get(), 1);
+                TerminateProcess(it->second.instance->process.get(), 1);
             }
         }
         lock.unlock();
