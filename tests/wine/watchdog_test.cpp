@@ -9,6 +9,8 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
+#include <atomic>
 #include <vector>
 
 #include "excel/com/com_excel.h"
@@ -59,6 +61,42 @@ private:
     std::vector<Question> asked_;
 };
 
+// A window of the test's own process that takes the foreground as soon as `processId` shows a
+// dialog, as a person clicking the blocked program's window would.
+class ForegroundThief {
+public:
+    explicit ForegroundThief(DWORD processId) : stop_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
+        thread_ = std::thread([this, processId] { Run(processId); });
+    }
+    ~ForegroundThief() {
+        SetEvent(stop_.get());
+        thread_.join();
+    }
+    ForegroundThief(const ForegroundThief&) = delete;
+    ForegroundThief& operator=(const ForegroundThief&) = delete;
+    bool Stole() const { return stole_; }
+
+private:
+    void Run(DWORD processId) {
+        while (WaitForSingleObject(stop_.get(), 20) == WAIT_TIMEOUT) {
+            if (!stole_ && !qv::excel::com::VisibleWindowsOf(processId).empty()) {
+                own_ = CreateWindowExW(0, L"STATIC", L"thief", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100, nullptr,
+                                       nullptr, nullptr, nullptr);
+                SetForegroundWindow(own_);
+                stole_ = own_ && GetForegroundWindow() == own_;
+            }
+            MSG msg;
+            while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+        }
+        if (own_) DestroyWindow(own_);
+    }
+
+    qv::win32::UniqueHandle stop_;
+    std::thread thread_;
+    HWND own_ = nullptr;
+    std::atomic<bool> stole_{false};
+};
+
 class WatchdogTest : public testing::Test {
 protected:
     void SetUp() override {
@@ -83,7 +121,7 @@ protected:
 // dialog stands in here for an add-in's message box: a visible dialog inside a pending call.
 TEST_F(WatchdogTest, AStuckCallComesToTheFrontAndEndsItsExcelWhenTheAnswerIsNo) {
     Questions questions({true, false});  // wait on once, then end it
-    auto dog = std::make_shared<qv::excel::com::Watchdog>(qv::excel::StuckCallTiming{200, 1500, true},
+    auto dog = std::make_shared<qv::excel::com::Watchdog>(qv::excel::StuckCallTiming{200, 2500, true},
                                                           [&](unsigned long pid) { return questions.Ask(pid); });
     CLSID clsid;
     ASSERT_HRESULT_SUCCEEDED(CLSIDFromProgID(L"Excel.Application", &clsid));
@@ -101,7 +139,11 @@ TEST_F(WatchdogTest, AStuckCallComesToTheFrontAndEndsItsExcelWhenTheAnswerIsNo) 
     ASSERT_TRUE(instance->process);
     qv::excel::com::Dispatch watched(std::move(app), nullptr, instance);
 
-    EXPECT_THROW(watched.call(L"GetOpenFilename"), ExcelError) << "the call fails once its Excel was ended";
+    {
+        ForegroundThief thief(instance->processId);
+        EXPECT_THROW(watched.call(L"GetOpenFilename"), ExcelError) << "the call fails once its Excel was ended";
+        EXPECT_TRUE(thief.Stole()) << "the program's own window had the foreground while the call waited";
+    }
     EXPECT_EQ(WaitForSingleObject(instance->process.get(), 15000), WAIT_OBJECT_0);
     auto asked = questions.Asked();
     ASSERT_EQ(asked.size(), 2u) << "asked again after waiting on, and not after the end";
@@ -131,11 +173,15 @@ TEST_F(WatchdogTest, AnAddInsWindowInsideACallIsBroughtToTheFrontAndNoEndsThatEx
     auto ids = qv::test::StandInProcessIds();
     ASSERT_EQ(ids.size(), 1u);
 
-    try {
-        app->OpenWorkbook(file);
-        ADD_FAILURE() << "the call returned although its window was never closed";
-    } catch (const ExcelError& e) {
-        EXPECT_EQ(e.Member(), L"Open");
+    {
+        ForegroundThief thief(ids[0]);
+        try {
+            app->OpenWorkbook(file);
+            ADD_FAILURE() << "the call returned although its window was never closed";
+        } catch (const ExcelError& e) {
+            EXPECT_EQ(e.Member(), L"Open");
+        }
+        EXPECT_TRUE(thief.Stole());
     }
     auto asked = questions.Asked();
     ASSERT_EQ(asked.size(), 1u);
