@@ -12,6 +12,7 @@
 
 #include "platform/win32/handles.h"
 #include "window/failure_report.h"
+#include "window/texts.h"
 #include "window/win32/dialog.h"
 #include "window/win32/top_level.h"
 
@@ -54,18 +55,31 @@ int Run(HINSTANCE instance, int show, qv::win32::MessageBoxTopLevel& top) {
     qv::win32::Win32Drives drives;
     qv::win32::Win32SystemInfo sys;
     qv::win32::Win32BusyCursor busy;
-    auto launcher = qv::excel::com::MakeLauncher();
+    qv::excel::com::LauncherOptions options;
+    // Asked on the watchdog's thread, so the box has no owner: the window's thread waits in the call.
+    options.keepWaiting = [&msg](unsigned long) {
+        return msg.Show(qv::texts::kExcelNotResponding, qv::texts::kAppTitle,
+                        qv::kMbYesNoWarning | qv::kMbSetForeground) == qv::kIdYes;
+    };
+    auto launcher = qv::excel::com::MakeLauncher(std::move(options));
+    // Excel writes its add-in list when its process ends: the program ends only after its own
+    // instances, so that the next Excel, a person's or a script's, reads what was written.
+    auto awaitExcel = [&] { launcher->WaitForInstancesToEnd(qv::excel::kExcelExitWaitMs); };
     auto details = qv::win32::MakeDetailsProvider();
     qv::Services svc{*launcher, fs, reg, msg, clip, shell, drives, *details, sys, busy};
     qv::SharedState st;
 
-    if (qv::Main(svc, st) != qv::StartupOutcome::ShowWindow) return 0;
+    if (qv::Main(svc, st) != qv::StartupOutcome::ShowWindow) {
+        awaitExcel();
+        return 0;
+    }
 
     HWND dialog = qv::win32::CreateMainDialog(instance, svc, st, top);
     if (!dialog) {
         // A close request during the window's load ends the program quietly.
         if (!top.Reported() && !top.Closed())
             top.ReportAndExit(nullptr, {L"", L"", static_cast<long>(HRESULT_FROM_WIN32(GetLastError()))});
+        awaitExcel();
         return top.ExitCode();
     }
     msg.SetOwner(dialog);
@@ -73,6 +87,9 @@ int Run(HINSTANCE instance, int show, qv::win32::MessageBoxTopLevel& top) {
     shell.SetOwner(dialog);
     ShowWindow(dialog, show);
     int code = MessageLoop(dialog);
+    // The window shows nothing while the program waits for its Excel.
+    if (IsWindow(dialog)) ShowWindow(dialog, SW_HIDE);
+    awaitExcel();
     if (IsWindow(dialog)) DestroyWindow(dialog);
     return code;
 }

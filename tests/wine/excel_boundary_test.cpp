@@ -20,6 +20,7 @@ namespace {
 
 using qv::excel::AddIn;
 using qv::excel::Application;
+using qv::excel::EarlierExcelAlive;
 using qv::excel::ExcelError;
 using qv::excel::Workbook;
 using qv::test::Narrow;
@@ -74,6 +75,9 @@ protected:
         EXPECT_EQ(qv::test::EndLeftoverStandIns(), 0);
         RegDeleteTreeW(HKEY_CURRENT_USER, kOfficeKey);
     }
+
+    // The launcher with other options; before any instance is created.
+    void UseOptions(qv::excel::com::LauncherOptions options) { launcher = qv::excel::com::MakeLauncher(std::move(options)); }
 
     std::wstring userFolder() const { return dir.File(L"user"); }
     std::wstring libraryFolder() const { return dir.File(L"library"); }
@@ -216,6 +220,100 @@ TEST_F(ExcelBoundaryTest, DialogAnswersArriveAsPathsOrCancel) {
     app->Quit();
     app.reset();
     RegDeleteTreeW(HKEY_CURRENT_USER, kAnswersKey);
+}
+
+// The one stand-in process that runs, opened for waiting; null when there is not exactly one.
+qv::win32::UniqueHandle TheStandInProcess(DWORD* id = nullptr) {
+    auto ids = qv::test::StandInProcessIds();
+    if (ids.size() != 1) return {};
+    if (id) *id = ids[0];
+    return qv::win32::UniqueHandle(OpenProcess(SYNCHRONIZE, FALSE, ids[0]));
+}
+
+// An instance that was only released, never told to quit, is waited for as one that quit: here a
+// workbook the caller still holds keeps it alive, so it does not end until that goes.
+TEST_F(ExcelBoundaryTest, CreateWaitsForAnInstanceThatWasOnlyReleased) {
+    qv::excel::com::LauncherOptions options;
+    options.exitWaitMs = 1000;
+    UseOptions(options);
+    auto first = Create();
+    ASSERT_TRUE(first);
+    DWORD firstId = 0;
+    auto firstProcess = TheStandInProcess(&firstId);
+    ASSERT_TRUE(firstProcess);
+    auto book = first->AddWorkbook();
+    first.reset();
+
+    try {
+        launcher->Create();
+        ADD_FAILURE() << "an instance was created while the earlier one still ran";
+    } catch (const EarlierExcelAlive& e) {
+        EXPECT_EQ(e.ProcessId(), firstId);
+    }
+    EXPECT_EQ(qv::test::CountStandIns(), 1) << "nothing is started while the earlier instance runs";
+
+    book.reset();
+    auto second = Create();
+    ASSERT_TRUE(second);
+    EXPECT_EQ(WaitForSingleObject(firstProcess.get(), 0), WAIT_OBJECT_0) << "Create returned before the first had ended";
+    EXPECT_EQ(qv::test::CountStandIns(), 1);
+    second->Quit();
+    second.reset();
+    EXPECT_TRUE(launcher->WaitForInstancesToEnd(15000));
+    EXPECT_EQ(qv::test::CountStandIns(), 0);
+}
+
+TEST_F(ExcelBoundaryTest, AnEarlierInstanceThatDoesNotEndInTimeStopsTheNextCreate) {
+    ASSERT_TRUE(settings.Set(L"ExitDelayMilliseconds", L"6000"));
+    qv::excel::com::LauncherOptions options;
+    options.exitWaitMs = 500;
+    UseOptions(options);
+    auto first = Create();
+    ASSERT_TRUE(first);
+    DWORD firstId = 0;
+    auto firstProcess = TheStandInProcess(&firstId);
+    ASSERT_TRUE(firstProcess);
+    first->Quit();
+    first.reset();
+
+    try {
+        launcher->Create();
+        ADD_FAILURE() << "an instance was created while the earlier one was still ending";
+    } catch (const EarlierExcelAlive& e) {
+        EXPECT_EQ(e.ProcessId(), firstId);
+    }
+    EXPECT_EQ(qv::test::StandInProcessIds(), std::vector<DWORD>{firstId}) << "no second stand-in was started";
+    EXPECT_TRUE(launcher->WaitForInstancesToEnd(30000)) << "it does end, given time";
+    EXPECT_EQ(WaitForSingleObject(firstProcess.get(), 0), WAIT_OBJECT_0);
+}
+
+TEST_F(ExcelBoundaryTest, OtherExcelProcessNamesAnExcelTheLauncherDidNotStart) {
+    auto own = Create();
+    ASSERT_TRUE(own);
+    DWORD ownId = 0;
+    ASSERT_TRUE(TheStandInProcess(&ownId));
+    EXPECT_EQ(launcher->OtherExcelProcess(), 0u) << "the launcher's own instance is not someone else's";
+
+    // Someone else's automation Excel: created here through COM, not through the launcher.
+    CLSID clsid;
+    ASSERT_HRESULT_SUCCEEDED(CLSIDFromProgID(L"Excel.Application", &clsid));
+    qv::win32::ComPtr<IDispatch> foreign;
+    ASSERT_HRESULT_SUCCEEDED(CoCreateInstance(clsid, nullptr, CLSCTX_LOCAL_SERVER, IID_IDispatch, foreign.put_void()));
+    DWORD foreignId = 0;
+    for (DWORD id : qv::test::StandInProcessIds())
+        if (id != ownId) foreignId = id;
+    ASSERT_NE(foreignId, 0u);
+    unsigned long found = 0;
+    for (DWORD start = GetTickCount(); !found && GetTickCount() - start < 10000; Sleep(50))
+        found = launcher->OtherExcelProcess();
+    EXPECT_EQ(found, foreignId);
+
+    foreign.reset();
+    own->Quit();
+    own.reset();
+    EXPECT_TRUE(launcher->WaitForInstancesToEnd(15000));
+    EXPECT_TRUE(qv::test::WaitForStandInCount(0, 15000));
+    EXPECT_EQ(launcher->OtherExcelProcess(), 0u) << "nothing runs any more";
 }
 
 struct RunningCase {

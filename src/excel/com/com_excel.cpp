@@ -2,11 +2,14 @@
 
 #include <algorithm>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "excel/com/dispatch.h"
 #include "excel/com/foreground.h"
 #include "excel/com/patience.h"
+#include "excel/com/watchdog.h"
+#include "excel/stuck_call.h"
 
 namespace qv::excel::com {
 
@@ -20,32 +23,6 @@ MemberIds& AddInsIds() { static MemberIds ids; return ids; }
 MemberIds& AddInIds() { static MemberIds ids; return ids; }
 MemberIds& WorkbooksIds() { static MemberIds ids; return ids; }
 MemberIds& WorkbookIds() { static MemberIds ids; return ids; }
-
-// The processes of the instances that were told to quit and may still be on their way out.
-class ExitTracker {
-public:
-    // A null handle: the process could not be found, so its end cannot be confirmed.
-    void Add(UniqueHandle process) {
-        if (process) pending_.push_back(std::move(process));
-        else unknown_ = true;
-    }
-
-    bool WaitAll(DWORD timeoutMs) {
-        const DWORD start = GetTickCount();
-        for (auto& p : pending_) {
-            DWORD spent = GetTickCount() - start;
-            PumpingWait(p.get(), spent < timeoutMs ? timeoutMs - spent : 0);
-        }
-        std::erase_if(pending_, [](const UniqueHandle& p) { return WaitForSingleObject(p.get(), 0) == WAIT_OBJECT_0; });
-        bool ended = pending_.empty() && !unknown_;
-        unknown_ = false;  // asked once; a later wait need not repeat the refusal
-        return ended;
-    }
-
-private:
-    std::vector<UniqueHandle> pending_;
-    bool unknown_ = false;
-};
 
 bool StartsWith(const std::wstring& text, const std::wstring& prefix) { return text.compare(0, prefix.size(), prefix) == 0; }
 
@@ -80,20 +57,69 @@ HWND FindMainWindowByCaption(const Dispatch& app) {
     return search.found;
 }
 
-// The instance's process, opened for waiting; null when it cannot be found. From Excel 2002
-// on, Hwnd names its main window.
-UniqueHandle FindProcess(const Dispatch& app) {
+// Finds the instance's process and keeps it open for waiting and, when a person asks, for ending it.
+// From Excel 2002 on, Hwnd names its main window. Leaves the process unknown where it cannot be found.
+void FindProcess(const Dispatch& app, Instance& instance) {
     HWND hwnd = nullptr;
     try {
         hwnd = reinterpret_cast<HWND>(static_cast<LONG_PTR>(ToLong(app.get(L"Hwnd"), L"Hwnd")));
     } catch (const ExcelError& e) {
-        if (e.HResult() != static_cast<long>(DISP_E_UNKNOWNNAME)) return {};
+        if (e.HResult() != static_cast<long>(DISP_E_UNKNOWNNAME)) return;
         hwnd = FindMainWindowByCaption(app);
     }
     DWORD pid = 0;
-    if (!hwnd || !GetWindowThreadProcessId(hwnd, &pid) || !pid) return {};
-    return UniqueHandle(OpenProcess(SYNCHRONIZE, FALSE, pid));
+    if (!hwnd || !GetWindowThreadProcessId(hwnd, &pid) || !pid) return;
+    UniqueHandle process(OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
+    if (!process) return;
+    instance.processId = pid;
+    instance.process = std::move(process);
 }
+
+bool HasEnded(const Instance& instance) { return WaitForSingleObject(instance.process.get(), 0) == WAIT_OBJECT_0; }
+
+// Waits for one instance's process to end, with the thread's messages served, within `bound`. Watched
+// like a call: an add-in's message box on the way out comes to the front and stops the bound.
+bool WaitForEnd(const std::shared_ptr<const Instance>& instance, EndWaitBound& bound) {
+    constexpr DWORD kSliceMs = 250;
+    Watchdog::Scope watched(instance);
+    for (;;) {
+        if (HasEnded(*instance)) return true;
+        if (bound.RanOut()) return false;
+        if (PumpingWait(instance->process.get(), std::min<DWORD>(bound.LeftMs(), kSliceMs))) return true;
+        bound.Note(GetTickCount(), !VisibleWindowsOf(instance->processId).empty());
+    }
+}
+
+// Every instance the launcher created, whether it was told to quit or only released, until its
+// process has ended.
+class CreatedInstances {
+public:
+    void Add(std::shared_ptr<const Instance> instance) {
+        if (instance->process) live_.push_back(std::move(instance));
+        else unknown_ = true;
+    }
+
+    // Waits up to `timeoutMs` for every known process to end; the first still running, or 0.
+    DWORD WaitAll(int timeoutMs) {
+        EndWaitBound bound(GetTickCount(), timeoutMs);
+        for (auto& instance : live_) WaitForEnd(instance, bound);
+        std::erase_if(live_, [](const std::shared_ptr<const Instance>& i) { return HasEnded(*i); });
+        return live_.empty() ? 0 : live_.front()->processId;
+    }
+
+    // An instance whose process could not be found cannot be waited for: the next wait says so,
+    // once, and no wait after it.
+    bool TakeUnknown() { return std::exchange(unknown_, false); }
+
+    bool Owns(DWORD pid) const {
+        return std::any_of(live_.begin(), live_.end(),
+                           [&](const std::shared_ptr<const Instance>& i) { return i->processId == pid && !HasEnded(*i); });
+    }
+
+private:
+    std::vector<std::shared_ptr<const Instance>> live_;
+    bool unknown_ = false;
+};
 
 class ComAddIn : public AddIn {
 public:
@@ -166,7 +192,7 @@ std::optional<std::vector<std::wstring>> PathsOf(const Variant& v, const std::ws
 class ComApplication : public Application {
 public:
     // `exits` is null for the user's own Excel, whose end the wizard does not wait for.
-    ComApplication(Dispatch app, std::shared_ptr<ExitTracker> exits) : app_(std::move(app)), exits_(std::move(exits)) {}
+    explicit ComApplication(Dispatch app) : app_(std::move(app)) {}
 
     bool Visible() override { return ToBool(app_.get(L"Visible"), L"Visible"); }
     void SetVisible(bool visible) override { app_.put(L"Visible", visible); }
@@ -182,42 +208,45 @@ public:
     }
     void OpenWorkbook(const std::wstring& path) override { Books().call(L"Open", path); }
     std::unique_ptr<Workbook> AddWorkbook() override {
-        return std::make_unique<ComWorkbook>(Dispatch::From(Books().call(L"Add"), L"Add", &WorkbookIds()));
+        return std::make_unique<ComWorkbook>(app_.child(Books().call(L"Add"), L"Add", &WorkbookIds()));
     }
     std::unique_ptr<AddIn> AddAddIn(const std::wstring& filename, bool copyFile) override {
         Variant added = AddInList().call(L"Add", Named{L"Filename", filename}, Named{L"CopyFile", copyFile});
-        return std::make_unique<ComAddIn>(Dispatch::From(std::move(added), L"Add", &AddInIds()));
+        return std::make_unique<ComAddIn>(app_.child(std::move(added), L"Add", &AddInIds()));
     }
     std::optional<std::vector<std::wstring>> GetOpenFilenames(const std::wstring& filter) override {
         AllowToFront(app_);
-        Variant v = app_.call(L"GetOpenFilename", filter, Missing{}, Missing{}, Missing{}, true);
+        Variant v = app_.unwatched().call(L"GetOpenFilename", filter, Missing{}, Missing{}, Missing{}, true);
         return PathsOf(v, L"GetOpenFilename");
     }
     std::optional<std::wstring> GetSaveAsFilename(const std::wstring& initialName) override {
         AllowToFront(app_);
-        Variant v = app_.call(L"GetSaveAsFilename", initialName);
+        Variant v = app_.unwatched().call(L"GetSaveAsFilename", initialName);
         if (v.vt() == VT_BOOL && v.get()->boolVal == VARIANT_FALSE) return std::nullopt;
         return ToString(v, L"GetSaveAsFilename");
     }
-    void Quit() override {
-        // Found before Quit: afterwards the instance may no longer answer.
-        if (exits_ && !quitAsked_) exits_->Add(FindProcess(app_));
-        quitAsked_ = true;
-        app_.call(L"Quit");
-    }
+    void Quit() override { app_.call(L"Quit"); }
     void SetDisplayAlerts(bool on) { app_.put(L"DisplayAlerts", on); }
+    const Dispatch& Object() const { return app_; }
 
 private:
     Dispatch Books() const { return app_.object(L"Workbooks", &WorkbooksIds()); }
     Dispatch AddInList() const { return app_.object(L"AddIns", &AddInsIds()); }
 
     Dispatch app_;
-    std::shared_ptr<ExitTracker> exits_;
-    bool quitAsked_ = false;
 };
 
 class ComLauncher : public Launcher {
 public:
+    explicit ComLauncher(LauncherOptions options)
+        : exitWaitMs_(options.exitWaitMs),
+          watchdog_(std::make_shared<Watchdog>(
+              StuckCallTiming{options.frontAfterMs, options.askAfterMs, static_cast<bool>(options.keepWaiting)},
+              std::move(options.keepWaiting))) {}
+    ~ComLauncher() override { watchdog_->Stop(); }
+    ComLauncher(const ComLauncher&) = delete;
+    ComLauncher& operator=(const ComLauncher&) = delete;
+
     std::unique_ptr<Application> Attach() override {
         CLSID clsid;
         if (FAILED(CLSIDFromProgID(L"Excel.application", &clsid))) return nullptr;
@@ -225,10 +254,12 @@ public:
         if (FAILED(GetActiveObject(clsid, nullptr, unk.put())) || !unk) return nullptr;
         ComPtr<IDispatch> app;
         if (FAILED(unk->QueryInterface(IID_IDispatch, app.put_void())) || !app) return nullptr;
-        return std::make_unique<ComApplication>(Dispatch(std::move(app), &ApplicationIds()), nullptr);
+        // The user's own Excel: its calls are not watched, and its end is not waited for.
+        return std::make_unique<ComApplication>(Dispatch(std::move(app), &ApplicationIds()));
     }
 
     std::unique_ptr<Application> Create() override {
+        if (DWORD alive = created_.WaitAll(exitWaitMs_)) throw EarlierExcelAlive(alive);
         static const std::wstring kProgId = L"Excel.Application";
         CLSID clsid;
         HRESULT hr = CLSIDFromProgID(kProgId.c_str(), &clsid);
@@ -236,28 +267,61 @@ public:
         ComPtr<IDispatch> app;
         hr = CoCreateInstance(clsid, nullptr, CLSCTX_LOCAL_SERVER, IID_IDispatch, app.put_void());
         if (FAILED(hr)) throw ExcelError(kProgId, static_cast<long>(hr), win32::SystemMessage(static_cast<DWORD>(hr)));
-        auto created = std::make_unique<ComApplication>(Dispatch(std::move(app), &ApplicationIds()), exits_);
+        auto instance = std::make_shared<Instance>();
+        instance->watchdog = watchdog_;
+        auto created = std::make_unique<ComApplication>(Dispatch(std::move(app), &ApplicationIds(), instance));
+        // Recorded whatever follows, so that even an instance that failed at once is waited for.
+        auto record = [&] {
+            try {
+                FindProcess(created->Object(), *instance);
+            } catch (...) {
+            }
+            created_.Add(instance);
+        };
         try {
             created->SetDisplayAlerts(false);
         } catch (...) {
+            record();
             try { created->Quit(); } catch (...) {}
             throw;
         }
+        record();
         return created;
     }
 
     bool WaitForInstancesToEnd(int timeoutMs) override {
-        return exits_->WaitAll(static_cast<DWORD>(timeoutMs > 0 ? timeoutMs : 0));
+        bool ended = created_.WaitAll(timeoutMs) == 0;
+        return !created_.TakeUnknown() && ended;
     }
 
-    unsigned long OtherExcelProcess() override { return 0; }
+    unsigned long OtherExcelProcess() override {
+        struct Search {
+            const CreatedInstances* ours;
+            DWORD found = 0;
+        } search{&created_};
+        EnumWindows(
+            [](HWND hwnd, LPARAM param) -> BOOL {
+                auto* s = reinterpret_cast<Search*>(param);
+                wchar_t cls[16] = {};
+                if (!GetClassNameW(hwnd, cls, 16) || lstrcmpW(cls, L"XLMAIN") != 0) return TRUE;
+                DWORD pid = 0;
+                if (!GetWindowThreadProcessId(hwnd, &pid) || !pid || pid == GetCurrentProcessId() || s->ours->Owns(pid))
+                    return TRUE;
+                s->found = pid;
+                return FALSE;
+            },
+            reinterpret_cast<LPARAM>(&search));
+        return search.found;
+    }
 
 private:
-    std::shared_ptr<ExitTracker> exits_ = std::make_shared<ExitTracker>();
+    const int exitWaitMs_;
+    std::shared_ptr<Watchdog> watchdog_;
+    CreatedInstances created_;
 };
 
 }  // namespace
 
-std::unique_ptr<Launcher> MakeLauncher(LauncherOptions) { return std::make_unique<ComLauncher>(); }
+std::unique_ptr<Launcher> MakeLauncher(LauncherOptions options) { return std::make_unique<ComLauncher>(std::move(options)); }
 
 }  // namespace qv::excel::com

@@ -96,6 +96,12 @@ Dispatch Dispatch::From(Variant v, const std::wstring& member, MemberIds* kind) 
     Fail(member, DISP_E_TYPEMISMATCH);
 }
 
+Dispatch Dispatch::child(Variant v, const std::wstring& member, MemberIds* kind) const {
+    Dispatch d = From(std::move(v), member, kind);
+    d.instance_ = instance_;
+    return d;
+}
+
 Variant Dispatch::get(const std::wstring& name) const {
     std::vector<Named> none;
     return Invoke(name, false, DISPATCH_PROPERTYGET, none);
@@ -113,6 +119,7 @@ std::vector<DISPID> Dispatch::IdsOf(const std::vector<const wchar_t*>& names, bo
     if (kind_ && !fresh)
         if (auto known = kind_->Find(key)) return *known;
     std::vector<DISPID> ids(names.size(), DISPID_UNKNOWN);
+    Watchdog::Scope watched(instance_);
     HRESULT hr = CallPatiently([&] {
         return p_->GetIDsOfNames(IID_NULL, const_cast<LPOLESTR*>(names.data()), static_cast<UINT>(names.size()),
                                  kCallLcid, ids.data());
@@ -178,6 +185,7 @@ Variant Dispatch::InvokeId(const std::wstring& member, DISPID id, WORD flags, st
     ExcepInfo excep;
     UINT argErr = 0;
     Variant result;
+    Watchdog::Scope watched(instance_);
     HRESULT hr = CallPatiently([&] {
         return p_->Invoke(id, IID_NULL, kCallLcid, flags, &params, wantResult ? result.put() : nullptr, excep.get(),
                           &argErr);
@@ -187,7 +195,8 @@ Variant Dispatch::InvokeId(const std::wstring& member, DISPID id, WORD flags, st
     return result;
 }
 
-Enumerator::Enumerator(const Dispatch& collection, MemberIds* itemKind) : itemKind_(itemKind) {
+Enumerator::Enumerator(const Dispatch& collection, MemberIds* itemKind)
+    : itemKind_(itemKind), instance_(collection.instance_) {
     static const std::wstring kMember = L"_NewEnum";
     std::vector<Named> none;
     Variant v = collection.InvokeId(kMember, DISPID_NEWENUM, DISPATCH_METHOD | DISPATCH_PROPERTYGET, none, {}, true);
@@ -206,6 +215,7 @@ std::optional<Dispatch> Enumerator::Next() {
         std::vector<VARIANT> raw(kBatch);
         for (auto& v : raw) VariantInit(&v);
         ULONG fetched = 0;
+        Watchdog::Scope watched(instance_);
         HRESULT hr = CallPatiently([&] {
             fetched = 0;
             return e_->Next(kBatch, raw.data(), &fetched);
@@ -219,7 +229,9 @@ std::optional<Dispatch> Enumerator::Next() {
         }
         if (batch_.empty()) return std::nullopt;
     }
-    return Dispatch::From(std::move(batch_[taken_++]), L"_NewEnum", itemKind_);
+    Dispatch item = Dispatch::From(std::move(batch_[taken_++]), L"_NewEnum", itemKind_);
+    item.instance_ = instance_;
+    return item;
 }
 
 namespace {

@@ -3,12 +3,14 @@
 // Every failure becomes one qv::excel::ExcelError carrying the member, the HRESULT and
 // the server's own description.
 #include <map>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "excel/com/watchdog.h"
 #include "excel/excel.h"
 #include "platform/win32/handles.h"
 
@@ -63,11 +65,17 @@ private:
 class Dispatch {
 public:
     Dispatch() = default;
-    // `kind` null: every call looks its member up afresh.
-    explicit Dispatch(ComPtr<IDispatch> p, MemberIds* kind = nullptr) : p_(std::move(p)), kind_(kind) {}
+    // `kind` null: every call looks its member up afresh. `instance`: the Excel of the program's
+    // own behind the object, whose calls the watchdog watches; null for any other server.
+    explicit Dispatch(ComPtr<IDispatch> p, MemberIds* kind = nullptr, std::shared_ptr<const Instance> instance = nullptr)
+        : p_(std::move(p)), kind_(kind), instance_(std::move(instance)) {}
     // Takes the object out of a VT_DISPATCH (or VT_UNKNOWN) result; `member` names the call
     // that produced it, for the error when it holds no object.
     static Dispatch From(Variant v, const std::wstring& member, MemberIds* kind = nullptr);
+    // The same, for an object of this one's server: its calls are watched as this one's are.
+    Dispatch child(Variant v, const std::wstring& member, MemberIds* kind = nullptr) const;
+    // This object with calls that are not watched: a person may take long over Excel's own dialogs.
+    Dispatch unwatched() const { return Dispatch(p_.copy(), kind_); }
 
     Variant get(const std::wstring& name) const;
     void put(const std::wstring& name, Arg value) const;
@@ -85,7 +93,7 @@ public:
         return Invoke(label, true, DISPATCH_METHOD | DISPATCH_PROPERTYGET, list);
     }
     // get(name) as an object of the given kind.
-    Dispatch object(const std::wstring& name, MemberIds* kind = nullptr) const { return From(get(name), name, kind); }
+    Dispatch object(const std::wstring& name, MemberIds* kind = nullptr) const { return child(get(name), name, kind); }
 
     IDispatch* raw() const { return p_.get(); }
     explicit operator bool() const { return static_cast<bool>(p_); }
@@ -108,6 +116,7 @@ private:
 
     ComPtr<IDispatch> p_;
     MemberIds* kind_ = nullptr;
+    std::shared_ptr<const Instance> instance_;
 };
 
 // The elements of a collection, in its order, through _NewEnum / IEnumVARIANT. Elements come
@@ -122,6 +131,7 @@ public:
 private:
     ComPtr<IEnumVARIANT> e_;
     MemberIds* itemKind_ = nullptr;
+    std::shared_ptr<const Instance> instance_;
     std::vector<Variant> batch_;
     size_t taken_ = 0;
     bool last_ = false;  // the server has given its last batch
