@@ -26,7 +26,7 @@ struct Context {
 
 class MainWindow {
 public:
-    MainWindow(Services& svc, SharedState& st, Controls& ui) : ctx_{svc, st, ui} {}
+    MainWindow(Services& svc, SharedState& st, Controls& ui) : ctx_{svc, st, ui, std::nullopt} {}
 
     void Form_Load();
     void optBTN_Click(int index);
