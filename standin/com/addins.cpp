@@ -1,4 +1,5 @@
 // Excel's AddIns collection and AddIn object, over the stand-in's add-in manager.
+#include "com/addin_code.h"
 #include "com/dispatch.h"
 #include "com/enum_variant.h"
 #include "com/gate.h"
@@ -19,7 +20,14 @@ public:
         Define({L"Installed", {}, [&m, id](const Args&) { return Bool(m.At(id).installed); },
                 [this](const Args&, const VARIANT& v) {
                     bool on = ToBool(v);
-                    host_.instance.addins.SetInstalled(id_, on);
+                    AddinManager& m = host_.instance.addins;
+                    // Only a real switch runs the add-in's code: AddinUninstall before it is
+                    // unloaded, AddinInstall once it is loaded.
+                    const bool switching = m.At(id_).installed != on;
+                    const std::wstring path = m.At(id_).fullPath;
+                    if (switching && !on) RunAddinCode(host_, path, L"AddinUninstall");
+                    m.SetInstalled(id_, on);
+                    if (switching && on) RunAddinCode(host_, path, L"AddinInstall");
                     if (on) MakeBusy();  // the add-in's open code runs
                     host_.Changed();
                 }});

@@ -1,7 +1,7 @@
 // One process per instance: the class object is registered for a single use and revoked once
 // the instance exists, so every CoCreateInstance starts a process of its own. The process ends
-// when the last reference goes. After Quit it first takes its shutdown time and writes the
-// add-in list, as Excel does on its way out; an instance released without Quit writes nothing.
+// when the last reference goes, with or without Quit, as an invisible automation Excel does: it
+// first takes its shutdown time, then writes its whole add-in list, changed or not.
 #include <memory>
 #include <new>
 
@@ -115,9 +115,10 @@ int RunAutomationServer() {
     }
     p.Revoke();
     p.window.reset();
-    if (p.host && p.host->quitAsked) {
+    // A process that never served an instance has no list to write.
+    if (p.instance) {
         Sleep(p.instance->settings().exitDelayMilliseconds);
-        p.instance->Quit();
+        p.instance->End();
     }
     return 0;
 }

@@ -17,7 +17,7 @@ struct Host {
     XlMainWindow mainWindow;
     bool visible = false;
     bool displayAlerts = true;
-    // Quit was asked: the list is written when the process ends.
+    // Quit was asked. The list is written when the process ends, whether or not it was.
     bool quitAsked = false;
     // Called after Visible or the open workbooks change (the window follows them).
     std::function<void()> changed;

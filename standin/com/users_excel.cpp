@@ -66,10 +66,9 @@ int RunUsersExcel(bool hidden, const std::vector<std::wstring>& workbookNames) {
         CoDisconnectObject(app, 0);
         app->Release();
     }
-    if (host.quitAsked) {
-        Sleep(instance.settings().exitDelayMilliseconds);
-        instance.Quit();
-    }
+    // However it was told to end, it takes its shutdown time and writes its whole list.
+    Sleep(instance.settings().exitDelayMilliseconds);
+    instance.End();
     return 0;
 }
 

@@ -1,4 +1,5 @@
 // Excel's Workbooks collection and Workbook object.
+#include "com/addin_code.h"
 #include "com/dispatch.h"
 #include "com/enum_variant.h"
 #include "com/gate.h"
@@ -61,7 +62,11 @@ public:
                  L"IgnoreReadOnlyRecommended", L"Origin", L"Delimiter", L"Editable", L"Notify", L"Converter",
                  L"AddToMru", L"Local", L"CorruptLoad"},
                 [this](const Args& a) {
-                    int id = host_.instance.workbooks.Open(a.String(0, L"Filename"));
+                    Workbooks& books = host_.instance.workbooks;
+                    const size_t before = books.All().size();
+                    int id = books.Open(a.String(0, L"Filename"));
+                    // A file that was already open runs no open code again.
+                    if (books.All().size() > before) RunAddinCode(host_, books.Find(id)->fullPath, L"Workbook_Open");
                     MakeBusy();
                     host_.Changed();
                     return Object(NewWorkbook(host_, id));

@@ -102,7 +102,6 @@ void AddinManager::SetInstalled(int id, bool on) {
         a.installed = true;
         if (holder_) loaded_[id] = holder_->Hold(a.fullPath);
         installOrder_.push_back(id);
-        changed_ = true;
         return;
     }
     workbooks_.CloseFile(a.fullPath);
@@ -110,7 +109,6 @@ void AddinManager::SetInstalled(int id, bool on) {
     if (!a.installed) return;
     a.installed = false;
     std::erase(installOrder_, id);
-    changed_ = true;
 }
 
 int AddinManager::Add(const std::wstring& filename, std::optional<bool> copyFile) {
@@ -129,7 +127,6 @@ int AddinManager::Add(const std::wstring& filename, std::optional<bool> copyFile
     }
     int existing = Find(path);
     if (existing >= 0) return existing;
-    changed_ = true;
     return Insert(path, false);
 }
 
@@ -143,11 +140,11 @@ bool AddinManager::WrittenBare(const Addin& a) const {
     return InDefaultFolder(a) && SameText(ResolveBare(a.Name()), a.fullPath);
 }
 
+// The whole list, changed or not, over whatever the registry holds now: what another instance
+// wrote meanwhile is lost, as with Excel. Values that already say the same are left untouched.
 void AddinManager::Commit() {
-    if (!changed_) return;
     CommitOptions();
     CommitAddinManager();
-    changed_ = false;
 }
 
 void AddinManager::CommitOptions() {
@@ -173,9 +170,11 @@ void AddinManager::CommitAddinManager() {
     const std::wstring key = AddinManagerKey(settings_);
     auto wanted = [&](const Addin& a) { return !a.installed && !InDefaultFolder(a); };
     auto current = reg_.StringValues(key);
+    // An entry for a file this instance does not list was written after it started: it goes.
     for (auto& v : current) {
+        if (v.name.find(L'\\') == std::wstring::npos) continue;  // no add-in entry: not read, not written
         int id = Find(v.name);
-        if (id >= 0 && !wanted(At(id))) reg_.DeleteValue(key, v.name);
+        if (id < 0 || !wanted(At(id))) reg_.DeleteValue(key, v.name);
     }
     for (auto& a : list_) {
         if (!wanted(a)) continue;

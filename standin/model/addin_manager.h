@@ -1,7 +1,8 @@
 #pragma once
 // Excel's add-in list as one instance sees it. The list is read from the registry and the two
-// default folders when the instance starts; changes stay in memory until Quit writes them back,
-// so an instance that is released without Quit changes nothing.
+// default folders when the instance starts; changes stay in memory until the instance ends and
+// writes the whole list back over whatever the registry holds then, changed or not. So two
+// instances whose lives overlap lose each other's changes, as Excel's do.
 //
 // Where Excel keeps the list (HKCU\Software\Microsoft\Office\<ver>\Excel):
 //   Options\OPEN, OPEN1, …   switched-on add-ins, numbered without gaps;
@@ -57,8 +58,9 @@ public:
     // Returns the add-in, switched off; a file already listed gives its entry.
     int Add(const std::wstring& filename, std::optional<bool> copyFile);
 
-    // Writes the list back to the registry, as Excel does when it quits. Nothing is written
-    // when the list did not change.
+    // Writes the whole list to the registry, as Excel does when its process ends: afterwards the
+    // OPEN values and the Add-in Manager entries say exactly what this instance lists, whatever
+    // another instance wrote meanwhile. Values that already say so are not written again.
     void Commit();
 
     bool InDefaultFolder(const Addin& a) const;
@@ -84,7 +86,6 @@ private:
     std::wstring libraryFolder_;  // without closing "\"
     std::vector<Addin> list_;
     std::vector<int> installOrder_;  // switched-on add-ins in OPEN order
-    bool changed_ = false;
 };
 
 }  // namespace qv::standin

@@ -13,21 +13,21 @@ public:
              FileHolder* holder = nullptr)
         : workbooks(fs, holder), addins(reg, fs, drives, std::move(settings), std::move(titles), workbooks, holder) {}
 
-    // Writes the add-in list, as Excel does when its process ends after Quit; a second call
-    // writes nothing more.
-    void Quit() {
-        if (quit_) return;
+    // The process ends, after Quit or after its last reference went without it: writes the whole
+    // add-in list, changed or not, as Excel does. A second call writes nothing more. A killed
+    // process never gets here and writes nothing.
+    void End() {
+        if (ended_) return;
         addins.Commit();
-        quit_ = true;
+        ended_ = true;
     }
-    bool HasQuit() const { return quit_; }
     const Settings& settings() const { return addins.settings(); }
 
     Workbooks workbooks;
     AddinManager addins;
 
 private:
-    bool quit_ = false;
+    bool ended_ = false;
 };
 
 }  // namespace qv::standin

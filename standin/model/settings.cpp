@@ -1,6 +1,9 @@
 #include "model/settings.h"
 
+#include <algorithm>
 #include <cwchar>
+
+#include "model/paths.h"
 
 namespace qv::standin {
 namespace {
@@ -39,6 +42,8 @@ Settings LoadSettings(Registry& reg, const std::wstring& userName) {
     s.exitDelayMilliseconds = NumberSetting(reg, L"ExitDelayMilliseconds", s.exitDelayMilliseconds);
     if (auto langs = reg.GetString(kSettingsKey, L"Languages")) s.languages = ParseLanguages(*langs);
     s.callLog = reg.GetString(kSettingsKey, L"CallLog").value_or(L"");
+    s.modalFiles = ParseFileNames(reg.GetString(kSettingsKey, L"ModalFiles").value_or(L""));
+    s.modalMilliseconds = NumberSetting(reg, L"ModalMilliseconds", s.modalMilliseconds);
     return s;
 }
 
@@ -53,6 +58,29 @@ std::vector<unsigned long> ParseLanguages(const std::wstring& text) {
         start = comma + 1;
     }
     return out;
+}
+
+std::vector<std::wstring> ParseFileNames(const std::wstring& text) {
+    std::vector<std::wstring> out;
+    size_t start = 0;
+    while (start <= text.size()) {
+        size_t semicolon = text.find(L';', start);
+        if (semicolon == std::wstring::npos) semicolon = text.size();
+        std::wstring item = text.substr(start, semicolon - start);
+        size_t b = item.find_first_not_of(L" \t");
+        if (b != std::wstring::npos) {
+            std::wstring name = FileNameOf(item.substr(b, item.find_last_not_of(L" \t") - b + 1));
+            if (!name.empty()) out.push_back(name);
+        }
+        start = semicolon + 1;
+    }
+    return out;
+}
+
+bool IsModalFile(const Settings& s, const std::wstring& path) {
+    const std::wstring name = FileNameOf(path);
+    return !name.empty() && std::any_of(s.modalFiles.begin(), s.modalFiles.end(),
+                                        [&](const std::wstring& m) { return SameText(m, name); });
 }
 
 int MajorVersion(const Settings& s) {

@@ -23,12 +23,17 @@ struct Settings {
     std::wstring libraryPath;
     // How long calls are refused after start, after an add-in is switched on, after a workbook is opened.
     unsigned long busyMilliseconds = 400;
-    // Shutdown time between the last release after Quit and writing the list.
+    // Shutdown time between the last release (with or without Quit) and writing the list.
     unsigned long exitDelayMilliseconds = 1000;
     // The languages whose names it resolves; 0 (neutral) is always accepted.
     std::vector<unsigned long> languages{kLcidEnglishUs};
     // Where each incoming call is logged; empty for no log.
     std::wstring callLog;
+    // File names whose add-in code shows a modal window: opening the file as a workbook or
+    // switching its add-in on or off. Compared without regard to letter case.
+    std::vector<std::wstring> modalFiles;
+    // That window closes by itself after this long; 0: only when someone closes it.
+    unsigned long modalMilliseconds = 0;
 };
 
 // Excel's major version number: 11 for "11.0"; 0 when the text starts with no number.
@@ -37,6 +42,12 @@ int MajorVersion(const Settings& s);
 bool HasHwnd(const Settings& s);
 // "1033, 1041" → {1033, 1041}; items that are no decimal number are left out.
 std::vector<unsigned long> ParseLanguages(const std::wstring& text);
+
+// "a.xla; B.XLA;;" → {"a.xla", "B.XLA"}: items separated by ";", blanks around them and empty
+// items left out. An item written with a folder keeps only its file name.
+std::vector<std::wstring> ParseFileNames(const std::wstring& text);
+// True when the file at `path` is named in ModalFiles (by its file name, letter case ignored).
+bool IsModalFile(const Settings& s, const std::wstring& path);
 
 // Excel 97 and earlier have no user add-in folder: no UserLibraryPath, no files listed from it,
 // and it is no default folder. Later versions (major 9 and up) have one.

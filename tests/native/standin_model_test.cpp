@@ -229,9 +229,9 @@ TEST(StandinAddins, FindByTitleIgnoresCaseAndFailsForAnUnknownTitle) {
     }
 }
 
-// ---- Switching on and off, written at Quit ----
+// ---- Switching on and off, written when the instance ends ----
 
-TEST(StandinAddins, SwitchingOnMovesFromAddinManagerToOptionsAtQuit) {
+TEST(StandinAddins, SwitchingOnMovesFromAddinManagerToOptionsAtTheEnd) {
     Machine pc;
     pc.File(L"D:\\T\\a.xla");
     pc.File(L"D:\\T\\b.xla");
@@ -241,9 +241,9 @@ TEST(StandinAddins, SwitchingOnMovesFromAddinManagerToOptionsAtQuit) {
     auto in = pc.Start();
     in->addins.SetInstalled(IdOf(in->addins, L"D:\\T\\b.xla"), true);
     in->addins.SetInstalled(IdOf(in->addins, kUser + L"\\u.xla"), true);
-    EXPECT_TRUE(pc.reg.log.empty()) << "written before Quit";
+    EXPECT_TRUE(pc.reg.log.empty()) << "written before the end";
     EXPECT_TRUE(in->addins.At(IdOf(in->addins, L"D:\\T\\b.xla")).installed);
-    in->Quit();
+    in->End();
     EXPECT_EQ(pc.Key(kOptions), (Values{{L"OPEN", L"/R \"D:\\T\\a.xla\""},
                                         {L"Other", L"1"},
                                         {L"OPEN1", L"/R \"D:\\T\\b.xla\""},
@@ -265,12 +265,14 @@ TEST(StandinAddins, SwitchingOffRenumbersWithoutGapsAndListsOutsideFilesInAddinM
     in->addins.SetInstalled(IdOf(in->addins, L"D:\\T\\a.xla"), false);
     in->addins.SetInstalled(IdOf(in->addins, kLib + L"\\l.xla"), false);
     EXPECT_TRUE(pc.reg.log.empty());
-    in->Quit();
+    in->End();
     EXPECT_EQ(pc.Key(kOptions), (Values{{L"OPEN", L"/R \"D:\\T\\c.xla\""}, {L"OPEN1", L"\"u.xla\""}}));
     EXPECT_EQ(pc.Key(kManager), (Values{{L"D:\\T\\a.xla", L""}}));
 }
 
-TEST(StandinAddins, ReleasedWithoutQuitOrUnchangedWritesNothing) {
+// Excel writes its whole list in its own form when its process ends, changed or not; only a
+// process that never ends normally (killed) writes nothing.
+TEST(StandinAddins, TheEndWritesTheWholeListChangedOrNot) {
     Machine pc;
     pc.File(L"D:\\T\\a.xla");
     pc.File(L"D:\\T\\b.xla");
@@ -278,17 +280,45 @@ TEST(StandinAddins, ReleasedWithoutQuitOrUnchangedWritesNothing) {
     pc.reg.keys[kManager] = {{L"D:\\T\\b.xla", L""}};
     auto before = pc.reg.keys;
     {
-        auto in = pc.Start();
-        in->addins.SetInstalled(IdOf(in->addins, L"D:\\T\\b.xla"), true);
-        in->addins.SetInstalled(IdOf(in->addins, L"D:\\T\\a.xla"), false);
+        auto killed = pc.Start();
+        killed->addins.SetInstalled(IdOf(killed->addins, L"D:\\T\\b.xla"), true);
     }
-    EXPECT_TRUE(pc.reg.log.empty());
-    auto in = pc.Start();
-    in->addins.SetInstalled(IdOf(in->addins, L"D:\\T\\a.xla"), true);  // already on
-    in->addins.SetInstalled(IdOf(in->addins, L"D:\\T\\b.xla"), false);  // already off
-    in->Quit();
-    EXPECT_TRUE(pc.reg.log.empty());
+    EXPECT_TRUE(pc.reg.log.empty()) << "an instance that never ends writes nothing";
     EXPECT_EQ(pc.reg.keys, before);
+
+    auto in = pc.Start();
+    in->addins.SetInstalled(IdOf(in->addins, L"D:\\T\\a.xla"), true);   // already on
+    in->addins.SetInstalled(IdOf(in->addins, L"D:\\T\\b.xla"), false);  // already off
+    in->End();
+    EXPECT_EQ(pc.Key(kOptions), (Values{{L"OPEN", L"/R \"D:\\T\\a.xla\""}, {L"OPEN1", L"\"gone.xla\""}}));
+    EXPECT_EQ(pc.Key(kManager), (Values{{L"D:\\T\\b.xla", L""}}));
+
+    auto again = pc.Start();
+    again->End();
+    EXPECT_TRUE(pc.reg.log.empty()) << "values that already say the same are not written again";
+}
+
+// Each instance writes the list it read at its start plus its own changes over whatever the
+// registry holds by then: the instance that ends last wins, and the other's changes are lost.
+TEST(StandinAddins, OverlappingInstancesLoseEachOthersChanges) {
+    Machine pc;
+    pc.File(L"D:\\T\\a.xla");
+    pc.File(L"D:\\T\\b.xla");
+    pc.File(L"D:\\T\\c.xla");
+    pc.reg.keys[kOptions] = {{L"OPEN", L"/R \"D:\\T\\a.xla\""}};
+    pc.reg.keys[kManager] = {{L"D:\\T\\b.xla", L""}, {L"Not a path", L"kept"}};
+    auto first = pc.Start();
+    auto second = pc.Start();
+    first->addins.SetInstalled(IdOf(first->addins, L"D:\\T\\b.xla"), true);
+    first->addins.SetInstalled(IdOf(first->addins, L"D:\\T\\a.xla"), false);
+    first->End();
+    EXPECT_EQ(pc.Key(kOptions), (Values{{L"OPEN", L"/R \"D:\\T\\b.xla\""}}));
+    EXPECT_EQ(pc.Key(kManager), (Values{{L"Not a path", L"kept"}, {L"D:\\T\\a.xla", L""}}));
+    pc.reg.SetString(kManager, L"D:\\T\\c.xla", L"");  // listed by a third instance meanwhile
+    pc.reg.SetString(kOptions, L"OPEN1", L"/R \"D:\\T\\c.xla\"");
+    second->End();  // unchanged, but its list is older
+    EXPECT_EQ(pc.Key(kOptions), (Values{{L"OPEN", L"/R \"D:\\T\\a.xla\""}}));
+    EXPECT_EQ(pc.Key(kManager), (Values{{L"Not a path", L"kept"}, {L"D:\\T\\b.xla", L""}}));
 }
 
 TEST(StandinAddins, SwitchingOnAMissingFileFailsAndChangesNothing) {
@@ -303,7 +333,7 @@ TEST(StandinAddins, SwitchingOnAMissingFileFailsAndChangesNothing) {
         EXPECT_EQ(e.Code(), kErrExcel);
     }
     EXPECT_FALSE(in->addins.At(id).installed);
-    in->Quit();
+    in->End();
     EXPECT_TRUE(pc.reg.log.empty());
 }
 
@@ -312,7 +342,7 @@ TEST(StandinAddins, SwitchingOffAMissingFileWorks) {
     pc.reg.keys[kOptions] = {{L"OPEN", L"/R \"D:\\Gone\\m.xla\""}};
     auto in = pc.Start();
     in->addins.SetInstalled(IdOf(in->addins, L"D:\\Gone\\m.xla"), false);
-    in->Quit();
+    in->End();
     EXPECT_EQ(pc.Key(kOptions), Values{});
     EXPECT_EQ(pc.Key(kManager), (Values{{L"D:\\Gone\\m.xla", L""}}));
 }
@@ -337,7 +367,7 @@ TEST(StandinAddins, ALibraryFileHiddenByAUserFileOfTheSameNameIsWrittenInFull) {
     pc.File(kLib + L"\\same.xla");
     auto in = pc.Start();
     in->addins.SetInstalled(IdOf(in->addins, kLib + L"\\same.xla"), true);
-    in->Quit();
+    in->End();
     EXPECT_EQ(pc.Key(kOptions), (Values{{L"OPEN", L"/R \"" + kLib + L"\\same.xla\""}}));
     EXPECT_EQ(pc.Key(kManager), Values{});
 }
@@ -366,13 +396,13 @@ TEST(StandinAddins, AddNeedsAnOpenWorkbookOtherThanAnAddinFileAndAnExistingFile)
         } else {
             EXPECT_THROW(in->addins.Add(c.file, false), Error) << c.opened.size();
             EXPECT_EQ(in->addins.Count(), 0u);
-            in->Quit();
+            in->End();
             EXPECT_TRUE(pc.reg.log.empty());
         }
     }
 }
 
-TEST(StandinAddins, AddListsTheFileSwitchedOffAndWritesAtQuit) {
+TEST(StandinAddins, AddListsTheFileSwitchedOffAndWritesAtTheEnd) {
     Machine pc;
     pc.File(L"D:\\T\\a.xla", L"Alpha");
     pc.File(kUser + L"\\u.xla");
@@ -388,7 +418,7 @@ TEST(StandinAddins, AddListsTheFileSwitchedOffAndWritesAtQuit) {
     EXPECT_EQ(in->addins.Count(), 2u);
     for (auto& op : pc.fs.log) EXPECT_EQ(op.rfind(L"Copy", 0), std::wstring::npos) << "CopyFile is ignored on a fixed disk";
     EXPECT_TRUE(pc.reg.log.empty());
-    in->Quit();
+    in->End();
     EXPECT_EQ(pc.Key(kManager), (Values{{L"D:\\T\\a.xla", L""}}));
     EXPECT_EQ(pc.Key(kOptions), Values{});
 }
@@ -399,7 +429,7 @@ TEST(StandinAddins, AddThenSwitchOnGoesStraightToOptions) {
     auto in = pc.Start();
     in->workbooks.Add();
     in->addins.SetInstalled(in->addins.Add(L"D:\\T\\a.xla", true), true);
-    in->Quit();
+    in->End();
     EXPECT_EQ(pc.Key(kOptions), (Values{{L"OPEN", L"/R \"D:\\T\\a.xla\""}}));
     EXPECT_EQ(pc.Key(kManager), Values{});
 }
@@ -569,6 +599,53 @@ TEST(StandinSettings, HarshnessSettingsAndTheirDefaults) {
     for (auto& c : hwndCases) EXPECT_EQ(HasHwnd(Settings{c.version, L"", kLib}), c.hwnd) << c.version;
 }
 
+// ModalFiles names the files whose add-in code shows a window: by file name, case ignored.
+TEST(StandinSettings, ModalFilesAreMatchedByFileNameIgnoringCase) {
+    fake::FakeRegistry reg;
+    Settings d = LoadSettings(reg, L"bob");
+    EXPECT_TRUE(d.modalFiles.empty());
+    EXPECT_EQ(d.modalMilliseconds, 0u);
+    EXPECT_FALSE(IsModalFile(d, L"D:\\T\\a.xla"));
+    reg.keys[kSettingsKey] = {{L"ModalFiles", L"a.xla;Tool B.XLA"}, {L"ModalMilliseconds", L"1500"}};
+    Settings s = LoadSettings(reg, L"bob");
+    EXPECT_EQ(s.modalFiles, (std::vector<std::wstring>{L"a.xla", L"Tool B.XLA"}));
+    EXPECT_EQ(s.modalMilliseconds, 1500u);
+
+    struct ParseCase {
+        std::wstring text;
+        std::vector<std::wstring> names;
+    } parseCases[] = {
+        {L"", {}},
+        {L" ; ;", {}},
+        {L"a.xla", {L"a.xla"}},
+        {L" a.xla ;b c.xla;;", {L"a.xla", L"b c.xla"}},
+        {L"C:\\Tools\\a.xla;\\\\srv\\s\\b.xla", {L"a.xla", L"b.xla"}},
+        {L"C:\\Tools\\", {}},
+    };
+    for (auto& c : parseCases) EXPECT_EQ(ParseFileNames(c.text), c.names) << testing::PrintToString(c.text);
+
+    struct MatchCase {
+        std::wstring modalFiles, path;
+        bool modal;
+    } matchCases[] = {
+        {L"a.xla", L"D:\\T\\a.xla", true},
+        {L"A.XLA", L"d:\\t\\a.xla", true},
+        {L"a.xla", L"a.xla", true},
+        {L"x.xla; a.xla", L"\\\\srv\\share\\A.xla", true},
+        {L"a.xla", L"D:\\T\\ba.xla", false},
+        {L"a.xla", L"D:\\T\\a.xlam", false},
+        {L"a.xla", L"D:\\a.xla\\b.xla", false},
+        {L"a", L"D:\\T\\a.xla", false},
+        {L"", L"D:\\T\\a.xla", false},
+        {L"a.xla", L"", false},
+    };
+    for (auto& c : matchCases) {
+        Settings m{L"11.0", L"", kLib};
+        m.modalFiles = ParseFileNames(c.modalFiles);
+        EXPECT_EQ(IsModalFile(m, c.path), c.modal) << testing::PrintToString(c.modalFiles + L" | " + c.path);
+    }
+}
+
 TEST(StandinAddins, Excel97HasNoUserFolderEvenWhenOneIsSet) {
     Machine pc;
     pc.File(kLib + L"\\l.xla");
@@ -591,7 +668,7 @@ TEST(StandinAddins, Excel97HasNoUserFolderEvenWhenOneIsSet) {
     in.addins.SetInstalled(r, true);
     in.addins.SetInstalled(u, true);
     in.addins.SetInstalled(IdOf(in.addins, kLib + L"\\same.xla"), false);
-    in.Quit();
+    in.End();
     EXPECT_EQ(pc.Key(options), (Values{{L"OPEN", L"\"r.xla\""}, {L"OPEN1", L"/R \"" + kUser + L"\\u.xla\""}}));
     EXPECT_EQ(pc.Key(manager), Values{});
 }

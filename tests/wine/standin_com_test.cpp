@@ -6,7 +6,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
+#include <functional>
 #include <map>
+#include <mutex>
+#include <thread>
 #include <utility>
 #include <string>
 #include <vector>
@@ -377,20 +382,51 @@ TEST_F(StandInCom, AddinListEnumerationItemAndInstalledWrittenAtQuit) {
                                                                      {root_ + L"\\gone\\m.xla", L""}}));
 }
 
-TEST_F(StandInCom, ReleasedWithoutQuitWritesNothing) {
+// AddIns("title").
+ComPtr<IDispatch> AddInTitled(IDispatch* app, const std::wstring& title) {
+    std::vector<Variant> t;
+    t.push_back(Variant::FromString(title));
+    return Obj(app, L"AddIns", Positional(std::move(t)));
+}
+
+// An invisible Excel whose last reference goes without Quit ends too, and on its way out it
+// writes its whole list, as it read it plus its own changes, over what the registry holds then.
+TEST_F(StandInCom, ReleasedWithoutQuitWritesItsWholeListAtItsEnd) {
+    SetString(kSettings, L"ExitDelayMilliseconds", L"1500");
     WriteXla(tools_ + L"\\b.xla", L"Beta");
     SetString(kManager, tools_ + L"\\b.xla", L"");
     auto app = CreateExcel();
     ASSERT_TRUE(app);
-    {
-        auto beta = Obj(app.get(), L"AddIns", Positional([] { std::vector<Variant> v; v.push_back(Variant::FromString(L"Beta")); return v; }()));
-        ASSERT_TRUE(beta);
-        Put(beta.get(), L"Installed", true);
-    }
+    Put(AddInTitled(app.get(), L"Beta").get(), L"Installed", true);
+    SetString(kManager, tools_ + L"\\later.xla", L"");  // written by another program while it runs
     app.reset();
-    EXPECT_TRUE(StandInsBecome(0));
-    EXPECT_TRUE(Values(kOptions).empty());
-    EXPECT_EQ(Values(kManager).size(), 1u);
+    EXPECT_EQ(CountStandIns(), 1) << "it takes its shutdown time";
+    EXPECT_TRUE(Values(kOptions).empty()) << "nothing written while it shuts down";
+    ASSERT_TRUE(StandInsBecome(0));
+    EXPECT_EQ(Values(kOptions), (std::map<std::wstring, std::wstring>{{L"OPEN", L"/R \"" + tools_ + L"\\b.xla\""}}));
+    EXPECT_TRUE(Values(kManager).empty()) << "the entry written after its start is gone";
+}
+
+// Two instances whose lives overlap: the one that ends later writes its older list, and the
+// other's change is lost, as with Excel.
+TEST_F(StandInCom, OverlappingInstancesTheLaterEndWins) {
+    WriteXla(tools_ + L"\\x.xla", L"Ex");
+    WriteXla(tools_ + L"\\y.xla", L"Why");
+    SetString(kManager, tools_ + L"\\x.xla", L"");
+    SetString(kManager, tools_ + L"\\y.xla", L"");
+    auto first = CreateExcel();
+    auto second = CreateExcel();
+    ASSERT_TRUE(first && second);
+    Put(AddInTitled(first.get(), L"Ex").get(), L"Installed", true);
+    Put(AddInTitled(second.get(), L"Why").get(), L"Installed", true);
+    Quit(first);
+    ASSERT_TRUE(StandInsBecome(1));
+    EXPECT_EQ(Values(kOptions), (std::map<std::wstring, std::wstring>{{L"OPEN", L"/R \"" + tools_ + L"\\x.xla\""}}));
+    second.reset();  // without Quit
+    ASSERT_TRUE(StandInsBecome(0));
+    EXPECT_EQ(Values(kOptions), (std::map<std::wstring, std::wstring>{{L"OPEN", L"/R \"" + tools_ + L"\\y.xla\""}}))
+        << "Ex, switched on by the first, is lost";
+    EXPECT_EQ(Values(kManager), (std::map<std::wstring, std::wstring>{{tools_ + L"\\x.xla", L""}}));
 }
 
 TEST_F(StandInCom, AddWithNamedArgumentsNeedsAnOpenWorkbook) {
@@ -721,6 +757,149 @@ TEST_F(StandInCom, DispidsAreTheSameInEveryVersion) {
         Quit(app);
     }
     EXPECT_EQ(byVersion[L"8.0"], byVersion[L"11.0"]);
+}
+
+// ---- Add-in code that shows a window ----
+
+// Calls made in an instance of their own on a thread of its own, so that this thread can find
+// the windows they show and close them. The instance is told to Quit after the last call. A
+// call still waiting when the object goes (a failed test) is ended with its stand-in.
+class CallsOnAThread {
+public:
+    using Call = std::function<HRESULT(IDispatch* app)>;
+    explicit CallsOnAThread(std::vector<Call> calls) : calls_(std::move(calls)), thread_([this] { Run(); }) {}
+    ~CallsOnAThread() {
+        if (!Returned(calls_.size(), 30000)) qv::test::EndLeftoverStandIns();
+        thread_.join();
+    }
+    // True once `n` calls have returned, waiting up to `ms`.
+    bool Returned(size_t n, DWORD ms) const {
+        for (DWORD start = GetTickCount(); done_ < n; Sleep(20))
+            if (GetTickCount() - start >= ms) return false;
+        return true;
+    }
+    // Each returned call's result, in order.
+    std::vector<HRESULT> Results() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return results_;
+    }
+
+private:
+    void Run() {
+        ComInit com;
+        ComPtr<IDispatch> app;
+        HRESULT created = CoCreateInstance(kStandIn, nullptr, CLSCTX_LOCAL_SERVER, IID_IDispatch, app.put_void());
+        for (auto& call : calls_) {
+            HRESULT hr = SUCCEEDED(created) ? call(app.get()) : created;
+            std::lock_guard<std::mutex> lock(mutex_);
+            results_.push_back(hr);
+            ++done_;
+        }
+        if (app) Invoke(app.get(), L"Quit", DISPATCH_METHOD);
+    }
+
+    std::vector<Call> calls_;
+    std::mutex mutex_;
+    std::vector<HRESULT> results_;
+    std::atomic<size_t> done_{0};
+    std::thread thread_;
+};
+
+// app.collection.method(arg), then .property = value when a property is named.
+HRESULT CallThen(IDispatch* app, const std::wstring& collection, const std::wstring& method, const std::wstring& arg,
+                 const std::wstring& property = L"", bool value = false) {
+    Result c = Invoke(app, collection, kGet);
+    if (FAILED(c.hr)) return c.hr;
+    std::vector<Variant> a;
+    a.push_back(Variant::FromString(arg));
+    Result item = Invoke(c.value.get()->pdispVal, method, kGet, Positional(std::move(a)));
+    if (FAILED(item.hr) || property.empty()) return item.hr;
+    std::vector<Arg> v;
+    v.push_back({L"", Variant::FromBool(value)});
+    return Invoke(item.value.get()->pdispVal, property, DISPATCH_PROPERTYPUT, std::move(v)).hr;
+}
+
+// A visible dialog titled "Microsoft Excel" in a stand-in's process; null when none shows
+// within `ms`.
+HWND WaitForExcelBox(DWORD ms) {
+    struct Search {
+        std::vector<DWORD> standIns;
+        HWND found = nullptr;
+    };
+    for (DWORD start = GetTickCount();; Sleep(50)) {
+        Search s{qv::test::StandInProcessIds()};
+        EnumWindows(
+            [](HWND w, LPARAM lp) -> BOOL {
+                auto& s = *reinterpret_cast<Search*>(lp);
+                wchar_t cls[32] = {}, title[64] = {};
+                GetClassNameW(w, cls, 32);
+                GetWindowTextW(w, title, 64);
+                DWORD pid = 0;
+                GetWindowThreadProcessId(w, &pid);
+                if (lstrcmpW(cls, L"#32770") || lstrcmpW(title, L"Microsoft Excel") || !IsWindowVisible(w) ||
+                    std::find(s.standIns.begin(), s.standIns.end(), pid) == s.standIns.end())
+                    return TRUE;
+                s.found = w;
+                return FALSE;
+            },
+            reinterpret_cast<LPARAM>(&s));
+        if (s.found || GetTickCount() - start >= ms) return s.found;
+    }
+}
+
+// Opening a ModalFiles file, or switching its add-in on or off, shows a message box owned by the
+// XLMAIN window inside the call, which returns only once the box is closed: here by OK, then
+// by WM_CLOSE.
+TEST_F(StandInCom, ModalFileShowsAWindowInsideTheCall) {
+    if (!CanShowWindows()) GTEST_SKIP() << "no display";
+    SetString(kSettings, L"ModalFiles", L"other.xla; MODAL.xla");
+    const std::wstring modal = tools_ + L"\\modal.xla";
+    WriteXla(modal, L"Modal");
+    SetString(kOptions, L"OPEN", L"/R \"" + modal + L"\"");
+    CallsOnAThread calls({
+        [&](IDispatch* app) { return CallThen(app, L"Workbooks", L"Open", modal); },
+        [&](IDispatch* app) { return CallThen(app, L"AddIns", L"Item", L"Modal", L"Installed", false); },
+    });
+    HWND box = WaitForExcelBox(15000);
+    ASSERT_TRUE(box) << "no window while Workbooks.Open runs the add-in's code";
+    EXPECT_FALSE(calls.Returned(1, 500)) << "Workbooks.Open returned while its window is up";
+    HWND owner = GetWindow(box, GW_OWNER);
+    wchar_t cls[32] = {};
+    GetClassNameW(owner, cls, 32);
+    EXPECT_STREQ(cls, L"XLMAIN");
+    DWORD boxPid = 0, ownerPid = 0;
+    GetWindowThreadProcessId(box, &boxPid);
+    GetWindowThreadProcessId(owner, &ownerPid);
+    EXPECT_EQ(ownerPid, boxPid);
+    HWND ok = GetDlgItem(box, IDOK);
+    ASSERT_TRUE(ok);
+    PostMessageW(ok, BM_CLICK, 0, 0);
+    EXPECT_TRUE(calls.Returned(1, 10000)) << "OK did not end the call";
+
+    box = WaitForExcelBox(15000);
+    ASSERT_TRUE(box) << "no window while switching the add-in off";
+    EXPECT_FALSE(calls.Returned(2, 500));
+    PostMessageW(box, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(calls.Returned(2, 10000)) << "WM_CLOSE did not end the call";
+    EXPECT_EQ(calls.Results(), (std::vector<HRESULT>{S_OK, S_OK}));
+}
+
+TEST_F(StandInCom, ModalMillisecondsClosesTheWindowByItself) {
+    if (!CanShowWindows()) GTEST_SKIP() << "no display";
+    SetString(kSettings, L"ModalFiles", L"modal.xla");
+    SetString(kSettings, L"ModalMilliseconds", L"2000");
+    const std::wstring modal = tools_ + L"\\modal.xla";
+    WriteXla(modal, L"Modal");
+    SetString(kManager, modal, L"");
+    CallsOnAThread calls({
+        [&](IDispatch* app) { return CallThen(app, L"AddIns", L"Item", L"Modal", L"Installed", true); },
+    });
+    HWND box = WaitForExcelBox(15000);
+    ASSERT_TRUE(box) << "no window while switching the add-in on";
+    EXPECT_FALSE(calls.Returned(1, 0));
+    EXPECT_TRUE(calls.Returned(1, 15000)) << "the window did not close by itself";
+    EXPECT_FALSE(IsWindow(box));
+    EXPECT_EQ(calls.Results(), std::vector<HRESULT>{S_OK});
 }
 
 }  // namespace
