@@ -851,7 +851,7 @@ HWND WaitForExcelBox(DWORD ms) {
 // XLMAIN window inside the call, which returns only once the box is closed: here by OK, then
 // by WM_CLOSE.
 TEST_F(StandInCom, ModalFileShowsAWindowInsideTheCall) {
-    if (!CanShowWindows()) GTEST_SKIP() << "no display";
+    ASSERT_TRUE(CanShowWindows()) << "the modal window needs a display";
     SetString(kSettings, L"ModalFiles", L"other.xla; MODAL.xla");
     const std::wstring modal = tools_ + L"\\modal.xla";
     WriteXla(modal, L"Modal");
@@ -885,7 +885,7 @@ TEST_F(StandInCom, ModalFileShowsAWindowInsideTheCall) {
 }
 
 TEST_F(StandInCom, ModalMillisecondsClosesTheWindowByItself) {
-    if (!CanShowWindows()) GTEST_SKIP() << "no display";
+    ASSERT_TRUE(CanShowWindows()) << "the modal window needs a display";
     SetString(kSettings, L"ModalFiles", L"modal.xla");
     SetString(kSettings, L"ModalMilliseconds", L"2000");
     const std::wstring modal = tools_ + L"\\modal.xla";
