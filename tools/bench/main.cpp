@@ -192,6 +192,7 @@ struct Figures {
 };
 
 void Keep(Figures& f, Wizard& w) {
+    if (w.Failed()) f.ok = false;
     f.peak.privateBytes = std::max(f.peak.privateBytes, w.Peak().privateBytes);
     f.peak.workingSet = std::max(f.peak.workingSet, w.Peak().workingSet);
     f.atWindow = std::max(f.atWindow, w.PrivateAtWindow());
@@ -276,7 +277,7 @@ void Print(int n, Layout layout, const Figures& f) {
                 f.first.lookups, f.bare, f.swtch, f.bare > 0 ? f.swtch / f.bare : 0.0, f.toInstance, f.again,
                 f.againToInstance - f.toInstance, f.again - f.againToInstance, f.earlierEnded, Mb(f.peak.privateBytes),
                 Mb(f.peak.workingSet), Mb(f.atWindow),
-                f.ok ? "" : "  (FAILED: no window, no Excel or a wrong list)");
+                f.ok ? "" : "  (FAILED: no window, no Excel, a wrong list or a click that did not return)");
     std::printf("       first switch: %d calls, %d GetIDsOfNames, %d IEnumVARIANT::Next; second: %d calls\n",
                 f.first.all, f.first.lookups, f.first.batches, f.second.all);
     std::fflush(stdout);
