@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Measures the mode switch against the Excel stand-in under Wine: round trips per listed
-# add-in, its time beside a bare create and Quit of the stand-in, and the wizard's memory,
-# for 10, 200 and 1,000 add-ins (or the list sizes given as arguments). Prints figures; not
-# part of the tests.
+# add-in, its time beside a bare create and Quit of the stand-in, two switches back to back
+# with the wait for the earlier instance apart from the listing, and the wizard's memory, for
+# 10, 200 and 1,000 add-ins (or the list sizes given as arguments), each in the user add-in
+# folder and listed through Add-in Manager values. Prints figures; not part of the tests.
 set -euo pipefail
 exec </dev/null
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"

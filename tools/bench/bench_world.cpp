@@ -75,21 +75,33 @@ SavedValues::~SavedValues() {
     RegCloseKey(k);
 }
 
-World::World(const std::wstring& root, int addins)
-    : root_(root), user_(root + L"\\user"), lib_(root + L"\\lib"), settings_(kSettingsKey), options_(kOptionsKey),
-      manager_(kManagerKey) {
+const char* NameOf(Layout layout) {
+    return layout == Layout::UserFolder ? "user add-in folder" : "Add-in Manager values";
+}
+
+World::World(const std::wstring& root, int addins, Layout layout)
+    : root_(root), user_(root + L"\\user"), lib_(root + L"\\lib"), own_(root + L"\\tools"), settings_(kSettingsKey),
+      options_(kOptionsKey), manager_(kManagerKey) {
     RemoveTree(root_);
     CreateDirectoryW(root_.c_str(), nullptr);
     CreateDirectoryW(user_.c_str(), nullptr);
     CreateDirectoryW(lib_.c_str(), nullptr);
+    CreateDirectoryW(own_.c_str(), nullptr);
+    ClearValues(kOptionsKey);
+    ClearValues(kManagerKey);
+    const std::wstring& folder = layout == Layout::UserFolder ? user_ : own_;
+    HKEY manager = nullptr;
+    if (layout == Layout::AddinManager)
+        RegCreateKeyExW(HKEY_CURRENT_USER, kManagerKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &manager, nullptr);
     for (int i = 0; i < addins; ++i) {
         wchar_t n[16];
         std::swprintf(n, 16, L"%04d", i);
-        win32::WriteXlaFixture(user_ + L"\\tool" + n + L".xla", std::wstring(L"Bench Tool ") + n, L"Quorvel Bench");
+        const std::wstring path = folder + L"\\tool" + n + L".xla";
+        win32::WriteXlaFixture(path, std::wstring(L"Bench Tool ") + n, L"Quorvel Bench");
+        // Switched off outside the default folders: the full path as the name, empty data.
+        if (manager) RegSetValueExW(manager, path.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(L""), sizeof(wchar_t));
     }
-    // Only the files of the user folder: switched off, listed without a registry entry.
-    ClearValues(kOptionsKey);
-    ClearValues(kManagerKey);
+    if (manager) RegCloseKey(manager);
     Set(L"Version", L"11.0");
     Set(L"UserLibraryPath", user_ + L"\\");
     Set(L"LibraryPath", lib_);

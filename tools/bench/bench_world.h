@@ -1,7 +1,7 @@
 #pragma once
-// The stand-in's world for one benchmark run: N add-in files in a scratch user add-in folder,
-// an empty library folder, no registry entries of Excel's own, and the stand-in's settings.
-// Everything it changes in the registry is put back when it goes.
+// The stand-in's world for one benchmark run: N add-in files, an empty library folder, the
+// stand-in's settings, and Excel's own registry entries as the layout asks. Everything it
+// changes in the registry is put back when it goes.
 #include <windows.h>
 
 #include <map>
@@ -29,10 +29,18 @@ private:
     std::map<std::wstring, Raw> values_;
 };
 
+// Where the add-in files lie and how Excel comes to list them; all switched off.
+enum class Layout {
+    UserFolder,    // in the user add-in folder, listed without any registry entry
+    AddinManager,  // in a folder of their own, each an `Add-in Manager` value (full path, empty data)
+};
+
+const char* NameOf(Layout layout);
+
 class World {
 public:
     // Writes `addins` add-in files, each with a title of its own.
-    World(const std::wstring& root, int addins);
+    World(const std::wstring& root, int addins, Layout layout);
     ~World();
     World(const World&) = delete;
     World& operator=(const World&) = delete;
@@ -43,7 +51,7 @@ public:
     const std::wstring& LibDir() const { return lib_; }
 
 private:
-    std::wstring root_, user_, lib_;
+    std::wstring root_, user_, lib_, own_;
     SavedValues settings_, options_, manager_;
 };
 

@@ -3,6 +3,7 @@
 // Run by scripts/bench.sh; it prints figures and asserts nothing.
 #include <windows.h>
 #include <objbase.h>
+#include <tlhelp32.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -105,16 +106,93 @@ Calls Count(const std::string& lines) {
     return c;
 }
 
+// The process ids of the stand-in's living processes.
+std::vector<DWORD> LivingStandIns() {
+    std::vector<DWORD> pids;
+    HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snap == INVALID_HANDLE_VALUE) return pids;
+    PROCESSENTRY32W e{};
+    e.dwSize = sizeof e;
+    for (BOOL ok = Process32FirstW(snap, &e); ok; ok = Process32NextW(snap, &e))
+        if (lstrcmpiW(e.szExeFile, L"excel-standin.exe") == 0) pids.push_back(e.th32ProcessID);
+    CloseHandle(snap);
+    return pids;
+}
+
+ULONGLONG Now() {
+    FILETIME t;
+    GetSystemTimePreciseAsFileTime(&t);
+    return (static_cast<ULONGLONG>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
+}
+
+ULONGLONG Ticks(const FILETIME& t) { return (static_cast<ULONGLONG>(t.dwHighDateTime) << 32) | t.dwLowDateTime; }
+
+double SecondsBetween(ULONGLONG from, ULONGLONG to) { return to >= from ? static_cast<double>(to - from) / 1e7 : 0; }
+
+// One timed switch: the click's whole time, and how long after the click the switch's own
+// Excel process was created. What comes before that creation is the wait for earlier
+// instances and COM's start of the server; what comes after it is the listing.
+struct Switch {
+    double total = 0, toInstance = 0;
+    bool found = false;
+};
+
+Switch TimedSwitch(Wizard& w) {
+    const std::vector<DWORD> before = LivingStandIns();
+    Switch s;
+    const ULONGLONG click = Now();
+    s.total = w.ClickMode(kShowFolderMode);
+    // The instance has quit but lives on for its shutdown time, so it is still there to ask.
+    for (DWORD pid : LivingStandIns()) {
+        if (std::find(before.begin(), before.end(), pid) != before.end()) continue;
+        win32::UniqueHandle p(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
+        FILETIME created, exited, kernel, user;
+        if (!p || !GetProcessTimes(p.get(), &created, &exited, &kernel, &user)) continue;
+        s.toInstance = SecondsBetween(click, Ticks(created));
+        s.found = true;
+    }
+    return s;
+}
+
+// The earlier switch's Excel process, held open so that its end can be read after it ended.
+class EarlierInstance {
+public:
+    EarlierInstance() {
+        for (DWORD pid : LivingStandIns())
+            if (HANDLE h = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE, pid))
+                processes_.emplace_back(h);
+    }
+    // Seconds from `from` to the last of them ending; 0 when none was alive at `from` or
+    // when one has not ended yet.
+    double EndedAfter(ULONGLONG from) const {
+        double latest = 0;
+        for (const auto& p : processes_) {
+            FILETIME created, exited, kernel, user;
+            if (WaitForSingleObject(p.get(), 0) != WAIT_OBJECT_0) continue;
+            if (GetProcessTimes(p.get(), &created, &exited, &kernel, &user))
+                latest = std::max(latest, SecondsBetween(from, Ticks(exited)));
+        }
+        return latest;
+    }
+
+private:
+    std::vector<win32::UniqueHandle> processes_;
+};
+
 struct Figures {
     int rows = 0;
     Calls first, second;
-    double bare = 0, swtch = 0;
+    double bare = 0, swtch = 0, toInstance = 0;
+    // Two switches back to back: the second one's time, its click to its own instance's
+    // creation, and the earlier instance's end after that click.
+    double again = 0, againToInstance = 0, earlierEnded = 0;
     Memory peak;
     SIZE_T atWindow = 0;
     bool ok = true;
 };
 
 void Keep(Figures& f, Wizard& w) {
+    if (w.Failed()) f.ok = false;
     f.peak.privateBytes = std::max(f.peak.privateBytes, w.Peak().privateBytes);
     f.peak.workingSet = std::max(f.peak.workingSet, w.Peak().workingSet);
     f.atWindow = std::max(f.atWindow, w.PrivateAtWindow());
@@ -140,7 +218,8 @@ void CountCalls(const std::wstring& wizardExe, const std::wstring& log, Figures&
     Keep(f, w);
 }
 
-// The stand-in's default settings; the switch and the bare create and Quit take turns.
+// The stand-in's default settings. A bare create and Quit, a switch with no earlier instance
+// alive, and two switches back to back take turns, so that each sees the same load.
 void Time(const std::wstring& wizardExe, Figures& f) {
     World::Set(L"BusyMilliseconds", std::nullopt);
     World::Set(L"CallLog", std::nullopt);
@@ -149,18 +228,59 @@ void Time(const std::wstring& wizardExe, Figures& f) {
         f.ok = false;
         return;
     }
-    std::vector<double> bare, swtch;
+    std::vector<double> bare, swtch, toInstance, again, againToInstance, earlierEnded;
     for (int i = 0; i < kRepeats; ++i) {
         WaitForNoStandIn(30000);
         bare.push_back(BareCreateQuit());
         WaitForNoStandIn(30000);
-        swtch.push_back(w.ClickMode(kShowFolderMode));
+        Switch alone = TimedSwitch(w);
+        swtch.push_back(alone.total);
+        toInstance.push_back(alone.toInstance);
         w.ClickMode(0);
+        WaitForNoStandIn(30000);
+        // Back to back: the first switch's Excel is still in its shutdown time at the second click.
+        w.ClickMode(kShowFolderMode);
+        w.ClickMode(0);
+        EarlierInstance earlier;
+        const ULONGLONG click = Now();
+        Switch second = TimedSwitch(w);
+        again.push_back(second.total);
+        againToInstance.push_back(second.toInstance);
+        earlierEnded.push_back(earlier.EndedAfter(click));
+        w.ClickMode(0);
+        f.ok = f.ok && alone.found && second.found;
     }
     f.bare = Median(bare);
     f.swtch = Median(swtch);
+    f.toInstance = Median(toInstance);
+    f.again = Median(again);
+    f.againToInstance = Median(againToInstance);
+    f.earlierEnded = Median(earlierEnded);
     if (f.bare <= 0) f.ok = false;
     Keep(f, w);
+}
+
+Figures Measure(const std::wstring& root, const std::wstring& wizardExe, const std::wstring& log, int n, Layout layout) {
+    Figures f;
+    World world(root, n, layout);
+    CountCalls(wizardExe, log, f);
+    WaitForNoStandIn(30000);
+    DeleteFileW(log.c_str());
+    if (f.ok) Time(wizardExe, f);
+    f.ok = f.ok && f.rows == n;
+    return f;
+}
+
+void Print(int n, Layout layout, const Figures& f) {
+    std::printf("%6d %-22s %6d %7.2f %7.2f %8d %7.2f %7.2f %6.2f %9.2f %9.2f %9.2f %8.2f %8.2f %7.1f %7.1f %7.1f%s\n", n,
+                NameOf(layout), f.rows, static_cast<double>(f.first.all) / n, static_cast<double>(f.second.all) / n,
+                f.first.lookups, f.bare, f.swtch, f.bare > 0 ? f.swtch / f.bare : 0.0, f.toInstance, f.again,
+                f.againToInstance - f.toInstance, f.again - f.againToInstance, f.earlierEnded, Mb(f.peak.privateBytes),
+                Mb(f.peak.workingSet), Mb(f.atWindow),
+                f.ok ? "" : "  (FAILED: no window, no Excel, a wrong list or a click that did not return)");
+    std::printf("       first switch: %d calls, %d GetIDsOfNames, %d IEnumVARIANT::Next; second: %d calls\n",
+                f.first.all, f.first.lookups, f.first.batches, f.second.all);
+    std::fflush(stdout);
 }
 
 int Run(const std::vector<int>& sizes) {
@@ -174,37 +294,33 @@ int Run(const std::vector<int>& sizes) {
     const std::wstring log = std::wstring(temp) + L"qv-bench-calls.log";
 
     std::printf("Mode switch benchmark: mode %d (show the add-in folder) of quorvel.exe against the Excel stand-in.\n"
-                "Stand-in: Version 11.0; N add-in files in a scratch user add-in folder (listed, switched off), an empty\n"
-                "library folder, no Options or Add-in Manager values. Times use the stand-in's defaults (BusyMilliseconds\n"
+                "Stand-in: Version 11.0, N add-in files, all switched off, an empty library folder, no Options values.\n"
+                "Layouts: the files in the user add-in folder (listed without registry entries), or in a folder of\n"
+                "their own listed through Add-in Manager values. Times use the stand-in's defaults (BusyMilliseconds\n"
                 "400, ExitDelayMilliseconds 1000) and are the median of %d runs; counts use BusyMilliseconds 0 and CallLog.\n"
                 "Round trips: every call the switch's Excel instance logs (its DisplayAlerts, Hwnd and Quit, the\n"
                 "AddIns, _NewEnum, IEnumVARIANT::Next and GetIDsOfNames calls included), per listed add-in. The first\n"
                 "switch of a wizard looks up the DISPIDs its start-up has not; the second needs none.\n"
+                "bare: one create and Quit of the stand-in. switch: a switch with no earlier instance alive; ratio =\n"
+                "switch / bare; start: its click to its Excel process's creation. Back to back: a second switch right\n"
+                "after one whose Excel is still in its shutdown time: again = its time, wait = its click-to-creation\n"
+                "less the lone switch's (the time spent waiting for the earlier instance), list = again less its\n"
+                "click-to-creation, ended = the earlier instance's end after the second click.\n"
                 "Memory: of quorvel.exe itself (its window is its own): private bytes (committed private memory) sampled\n"
-                "every %lu ms while the calls are counted, and the peak working set over both of its runs.\n\n",
+                "every %lu ms while the calls are counted, and the peak working set over both of its runs.\n"
+                "The machine is shared: compare ratios within one run, not seconds across runs.\n\n",
                 kShowFolderMode, kRepeats, static_cast<unsigned long>(kSampleMs));
-    std::printf("%6s %6s %14s %14s %9s %9s %9s %7s %12s %12s %12s\n", "addins", "rows", "trips/addin1", "trips/addin2",
-                "lookups", "bare s", "switch s", "ratio", "private MB", "working MB", "at-window MB");
+    std::printf("%6s %-22s %6s %7s %7s %8s %7s %7s %6s %9s %9s %9s %8s %8s %7s %7s %7s\n", "addins", "layout", "rows",
+                "trips1", "trips2", "lookups", "bare s", "switch", "ratio", "start s", "again s", "wait s", "list s",
+                "ended s", "priv MB", "work MB", "win MB");
     std::fflush(stdout);
     bool ok = true;
-    for (int n : sizes) {
-        Figures f;
-        {
-            World world(root, n);
-            CountCalls(wizardExe, log, f);
-            WaitForNoStandIn(30000);
-            DeleteFileW(log.c_str());
-            if (f.ok) Time(wizardExe, f);
+    for (int n : sizes)
+        for (Layout layout : {Layout::UserFolder, Layout::AddinManager}) {
+            Figures f = Measure(root, wizardExe, log, n, layout);
+            ok = ok && f.ok;
+            Print(n, layout, f);
         }
-        ok = ok && f.ok && f.rows == n;
-        std::printf("%6d %6d %14.2f %14.2f %9d %9.2f %9.2f %7.2f %12.1f %12.1f %12.1f%s\n", n, f.rows,
-                    static_cast<double>(f.first.all) / n, static_cast<double>(f.second.all) / n, f.first.lookups, f.bare,
-                    f.swtch, f.bare > 0 ? f.swtch / f.bare : 0.0, Mb(f.peak.privateBytes), Mb(f.peak.workingSet),
-                    Mb(f.atWindow), f.ok && f.rows == n ? "" : "  (FAILED: no window, no Excel or a wrong list)");
-        std::printf("       first switch: %d calls, %d GetIDsOfNames, %d IEnumVARIANT::Next; second: %d calls\n",
-                    f.first.all, f.first.lookups, f.first.batches, f.second.all);
-        std::fflush(stdout);
-    }
     std::printf("\nWine's own share: this console program's private bytes before it did anything: %.1f MB.\n", Mb(idle));
     return ok ? 0 : 1;
 }

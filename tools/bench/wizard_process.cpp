@@ -10,6 +10,7 @@ namespace qv::bench {
 namespace {
 
 constexpr int kMessageTextId = 0xFFFF;  // a message box's text; the main window has none
+constexpr UINT kClickWaitMs = 120000;
 
 double Seconds(LARGE_INTEGER from, LARGE_INTEGER to) {
     LARGE_INTEGER f;
@@ -106,7 +107,12 @@ bool Wizard::WaitForWindow(DWORD ms) {
 double Wizard::ClickMode(int index) {
     LARGE_INTEGER from, to;
     QueryPerformanceCounter(&from);
-    SendMessageW(GetDlgItem(window_, IDC_OPTBTN0 + index), BM_CLICK, 0, 0);
+    // Bounded: a failed switch shows a message box, and the click would return only once a
+    // person closed it.
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutW(GetDlgItem(window_, IDC_OPTBTN0 + index), BM_CLICK, 0, 0, SMTO_NORMAL, kClickWaitMs,
+                             &result))
+        failed_ = true;
     QueryPerformanceCounter(&to);
     return Seconds(from, to);
 }

@@ -33,6 +33,8 @@ public:
     // click is sent, so the call returns when the wizard has finished with it. Seconds taken.
     double ClickMode(int index);
     int ListedRows() const;
+    // A click did not return within its bound (a message box, most likely): the figures are void.
+    bool Failed() const { return failed_; }
     // The highest private bytes seen by the sampler (and now), and the working set's peak.
     Memory Peak();
     // Private bytes when the window first appeared, before any mode that starts Excel.
@@ -44,6 +46,7 @@ private:
     PROCESS_INFORMATION pi_{};
     HWND window_ = nullptr;
     SIZE_T atWindow_ = 0;
+    bool failed_ = false;
     std::atomic<bool> stop_{false};
     std::atomic<SIZE_T> peakPrivate_{0}, peakWorkingSet_{0};
     std::thread sampler_;
