@@ -1,5 +1,6 @@
 #include "console/options.h"
 
+#include <optional>
 #include <set>
 
 namespace qv::console {
@@ -19,6 +20,25 @@ bool TakesOperands(const std::wstring& command, size_t n, std::wstring& error) {
     }
     return error.empty();
 }
+
+// The value of an option given as "--name VALUE" or "--name=VALUE"; nothing when `a` is
+// another option, or when the value is missing (then `error` says so).
+std::optional<std::wstring> OptionValue(const std::vector<std::wstring>& args, size_t& i, const std::wstring& name,
+                                        const wchar_t* needs, std::wstring& error) {
+    const std::wstring& a = args[i];
+    if (a == name) {
+        if (i + 1 >= args.size() || args[i + 1].empty()) {
+            error = name + L" needs " + needs;
+            return std::nullopt;
+        }
+        return args[++i];
+    }
+    if (a.rfind(name + L"=", 0) != 0) return std::nullopt;
+    if (a.size() == name.size() + 1) error = name + L" needs " + needs;
+    return a.substr(name.size() + 1);
+}
+
+bool IsOption(const std::wstring& a, const std::wstring& name) { return a == name || a.rfind(name + L"=", 0) == 0; }
 
 }  // namespace
 
@@ -41,38 +61,23 @@ Parsed ParseArguments(const std::vector<std::wstring>& args) {
             o.dryRun = true;
         } else if (a == L"--allow-newer-excel") {
             o.allowNewerExcel = true;
-        } else if (a == L"--lang" || a.rfind(L"--lang=", 0) == 0) {
-            std::wstring v;
-            if (a == L"--lang") {
-                if (i + 1 >= args.size()) { p.error = L"--lang needs a value (ja or en)"; return p; }
-                v = args[++i];
-            } else {
-                v = a.substr(7);
-            }
+        } else if (IsOption(a, L"--lang")) {
+            const std::wstring v = OptionValue(args, i, L"--lang", L"a value (ja or en)", p.error).value_or(L"");
+            if (!p.error.empty()) return p;
             if (v == L"ja") o.lang = Lang::Ja;
             else if (v == L"en") o.lang = Lang::En;
             else { p.error = L"--lang takes ja or en, not '" + v + L"'"; return p; }
-        } else if (a == L"--timeout" || a.rfind(L"--timeout=", 0) == 0) {
-            std::wstring v;
-            if (a == L"--timeout") {
-                if (i + 1 >= args.size()) { p.error = L"--timeout needs a number of seconds"; return p; }
-                v = args[++i];
-            } else {
-                v = a.substr(10);
-            }
+        } else if (IsOption(a, L"--timeout")) {
+            const std::wstring v = OptionValue(args, i, L"--timeout", L"a number of seconds", p.error).value_or(L"");
+            if (!p.error.empty()) return p;
             // 1 to 86400 seconds: a day is longer than any add-in's message should keep a fleet waiting.
             const bool digits = !v.empty() && v.size() <= 5 && v.find_first_not_of(L"0123456789") == std::wstring::npos;
             const int seconds = digits ? std::stoi(v) : 0;
             if (seconds < 1 || seconds > 86400) { p.error = L"--timeout takes 1 to 86400 seconds, not '" + v + L"'"; return p; }
             o.timeoutSeconds = seconds;
-        } else if (a == L"--folder" || a.rfind(L"--folder=", 0) == 0) {
-            if (a == L"--folder") {
-                if (i + 1 >= args.size() || args[i + 1].empty()) { p.error = L"--folder needs user, library or a PATH"; return p; }
-                o.folder = args[++i];
-            } else {
-                o.folder = a.substr(9);
-                if (o.folder->empty()) { p.error = L"--folder needs user, library or a PATH"; return p; }
-            }
+        } else if (IsOption(a, L"--folder")) {
+            o.folder = OptionValue(args, i, L"--folder", L"user, library or a PATH", p.error);
+            if (!p.error.empty()) return p;
         } else {
             p.error = L"unknown option '" + a + L"'";
             return p;
