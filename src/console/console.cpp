@@ -6,10 +6,10 @@
 
 #include <nlohmann/json.hpp>
 
-#include "console/addin_list.h"
 #include "console/texts.h"
 #include "console/utf8.h"
 #include "fileinfo/addin_details.h"
+#include "operations/addin_rules.h"
 #include "operations/excel_start.h"
 #include "operations/operations.h"
 #include "operations/texts.h"
@@ -206,34 +206,34 @@ const ListedAddin* Resolve(const Reporter& r, const std::vector<ListedAddin>& li
         item.message = r.T(texts::kNotFound) + name;
     } else {
         item.message = r.T(texts::kAmbiguous) + name + L"\n" + r.T(texts::kAskFullPath);
-        for (const auto& a : hold) item.matches.push_back(a.fullName + L"  (" + a.title + L")");
+        for (const auto& a : hold) item.matches.push_back(a.FullName() + L"  (" + a.Title() + L")");
     }
     return nullptr;
 }
 
-json ListJson(const std::vector<ListedAddin>& list) {
+json ListJson(const std::vector<ListedAddin>& list, const excel::Facts& facts) {
     json arr = json::array();
     for (const auto& a : list) {
-        arr.push_back({{"title", ToUtf8(a.title)},
-                       {"name", ToUtf8(a.name)},
-                       {"fullName", ToUtf8(a.fullName)},
-                       {"folder", ToUtf8(a.folder)},
-                       {"installed", a.installed},
-                       {"fileExists", a.fileExists},
-                       {"inDefaultFolder", a.inDefaultFolder}});
+        arr.push_back({{"title", ToUtf8(a.Title())},
+                       {"name", ToUtf8(a.Name())},
+                       {"fullName", ToUtf8(a.FullName())},
+                       {"folder", ToUtf8(a.Path())},
+                       {"installed", a.Installed()},
+                       {"fileExists", a.FileExists()},
+                       {"inDefaultFolder", IsDefaultFolder(facts, a.Path())}});
     }
     return arr;
 }
 
-void List(World&, Reporter& r, const std::vector<ListedAddin>& list) {
-    r.SetList(ListJson(list));
+void List(Reporter& r, const excel::Facts& facts, const std::vector<ListedAddin>& list) {
+    r.SetList(ListJson(list, facts));
     std::wstring text;
     for (const auto& a : list) {
-        text += a.title + L"\n";
-        text += L"    " + a.fullName + L"\n";
-        text += L"    " + a.name + L" | " + a.folder + L" | " + r.T(a.installed ? texts::kOn : texts::kOff) + L" | " +
-                r.T(a.fileExists ? texts::kFileThere : texts::kFileGone) + L" | " +
-                r.T(a.inDefaultFolder ? texts::kDefaultFolder : texts::kOtherFolder) + L"\n";
+        text += a.Title() + L"\n";
+        text += L"    " + a.FullName() + L"\n";
+        text += L"    " + a.Name() + L" | " + a.Path() + L" | " + r.T(a.Installed() ? texts::kOn : texts::kOff) + L" | " +
+                r.T(a.FileExists() ? texts::kFileThere : texts::kFileGone) + L" | " +
+                r.T(IsDefaultFolder(facts, a.Path()) ? texts::kDefaultFolder : texts::kOtherFolder) + L"\n";
     }
     if (list.empty()) text = r.T(texts::kNoCandidates) + std::wstring(L"\n");
     r.Text(text);
@@ -273,19 +273,15 @@ void InstallOne(World& w, Reporter& r, const Options& o, const excel::Facts& fac
             return;
         }
         const std::wstring fileName = paths::FileNamePart(source);
-        const auto list = ReadAddinList(svc, facts);
-        // A listed add-in of this file name whose file is there is the old version.
-        const ListedAddin* old = nullptr;
-        for (const auto& a : list)
-            if (a.name == fileName && a.fileExists) { old = &a; break; }
+        const auto list = ReadAddinList(svc);
+        const auto oldAt = std::find_if(list.begin(), list.end(), [&](const ListedAddin& a) { return IsOldVersion(a, fileName); });
+        const ListedAddin* old = oldAt == list.end() ? nullptr : &*oldAt;
 
         const std::wstring title = GetAddinFileTitle(svc.details, w.warnings, source);
-        if (!title.empty()) {
-            for (const auto& a : list)
-                if (a.title == title && a.name != fileName) {
-                    Fail(r, item, journal, r.W(qv::texts::kTitleConflict));
-                    return;
-                }
+        if (!title.empty() &&
+            std::any_of(list.begin(), list.end(), [&](const ListedAddin& a) { return TakesTitle(a, title, fileName); })) {
+            Fail(r, item, journal, r.W(qv::texts::kTitleConflict));
+            return;
         }
 
         InstallRequest req;
@@ -294,14 +290,14 @@ void InstallOne(World& w, Reporter& r, const Options& o, const excel::Facts& fac
         req.journal = &journal;
         std::wstring refusal;
         if (old) {
-            req.oldFolder = old->folder;
-            req.folder = old->folder;
+            req.oldFolder = old->Path();
+            req.folder = old->Path();
             if (o.folder) {
                 std::wstring asked;
                 NewInstallFolder(o, facts, asked, refusal, r);
                 if (!paths::EqualNoCase(paths::WithRootSeparator(paths::WithoutClosingSeparator(asked)),
-                                        paths::WithRootSeparator(old->folder))) {
-                    Fail(r, item, journal, r.T(texts::kVersionUpElsewhere) + paths::WithRootSeparator(old->folder));
+                                        paths::WithRootSeparator(old->Path()))) {
+                    Fail(r, item, journal, r.T(texts::kVersionUpElsewhere) + paths::WithRootSeparator(old->Path()));
                     return;
                 }
             }
@@ -311,8 +307,8 @@ void InstallOne(World& w, Reporter& r, const Options& o, const excel::Facts& fac
         } else if (o.folder && *o.folder != L"user" && *o.folder != L"library") {
             // A folder of one's own passes the browse button's drive rule; the wizard offers a
             // network file's own folder without it.
-            const bool ownShareFolder =
-                paths::IsNetworkPath(source) && paths::EqualNoCase(req.folder, paths::FolderPart(source));
+            const auto share = OwnShareFolder(source);
+            const bool ownShareFolder = share && paths::EqualNoCase(req.folder, *share);
             if (auto bad = ownShareFolder ? std::nullopt : CheckFolderDrive(svc.drives, req.folder)) {
                 Fail(r, item, journal, r.W(*bad));
                 return;
@@ -326,7 +322,7 @@ void InstallOne(World& w, Reporter& r, const Options& o, const excel::Facts& fac
         // Already there, byte for byte, listed and switched on: nothing to do.
         const std::wstring destination = paths::JoinFolder(req.folder, fileName);
         for (const auto& a : list) {
-            if (a.fullName == destination && a.installed && a.fileExists &&
+            if (a.FullName() == destination && a.Installed() && a.FileExists() &&
                 (destination == source || w.sameContents(source, destination))) {
                 item.message = r.T(texts::kNothingToDo) + destination;
                 item.fullName = destination;
@@ -348,46 +344,52 @@ void InstallOne(World& w, Reporter& r, const Options& o, const excel::Facts& fac
 // One NAME in turn: it is resolved against a fresh list, then `act` works on the add-in it names.
 // The item is reported whatever happens.
 template <class Act>
-void ForNamedAddin(World& w, Reporter& r, const excel::Facts& facts, const std::wstring& name, Act&& act) {
+void ForNamedAddin(World& w, Reporter& r, const std::wstring& name, Act&& act) {
     Item item;
     item.target = name;
     Changes journal;
     Guarded(r, item, journal, [&] {
         std::vector<ListedAddin> hold;
-        const auto list = ReadAddinList(w.svc, facts);
+        const auto list = ReadAddinList(w.svc);
         const ListedAddin* a = Resolve(r, list, name, item, hold);
         if (!a) return;
-        item.fullName = a->fullName;
+        item.fullName = a->FullName();
         act(*a, item, journal);
     });
     r.Add(std::move(item));
 }
 
 void SwitchOne(World& w, Reporter& r, const excel::Facts& facts, const std::wstring& name, bool on) {
-    ForNamedAddin(w, r, facts, name, [&](const ListedAddin& a, Item& item, Changes& journal) {
-        if (a.installed == on) {
-            item.message = r.T(texts::kNothingToDo) + a.fullName;
+    ForNamedAddin(w, r, name, [&](const ListedAddin& a, Item& item, Changes& journal) {
+        if (a.Installed() == on) {
+            item.message = r.T(texts::kNothingToDo) + a.FullName();
             return;
         }
-        SetAddinInstalled(w.svc, AddinRequest{a.fullName, a.title, facts, &journal}, on);
-        Succeed(r, item, journal, a.title, on ? qv::texts::kInstallDone : qv::texts::kUninstallDone);
+        SetAddinInstalled(w.svc, AddinRequest{a.FullName(), a.Title(), facts, &journal}, on);
+        Succeed(r, item, journal, a.Title(), on ? qv::texts::kInstallDone : qv::texts::kUninstallDone);
     });
 }
 
+const Text& NotRemovableText(RemovalBar bar) {
+    switch (bar) {
+        case RemovalBar::NotXlaName: return texts::kNotRemovableName;
+        case RemovalBar::FileNotThere: return texts::kNotRemovableMissing;
+        case RemovalBar::Microsofts: break;
+    }
+    return texts::kNotRemovableMicrosoft;
+}
+
 void RemoveOne(World& w, Reporter& r, const excel::Facts& facts, const std::wstring& name) {
-    ForNamedAddin(w, r, facts, name, [&](const ListedAddin& a, Item& item, Changes& journal) {
+    ForNamedAddin(w, r, name, [&](const ListedAddin& a, Item& item, Changes& journal) {
         // What the wizard's removal modes never offer, refused.
-        if (!IsXlaName(a.name)) return Fail(r, item, journal, r.T(texts::kNotRemovableName) + a.fullName);
-        if (!a.fileExists) return Fail(r, item, journal, r.T(texts::kNotRemovableMissing) + a.fullName);
-        if (!IsNotMicrosoftAddin(w.svc.details, a.fullName))
-            return Fail(r, item, journal, r.T(texts::kNotRemovableMicrosoft) + a.fullName);
-        const AddinRequest req{a.fullName, a.title, facts, &journal};
-        RemovalResult result = a.installed ? RemoveActiveAddin(w.svc, req) : RemoveInactiveAddin(w.svc, req);
+        if (auto bar = RemovalBarOf(a, w.svc.details)) return Fail(r, item, journal, r.T(NotRemovableText(*bar)) + a.FullName());
+        const AddinRequest req{a.FullName(), a.Title(), facts, &journal};
+        RemovalResult result = a.Installed() ? RemoveActiveAddin(w.svc, req) : RemoveInactiveAddin(w.svc, req);
         // The wizard's text names its buttons; quorvelc has none.
         if (!result.done && result.reason == RemovalRefusal::SwitchedOn)
-            return Fail(r, item, journal, r.T(texts::kRemoveSwitchedOn) + a.fullName);
+            return Fail(r, item, journal, r.T(texts::kRemoveSwitchedOn) + a.FullName());
         if (!result.done) return Fail(r, item, journal, r.W(result.refusal));
-        Succeed(r, item, journal, a.title, a.installed ? qv::texts::kUninstallDone : qv::texts::kDeleteDone);
+        Succeed(r, item, journal, a.Title(), a.Installed() ? qv::texts::kUninstallDone : qv::texts::kDeleteDone);
     });
 }
 
@@ -398,37 +400,37 @@ void Tidy(World& w, Reporter& r, const excel::Facts& facts, bool dryRun) {
         Changes journal;
         bool ok = true;
         Guarded(r, item, journal, [&] {
-            for (const auto& a : ReadAddinList(w.svc, facts))
-                if (a.fileMissing && IsXlaName(a.name)) gone.push_back(a);
+            for (const auto& a : ReadAddinList(w.svc))
+                if (IsTidyCandidate(a)) gone.push_back(a);
         });
         if (item.exit != kExitDone) ok = false;
         if (!ok) return r.Add(std::move(item));
     }
     if (dryRun) {
-        r.SetList(ListJson(gone));
+        r.SetList(ListJson(gone, facts));
         std::wstring text = gone.empty() ? r.T(texts::kNoCandidates) + std::wstring(L"\n")
                                          : r.T(texts::kTidyCandidates) + std::wstring(L"\n");
-        for (const auto& a : gone) text += L"  " + a.title + L"  " + a.fullName + L"\n";
+        for (const auto& a : gone) text += L"  " + a.Title() + L"  " + a.FullName() + L"\n";
         r.Text(text);
         return;
     }
     if (gone.empty()) r.Text(r.T(texts::kNoCandidates) + std::wstring(L"\n"));
     for (const auto& a : gone) {
         Item item;
-        item.target = a.fullName;
-        item.fullName = a.fullName;
+        item.target = a.FullName();
+        item.fullName = a.FullName();
         Changes journal;
         Guarded(r, item, journal, [&] {
-            RemovalResult result = TidyMissingAddin(w.svc, AddinRequest{a.fullName, a.title, facts, &journal});
+            RemovalResult result = TidyMissingAddin(w.svc, AddinRequest{a.FullName(), a.Title(), facts, &journal});
             if (!result.done) return Fail(r, item, journal, r.W(result.refusal));
-            Succeed(r, item, journal, a.title, qv::texts::kDeleteDone);
+            Succeed(r, item, journal, a.Title(), qv::texts::kDeleteDone);
         });
         r.Add(std::move(item));
     }
 }
 
-void Where(World& w, Reporter& r, const excel::Facts& facts, const std::wstring& name) {
-    ForNamedAddin(w, r, facts, name, [](const ListedAddin& a, Item& item, Changes&) { item.message = a.fullName; });
+void Where(World& w, Reporter& r, const std::wstring& name) {
+    ForNamedAddin(w, r, name, [](const ListedAddin& a, Item& item, Changes&) { item.message = a.FullName(); });
 }
 
 }  // namespace
@@ -472,7 +474,7 @@ int Run(World& w, const Options& given, Output& out) {
     if (o.command == L"list") {
         Item item;
         Changes journal;
-        Guarded(r, item, journal, [&] { List(w, r, ReadAddinList(w.svc, facts)); });
+        Guarded(r, item, journal, [&] { List(r, facts, ReadAddinList(w.svc)); });
         if (item.exit != kExitDone) r.Add(std::move(item));
     } else if (o.command == L"install") {
         for (const auto& f : o.operands) InstallOne(w, r, o, facts, f);
@@ -483,7 +485,7 @@ int Run(World& w, const Options& given, Output& out) {
     } else if (o.command == L"tidy") {
         Tidy(w, r, facts, o.dryRun);
     } else if (o.command == L"where") {
-        Where(w, r, facts, o.operands[0]);
+        Where(w, r, o.operands[0]);
     }
     return r.Finish();
 }

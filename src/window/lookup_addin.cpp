@@ -8,11 +8,10 @@ void LookupAddinByName(Context& c, const std::wstring& name) {
     c.st.strADDINTITLE.clear();
     excel::Session excel(StartExcel(c.svc));
     for (auto& addin : excel::each(excel->AddIns())) {
-        // A listed add-in whose file has gone cannot be upgraded in place; a later entry
-        // with the same name may still have its file.
-        if (addin->Name() != name || !c.svc.fs.FileExists(addin->FullName())) continue;
-        c.st.strADDINTITLE = addin->Title();
-        c.st.strADDINPATH = addin->Path();
+        const ListedAddin a(*addin, c.svc.fs);
+        if (!IsOldVersion(a, name)) continue;
+        c.st.strADDINTITLE = a.Title();
+        c.st.strADDINPATH = a.Path();
         break;
     }
     excel.Quit();
@@ -23,8 +22,7 @@ bool IsTitleUsedByOtherAddin(Context& c, const std::wstring& title) {
     const std::wstring selected = c.ui.ListText();
     excel::Session excel(StartExcel(c.svc));
     for (auto& addin : excel::each(excel->AddIns())) {
-        // The same title under the same file name is the older version of this file.
-        if (addin->Title() == title && addin->Name() != selected) {
+        if (TakesTitle(ListedAddin(*addin, c.svc.fs), title, selected)) {
             used = true;
             break;
         }

@@ -1,10 +1,6 @@
 #include "operations/excel_start.h"
 #include "window/modes.h"
 
-#include <cwctype>
-
-#include "fileinfo/addin_details.h"
-#include "operations/operations.h"
 #include "window/texts.h"
 
 namespace qv {
@@ -26,31 +22,6 @@ constexpr ModeTexts kModes[kModeCount] = {
     {texts::kListHeader5, texts::kNextTip5, texts::kSteps5},
     {texts::kListHeader6, texts::kNextTip6, texts::kSteps6},
 };
-
-// Whether an add-in belongs in mode m's list. Properties are read in the order of the
-// tests and only as far as needed: the details lookup of the file is the slow one, so it
-// comes last. In the complete-removal modes an add-in whose file is gone is left out:
-// opening or deleting it would fail, and the tidy mode is where such entries are removed.
-bool Qualifies(Context& c, Mode m, excel::AddIn& a) {
-    switch (m) {
-        case Mode::SwitchOn: return !a.Installed();
-        case Mode::SwitchOff: return a.Installed();
-        case Mode::RemoveActive:
-        case Mode::RemoveInactive: {
-            if (a.Installed() != (m == Mode::RemoveActive)) return false;
-            if (!IsXlaName(a.Name())) return false;
-            std::wstring full = a.FullName();
-            if (!c.svc.fs.FileExists(full)) return false;
-            return IsNotMicrosoftAddin(c.svc.details, full);
-        }
-        case Mode::Tidy:
-            if (!c.svc.fs.FileMissing(a.FullName())) return false;
-            return IsXlaName(a.Name());
-        case Mode::Install:
-        case Mode::ShowFolder: return true;
-    }
-    return true;
-}
 
 void ResetControls(Controls& ui, Mode m) {
     ui.SetVisible(Ctl::cmdFolder, false);
@@ -93,7 +64,8 @@ long ListExcelAddins(Context& c, Mode m) {
     excel::Session excel(StartExcel(c.svc));
     long rows = 0;
     for (auto& addin : excel::each(excel->AddIns())) {
-        if (!Qualifies(c, m, *addin)) continue;
+        // The rule reads only what its tests need; the row's reads below are the row's own.
+        if (!Offers(m, ListedAddin(*addin, c.svc.fs), c.svc.details)) continue;
         c.ui.ListAdd(addin->Title());
         ++rows;
         SetAddinRow(c, rows, *addin);

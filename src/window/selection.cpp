@@ -7,8 +7,7 @@ namespace qv {
 
 namespace {
 
-// Mode 0, no listed add-in to replace: offer the add-in folders, plus the file's own
-// folder when it lies on a network share.
+// Mode 0, no listed add-in to replace: offer the add-in folders, and the file's own share folder.
 void OfferTargetFolders(Context& c, long item) {
     Controls& ui = c.ui;
     ui.SetVisible(Ctl::cbxFOLDER, true);
@@ -18,7 +17,7 @@ void OfferTargetFolders(Context& c, long item) {
     if (!c.st.strADDINFOLDER[0].empty()) ui.ComboAdd(c.st.strADDINFOLDER[0]);
     ui.ComboAdd(c.st.strADDINFOLDER[1]);
     c.st.strSRCFILE = GetSelectedFile(c, item);
-    if (paths::IsNetworkPath(c.st.strSRCFILE)) ui.ComboAdd(paths::FolderPart(c.st.strSRCFILE));
+    if (auto own = OwnShareFolder(c.st.strSRCFILE)) ui.ComboAdd(*own);
     ui.ComboSelect(0);
 }
 

@@ -2,16 +2,13 @@
 // fm_tarnwick: the main window's handlers, portable. The Win32 dialog calls them.
 #include <optional>
 
+#include "operations/addin_rules.h"
 #include "operations/services.h"
 #include "platform/paths.h"
 #include "startup/state.h"
 #include "window/controls.h"
 
 namespace qv {
-
-// The seven operation modes, in the order of their buttons.
-enum class Mode { Install, SwitchOn, SwitchOff, RemoveActive, RemoveInactive, Tidy, ShowFolder };
-inline constexpr int kModeCount = 7;
 
 // What one handler works with.
 struct Context {

@@ -242,17 +242,6 @@ TEST(ModeSwitch, TidyModeTestsTheFileBeforeTheName) {
     EXPECT_EQ(t.w.ui.RowTexts(), V{L"G"});
 }
 
-TEST(ModeSwitch, TidyModeLeavesOutFilesThatCannotBeReached) {
-    WindowWorld t;
-    t.AddAddin(L"\\\\srv\\share", L"away.xla", L"Away", true, false);
-    t.w.fs.unreachable.insert(L"\\\\srv\\share\\away.xla");
-    t.AddAddin(L"C:\\G", L"gone.xla", L"Gone", false, false);
-    t.win.optBTN_Click(5);
-    EXPECT_EQ(t.w.ui.RowTexts(), V{L"Gone"});
-    t.win.optBTN_Click(3);
-    EXPECT_TRUE(t.w.ui.RowTexts().empty()) << "an unreachable file cannot be removed either";
-}
-
 TEST(ModeSwitch, ExcelModesReplaceTheRowRecordsAndInstallModeKeepsThem) {
     WindowWorld t;
     t.AddAddin(L"C:\\U", L"a.xla", L"A", true);
