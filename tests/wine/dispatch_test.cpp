@@ -10,12 +10,13 @@
 #include <string>
 #include <vector>
 
-#include "excel/com/dispatch.h"
+#include "excel/com/excel_calls.h"
 
 namespace {
 
 using qv::excel::ExcelError;
 using qv::excel::com::Dispatch;
+using qv::excel::com::ExcelCalls;
 using qv::excel::com::each;
 using qv::excel::com::MemberIds;
 using qv::excel::com::Missing;
@@ -105,7 +106,7 @@ ComPtr<FakeDispatch> MakeFake(std::map<std::wstring, DISPID> members) {
 }
 
 Dispatch Wrap(const ComPtr<FakeDispatch>& f) {
-    return Dispatch(ComPtr<IDispatch>(static_cast<IDispatch*>(f.get()), true));
+    return Dispatch(ComPtr<IDispatch>(static_cast<IDispatch*>(f.get()), true), ExcelCalls::Unwatched());
 }
 
 std::wstring Text(const Variant& v) {
@@ -332,8 +333,8 @@ TEST(DispatchMemberIds, ObjectsOfOneKindShareTheirLookUps) {
     MemberIds kind;
     auto first = MakeFake({{L"Title", 3}, {L"Add", 10}, {L"Filename", 21}, {L"CopyFile", 22}});
     auto second = MakeFake({{L"Title", 3}, {L"Add", 10}, {L"Filename", 21}, {L"CopyFile", 22}});
-    Dispatch a(ComPtr<IDispatch>(first.get(), true), &kind);
-    Dispatch b(ComPtr<IDispatch>(second.get(), true), &kind);
+    Dispatch a(ComPtr<IDispatch>(first.get(), true), ExcelCalls::Unwatched(), &kind);
+    Dispatch b(ComPtr<IDispatch>(second.get(), true), ExcelCalls::Unwatched(), &kind);
     a.get(L"Title");
     b.get(L"Title");
     a.get(L"title");  // names are looked up without regard to case
@@ -358,7 +359,7 @@ TEST(DispatchMemberIds, ObjectsOfOneKindShareTheirLookUps) {
 TEST(DispatchMemberIds, AnUnknownNameFailsEveryTime) {
     MemberIds kind;
     auto excel2000 = MakeFake({{L"Caption", 5}});
-    Dispatch app(ComPtr<IDispatch>(excel2000.get(), true), &kind);
+    Dispatch app(ComPtr<IDispatch>(excel2000.get(), true), ExcelCalls::Unwatched(), &kind);
     for (int i = 0; i < 2; ++i) {
         try {
             app.get(L"Hwnd");
@@ -376,16 +377,16 @@ TEST(DispatchMemberIds, AMemberAnotherServerLacksIsLookedUpThere) {
     auto excel2003 = MakeFake({{L"Caption", 5}, {L"Hwnd", 40}});
     auto excel2000 = MakeFake({{L"Caption", 5}});
     KnowOnlyOwnMembers(excel2000);
-    Dispatch(ComPtr<IDispatch>(excel2003.get(), true), &kind).get(L"Hwnd");
+    Dispatch(ComPtr<IDispatch>(excel2003.get(), true), ExcelCalls::Unwatched(), &kind).get(L"Hwnd");
     try {
-        Dispatch(ComPtr<IDispatch>(excel2000.get(), true), &kind).get(L"Hwnd");
+        Dispatch(ComPtr<IDispatch>(excel2000.get(), true), ExcelCalls::Unwatched(), &kind).get(L"Hwnd");
         ADD_FAILURE() << "Hwnd found on a server without it";
     } catch (const ExcelError& e) {
         EXPECT_EQ(e.HResult(), static_cast<long>(DISP_E_UNKNOWNNAME)) << "the answer a fallback relies on";
     }
     EXPECT_EQ(excel2000->lookups.size(), 1u);
     auto again = MakeFake({{L"Hwnd", 41}});
-    Dispatch(ComPtr<IDispatch>(again.get(), true), &kind).get(L"Hwnd");
+    Dispatch(ComPtr<IDispatch>(again.get(), true), ExcelCalls::Unwatched(), &kind).get(L"Hwnd");
     ASSERT_EQ(again->calls.size(), 1u);
     EXPECT_EQ(again->calls[0].id, 41) << "the failed look-up left nothing stale behind";
 }

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "excel/com/dispatch.h"
+#include "excel/com/excel_calls.h"
 #include "excel/com/patience.h"
 #include "fileinfo/win32/summary_writer.h"
 #include "platform/win32/handles.h"
@@ -19,7 +19,6 @@
 
 namespace {
 
-using qv::win32::Bstr;
 using qv::win32::ComInit;
 using qv::win32::ComPtr;
 using qv::win32::UniqueHandle;
@@ -111,7 +110,7 @@ Variant CallWith(const qv::excel::com::Dispatch& d, const std::wstring& member, 
 
 Result Invoke(IDispatch* raw, const std::wstring& member, WORD flags, std::vector<Arg> args = {}) {
     Result r;
-    qv::excel::com::Dispatch d(ComPtr<IDispatch>(raw, true));
+    qv::excel::com::Dispatch d(ComPtr<IDispatch>(raw, true), qv::excel::com::ExcelCalls::Unwatched());
     try {
         if (flags == DISPATCH_PROPERTYPUT) {
             EXPECT_EQ(args.size(), 1u) << "a property takes one value";
@@ -190,7 +189,7 @@ void Put(IDispatch* d, const std::wstring& member, bool value) {
 std::vector<ComPtr<IDispatch>> Each(IDispatch* collection) {
     std::vector<ComPtr<IDispatch>> items;
     try {
-        for (auto item : qv::excel::com::each(qv::excel::com::Dispatch(ComPtr<IDispatch>(collection, true))))
+        for (auto item : qv::excel::com::each(qv::excel::com::Dispatch(ComPtr<IDispatch>(collection, true), qv::excel::com::ExcelCalls::Unwatched())))
             items.emplace_back(item.raw(), true);
     } catch (const qv::excel::ExcelError& e) {
         ADD_FAILURE() << "enumeration failed: " << std::hex << e.HResult();
