@@ -28,7 +28,7 @@ struct Settings {
     // The languages whose names it resolves; 0 (neutral) is always accepted.
     std::vector<unsigned long> languages{kLcidEnglishUs};
     // Where each incoming call is logged; empty for no log.
-    std::wstring callLog;
+    std::wstring callLog{};
 };
 
 // Excel's major version number: 11 for "11.0"; 0 when the text starts with no number.

@@ -224,8 +224,9 @@ TEST(ConsoleCommands, AFolderOfOnesOwnKeepsTheBrowseButtonsDriveRule) {
         EXPECT_EQ(static_cast<unsigned>(console::Main(world, {L"install", L"C:\\src\\a.xla", L"--folder", c.folder}, out)),
                   c.exit);
         EXPECT_EQ(w.fs.files.count(c.folder + L"\\a.xla") > 0, c.copied);
-        if (!c.copied)
+        if (!c.copied) {
             EXPECT_EQ(out.err, std::wstring(qv::texts::kDriveRefused1) + L"Ｄ：" + qv::texts::kDriveRefused2 + L"\n");
+        }
     }
 }
 

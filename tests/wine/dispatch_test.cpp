@@ -7,10 +7,12 @@
 #include <cwctype>
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "excel/com/excel_calls.h"
+#include "platform/error.h"
 
 namespace {
 
@@ -32,6 +34,7 @@ std::wstring Lower(std::wstring s) {
 struct Invocation {
     DISPID id = 0;
     WORD flags = 0;
+    LCID lcid = 0;
     std::vector<Variant> args;  // as received: rgvarg order
     std::vector<DISPID> named;
     bool gotExcepInfo = false;
@@ -78,11 +81,12 @@ public:
         }
         return hr;
     }
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT* result,
                                      EXCEPINFO* excep, UINT*) override {
         Invocation call;
         call.id = id;
         call.flags = flags;
+        call.lcid = lcid;
         for (UINT i = 0; i < params->cArgs; ++i) {
             Variant copy;
             VariantCopy(copy.put(), &params->rgvarg[i]);
@@ -133,6 +137,34 @@ TEST(Dispatch, CallPassesArgumentsReversedAfterOneLookUp) {
     EXPECT_EQ(c.args[1].vt(), VT_I4);
     EXPECT_EQ(c.args[1].get()->lVal, 2);
     EXPECT_EQ(Text(c.args[2]), L"C:\\a.xla");
+}
+
+// The plain policy (the shell's) calls once in the user's locale and fails as a ComError of its
+// own operation; Excel's waits out a busy refusal and names members in US English.
+TEST(Dispatch, EachPolicyHasItsOwnRetryLocaleAndError) {
+    auto fake = MakeFake({{L"Open", 7}});
+    int busy = 1;
+    fake->answer = [&](const Invocation&, VARIANT*, EXCEPINFO*) {
+        return busy-- > 0 ? RPC_E_SERVERCALL_RETRYLATER : S_OK;
+    };
+    auto plain = std::make_shared<const qv::win32::CallPolicy>(L"shell");
+    try {
+        Dispatch(ComPtr<IDispatch>(fake.get(), true), plain).call(L"Open");
+        ADD_FAILURE() << "a busy refusal was retried";
+    } catch (const ExcelError&) {
+        ADD_FAILURE() << "an Excel error from another server";
+    } catch (const qv::ComError& e) {
+        EXPECT_EQ(e.HResult(), static_cast<long>(RPC_E_SERVERCALL_RETRYLATER));
+        EXPECT_EQ(e.Operation(), L"shell");
+        EXPECT_EQ(e.Member(), L"Open");
+    }
+    ASSERT_EQ(fake->calls.size(), 1u);
+    EXPECT_EQ(fake->calls[0].lcid, static_cast<LCID>(LOCALE_USER_DEFAULT));
+
+    busy = 1;
+    Wrap(fake).call(L"Open");
+    ASSERT_EQ(fake->calls.size(), 3u) << "Excel's policy calls again after a busy refusal";
+    EXPECT_EQ(fake->calls[2].lcid, 1033u);
 }
 
 TEST(Dispatch, GetAndPutUseTheirOwnFlags) {

@@ -19,8 +19,8 @@ HRESULT ExcelCalls::Run(const std::function<HRESULT()>& call) const {
     return CallPatiently(call);
 }
 
-void ExcelCalls::Fail(const std::wstring& member, long hresult, std::wstring description) const {
-    throw ExcelError(member, hresult, std::move(description));
+void ExcelCalls::Throw(const std::wstring& member, long hresult, const std::wstring& description) const {
+    throw ExcelError(member, hresult, description);
 }
 
 std::wstring ToString(const Variant& v, const std::wstring& member) {

@@ -30,9 +30,10 @@ public:
 
     LCID Lcid() const override;
     HRESULT Run(const std::function<HRESULT()>& call) const override;
-    [[noreturn]] void Fail(const std::wstring& member, long hresult, std::wstring description) const override;
 
 private:
+    void Throw(const std::wstring& member, long hresult, const std::wstring& description) const override;
+
     std::shared_ptr<const Instance> instance_;
 };
 

@@ -57,8 +57,11 @@ private:
 }  // namespace
 
 void CallPolicy::Fail(const std::wstring& member, long hresult, std::wstring description) const {
+    Throw(member, hresult, description);
     throw ComError(operation_, member, hresult, std::move(description));
 }
+
+void CallPolicy::Throw(const std::wstring&, long, const std::wstring&) const {}
 
 std::optional<std::vector<DISPID>> MemberIds::Find(const std::wstring& key) const {
     std::lock_guard<std::mutex> hold(lock_);

@@ -30,10 +30,14 @@ public:
     // One call into the server (GetIDsOfNames, Invoke or IEnumVARIANT::Next); runs `call`
     // again as the policy sees fit and gives its last result.
     virtual HRESULT Run(const std::function<HRESULT()>& call) const { return call(); }
-    // Throws the failure of `member`.
-    [[noreturn]] virtual void Fail(const std::wstring& member, long hresult, std::wstring description) const;
+    // Throws the failure of `member`: the policy's own exception, or else qv::ComError.
+    [[noreturn]] void Fail(const std::wstring& member, long hresult, std::wstring description) const;
 
     const std::wstring& Operation() const { return operation_; }
+
+protected:
+    // A server's own exception type for its failures; nothing thrown here means qv::ComError.
+    virtual void Throw(const std::wstring& member, long hresult, const std::wstring& description) const;
 
 private:
     std::wstring operation_;
