@@ -18,7 +18,7 @@ using namespace qv::standin;
 namespace {
 
 bool IsSwitch(const std::wstring& arg, const wchar_t* name) {
-    return arg.size() > 1 && (arg[0] == L'/' || arg[0] == L'-') && paths::EqualNoCase(arg.substr(1), name);
+    return arg.size() > 1 && (arg[0] == L'/' || arg[0] == L'-') && qv::paths::EqualNoCase(arg.substr(1), name);
 }
 
 void WriteError(const std::wstring& text) {

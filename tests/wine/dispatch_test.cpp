@@ -43,7 +43,7 @@ struct Invocation {
 
 // An IDispatch whose members are a name -> DISPID table. It records look-ups and calls and
 // answers through `answer` (default: S_OK with an empty result).
-class FakeDispatch : public IDispatch {
+class FakeDispatch final : public IDispatch {
 public:
     using Answer = std::function<HRESULT(const Invocation&, VARIANT* result, EXCEPINFO*)>;
 
@@ -279,7 +279,7 @@ TEST(Dispatch, ResultsAreOwnedAndConverted) {
         EXPECT_EQ(e.HResult(), static_cast<long>(DISP_E_TYPEMISMATCH));
     }
     try {
-        Dispatch::From(d.get(L"Version"), L"Version");
+        d.child(d.get(L"Version"), L"Version");
         FAIL() << "a string is no object";
     } catch (const ExcelError& e) {
         EXPECT_EQ(e.Member(), L"Version");
@@ -425,7 +425,7 @@ TEST(DispatchMemberIds, AMemberAnotherServerLacksIsLookedUpThere) {
 
 // ---- Enumeration ----
 
-class FakeEnum : public IEnumVARIANT {
+class FakeEnum final : public IEnumVARIANT {
 public:
     FakeEnum(std::vector<IDispatch*> items, bool* released) : items_(std::move(items)), released_(released) {
         for (auto* i : items_) i->AddRef();

@@ -105,7 +105,7 @@ const WORD kGet = DISPATCH_PROPERTYGET | DISPATCH_METHOD;
 template <size_t... I>
 Variant CallWith(const qv::excel::com::Dispatch& d, const std::wstring& member, std::vector<Arg>& args,
                  std::index_sequence<I...>) {
-    return d.call(member, qv::excel::com::Named{args[I].name, qv::excel::com::Arg(std::move(args[I].value))}...);
+    return d.call(member, qv::excel::com::Named{args[I].name, qv::win32::Arg(std::move(args[I].value))}...);
 }
 
 Result Invoke(IDispatch* raw, const std::wstring& member, WORD flags, std::vector<Arg> args = {}) {
@@ -114,7 +114,7 @@ Result Invoke(IDispatch* raw, const std::wstring& member, WORD flags, std::vecto
     try {
         if (flags == DISPATCH_PROPERTYPUT) {
             EXPECT_EQ(args.size(), 1u) << "a property takes one value";
-            d.put(member, qv::excel::com::Arg(std::move(args.at(0).value)));
+            d.put(member, qv::win32::Arg(std::move(args.at(0).value)));
         } else {
             switch (args.size()) {
                 case 0: r.value = d.call(member); break;
@@ -534,7 +534,9 @@ TEST_F(StandInCom, RunningExcelIsFoundAndEndsAtQuit) {
         unk.reset();
         ASSERT_TRUE(app);
         EXPECT_EQ(Flag(app.get(), L"Visible"), c.visible);
-        if (CanShowWindows()) EXPECT_EQ(FindWindowW(nullptr, L"Excel stand-in") != nullptr, c.visible);
+        if (CanShowWindows()) {
+            EXPECT_EQ(FindWindowW(nullptr, L"Excel stand-in") != nullptr, c.visible);
+        }
         auto books = Obj(app.get(), L"Workbooks");
         EXPECT_EQ(Number(books.get(), L"Count"), static_cast<long>(c.books.size()));
         std::vector<std::wstring> names;
@@ -674,7 +676,9 @@ TEST_F(StandInCom, MainWindowHeldFilesAndAListWrittenOnTheWayOut) {
         HWND window = FindWindowW(L"XLMAIN", L"Unique caption 42");
         ASSERT_NE(window, nullptr);
         EXPECT_FALSE(IsWindowVisible(window));
-        if (hasHwnd) EXPECT_EQ(reinterpret_cast<HWND>(static_cast<LONG_PTR>(hwnd.value.get()->lVal)), window);
+        if (hasHwnd) {
+            EXPECT_EQ(reinterpret_cast<HWND>(static_cast<LONG_PTR>(hwnd.value.get()->lVal)), window);
+        }
         DWORD pid = 0;
         GetWindowThreadProcessId(window, &pid);
         UniqueHandle process(OpenProcess(SYNCHRONIZE, FALSE, pid));
