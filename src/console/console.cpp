@@ -16,7 +16,7 @@
 #include "platform/paths.h"
 #include "startup/startup.h"
 #include "startup/texts.h"
-#include "window/failure_report.h"
+#include "platform/failure_info.h"
 
 namespace qv::console {
 
@@ -167,11 +167,7 @@ std::wstring FailureText(const Reporter& r) {
     FailureInfo f = DescribeCurrentException();
     std::wstring text = r.T(texts::kFailed) + r.W(f.operation);
     if (!f.detail.empty()) text += L": " + r.W(f.detail);
-    if (f.code != 0) {
-        wchar_t hex[16];
-        swprintf(hex, 16, L" (0x%08lX)", static_cast<unsigned long>(f.code) & 0xFFFFFFFFul);
-        text += hex;
-    }
+    if (f.code != 0) text += L" (" + HexCode(f.code) + L")";
     return text;
 }
 
@@ -262,7 +258,7 @@ void InstallOne(World& w, Reporter& r, const Options& o, const excel::Facts& fac
     Changes journal;
     Guarded(r, item, journal, [&] {
         Services& svc = w.svc;
-        if (!HasAddinExtension(source)) {
+        if (!excel::IsXlaName(source)) {
             item.exit = kExitBadArguments;
             item.message = r.W(qv::texts::kUnsupportedFile1 + source + qv::texts::kUnsupportedFile2);
             return;

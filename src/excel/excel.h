@@ -8,22 +8,16 @@
 #include <string>
 #include <vector>
 
+#include "platform/error.h"
+#include "platform/texts.h"
+
 namespace qv::excel {
 
 // A failing Excel call: the member asked for, the HRESULT and Excel's own description.
-class ExcelError : public std::runtime_error {
+class ExcelError : public ComError {
 public:
     ExcelError(std::wstring member, long hresult, std::wstring description)
-        : std::runtime_error("qv::excel::ExcelError"),
-          member_(std::move(member)), hresult_(hresult), description_(std::move(description)) {}
-    const std::wstring& Member() const { return member_; }
-    long HResult() const { return hresult_; }
-    const std::wstring& Description() const { return description_; }
-
-private:
-    std::wstring member_;
-    long hresult_;
-    std::wstring description_;
+        : ComError(texts::kOpExcel, std::move(member), hresult, std::move(description), "qv::excel::ExcelError") {}
 };
 
 // One-pass enumeration in collection order; Next() gives nullptr after the last element.

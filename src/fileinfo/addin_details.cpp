@@ -4,23 +4,13 @@
 #include <functional>
 
 #include "platform/error.h"
+#include "platform/paths.h"
 #include "fileinfo/texts.h"
 #include "platform/texts.h"
 
 namespace qv {
 
 namespace {
-
-void SplitPath(const std::wstring& path, std::wstring& folder, std::wstring& name) {
-    auto p = path.rfind(L'\\');
-    if (p == std::wstring::npos) {
-        folder.clear();
-        name = path;
-    } else {
-        folder = path.substr(0, p);
-        name = path.substr(p + 1);
-    }
-}
 
 bool ContainsMicrosoft(std::wstring author) {
     for (auto& ch : author) ch = static_cast<wchar_t>(std::towlower(ch));
@@ -32,10 +22,8 @@ bool ContainsMicrosoft(std::wstring author) {
 // at, are never reached.
 void ScanDetail(DetailsProvider& details, const std::wstring& path, const std::wstring& header,
                 const std::function<bool(const std::wstring&)>& take) {
-    std::wstring folder, name;
-    SplitPath(path, folder, name);
     try {
-        auto file = details.Open(folder, name);
+        auto file = details.Open(paths::FolderPart(path), paths::FileNamePart(path));
         for (int c = 0; c <= kMaxDetailColumn; ++c) {
             std::wstring h = file->Header(c);
             if (h.empty()) break;
@@ -68,9 +56,7 @@ bool IsNotMicrosoftAddin(DetailsProvider& details, const std::wstring& path) {
 std::wstring GetAddinFileTitle(DetailsProvider& details, MessageBoxes& msg, const std::wstring& path) {
     std::wstring title = ReadDetail(details, path, texts::kHeaderTitle);
     if (title.empty()) {
-        std::wstring folder, name;
-        SplitPath(path, folder, name);
-        msg.Show(std::wstring(texts::kNoTitle1) + name + texts::kNoTitle2, texts::kAppTitle, kMbCritical);
+        msg.Show(std::wstring(texts::kNoTitle1) + paths::FileNamePart(path) + texts::kNoTitle2, texts::kAppTitle, kMbCritical);
     }
     return title;
 }

@@ -1,7 +1,5 @@
 // Finding the add-in an operation works on. Add-ins are matched by full name, never by title:
 // two listed add-ins may share a title, and the step must touch the one that was asked for.
-#include <cwctype>
-
 #include "operations/operations.h"
 #include "operations/texts.h"
 #include "platform/error.h"
@@ -13,13 +11,6 @@ std::unique_ptr<excel::AddIn> FindAddinByFullName(excel::Application& app, const
     for (auto& addin : excel::each(app.AddIns()))
         if (addin->FullName() == fullName) return std::move(addin);
     throw Failure(texts::kOpExcel, texts::kAddinNotListed + fullName);
-}
-
-bool IsXlaName(const std::wstring& name) {
-    std::wstring lower = name;
-    for (auto& ch : lower) ch = static_cast<wchar_t>(std::towlower(ch));
-    static const std::wstring ext = L".xla";
-    return lower.size() >= ext.size() && lower.compare(lower.size() - ext.size(), ext.size(), ext) == 0;
 }
 
 }  // namespace qv

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "excel/addin_file.h"
 #include "excel/excel.h"
 #include "excel/facts.h"
 #include "operations/services.h"
@@ -117,7 +118,7 @@ std::optional<std::wstring> CopyPathToClipboard(Clipboard& clip, const std::wstr
 inline constexpr int kClipboardTries = 10;
 inline constexpr int kClipboardPauseMs = 50;
 
-// "*.xla" on the lower-cased name: Tool.XLA passes, tool.xlam does not.
-bool IsXlaName(const std::wstring& name);
+// Tool.XLA passes, tool.xlam does not.
+using excel::IsXlaName;
 
 }  // namespace qv

@@ -10,12 +10,6 @@ namespace qv {
 
 namespace {
 
-// Up to and including the last "\", so that a file at a drive's root names "C:\", not "C:".
-std::wstring FolderWithSeparator(const std::wstring& fullName) {
-    auto p = fullName.rfind(L'\\');
-    return p == std::wstring::npos ? std::wstring() : fullName.substr(0, p + 1);
-}
-
 std::wstring NeedsAdministrator(const std::wstring& folder, bool hintUserFolder) {
     std::wstring text = texts::kAdminFolder1 + folder + texts::kAdminFolder2;
     if (hintUserFolder) text += texts::kAdminUserFolderHint;
@@ -29,7 +23,9 @@ std::optional<std::wstring> CheckInstallTarget(Services& svc, const excel::Facts
     if (!excel::CanOpenFullName(fullName)) return texts::kPathTooLong1 + fullName + texts::kPathTooLong2;
     // Nothing is written when the file already lies at its destination.
     if (!copies) return std::nullopt;
-    bool denied = svc.fs.ProbeCreate(FolderWithSeparator(fullName)) == Access::Denied;
+    // The folder up to and including its last "\", so that a file at a drive's root names "C:\", not "C:".
+    const std::wstring folderPart = fullName.substr(0, fullName.size() - paths::FileNamePart(fullName).size());
+    bool denied = svc.fs.ProbeCreate(folderPart) == Access::Denied;
     // An old version Excel holds answers Other here; the install switches it off before the copy.
     if (!denied) denied = svc.fs.ProbeDelete(fullName) == Access::Denied;
     if (!denied) return std::nullopt;

@@ -51,6 +51,12 @@ std::wstring StemPart(const std::wstring& path) {
     return dot == std::wstring::npos ? name : name.substr(0, dot);
 }
 
+std::wstring ExtensionPart(const std::wstring& path) {
+    std::wstring name = FileNamePart(path);
+    auto dot = name.rfind(L'.');
+    return dot == std::wstring::npos ? std::wstring() : name.substr(dot);
+}
+
 std::wstring WithoutClosingSeparator(std::wstring folder) {
     while (!folder.empty() && folder.back() == L'\\') folder.pop_back();
     return folder;

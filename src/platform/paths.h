@@ -21,6 +21,8 @@ std::wstring WithRootSeparator(const std::wstring& folder);
 bool IsFullFolderPath(const std::wstring& folder);
 // File name without its extension.
 std::wstring StemPart(const std::wstring& path);
+// The file name's extension from its last ".", dot included; empty when it has none.
+std::wstring ExtensionPart(const std::wstring& path);
 // `folder` without closing "\" characters.
 std::wstring WithoutClosingSeparator(std::wstring folder);
 // Root of the drive a full path lies on: "C:\" or "\\server\share\"; empty when there is none.

@@ -1,6 +1,7 @@
 #include <string>
 #include <vector>
 
+#include "excel/addin_file.h"
 #include "startup/startup.h"
 #include "platform/texts.h"
 #include "startup/texts.h"
@@ -8,15 +9,6 @@
 namespace qv {
 
 namespace {
-
-wchar_t AsciiLower(wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c; }
-
-bool EqualsNoCase(const std::wstring& a, const std::wstring& b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
-    return true;
-}
 
 void AddEntry(SharedState& st, const std::wstring& path) { st.strSELFILE.push_back(SelFileRow{path, false}); }
 
@@ -27,7 +19,7 @@ void AnnounceSkipped(Services& svc, const std::wstring& path) {
 
 void CollectFromArguments(Services& svc, SharedState& st) {
     for (const auto& path : SplitArguments(st.strCOMMAND)) {
-        if (HasAddinExtension(path))
+        if (excel::IsXlaName(path))
             AddEntry(st, path);
         else
             AnnounceSkipped(svc, path);
@@ -39,7 +31,7 @@ void CollectFromArguments(Services& svc, SharedState& st) {
 void CollectFromProgramFolder(Services& svc, SharedState& st) {
     const std::wstring folder = svc.sys.ProgramFolder();
     for (const auto& name : svc.fs.ListFiles(folder, L"*.xla"))
-        if (HasAddinExtension(name)) AddEntry(st, folder + L"\\" + name);
+        if (excel::IsXlaName(name)) AddEntry(st, folder + L"\\" + name);
 }
 
 }  // namespace
@@ -60,14 +52,6 @@ std::vector<std::wstring> SplitArguments(const std::wstring& text) {
     }
     if (!current.empty()) paths.push_back(current);
     return paths;
-}
-
-bool HasAddinExtension(const std::wstring& path) {
-    const auto slash = path.rfind(L'\\');
-    const std::wstring name = slash == std::wstring::npos ? path : path.substr(slash + 1);
-    const auto dot = name.rfind(L'.');
-    if (dot == std::wstring::npos) return false;
-    return EqualsNoCase(name.substr(dot), L".xla");
 }
 
 void CollectStartupFiles(Services& svc, SharedState& st) {

@@ -53,8 +53,4 @@ int ExcelMajorVersion(const std::wstring& versionText);
 // Blanks that separate nothing (repeated, leading, trailing) give no entry.
 std::vector<std::wstring> SplitArguments(const std::wstring& text);
 
-// True when the extension of the file-name part (the text after the last "\") is ".xla"
-// in any letter case. The extension is what follows the file name's last full stop.
-bool HasAddinExtension(const std::wstring& path);
-
 }  // namespace qv

@@ -1,60 +1,14 @@
 #include "window/failure_report.h"
 
-#include <exception>
-
-#include "excel/excel.h"
-#include "platform/error.h"
 #include "window/texts.h"
 
 namespace qv {
-
-namespace {
-
-// std::exception messages are narrow; keep ASCII and mark everything else.
-std::wstring Widen(const char* s) {
-    std::wstring r;
-    for (; s && *s; ++s) {
-        unsigned char c = static_cast<unsigned char>(*s);
-        r.push_back(c < 0x80 ? static_cast<wchar_t>(c) : L'?');
-    }
-    return r;
-}
-
-std::wstring Hex32(long code) {
-    static const wchar_t digits[] = L"0123456789ABCDEF";
-    unsigned long v = static_cast<unsigned long>(code) & 0xFFFFFFFFUL;
-    std::wstring r = L"0x00000000";
-    for (int i = 9; i >= 2; --i, v >>= 4) r[i] = digits[v & 0xF];
-    return r;
-}
-
-}  // namespace
-
-FailureInfo DescribeFailure(const Failure& f) { return {f.What(), f.Detail(), f.Code()}; }
-
-FailureInfo DescribeExcelError(const excel::ExcelError& e) {
-    return {std::wstring(texts::kOpExcel) + L" (" + e.Member() + L")", e.Description(), e.HResult()};
-}
-
-FailureInfo DescribeCurrentException() {
-    try {
-        throw;
-    } catch (const Failure& f) {
-        return DescribeFailure(f);
-    } catch (const excel::ExcelError& e) {
-        return DescribeExcelError(e);
-    } catch (const std::exception& e) {
-        return {L"", Widen(e.what()), 0};
-    } catch (...) {
-        return {};
-    }
-}
 
 std::wstring FailureReportText(const FailureInfo& f) {
     std::wstring lines;
     if (!f.operation.empty()) lines += std::wstring(L"\n") + texts::kFailureWhat + f.operation;
     if (!f.detail.empty()) lines += std::wstring(L"\n") + texts::kFailureDetail + f.detail;
-    if (f.code != 0) lines += std::wstring(L"\n") + texts::kFailureCode + Hex32(f.code);
+    if (f.code != 0) lines += std::wstring(L"\n") + texts::kFailureCode + HexCode(f.code);
     std::wstring r = texts::kFailureHeader;
     if (!lines.empty()) r += L"\n" + lines;
     return r;

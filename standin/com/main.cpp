@@ -11,14 +11,14 @@
 
 #include "com/modes.h"
 #include "com/regserver.h"
-#include "model/paths.h"
+#include "platform/paths.h"
 
 using namespace qv::standin;
 
 namespace {
 
 bool IsSwitch(const std::wstring& arg, const wchar_t* name) {
-    return arg.size() > 1 && (arg[0] == L'/' || arg[0] == L'-') && SameText(arg.substr(1), name);
+    return arg.size() > 1 && (arg[0] == L'/' || arg[0] == L'-') && qv::paths::EqualNoCase(arg.substr(1), name);
 }
 
 void WriteError(const std::wstring& text) {

@@ -39,13 +39,10 @@ int RunUsersExcel(bool hidden, const std::vector<std::wstring>& workbookNames) {
     host.owner = [&] { return window.handle(); };
     window.Update(host);
 
-    IDispatch* app = NewApplication(host);
+    win32::ComPtr<IDispatch> app(NewApplication(host));
     DWORD rot = 0;
-    HRESULT hr = RegisterActiveObject(app, kClsid, ACTIVEOBJECT_STRONG, &rot);
-    if (FAILED(hr)) {
-        app->Release();
-        return 1;
-    }
+    HRESULT hr = RegisterActiveObject(app.get(), kClsid, ACTIVEOBJECT_STRONG, &rot);
+    if (FAILED(hr)) return 1;
     bool tornDown = false;
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
@@ -53,8 +50,8 @@ int RunUsersExcel(bool hidden, const std::vector<std::wstring>& workbookNames) {
             if (tornDown) continue;
             tornDown = true;
             RevokeActiveObject(rot, nullptr);
-            CoDisconnectObject(app, 0);
-            app->Release();
+            CoDisconnectObject(app.get(), 0);
+            app.reset();
             EndMessageLoop();
             continue;
         }
@@ -63,8 +60,8 @@ int RunUsersExcel(bool hidden, const std::vector<std::wstring>& workbookNames) {
     }
     if (!tornDown) {
         RevokeActiveObject(rot, nullptr);
-        CoDisconnectObject(app, 0);
-        app->Release();
+        CoDisconnectObject(app.get(), 0);
+        app.reset();
     }
     // However it was told to end, it takes its shutdown time and writes its whole list.
     Sleep(instance.settings().exitDelayMilliseconds);

@@ -5,7 +5,7 @@
 #include "com/gate.h"
 #include "com/objects.h"
 #include "model/error.h"
-#include "model/paths.h"
+#include "platform/paths.h"
 
 namespace qv::standin::com {
 namespace {
@@ -90,7 +90,7 @@ private:
         if (auto pos = ToPosition(index)) return Object(NewWorkbook(host_, all[ItemAt(*pos, all.size())].id));
         std::wstring name = ToText(index);
         for (auto& w : all)
-            if (SameText(w.name, name)) return Object(NewWorkbook(host_, w.id));
+            if (paths::EqualNoCase(w.name, name)) return Object(NewWorkbook(host_, w.id));
         throw Error(kErrBadIndex, L"Subscript out of range");
     }
 

@@ -6,12 +6,12 @@
 #include "model/error.h"
 #include "model/name_limit.h"
 #include "model/open_value.h"
-#include "model/paths.h"
+#include "platform/paths.h"
 
 namespace qv::standin {
 
-std::wstring Addin::Name() const { return FileNameOf(fullPath); }
-std::wstring Addin::Path() const { return FolderOf(fullPath); }
+std::wstring Addin::Name() const { return paths::FileNamePart(fullPath); }
+std::wstring Addin::Path() const { return paths::FolderPart(fullPath); }
 
 AddinManager::AddinManager(Registry& reg, FileSystem& fs, Drives& drives, Settings settings, TitleReader titles,
                            Workbooks& workbooks, FileHolder* holder)
@@ -22,8 +22,8 @@ AddinManager::AddinManager(Registry& reg, FileSystem& fs, Drives& drives, Settin
       titles_(std::move(titles)),
       workbooks_(workbooks),
       holder_(holder),
-      userFolder_(HasUserLibrary(settings_) ? WithoutClosingSeparator(settings_.userLibraryPath) : L""),
-      libraryFolder_(WithoutClosingSeparator(settings_.libraryPath)) {
+      userFolder_(HasUserLibrary(settings_) ? paths::WithoutClosingSeparator(settings_.userLibraryPath) : L""),
+      libraryFolder_(paths::WithoutClosingSeparator(settings_.libraryPath)) {
     std::map<int, std::wstring> opens;
     for (auto& v : reg_.StringValues(OptionsKey(settings_)))
         if (auto index = OpenValueIndex(v.name)) opens[*index] = v.data;
@@ -40,7 +40,7 @@ AddinManager::AddinManager(Registry& reg, FileSystem& fs, Drives& drives, Settin
         if (folder.empty()) continue;
         for (auto& name : fs_.ListFiles(folder, L"*.xla")) {
             // A listing by pattern also matches longer extensions through short names (a.xlam).
-            std::wstring lower = FoldCase(name);
+            std::wstring lower = paths::FoldCase(name);
             if (lower.size() > 4 && lower.compare(lower.size() - 4, 4, L".xla") == 0)
                 Insert(folder + L"\\" + name, false);
         }
@@ -54,7 +54,7 @@ std::wstring AddinManager::ResolveBare(const std::wstring& name) const {
 
 int AddinManager::Find(const std::wstring& fullPath) const {
     for (size_t i = 0; i < list_.size(); ++i)
-        if (SameText(list_[i].fullPath, fullPath)) return static_cast<int>(i);
+        if (paths::EqualNoCase(list_[i].fullPath, fullPath)) return static_cast<int>(i);
     return -1;
 }
 
@@ -68,7 +68,7 @@ int AddinManager::Insert(const std::wstring& fullPath, bool installed) {
     a.fullPath = fullPath;
     a.installed = installed;
     if (fs_.FileExists(fullPath)) a.title = titles_(fullPath);
-    if (a.title.empty()) a.title = StemOf(fullPath);
+    if (a.title.empty()) a.title = paths::StemPart(fullPath);
     list_.push_back(std::move(a));
     return static_cast<int>(list_.size()) - 1;
 }
@@ -79,16 +79,16 @@ std::vector<int> AddinManager::Ordered() const {
     std::stable_sort(ids.begin(), ids.end(), [&](int a, int b) {
         const Addin& x = At(a);
         const Addin& y = At(b);
-        auto tx = FoldCase(x.title), ty = FoldCase(y.title);
+        auto tx = paths::FoldCase(x.title), ty = paths::FoldCase(y.title);
         if (tx != ty) return tx < ty;
-        return FoldCase(x.fullPath) < FoldCase(y.fullPath);
+        return paths::FoldCase(x.fullPath) < paths::FoldCase(y.fullPath);
     });
     return ids;
 }
 
 int AddinManager::FindByTitle(const std::wstring& title) const {
     for (int id : Ordered())
-        if (SameText(At(id).title, title)) return id;
+        if (paths::EqualNoCase(At(id).title, title)) return id;
     throw Error(kErrBadIndex, L"Invalid index: no add-in has the title \"" + title + L"\".");
 }
 
@@ -118,12 +118,12 @@ int AddinManager::Add(const std::wstring& filename, std::optional<bool> copyFile
     if (!fs_.FileExists(filename))
         throw Error(kErrExcel, L"Add method of AddIns class failed: '" + filename + L"' could not be found.");
     std::wstring path = filename;
-    int drive = drives_.DriveType(DriveRoot(filename));
+    int drive = drives_.DriveType(paths::DriveRoot(filename));
     const int kRemovable = 2, kCdRom = 5;
     if ((drive == kRemovable || drive == kCdRom) && copyFile.value_or(false)) {
         std::wstring folder = userFolder_.empty() ? libraryFolder_ : userFolder_;
-        path = folder + L"\\" + FileNameOf(filename);
-        if (!SameText(path, filename)) fs_.CopyReplace(filename, path);
+        path = folder + L"\\" + paths::FileNamePart(filename);
+        if (!paths::EqualNoCase(path, filename)) fs_.CopyReplace(filename, path);
     }
     int existing = Find(path);
     if (existing >= 0) return existing;
@@ -132,12 +132,13 @@ int AddinManager::Add(const std::wstring& filename, std::optional<bool> copyFile
 
 bool AddinManager::InDefaultFolder(const Addin& a) const {
     std::wstring folder = a.Path();
-    return (!userFolder_.empty() && SameText(folder, userFolder_)) || SameText(folder, libraryFolder_);
+    return (!userFolder_.empty() && paths::EqualNoCase(folder, userFolder_)) ||
+           paths::EqualNoCase(folder, libraryFolder_);
 }
 
 // A bare name is written only when reading it back finds the same file.
 bool AddinManager::WrittenBare(const Addin& a) const {
-    return InDefaultFolder(a) && SameText(ResolveBare(a.Name()), a.fullPath);
+    return InDefaultFolder(a) && paths::EqualNoCase(ResolveBare(a.Name()), a.fullPath);
 }
 
 // The whole list, changed or not, over whatever the registry holds now: what another instance
@@ -179,7 +180,7 @@ void AddinManager::CommitAddinManager() {
     for (auto& a : list_) {
         if (!wanted(a)) continue;
         bool present = std::any_of(current.begin(), current.end(),
-                                   [&](const RegValue& v) { return SameText(v.name, a.fullPath); });
+                                   [&](const RegValue& v) { return paths::EqualNoCase(v.name, a.fullPath); });
         if (!present) reg_.SetString(key, a.fullPath, L"");
     }
 }

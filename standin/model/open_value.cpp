@@ -1,6 +1,6 @@
 #include "model/open_value.h"
 
-#include "model/paths.h"
+#include "platform/paths.h"
 
 namespace qv::standin {
 namespace {
@@ -37,12 +37,12 @@ OpenValue ParseOpenValue(const std::wstring& data) {
 }
 
 std::wstring FormatOpenValue(const std::wstring& fullPath, bool bare) {
-    if (bare) return L"\"" + FileNameOf(fullPath) + L"\"";
+    if (bare) return L"\"" + paths::FileNamePart(fullPath) + L"\"";
     return L"/R \"" + fullPath + L"\"";
 }
 
 std::optional<int> OpenValueIndex(const std::wstring& name) {
-    std::wstring n = FoldCase(name);
+    std::wstring n = paths::FoldCase(name);
     if (n.rfind(L"open", 0) != 0) return std::nullopt;
     std::wstring digits = n.substr(4);
     if (digits.empty()) return 0;

@@ -28,10 +28,10 @@ struct Settings {
     // The languages whose names it resolves; 0 (neutral) is always accepted.
     std::vector<unsigned long> languages{kLcidEnglishUs};
     // Where each incoming call is logged; empty for no log.
-    std::wstring callLog;
+    std::wstring callLog{};
     // File names whose add-in code shows a modal window: opening the file as a workbook or
     // switching its add-in on or off. Compared without regard to letter case.
-    std::vector<std::wstring> modalFiles;
+    std::vector<std::wstring> modalFiles{};
     // That window closes by itself after this long; 0: only when someone closes it.
     unsigned long modalMilliseconds = 0;
 };

@@ -4,13 +4,13 @@
 
 #include "model/error.h"
 #include "model/name_limit.h"
-#include "model/paths.h"
+#include "platform/paths.h"
 
 namespace qv::standin {
 namespace {
 
 bool IsAddinFile(const std::wstring& path) {
-    std::wstring lower = FoldCase(path);
+    std::wstring lower = paths::FoldCase(path);
     for (const std::wstring ext : {L".xla", L".xlam"})
         if (lower.size() > ext.size() && lower.compare(lower.size() - ext.size(), ext.size(), ext) == 0) return true;
     return false;
@@ -22,13 +22,13 @@ int Workbooks::Add() { return AddNamed(L"Book" + std::to_wstring(nextBook_++)); 
 
 int Workbooks::Open(const std::wstring& path) {
     for (auto& w : open_)
-        if (!w.fullPath.empty() && SameText(w.fullPath, path)) return w.id;
+        if (!w.fullPath.empty() && paths::EqualNoCase(w.fullPath, path)) return w.id;
     RequireOpenableName(path);
     if (!fs_.FileExists(path))
         throw Error(kErrExcel, L"'" + path +
                                    L"' could not be found. Check the spelling of the file name, and verify that "
                                    L"the file location is correct.");
-    open_.push_back({nextId_++, FileNameOf(path), path, IsAddinFile(path), holder_ ? holder_->Hold(path) : nullptr});
+    open_.push_back({nextId_++, paths::FileNamePart(path), path, IsAddinFile(path), holder_ ? holder_->Hold(path) : nullptr});
     return open_.back().id;
 }
 
@@ -44,7 +44,7 @@ void Workbooks::Close(int id) {
 }
 
 void Workbooks::CloseFile(const std::wstring& path) {
-    std::erase_if(open_, [&](const Workbook& w) { return !w.fullPath.empty() && SameText(w.fullPath, path); });
+    std::erase_if(open_, [&](const Workbook& w) { return !w.fullPath.empty() && paths::EqualNoCase(w.fullPath, path); });
 }
 
 bool Workbooks::AnyOpen() const {

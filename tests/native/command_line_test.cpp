@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "excel/addin_file.h"
 #include "fakes.h"
 #include "startup/startup.h"
 #include "window/texts.h"
@@ -122,16 +123,17 @@ TEST(CommandLineFiles, SplitsAtBlanksOutsideQuotes) {
     for (const auto& c : cases) EXPECT_EQ(SplitArguments(c.text), c.parts) << c.text;
 }
 
-TEST(CommandLineFiles, JudgesOnlyTheLastExtensionOfTheFileName) {
+// One test for a bare name (the add-in list) and a path (the command line).
+TEST(XlaName, JudgesOnlyTheLastExtensionOfTheFileName) {
     struct Case { const wchar_t* path; bool addin; };
     const Case cases[] = {
         {L"C:\\a\\t.xla", true}, {L"C:\\a\\t.XLA", true}, {L"C:\\a\\t.Xla", true}, {L"t.xla", true},
         {L"C:\\my.tools\\t.xla", true}, {L"C:\\a\\t.old.xla", true}, {L"C:\\a\\.xla", true},
         {L"C:\\a\\t.xlam", false}, {L"C:\\a\\t.xls", false}, {L"C:\\a\\t.xla ", false}, {L"C:\\a\\t", false},
         {L"C:\\my.xla\\t", false}, {L"C:\\a\\t.", false}, {L"", false}, {L"C:\\a\\t.xla\\", false},
-        {L"C:\\a\\t.ｘｌａ", false},
+        {L"C:\\a\\t.ｘｌａ", false}, {L"Tool.XLA", true}, {L"tool.xlam", false}, {L"xla", false},
     };
-    for (const auto& c : cases) EXPECT_EQ(HasAddinExtension(c.path), c.addin) << c.path;
+    for (const auto& c : cases) EXPECT_EQ(excel::IsXlaName(c.path), c.addin) << c.path;
 }
 
 // ---- Without arguments: the program's own folder ----

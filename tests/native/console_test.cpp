@@ -197,8 +197,9 @@ TEST(ConsoleCommands, AFolderOfOnesOwnKeepsTheBrowseButtonsDriveRule) {
         w.details.Add(c.source, L"Someone", L"A Tool");
         EXPECT_EQ(static_cast<unsigned>(k.Run({L"install", c.source, L"--folder", c.folder})), c.exit);
         EXPECT_EQ(w.fs.files.count(c.folder + L"\\a.xla") > 0, !c.refusedDrive);
-        if (c.refusedDrive)
+        if (c.refusedDrive) {
             EXPECT_EQ(k.out.err, qv::texts::kDriveRefused1 + std::wstring(c.refusedDrive) + qv::texts::kDriveRefused2 + L"\n");
+        }
     }
 }
 

@@ -23,7 +23,7 @@ TEST(FailureReport, FailureKeepsOperationDetailAndCode) {
 }
 
 TEST(FailureReport, ExcelErrorNamesTheMemberAfterTheExcelOperation) {
-    FailureInfo f = DescribeExcelError(excel::ExcelError(L"AddIns.Add", static_cast<long>(0x800A03ECL), L"Add method failed"));
+    FailureInfo f = DescribeComError(excel::ExcelError(L"AddIns.Add", static_cast<long>(0x800A03ECL), L"Add method failed"));
     EXPECT_EQ(f.operation, texts::kOpExcel + L" (AddIns.Add)"s);
     EXPECT_EQ(f.detail, L"Add method failed");
     EXPECT_EQ(f.code, static_cast<long>(0x800A03ECL));

@@ -11,7 +11,6 @@
 #include "fileinfo/addin_details.h"
 #include "fileinfo/win32/details_provider.h"
 #include "fileinfo/win32/shell_details.h"
-#include "fileinfo/win32/storage_details.h"
 #include "fileinfo/win32/summary_reader.h"
 #include "fileinfo/win32/summary_writer.h"
 #include "platform/error.h"
@@ -107,7 +106,7 @@ TEST_F(DetailsTest, TitleOfAGeneratedFixtureOrTheWarning) {
 
 TEST_F(DetailsTest, SummaryReaderPresentsTheJapaneseDetailsView) {
     ASSERT_TRUE(WriteXlaFixture(Path(L"tool.xla"), L"Tool", L"Someone"));
-    auto details = OpenStorageDetails(dir_, L"tool.xla");
+    auto details = MakeDetailsProvider()->Open(dir_, L"tool.xla");
     std::vector<std::wstring> headers;
     for (int c = 0; c <= kMaxDetailColumn; ++c) {
         std::wstring h = details->Header(c);

@@ -7,15 +7,18 @@
 #include <cwctype>
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
-#include "excel/com/dispatch.h"
+#include "excel/com/excel_calls.h"
+#include "platform/error.h"
 
 namespace {
 
 using qv::excel::ExcelError;
 using qv::excel::com::Dispatch;
+using qv::excel::com::ExcelCalls;
 using qv::excel::com::each;
 using qv::excel::com::MemberIds;
 using qv::excel::com::Missing;
@@ -31,6 +34,7 @@ std::wstring Lower(std::wstring s) {
 struct Invocation {
     DISPID id = 0;
     WORD flags = 0;
+    LCID lcid = 0;
     std::vector<Variant> args;  // as received: rgvarg order
     std::vector<DISPID> named;
     bool gotExcepInfo = false;
@@ -39,7 +43,7 @@ struct Invocation {
 
 // An IDispatch whose members are a name -> DISPID table. It records look-ups and calls and
 // answers through `answer` (default: S_OK with an empty result).
-class FakeDispatch : public IDispatch {
+class FakeDispatch final : public IDispatch {
 public:
     using Answer = std::function<HRESULT(const Invocation&, VARIANT* result, EXCEPINFO*)>;
 
@@ -77,11 +81,12 @@ public:
         }
         return hr;
     }
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT* result,
                                      EXCEPINFO* excep, UINT*) override {
         Invocation call;
         call.id = id;
         call.flags = flags;
+        call.lcid = lcid;
         for (UINT i = 0; i < params->cArgs; ++i) {
             Variant copy;
             VariantCopy(copy.put(), &params->rgvarg[i]);
@@ -105,7 +110,7 @@ ComPtr<FakeDispatch> MakeFake(std::map<std::wstring, DISPID> members) {
 }
 
 Dispatch Wrap(const ComPtr<FakeDispatch>& f) {
-    return Dispatch(ComPtr<IDispatch>(static_cast<IDispatch*>(f.get()), true));
+    return Dispatch(ComPtr<IDispatch>(static_cast<IDispatch*>(f.get()), true), ExcelCalls::Unwatched());
 }
 
 std::wstring Text(const Variant& v) {
@@ -132,6 +137,34 @@ TEST(Dispatch, CallPassesArgumentsReversedAfterOneLookUp) {
     EXPECT_EQ(c.args[1].vt(), VT_I4);
     EXPECT_EQ(c.args[1].get()->lVal, 2);
     EXPECT_EQ(Text(c.args[2]), L"C:\\a.xla");
+}
+
+// The plain policy (the shell's) calls once in the user's locale and fails as a ComError of its
+// own operation; Excel's waits out a busy refusal and names members in US English.
+TEST(Dispatch, EachPolicyHasItsOwnRetryLocaleAndError) {
+    auto fake = MakeFake({{L"Open", 7}});
+    int busy = 1;
+    fake->answer = [&](const Invocation&, VARIANT*, EXCEPINFO*) {
+        return busy-- > 0 ? RPC_E_SERVERCALL_RETRYLATER : S_OK;
+    };
+    auto plain = std::make_shared<const qv::win32::CallPolicy>(L"shell");
+    try {
+        Dispatch(ComPtr<IDispatch>(fake.get(), true), plain).call(L"Open");
+        ADD_FAILURE() << "a busy refusal was retried";
+    } catch (const ExcelError&) {
+        ADD_FAILURE() << "an Excel error from another server";
+    } catch (const qv::ComError& e) {
+        EXPECT_EQ(e.HResult(), static_cast<long>(RPC_E_SERVERCALL_RETRYLATER));
+        EXPECT_EQ(e.Operation(), L"shell");
+        EXPECT_EQ(e.Member(), L"Open");
+    }
+    ASSERT_EQ(fake->calls.size(), 1u);
+    EXPECT_EQ(fake->calls[0].lcid, static_cast<LCID>(LOCALE_USER_DEFAULT));
+
+    busy = 1;
+    Wrap(fake).call(L"Open");
+    ASSERT_EQ(fake->calls.size(), 3u) << "Excel's policy calls again after a busy refusal";
+    EXPECT_EQ(fake->calls[2].lcid, 1033u);
 }
 
 TEST(Dispatch, GetAndPutUseTheirOwnFlags) {
@@ -246,7 +279,7 @@ TEST(Dispatch, ResultsAreOwnedAndConverted) {
         EXPECT_EQ(e.HResult(), static_cast<long>(DISP_E_TYPEMISMATCH));
     }
     try {
-        Dispatch::From(d.get(L"Version"), L"Version");
+        d.child(d.get(L"Version"), L"Version");
         FAIL() << "a string is no object";
     } catch (const ExcelError& e) {
         EXPECT_EQ(e.Member(), L"Version");
@@ -332,8 +365,8 @@ TEST(DispatchMemberIds, ObjectsOfOneKindShareTheirLookUps) {
     MemberIds kind;
     auto first = MakeFake({{L"Title", 3}, {L"Add", 10}, {L"Filename", 21}, {L"CopyFile", 22}});
     auto second = MakeFake({{L"Title", 3}, {L"Add", 10}, {L"Filename", 21}, {L"CopyFile", 22}});
-    Dispatch a(ComPtr<IDispatch>(first.get(), true), &kind);
-    Dispatch b(ComPtr<IDispatch>(second.get(), true), &kind);
+    Dispatch a(ComPtr<IDispatch>(first.get(), true), ExcelCalls::Unwatched(), &kind);
+    Dispatch b(ComPtr<IDispatch>(second.get(), true), ExcelCalls::Unwatched(), &kind);
     a.get(L"Title");
     b.get(L"Title");
     a.get(L"title");  // names are looked up without regard to case
@@ -358,7 +391,7 @@ TEST(DispatchMemberIds, ObjectsOfOneKindShareTheirLookUps) {
 TEST(DispatchMemberIds, AnUnknownNameFailsEveryTime) {
     MemberIds kind;
     auto excel2000 = MakeFake({{L"Caption", 5}});
-    Dispatch app(ComPtr<IDispatch>(excel2000.get(), true), &kind);
+    Dispatch app(ComPtr<IDispatch>(excel2000.get(), true), ExcelCalls::Unwatched(), &kind);
     for (int i = 0; i < 2; ++i) {
         try {
             app.get(L"Hwnd");
@@ -376,23 +409,23 @@ TEST(DispatchMemberIds, AMemberAnotherServerLacksIsLookedUpThere) {
     auto excel2003 = MakeFake({{L"Caption", 5}, {L"Hwnd", 40}});
     auto excel2000 = MakeFake({{L"Caption", 5}});
     KnowOnlyOwnMembers(excel2000);
-    Dispatch(ComPtr<IDispatch>(excel2003.get(), true), &kind).get(L"Hwnd");
+    Dispatch(ComPtr<IDispatch>(excel2003.get(), true), ExcelCalls::Unwatched(), &kind).get(L"Hwnd");
     try {
-        Dispatch(ComPtr<IDispatch>(excel2000.get(), true), &kind).get(L"Hwnd");
+        Dispatch(ComPtr<IDispatch>(excel2000.get(), true), ExcelCalls::Unwatched(), &kind).get(L"Hwnd");
         ADD_FAILURE() << "Hwnd found on a server without it";
     } catch (const ExcelError& e) {
         EXPECT_EQ(e.HResult(), static_cast<long>(DISP_E_UNKNOWNNAME)) << "the answer a fallback relies on";
     }
     EXPECT_EQ(excel2000->lookups.size(), 1u);
     auto again = MakeFake({{L"Hwnd", 41}});
-    Dispatch(ComPtr<IDispatch>(again.get(), true), &kind).get(L"Hwnd");
+    Dispatch(ComPtr<IDispatch>(again.get(), true), ExcelCalls::Unwatched(), &kind).get(L"Hwnd");
     ASSERT_EQ(again->calls.size(), 1u);
     EXPECT_EQ(again->calls[0].id, 41) << "the failed look-up left nothing stale behind";
 }
 
 // ---- Enumeration ----
 
-class FakeEnum : public IEnumVARIANT {
+class FakeEnum final : public IEnumVARIANT {
 public:
     FakeEnum(std::vector<IDispatch*> items, bool* released) : items_(std::move(items)), released_(released) {
         for (auto* i : items_) i->AddRef();

@@ -61,7 +61,9 @@ TEST_F(E2eExcel, RemovalsStayDoneAfterExcelHasWrittenItsList) {
         ASSERT_TRUE(NoStandInLeft());
         EXPECT_FALSE(Manager().count(full));
         for (const auto& [name, data] : Options()) EXPECT_EQ(data.find(c.file), std::wstring::npos) << test::Narrow(name);
-        if (c.fileDeleted) EXPECT_FALSE(Exists(full));
+        if (c.fileDeleted) {
+            EXPECT_FALSE(Exists(full));
+        }
         EXPECT_FALSE(Listed().count(c.row));
     }
     EXPECT_TRUE(msg_.shown.empty());
@@ -157,7 +159,9 @@ TEST_F(E2eExcel, AlertsAreOffBeforeAnyWorkbookIsOpened) {
         size_t firstDone = calls.size(), firstBook = calls.size();
         for (size_t i = 0; i < calls.size(); ++i) {
             const auto& c = calls[i];
-            if (c.objectClass != "IEnumVARIANT") EXPECT_EQ(c.lcid, "1033") << c.member;
+            if (c.objectClass != "IEnumVARIANT") {
+                EXPECT_EQ(c.lcid, "1033") << c.member;
+            }
             bool invoked = c.flags != "0" && c.result == "0x00000000";
             if (invoked && firstDone == calls.size()) firstDone = i;
             if (invoked && c.objectClass == "Workbooks" && (c.member == "Open" || c.member == "Add") && firstBook == calls.size())

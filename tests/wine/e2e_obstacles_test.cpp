@@ -25,7 +25,8 @@ TEST_F(E2eObstacles, ClipboardHeldByAnotherProcessShowsThePathAndTheWizardGoesOn
     wchar_t exe[4096];
     GetModuleFileNameW(nullptr, exe, 4096);
     std::wstring line = L"\"" + std::wstring(exe) + L"\" --hold-clipboard " + test::Widen(name);
-    STARTUPINFOW si{sizeof si};
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
     ASSERT_TRUE(CreateProcessW(exe, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
     ASSERT_EQ(WaitForSingleObject(held, 20000), WAIT_OBJECT_0);

@@ -359,7 +359,9 @@ protected:
     static bool NoStandInLeft() { return test::WaitForStandInCount(0, 10000); }
 
     void Screenshot(const std::wstring& name) {
-        if (std::getenv("QV_SCREENSHOTS")) EXPECT_TRUE(SaveScreenshot(dlg_, name)) << test::Narrow(name);
+        if (std::getenv("QV_SCREENSHOTS")) {
+            EXPECT_TRUE(SaveScreenshot(dlg_, name)) << test::Narrow(name);
+        }
     }
 
     SharedState st_;

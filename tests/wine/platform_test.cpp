@@ -337,7 +337,9 @@ TEST(SystemInfoTest, FoldersAndVersion) {
     EXPECT_NE(runtime.back(), L'\\');
     EXPECT_TRUE(fs.FolderExists(runtime));
     wchar_t wow[MAX_PATH];
-    if (GetSystemWow64DirectoryW(wow, MAX_PATH)) EXPECT_EQ(lstrcmpiW(runtime.c_str(), wow), 0);
+    if (GetSystemWow64DirectoryW(wow, MAX_PATH)) {
+        EXPECT_EQ(lstrcmpiW(runtime.c_str(), wow), 0);
+    }
 
     ScratchFolder dir;
     std::wstring plain = dir.Write(L"plain.bin", "no resources here");

@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "excel/com/dispatch.h"
+#include "excel/com/excel_calls.h"
 #include "excel/com/patience.h"
 #include "fileinfo/win32/summary_writer.h"
 #include "platform/win32/handles.h"
@@ -24,7 +24,6 @@
 
 namespace {
 
-using qv::win32::Bstr;
 using qv::win32::ComInit;
 using qv::win32::ComPtr;
 using qv::win32::UniqueHandle;
@@ -111,16 +110,16 @@ const WORD kGet = DISPATCH_PROPERTYGET | DISPATCH_METHOD;
 template <size_t... I>
 Variant CallWith(const qv::excel::com::Dispatch& d, const std::wstring& member, std::vector<Arg>& args,
                  std::index_sequence<I...>) {
-    return d.call(member, qv::excel::com::Named{args[I].name, qv::excel::com::Arg(std::move(args[I].value))}...);
+    return d.call(member, qv::excel::com::Named{args[I].name, qv::win32::Arg(std::move(args[I].value))}...);
 }
 
 Result Invoke(IDispatch* raw, const std::wstring& member, WORD flags, std::vector<Arg> args = {}) {
     Result r;
-    qv::excel::com::Dispatch d(ComPtr<IDispatch>(raw, true));
+    qv::excel::com::Dispatch d(ComPtr<IDispatch>(raw, true), qv::excel::com::ExcelCalls::Unwatched());
     try {
         if (flags == DISPATCH_PROPERTYPUT) {
             EXPECT_EQ(args.size(), 1u) << "a property takes one value";
-            d.put(member, qv::excel::com::Arg(std::move(args.at(0).value)));
+            d.put(member, qv::win32::Arg(std::move(args.at(0).value)));
         } else {
             switch (args.size()) {
                 case 0: r.value = d.call(member); break;
@@ -195,7 +194,7 @@ void Put(IDispatch* d, const std::wstring& member, bool value) {
 std::vector<ComPtr<IDispatch>> Each(IDispatch* collection) {
     std::vector<ComPtr<IDispatch>> items;
     try {
-        for (auto item : qv::excel::com::each(qv::excel::com::Dispatch(ComPtr<IDispatch>(collection, true))))
+        for (auto item : qv::excel::com::each(qv::excel::com::Dispatch(ComPtr<IDispatch>(collection, true), qv::excel::com::ExcelCalls::Unwatched())))
             items.emplace_back(item.raw(), true);
     } catch (const qv::excel::ExcelError& e) {
         ADD_FAILURE() << "enumeration failed: " << std::hex << e.HResult();
@@ -571,7 +570,9 @@ TEST_F(StandInCom, RunningExcelIsFoundAndEndsAtQuit) {
         unk.reset();
         ASSERT_TRUE(app);
         EXPECT_EQ(Flag(app.get(), L"Visible"), c.visible);
-        if (CanShowWindows()) EXPECT_EQ(FindWindowW(nullptr, L"Excel stand-in") != nullptr, c.visible);
+        if (CanShowWindows()) {
+            EXPECT_EQ(FindWindowW(nullptr, L"Excel stand-in") != nullptr, c.visible);
+        }
         auto books = Obj(app.get(), L"Workbooks");
         EXPECT_EQ(Number(books.get(), L"Count"), static_cast<long>(c.books.size()));
         std::vector<std::wstring> names;
@@ -711,7 +712,9 @@ TEST_F(StandInCom, MainWindowHeldFilesAndAListWrittenOnTheWayOut) {
         HWND window = FindWindowW(L"XLMAIN", L"Unique caption 42");
         ASSERT_NE(window, nullptr);
         EXPECT_FALSE(IsWindowVisible(window));
-        if (hasHwnd) EXPECT_EQ(reinterpret_cast<HWND>(static_cast<LONG_PTR>(hwnd.value.get()->lVal)), window);
+        if (hasHwnd) {
+            EXPECT_EQ(reinterpret_cast<HWND>(static_cast<LONG_PTR>(hwnd.value.get()->lVal)), window);
+        }
         DWORD pid = 0;
         GetWindowThreadProcessId(window, &pid);
         UniqueHandle process(OpenProcess(SYNCHRONIZE, FALSE, pid));

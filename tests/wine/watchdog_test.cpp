@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "excel/com/com_excel.h"
-#include "excel/com/dispatch.h"
+#include "excel/com/excel_calls.h"
 #include "excel/com/watchdog.h"
 #include "fileinfo/win32/summary_writer.h"
 #include "platform/win32/handles.h"
@@ -130,14 +130,14 @@ TEST_F(WatchdogTest, AStuckCallComesToTheFrontAndEndsItsExcelWhenTheAnswerIsNo) 
     auto instance = std::make_shared<qv::excel::com::Instance>();
     instance->watchdog = dog;
     {
-        qv::excel::com::Dispatch plain(app.copy());
+        qv::excel::com::Dispatch plain(qv::win32::ComPtr<IDispatch>(app.get(), true), qv::excel::com::ExcelCalls::Unwatched());
         HWND main = reinterpret_cast<HWND>(static_cast<LONG_PTR>(qv::excel::com::ToLong(plain.get(L"Hwnd"), L"Hwnd")));
         ASSERT_TRUE(GetWindowThreadProcessId(main, &instance->processId));
     }
     instance->process.reset(OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE,
                                         instance->processId));
     ASSERT_TRUE(instance->process);
-    qv::excel::com::Dispatch watched(std::move(app), nullptr, instance);
+    qv::excel::com::Dispatch watched(std::move(app), std::make_shared<qv::excel::com::ExcelCalls>(instance));
 
     {
         ForegroundThief thief(instance->processId);

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "bench_world.h"
-#include "excel/com/dispatch.h"
+#include "excel/com/excel_calls.h"
 #include "platform/win32/handles.h"
 #include "wizard_process.h"
 
@@ -57,7 +57,7 @@ double BareCreateQuit() {
             FAILED(CoCreateInstance(clsid, nullptr, CLSCTX_LOCAL_SERVER, IID_IDispatch, app.put_void())))
             return -1;
         try {
-            excel::com::Dispatch(std::move(app)).call(L"Quit");
+            excel::com::Dispatch(std::move(app), excel::com::ExcelCalls::Unwatched()).call(L"Quit");
         } catch (const excel::ExcelError&) {
             return -1;
         }

@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "excel/com/dispatch.h"
+#include "excel/com/excel_calls.h"
 #include "excel/com/foreground.h"
 #include "excel/com/patience.h"
 #include "excel/com/watchdog.h"
@@ -216,12 +216,12 @@ public:
     }
     std::optional<std::vector<std::wstring>> GetOpenFilenames(const std::wstring& filter) override {
         AllowToFront(app_);
-        Variant v = app_.unwatched().call(L"GetOpenFilename", filter, Missing{}, Missing{}, Missing{}, true);
+        Variant v = app_.under(ExcelCalls::Unwatched()).call(L"GetOpenFilename", filter, Missing{}, Missing{}, Missing{}, true);
         return PathsOf(v, L"GetOpenFilename");
     }
     std::optional<std::wstring> GetSaveAsFilename(const std::wstring& initialName) override {
         AllowToFront(app_);
-        Variant v = app_.unwatched().call(L"GetSaveAsFilename", initialName);
+        Variant v = app_.under(ExcelCalls::Unwatched()).call(L"GetSaveAsFilename", initialName);
         if (v.vt() == VT_BOOL && v.get()->boolVal == VARIANT_FALSE) return std::nullopt;
         return ToString(v, L"GetSaveAsFilename");
     }
@@ -255,7 +255,7 @@ public:
         ComPtr<IDispatch> app;
         if (FAILED(unk->QueryInterface(IID_IDispatch, app.put_void())) || !app) return nullptr;
         // The user's own Excel: its calls are not watched, and its end is not waited for.
-        return std::make_unique<ComApplication>(Dispatch(std::move(app), &ApplicationIds()));
+        return std::make_unique<ComApplication>(Dispatch(std::move(app), ExcelCalls::Unwatched(), &ApplicationIds()));
     }
 
     std::unique_ptr<Application> Create() override {
@@ -269,7 +269,7 @@ public:
         if (FAILED(hr)) throw ExcelError(kProgId, static_cast<long>(hr), win32::SystemMessage(static_cast<DWORD>(hr)));
         auto instance = std::make_shared<Instance>();
         instance->watchdog = watchdog_;
-        auto created = std::make_unique<ComApplication>(Dispatch(std::move(app), &ApplicationIds(), instance));
+        auto created = std::make_unique<ComApplication>(Dispatch(std::move(app), std::make_shared<ExcelCalls>(instance), &ApplicationIds()));
         // Recorded whatever follows, so that even an instance that failed at once is waited for.
         auto record = [&] {
             try {

@@ -2,7 +2,7 @@
 // Excel's own file dialogs belong to Excel's process. Windows lets a process take the foreground
 // only when the foreground process allows it, so without this a dialog Excel opens for the
 // wizard can come up behind the wizard's window.
-#include "excel/com/dispatch.h"
+#include "excel/com/excel_calls.h"
 
 namespace qv::excel::com {
 

@@ -38,15 +38,12 @@ public:
 }  // namespace
 
 RetryingMessageFilter::RetryingMessageFilter() : filter_(new Filter) {
-    if (FAILED(CoRegisterMessageFilter(filter_, &previous_))) previous_ = nullptr;
+    if (FAILED(CoRegisterMessageFilter(filter_.get(), previous_.put()))) previous_.reset();
 }
 
 RetryingMessageFilter::~RetryingMessageFilter() {
-    IMessageFilter* ours = nullptr;
-    CoRegisterMessageFilter(previous_, &ours);
-    if (ours) ours->Release();
-    if (previous_) previous_->Release();
-    filter_->Release();
+    win32::ComPtr<IMessageFilter> ours;
+    CoRegisterMessageFilter(previous_.get(), ours.put());
 }
 
 }  // namespace qv::excel::com

@@ -6,6 +6,8 @@
 #include <windows.h>
 #include <objbase.h>
 
+#include "platform/win32/handles.h"
+
 namespace qv::excel::com {
 
 // How long a refused call is retried before it fails as any other Excel failure.
@@ -34,8 +36,8 @@ public:
     RetryingMessageFilter& operator=(const RetryingMessageFilter&) = delete;
 
 private:
-    IMessageFilter* filter_ = nullptr;
-    IMessageFilter* previous_ = nullptr;
+    win32::ComPtr<IMessageFilter> filter_;
+    win32::ComPtr<IMessageFilter> previous_;
 };
 
 template <class Call>

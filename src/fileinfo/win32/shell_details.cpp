@@ -2,9 +2,9 @@
 
 #include <utility>
 
-#include "excel/com/dispatch.h"
 #include "platform/error.h"
 #include "platform/paths.h"
+#include "platform/win32/dispatch.h"
 #include "platform/win32/handles.h"
 #include "platform/texts.h"
 
@@ -12,24 +12,16 @@ namespace qv::win32 {
 
 namespace {
 
-using excel::com::Dispatch;
-
-// Calls method `name` of `obj` through the Excel boundary's invoker, which also waits out a
-// busy server. The HRESULT comes back instead of an exception, for the callers that fall back.
-template <class... A>
-HRESULT CallMethod(const Dispatch& obj, const wchar_t* name, Variant& result, A&&... args) {
-    try {
-        result = obj.call(name, std::forward<A>(args)...);
-        return S_OK;
-    } catch (const excel::ExcelError& e) {
-        return e.HResult() < 0 ? static_cast<HRESULT>(e.HResult()) : E_FAIL;
-    }
+// The shell answers at once or not at all: no busy retry, and members named in the user's locale.
+std::shared_ptr<const CallPolicy> ShellCalls() {
+    static const auto policy = std::make_shared<const CallPolicy>(texts::kOpFileDetails);
+    return policy;
 }
 
 // The object a call returned; empty when it returned none.
-Dispatch TakeDispatch(Variant& v) {
+Dispatch TakeDispatch(const Dispatch& from, Variant v) {
     if (v.vt() != VT_DISPATCH || !v.get()->pdispVal) return {};
-    return Dispatch(ComPtr<IDispatch>(v.get()->pdispVal, true));
+    return from.child(std::move(v), L"");
 }
 
 // A VARIANT that holds its own reference to `d`.
@@ -52,17 +44,17 @@ public:
 
     std::wstring Value(int column) override { return Details(Holding(item_), column); }
 
-    // Whether GetDetailsOf works at all on this system.
-    bool Works() {
-        Variant out;
-        return SUCCEEDED(CallMethod(folder_, L"GetDetailsOf", out, name_, 0));
-    }
+    // Whether GetDetailsOf works at all on this system; throws ComError when it does not.
+    void Try() { folder_.call(L"GetDetailsOf", name_, 0); }
 
 private:
     std::wstring Details(Variant what, int column) {
         Variant out;
-        HRESULT hr = CallMethod(folder_, L"GetDetailsOf", out, std::move(what), column);
-        if (FAILED(hr)) throw Failure(texts::kOpFileDetails, SystemMessage(static_cast<DWORD>(hr)), hr);
+        try {
+            out = folder_.call(L"GetDetailsOf", std::move(what), column);
+        } catch (const ComError& e) {
+            throw Failure(texts::kOpFileDetails, SystemMessage(static_cast<DWORD>(e.HResult())), e.HResult());
+        }
         if (out.vt() != VT_BSTR && FAILED(VariantChangeType(out.get(), out.get(), 0, VT_BSTR))) return L"";
         BSTR b = out.get()->bstrVal;
         return b ? std::wstring(b, SysStringLen(b)) : std::wstring();
@@ -83,22 +75,20 @@ std::unique_ptr<FileDetails> OpenShellDetails(const std::wstring& folder, const 
     if (FAILED(CLSIDFromProgID(L"Shell.Application", &clsid))) return nullptr;
     ComPtr<IDispatch> created;
     if (FAILED(CoCreateInstance(clsid, nullptr, CLSCTX_ALL, IID_IDispatch, created.put_void()))) return nullptr;
-    Dispatch shell(std::move(created));
-
-    // "C:" alone would name the drive's current folder, not its root.
-    Variant folderOut;
-    if (FAILED(CallMethod(shell, L"NameSpace", folderOut, paths::WithRootSeparator(folder)))) return nullptr;
-    Dispatch folderObj = TakeDispatch(folderOut);
-    if (!folderObj) NotFound(folder, ERROR_PATH_NOT_FOUND);
-
-    Variant itemOut;
-    if (FAILED(CallMethod(folderObj, L"ParseName", itemOut, fileName))) return nullptr;
-    Dispatch item = TakeDispatch(itemOut);
-    if (!item) NotFound(folder + L"\\" + fileName, ERROR_FILE_NOT_FOUND);
-
-    auto details = std::make_unique<ShellDetails>(std::move(shell), std::move(folderObj), std::move(item), fileName);
-    if (!details->Works()) return nullptr;
-    return details;
+    Dispatch shell(std::move(created), ShellCalls());
+    try {
+        // "C:" alone would name the drive's current folder, not its root.
+        Dispatch folderObj = TakeDispatch(shell, shell.call(L"NameSpace", paths::WithRootSeparator(folder)));
+        if (!folderObj) NotFound(folder, ERROR_PATH_NOT_FOUND);
+        Dispatch item = TakeDispatch(folderObj, folderObj.call(L"ParseName", fileName));
+        if (!item) NotFound(folder + L"\\" + fileName, ERROR_FILE_NOT_FOUND);
+        auto details = std::make_unique<ShellDetails>(std::move(shell), std::move(folderObj), std::move(item), fileName);
+        details->Try();
+        return details;
+    } catch (const ComError&) {
+        // The shell cannot tell this file's details here; the caller falls back.
+        return nullptr;
+    }
 }
 
 }  // namespace qv::win32

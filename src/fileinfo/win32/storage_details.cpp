@@ -1,6 +1,5 @@
 #include "fileinfo/win32/storage_details.h"
 
-#include "fileinfo/summary_first.h"
 #include "fileinfo/win32/summary_reader.h"
 #include "platform/error.h"
 #include "platform/win32/handles.h"
@@ -16,10 +15,6 @@ std::optional<SummaryText> ReadStorageSummary(const std::wstring& folder, const 
     if (path.back() != L'\\') path += L'\\';
     path += fileName;
     return ReadSummarySet(path);
-}
-
-std::unique_ptr<FileDetails> OpenStorageDetails(const std::wstring& folder, const std::wstring& fileName) {
-    return SummaryDetails(fileName, ReadStorageSummary(folder, fileName).value_or(SummaryText{}));
 }
 
 }  // namespace qv::win32

@@ -1,6 +1,7 @@
 #include <atomic>
 
 #include "platform/error.h"
+#include "platform/paths.h"
 #include "platform/win32/long_path.h"
 #include "platform/win32/platform.h"
 #include "platform/texts.h"
@@ -13,13 +14,6 @@ constexpr DWORD kNotOrdinary = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN 
 
 [[noreturn]] void Fail(const wchar_t* operation, DWORD code) {
     throw Failure(operation, SystemMessage(code), static_cast<long>(code));
-}
-
-std::wstring FolderOf(const std::wstring& path) {
-    size_t slash = path.find_last_of(L"\\/");
-    if (slash == std::wstring::npos) return L".";
-    if (slash == 0 || (slash == 2 && path[1] == L':')) return path.substr(0, slash + 1);  // a root
-    return path.substr(0, slash);
 }
 
 // Removes the temporary copy, whatever attributes the copy gave it.
@@ -110,7 +104,7 @@ void Win32FileSystem::CopyReplace(const std::wstring& src, const std::wstring& d
     const std::wstring from = LongPath(src);
     std::wstring tmp;
     for (int attempt = 0;; ++attempt) {
-        tmp = LongPath(UniqueNameIn(FolderOf(dst), L"~qv"));
+        tmp = LongPath(UniqueNameIn(paths::WithRootSeparator(paths::FolderPart(dst)), L"~qv"));
         if (CopyFileW(from.c_str(), tmp.c_str(), TRUE)) break;
         DWORD code = GetLastError();
         const bool taken = code == ERROR_FILE_EXISTS || code == ERROR_ALREADY_EXISTS;

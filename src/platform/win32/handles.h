@@ -38,8 +38,8 @@ private:
 
 struct CloseHkey { void operator()(HKEY k) const { RegCloseKey(k); } };
 struct CloseHandle_ { void operator()(HANDLE h) const { CloseHandle(h); } };
-struct FindClose_ { void operator()(HANDLE h) const { FindClose(h); } };
 struct FreeGlobal { void operator()(HGLOBAL h) const { GlobalFree(h); } };
+struct DeleteFont { void operator()(HFONT f) const { DeleteObject(f); } };
 
 using UniqueHkey = Unique<HKEY, CloseHkey, nullptr>;
 using UniqueHandle = Unique<HANDLE, CloseHandle_, nullptr>;
@@ -56,6 +56,7 @@ private:
     HANDLE h_;
 };
 using UniqueHglobal = Unique<HGLOBAL, FreeGlobal, nullptr>;
+using UniqueFont = Unique<HFONT, DeleteFont, nullptr>;
 
 // A locked HGLOBAL, unlocked on destruction.
 class GlobalLocked {
@@ -115,7 +116,6 @@ public:
     I* detach() { return std::exchange(p_, nullptr); }
     void reset() { if (p_) { p_->Release(); p_ = nullptr; } }
     explicit operator bool() const { return p_ != nullptr; }
-    ComPtr copy() const { return ComPtr(p_, true); }
     template <class J>
     ComPtr<J> query() const {
         ComPtr<J> r;
@@ -126,27 +126,6 @@ private:
     I* p_ = nullptr;
 };
 
-// A BSTR.
-class Bstr {
-public:
-    Bstr() = default;
-    explicit Bstr(const std::wstring& s) : b_(SysAllocStringLen(s.data(), static_cast<UINT>(s.size()))) {}
-    ~Bstr() { SysFreeString(b_); }
-    Bstr(const Bstr&) = delete;
-    Bstr& operator=(const Bstr&) = delete;
-    Bstr(Bstr&& o) noexcept : b_(std::exchange(o.b_, nullptr)) {}
-    Bstr& operator=(Bstr&& o) noexcept {
-        if (this != &o) { SysFreeString(b_); b_ = std::exchange(o.b_, nullptr); }
-        return *this;
-    }
-    BSTR get() const { return b_; }
-    BSTR* put() { SysFreeString(b_); b_ = nullptr; return &b_; }
-    BSTR detach() { return std::exchange(b_, nullptr); }
-    std::wstring str() const { return b_ ? std::wstring(b_, SysStringLen(b_)) : std::wstring(); }
-private:
-    BSTR b_ = nullptr;
-};
-
 // A VARIANT that owns its contents.
 class Variant {
 public:
@@ -154,12 +133,6 @@ public:
     ~Variant() { VariantClear(&v_); }
     Variant(const Variant&) = delete;
     Variant& operator=(const Variant&) = delete;
-    // An explicit deep copy.
-    Variant Copy() const {
-        Variant r;
-        VariantCopy(&r.v_, const_cast<VARIANT*>(&v_));
-        return r;
-    }
     Variant(Variant&& o) noexcept { v_ = o.v_; VariantInit(&o.v_); }
     Variant& operator=(Variant&& o) noexcept {
         if (this != &o) { VariantClear(&v_); v_ = o.v_; VariantInit(&o.v_); }

@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "operations/excel_start.h"
+#include "platform/win32/handles.h"
 #include "window/texts.h"
 #include "window/win32/controls_win32.h"
 #include "window/win32/resource.h"
@@ -95,10 +96,6 @@ public:
           ui_(hwnd),
           win_(svc_, *p.st, ui_) {}
 
-    ~MainDialog() {
-        if (bannerFont_) DeleteObject(bannerFont_);
-    }
-
     HWND ToolTip() const { return ui_.ToolTip(); }
     // The wait cursor shows while a handler works, but not while it waits for the user.
     bool ShowsWaitCursor() const { return busy_.Active() && !msg_.Shown(); }
@@ -169,7 +166,7 @@ private:
     Services svc_;
     DialogControls ui_;
     MainWindow win_;
-    HFONT bannerFont_ = nullptr;
+    UniqueFont bannerFont_;  // the banner label's, while the window lives
     int depth_ = 0;
     bool gone_ = false;
     bool closeAsked_ = false;
@@ -213,11 +210,10 @@ void MainDialog::RebuildBannerFont() {
     if (!base || !GetObjectW(base, sizeof lf, &lf)) return;
     lf.lfHeight *= 2;
     lf.lfWeight = FW_BOLD;
-    HFONT font = CreateFontIndirectW(&lf);
+    UniqueFont font(CreateFontIndirectW(&lf));
     if (!font) return;
-    SendDlgItemMessageW(hwnd_, IDC_LABEL1, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
-    if (bannerFont_) DeleteObject(bannerFont_);
-    bannerFont_ = font;
+    SendDlgItemMessageW(hwnd_, IDC_LABEL1, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
+    bannerFont_ = std::move(font);
 }
 
 void MainDialog::OnInit() {

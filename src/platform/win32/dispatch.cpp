@@ -1,25 +1,28 @@
-#include "excel/com/dispatch.h"
+#include "platform/win32/dispatch.h"
 
-#include <cstdio>
 #include <cwctype>
 #include <stdexcept>
 
-#include "excel/com/patience.h"
+#include "platform/error.h"
+#include "platform/failure_info.h"
 
-namespace qv::excel::com {
+namespace qv::win32 {
 
 namespace {
 
 std::wstring MessageFor(HRESULT hr) {
-    std::wstring s = win32::SystemMessage(static_cast<DWORD>(hr));
-    if (!s.empty()) return s;
-    wchar_t buf[32];
-    std::swprintf(buf, 32, L"HRESULT 0x%08lX", static_cast<unsigned long>(hr));
-    return buf;
+    std::wstring s = SystemMessage(static_cast<DWORD>(hr));
+    return s.empty() ? L"HRESULT " + HexCode(static_cast<long>(hr)) : s;
 }
 
-[[noreturn]] void Fail(const std::wstring& member, HRESULT hr) {
-    throw ExcelError(member, static_cast<long>(hr), MessageFor(hr));
+[[noreturn]] void Fail(const CallPolicy& policy, const std::wstring& member, HRESULT hr) {
+    policy.Fail(member, static_cast<long>(hr), MessageFor(hr));
+}
+
+// Calls made on an empty Dispatch fail under this one.
+std::shared_ptr<const CallPolicy> PlainPolicy() {
+    static const auto plain = std::make_shared<const CallPolicy>(L"COM");
+    return plain;
 }
 
 // Frees the strings of an EXCEPINFO however the call ended.
@@ -35,7 +38,7 @@ public:
     ExcepInfo& operator=(const ExcepInfo&) = delete;
     EXCEPINFO* get() { return &e_; }
 
-    [[noreturn]] void Throw(const std::wstring& member) {
+    [[noreturn]] void Throw(const CallPolicy& policy, const std::wstring& member) {
         if (e_.pfnDeferredFillIn) {
             e_.pfnDeferredFillIn(&e_);
             e_.pfnDeferredFillIn = nullptr;
@@ -44,7 +47,7 @@ public:
         std::wstring text = e_.bstrDescription ? std::wstring(e_.bstrDescription, SysStringLen(e_.bstrDescription))
                                                : std::wstring();
         if (text.empty()) text = MessageFor(code);
-        throw ExcelError(member, static_cast<long>(code), text);
+        policy.Fail(member, static_cast<long>(code), std::move(text));
     }
 
 private:
@@ -52,6 +55,13 @@ private:
 };
 
 }  // namespace
+
+void CallPolicy::Fail(const std::wstring& member, long hresult, std::wstring description) const {
+    Throw(member, hresult, description);
+    throw ComError(operation_, member, hresult, std::move(description));
+}
+
+void CallPolicy::Throw(const std::wstring&, long, const std::wstring&) const {}
 
 std::optional<std::vector<DISPID>> MemberIds::Find(const std::wstring& key) const {
     std::lock_guard<std::mutex> hold(lock_);
@@ -84,22 +94,25 @@ std::wstring KeyOf(const std::vector<const wchar_t*>& names) {
 
 }  // namespace
 
-Dispatch Dispatch::From(Variant v, const std::wstring& member, MemberIds* kind) {
+Dispatch::Dispatch() : policy_(PlainPolicy()) {}
+
+Dispatch::Dispatch(ComPtr<IDispatch> p, std::shared_ptr<const CallPolicy> policy, MemberIds* kind)
+    : p_(std::move(p)), policy_(policy ? std::move(policy) : PlainPolicy()), kind_(kind) {}
+
+Dispatch Dispatch::child(Variant v, const std::wstring& member, MemberIds* kind) const {
     VARIANT* raw = v.get();
-    if (raw->vt == VT_DISPATCH && raw->pdispVal) return Dispatch(ComPtr<IDispatch>(raw->pdispVal, true), kind);
+    if (raw->vt == VT_DISPATCH && raw->pdispVal) return Dispatch(ComPtr<IDispatch>(raw->pdispVal, true), policy_, kind);
     if (raw->vt == VT_UNKNOWN && raw->punkVal) {
         ComPtr<IDispatch> d;
         HRESULT hr = raw->punkVal->QueryInterface(IID_IDispatch, d.put_void());
-        if (FAILED(hr)) Fail(member, hr);
-        return Dispatch(std::move(d), kind);
+        if (FAILED(hr)) Fail(*policy_, member, hr);
+        return Dispatch(std::move(d), policy_, kind);
     }
-    Fail(member, DISP_E_TYPEMISMATCH);
+    Fail(*policy_, member, DISP_E_TYPEMISMATCH);
 }
 
-Dispatch Dispatch::child(Variant v, const std::wstring& member, MemberIds* kind) const {
-    Dispatch d = From(std::move(v), member, kind);
-    d.instance_ = instance_;
-    return d;
+Dispatch Dispatch::under(std::shared_ptr<const CallPolicy> policy) const {
+    return Dispatch(ComPtr<IDispatch>(p_.get(), true), std::move(policy), kind_);
 }
 
 Variant Dispatch::get(const std::wstring& name) const {
@@ -108,7 +121,7 @@ Variant Dispatch::get(const std::wstring& name) const {
 }
 
 void Dispatch::put(const std::wstring& name, Arg value) const {
-    if (!p_) Fail(name, E_POINTER);
+    if (!p_) Fail(*policy_, name, E_POINTER);
     std::vector<Named> args;
     args.push_back(Named{L"", std::move(value)});
     LookUpAndInvoke(name, {name.c_str()}, DISPATCH_PROPERTYPUT, args, {DISPID_PROPERTYPUT}, false);
@@ -119,12 +132,11 @@ std::vector<DISPID> Dispatch::IdsOf(const std::vector<const wchar_t*>& names, bo
     if (kind_ && !fresh)
         if (auto known = kind_->Find(key)) return *known;
     std::vector<DISPID> ids(names.size(), DISPID_UNKNOWN);
-    Watchdog::Scope watched(instance_);
-    HRESULT hr = CallPatiently([&] {
+    HRESULT hr = policy_->Run([&] {
         return p_->GetIDsOfNames(IID_NULL, const_cast<LPOLESTR*>(names.data()), static_cast<UINT>(names.size()),
-                                 kCallLcid, ids.data());
+                                 policy_->Lcid(), ids.data());
     });
-    if (FAILED(hr)) Fail(names[0], hr);
+    if (FAILED(hr)) Fail(*policy_, names[0], hr);
     if (kind_) kind_->Remember(key, ids);
     return ids;
 }
@@ -140,8 +152,8 @@ Variant Dispatch::LookUpAndInvoke(const std::wstring& member, std::vector<const 
     const bool cached = kind_ && kind_->Find(KeyOf(names));
     try {
         return invoke(IdsOf(names, false));
-    } catch (const ExcelError& e) {
-        // Another server behind the same kind (another Excel version) may lack the member.
+    } catch (const ComError& e) {
+        // Another server behind the same kind (another version of the server) may lack the member.
         if (!cached || e.HResult() != static_cast<long>(DISP_E_MEMBERNOTFOUND)) throw;
     }
     kind_->Forget(KeyOf(names));
@@ -150,7 +162,7 @@ Variant Dispatch::LookUpAndInvoke(const std::wstring& member, std::vector<const 
 
 Variant Dispatch::Invoke(const std::wstring& member, bool defaultMember, WORD flags,
                          std::vector<Named>& args) const {
-    if (!p_) Fail(member, E_POINTER);
+    if (!p_) Fail(*policy_, member, E_POINTER);
     std::vector<const wchar_t*> names;
     bool seenNamed = false;
     for (auto& a : args) {
@@ -170,7 +182,7 @@ Variant Dispatch::Invoke(const std::wstring& member, bool defaultMember, WORD fl
 
 Variant Dispatch::InvokeId(const std::wstring& member, DISPID id, WORD flags, std::vector<Named>& args,
                            std::vector<DISPID> namedIds, bool wantResult) const {
-    if (!p_) Fail(member, E_POINTER);
+    if (!p_) Fail(*policy_, member, E_POINTER);
     // The wrapper keeps ownership of the arguments; the callee only reads them.
     std::vector<VARIANT> reversed;
     reversed.reserve(args.size());
@@ -185,26 +197,25 @@ Variant Dispatch::InvokeId(const std::wstring& member, DISPID id, WORD flags, st
     ExcepInfo excep;
     UINT argErr = 0;
     Variant result;
-    Watchdog::Scope watched(instance_);
-    HRESULT hr = CallPatiently([&] {
-        return p_->Invoke(id, IID_NULL, kCallLcid, flags, &params, wantResult ? result.put() : nullptr, excep.get(),
-                          &argErr);
+    HRESULT hr = policy_->Run([&] {
+        return p_->Invoke(id, IID_NULL, policy_->Lcid(), flags, &params, wantResult ? result.put() : nullptr,
+                          excep.get(), &argErr);
     });
-    if (hr == DISP_E_EXCEPTION) excep.Throw(member);
-    if (FAILED(hr)) Fail(member, hr);
+    if (hr == DISP_E_EXCEPTION) excep.Throw(*policy_, member);
+    if (FAILED(hr)) Fail(*policy_, member, hr);
     return result;
 }
 
 Enumerator::Enumerator(const Dispatch& collection, MemberIds* itemKind)
-    : itemKind_(itemKind), instance_(collection.instance_) {
+    : itemKind_(itemKind), policy_(collection.policy_) {
     static const std::wstring kMember = L"_NewEnum";
     std::vector<Named> none;
     Variant v = collection.InvokeId(kMember, DISPID_NEWENUM, DISPATCH_METHOD | DISPATCH_PROPERTYGET, none, {}, true);
     VARIANT* raw = v.get();
     IUnknown* unk = raw->vt == VT_UNKNOWN ? raw->punkVal : raw->vt == VT_DISPATCH ? raw->pdispVal : nullptr;
-    if (!unk) Fail(kMember, DISP_E_TYPEMISMATCH);
+    if (!unk) Fail(*policy_, kMember, DISP_E_TYPEMISMATCH);
     HRESULT hr = unk->QueryInterface(IID_IEnumVARIANT, e_.put_void());
-    if (FAILED(hr)) Fail(kMember, hr);
+    if (FAILED(hr)) Fail(*policy_, kMember, hr);
 }
 
 std::optional<Dispatch> Enumerator::Next() {
@@ -215,46 +226,43 @@ std::optional<Dispatch> Enumerator::Next() {
         std::vector<VARIANT> raw(kBatch);
         for (auto& v : raw) VariantInit(&v);
         ULONG fetched = 0;
-        Watchdog::Scope watched(instance_);
-        HRESULT hr = CallPatiently([&] {
+        HRESULT hr = policy_->Run([&] {
             fetched = 0;
             return e_->Next(kBatch, raw.data(), &fetched);
         });
         if (SUCCEEDED(hr))
             for (ULONG i = 0; i < fetched && i < kBatch; ++i) *batch_.emplace_back().put() = raw[i];
-        if (FAILED(hr)) Fail(L"_NewEnum", hr);
+        if (FAILED(hr)) Fail(*policy_, L"_NewEnum", hr);
         if (hr != S_OK || fetched < kBatch) {
             last_ = true;
             e_.reset();  // done: let the collection go now, not when the loop's owner goes
         }
         if (batch_.empty()) return std::nullopt;
     }
-    Dispatch item = Dispatch::From(std::move(batch_[taken_++]), L"_NewEnum", itemKind_);
-    item.instance_ = instance_;
-    return item;
+    return Dispatch(ComPtr<IDispatch>(), policy_).child(std::move(batch_[taken_++]), L"_NewEnum", itemKind_);
 }
 
 namespace {
-Variant Converted(const Variant& v, VARTYPE to, const std::wstring& member) {
+Variant Converted(const Variant& v, VARTYPE to, const std::wstring& member, const CallPolicy& policy) {
     Variant r;
     HRESULT hr = VariantChangeType(r.put(), const_cast<VARIANT*>(v.get()), 0, to);
-    if (FAILED(hr)) Fail(member, hr);
+    if (FAILED(hr)) Fail(policy, member, hr);
     return r;
 }
 }  // namespace
 
-std::wstring ToString(const Variant& v, const std::wstring& member) {
-    Variant s = Converted(v, VT_BSTR, member);
+std::wstring ToString(const Variant& v, const std::wstring& member, const CallPolicy& policy) {
+    Variant s = Converted(v, VT_BSTR, member, policy);
     BSTR b = s.get()->bstrVal;
     return b ? std::wstring(b, SysStringLen(b)) : std::wstring();
 }
 
-bool ToBool(const Variant& v, const std::wstring& member) {
-    return Converted(v, VT_BOOL, member).get()->boolVal != VARIANT_FALSE;
+bool ToBool(const Variant& v, const std::wstring& member, const CallPolicy& policy) {
+    return Converted(v, VT_BOOL, member, policy).get()->boolVal != VARIANT_FALSE;
 }
 
-long ToLong(const Variant& v, const std::wstring& member) {
-    return Converted(v, VT_I4, member).get()->lVal;
+long ToLong(const Variant& v, const std::wstring& member, const CallPolicy& policy) {
+    return Converted(v, VT_I4, member, policy).get()->lVal;
 }
 
-}  // namespace qv::excel::com
+}  // namespace qv::win32

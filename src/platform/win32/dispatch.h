@@ -1,7 +1,8 @@
 #pragma once
 // A thin late-bound client over IDispatch: members by name, arguments in natural order.
-// Every failure becomes one qv::excel::ExcelError carrying the member, the HRESULT and
-// the server's own description.
+// Every failure becomes one exception carrying the member, the HRESULT and the server's own
+// description. How calls are made (retries, locale) and what is thrown is the server's policy.
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -10,14 +11,37 @@
 #include <utility>
 #include <vector>
 
-#include "excel/com/watchdog.h"
-#include "excel/excel.h"
 #include "platform/win32/handles.h"
 
-namespace qv::excel::com {
+namespace qv::win32 {
 
-using win32::ComPtr;
-using win32::Variant;
+// How the calls to one server are made. The default calls once, names members in the user's
+// locale and throws qv::ComError; a server with rules of its own overrides them.
+class CallPolicy {
+public:
+    // `operation` names the server's work in a failure report.
+    explicit CallPolicy(std::wstring operation) : operation_(std::move(operation)) {}
+    virtual ~CallPolicy() = default;
+    CallPolicy(const CallPolicy&) = delete;
+    CallPolicy& operator=(const CallPolicy&) = delete;
+
+    // The locale of GetIDsOfNames and Invoke.
+    virtual LCID Lcid() const { return LOCALE_USER_DEFAULT; }
+    // One call into the server (GetIDsOfNames, Invoke or IEnumVARIANT::Next); runs `call`
+    // again as the policy sees fit and gives its last result.
+    virtual HRESULT Run(const std::function<HRESULT()>& call) const { return call(); }
+    // Throws the failure of `member`: the policy's own exception, or else qv::ComError.
+    [[noreturn]] void Fail(const std::wstring& member, long hresult, std::wstring description) const;
+
+    const std::wstring& Operation() const { return operation_; }
+
+protected:
+    // A server's own exception type for its failures; nothing thrown here means qv::ComError.
+    virtual void Throw(const std::wstring& member, long hresult, const std::wstring& description) const;
+
+private:
+    std::wstring operation_;
+};
 
 // An omitted optional argument (VT_ERROR / DISP_E_PARAMNOTFOUND).
 struct Missing {};
@@ -44,9 +68,9 @@ struct Named {
     Arg value;
 };
 
-// The DISPIDs of one kind of object (Application, AddIns, AddIn, ...), shared by every object of
-// that kind for the life of the program: Excel's type library fixes them, so one look-up per
-// member (with its named arguments) is enough. Only successful look-ups are kept.
+// The DISPIDs of one kind of object (an application, a collection, its items), shared by every
+// object of that kind for the life of the program: where the server's type library fixes them, one
+// look-up per member (with its named arguments) is enough. Only successful look-ups are kept.
 class MemberIds {
 public:
     MemberIds() = default;
@@ -64,18 +88,15 @@ private:
 
 class Dispatch {
 public:
-    Dispatch() = default;
-    // `kind` null: every call looks its member up afresh. `instance`: the Excel of the program's
-    // own behind the object, whose calls the watchdog watches; null for any other server.
-    explicit Dispatch(ComPtr<IDispatch> p, MemberIds* kind = nullptr, std::shared_ptr<const Instance> instance = nullptr)
-        : p_(std::move(p)), kind_(kind), instance_(std::move(instance)) {}
-    // Takes the object out of a VT_DISPATCH (or VT_UNKNOWN) result; `member` names the call
-    // that produced it, for the error when it holds no object.
-    static Dispatch From(Variant v, const std::wstring& member, MemberIds* kind = nullptr);
-    // The same, for an object of this one's server: its calls are watched as this one's are.
+    // An empty object: every call fails with E_POINTER.
+    Dispatch();
+    // `kind` null: every call looks its member up afresh.
+    Dispatch(ComPtr<IDispatch> p, std::shared_ptr<const CallPolicy> policy, MemberIds* kind = nullptr);
+    // The object in a VT_DISPATCH (or VT_UNKNOWN) result of this one's server, called under the
+    // same policy; `member` names the call that produced it, for the error when it holds none.
     Dispatch child(Variant v, const std::wstring& member, MemberIds* kind = nullptr) const;
-    // This object with calls that are not watched: a person may take long over Excel's own dialogs.
-    Dispatch unwatched() const { return Dispatch(p_.copy(), kind_); }
+    // This object under another policy.
+    Dispatch under(std::shared_ptr<const CallPolicy> policy) const;
 
     Variant get(const std::wstring& name) const;
     void put(const std::wstring& name, Arg value) const;
@@ -96,6 +117,7 @@ public:
     Dispatch object(const std::wstring& name, MemberIds* kind = nullptr) const { return child(get(name), name, kind); }
 
     IDispatch* raw() const { return p_.get(); }
+    const CallPolicy& policy() const { return *policy_; }
     explicit operator bool() const { return static_cast<bool>(p_); }
 
 private:
@@ -115,8 +137,8 @@ private:
     friend class Enumerator;
 
     ComPtr<IDispatch> p_;
+    std::shared_ptr<const CallPolicy> policy_;
     MemberIds* kind_ = nullptr;
-    std::shared_ptr<const Instance> instance_;
 };
 
 // The elements of a collection, in its order, through _NewEnum / IEnumVARIANT. Elements come
@@ -131,7 +153,7 @@ public:
 private:
     ComPtr<IEnumVARIANT> e_;
     MemberIds* itemKind_ = nullptr;
-    std::shared_ptr<const Instance> instance_;
+    std::shared_ptr<const CallPolicy> policy_;
     std::vector<Variant> batch_;
     size_t taken_ = 0;
     bool last_ = false;  // the server has given its last batch
@@ -168,9 +190,9 @@ inline EachRange each(const Dispatch& collection, MemberIds* itemKind = nullptr)
     return EachRange(collection, itemKind);
 }
 
-// Conversions of results; a value that does not convert fails as ExcelError for `member`.
-std::wstring ToString(const Variant& v, const std::wstring& member);
-bool ToBool(const Variant& v, const std::wstring& member);
-long ToLong(const Variant& v, const std::wstring& member);
+// Conversions of results; a value that does not convert fails under `policy` for `member`.
+std::wstring ToString(const Variant& v, const std::wstring& member, const CallPolicy& policy);
+bool ToBool(const Variant& v, const std::wstring& member, const CallPolicy& policy);
+long ToLong(const Variant& v, const std::wstring& member, const CallPolicy& policy);
 
-}  // namespace qv::excel::com
+}  // namespace qv::win32
