@@ -1,6 +1,6 @@
 #include "com/addin_code.h"
 
-#include "model/paths.h"
+#include "platform/paths.h"
 
 namespace qv::standin::com {
 namespace {
@@ -44,7 +44,7 @@ void RunAddinCode(Host& host, const std::wstring& path, const wchar_t* procedure
     if (!IsModalFile(s, path)) return;
     g_owner = host.mainWindow.handle();
     UINT_PTR timer = s.modalMilliseconds ? SetTimer(nullptr, 0, s.modalMilliseconds, &PressOk) : 0;
-    std::wstring text = L"The add-in code " + std::wstring(procedure) + L" of \"" + FileNameOf(path) +
+    std::wstring text = L"The add-in code " + std::wstring(procedure) + L" of \"" + paths::FileNamePart(path) +
                         L"\" shows this message.\n\n(Excel stand-in: the file is named in ModalFiles.)";
     MessageBoxW(g_owner, text.c_str(), kBoxTitle, MB_OK);
     if (timer) KillTimer(nullptr, timer);

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cwchar>
 
-#include "model/paths.h"
+#include "platform/paths.h"
 
 namespace qv::standin {
 namespace {
@@ -69,7 +69,7 @@ std::vector<std::wstring> ParseFileNames(const std::wstring& text) {
         std::wstring item = text.substr(start, semicolon - start);
         size_t b = item.find_first_not_of(L" \t");
         if (b != std::wstring::npos) {
-            std::wstring name = FileNameOf(item.substr(b, item.find_last_not_of(L" \t") - b + 1));
+            std::wstring name = paths::FileNamePart(item.substr(b, item.find_last_not_of(L" \t") - b + 1));
             if (!name.empty()) out.push_back(name);
         }
         start = semicolon + 1;
@@ -78,9 +78,9 @@ std::vector<std::wstring> ParseFileNames(const std::wstring& text) {
 }
 
 bool IsModalFile(const Settings& s, const std::wstring& path) {
-    const std::wstring name = FileNameOf(path);
+    const std::wstring name = paths::FileNamePart(path);
     return !name.empty() && std::any_of(s.modalFiles.begin(), s.modalFiles.end(),
-                                        [&](const std::wstring& m) { return SameText(m, name); });
+                                        [&](const std::wstring& m) { return paths::EqualNoCase(m, name); });
 }
 
 int MajorVersion(const Settings& s) {

@@ -86,7 +86,9 @@ TEST(AddinRules, RemovalAndTidyAgreeInBothPrograms) {
                                        : *k.bar == RemovalBar::FileNotThere ? &console::texts::kNotRemovableMissing
                                                                             : &console::texts::kNotRemovableMicrosoft;
         EXPECT_EQ(exit, refusal ? console::kExitFailedUnchanged : console::kExitDone) << c.out.err;
-        if (refusal) EXPECT_EQ(c.out.err, refusal->ja + full + L"\n");
+        if (refusal) {
+            EXPECT_EQ(c.out.err, refusal->ja + full + L"\n");
+        }
         EXPECT_EQ(c.w.fs.files.count(full) > 0, k.file != Gone && refusal) << "removed exactly when not refused";
     }
 }
