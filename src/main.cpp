@@ -3,12 +3,13 @@
 #include <commctrl.h>
 
 #include <cstring>
+#include <utility>
 
 #include "excel/com/com_excel.h"
 #include "excel/com/patience.h"
-#include "fileinfo/win32/details_provider.h"
 #include "platform/win32/platform.h"
 #include "startup/startup.h"
+#include "startup/win32/win32_services.h"
 
 #include "platform/win32/handles.h"
 #include "window/failure_report.h"
@@ -47,13 +48,9 @@ int MessageLoop(HWND dialog) {
 // Everything the program uses lives here, so that it goes (and any Excel instance a
 // handler still holds is told to quit) before COM is shut down.
 int Run(HINSTANCE instance, int show, qv::win32::MessageBoxTopLevel& top) {
-    qv::win32::Win32Registry reg;
-    qv::win32::Win32FileSystem fs;
     qv::win32::Win32MessageBoxes msg;
     qv::win32::Win32Clipboard clip;
     qv::win32::Win32Shell shell;
-    qv::win32::Win32Drives drives;
-    qv::win32::Win32SystemInfo sys;
     qv::win32::Win32BusyCursor busy;
     qv::excel::com::LauncherOptions options;
     // Asked on the watchdog's thread, so the box has no owner: the window's thread waits in the call.
@@ -61,12 +58,9 @@ int Run(HINSTANCE instance, int show, qv::win32::MessageBoxTopLevel& top) {
         return msg.Show(qv::texts::kExcelNotResponding, qv::texts::kAppTitle,
                         qv::kMbYesNoWarning | qv::kMbSetForeground) == qv::kIdYes;
     };
-    auto launcher = qv::excel::com::MakeLauncher(std::move(options));
-    // Excel writes its add-in list when its process ends: the program ends only after its own
-    // instances, so that the next Excel, a person's or a script's, reads what was written.
-    auto awaitExcel = [&] { launcher->WaitForInstancesToEnd(qv::excel::kExcelExitWaitMs); };
-    auto details = qv::win32::MakeDetailsProvider();
-    qv::Services svc{*launcher, fs, reg, msg, clip, shell, drives, *details, sys, busy};
+    qv::win32::Win32Services world(msg, std::move(options));
+    qv::WindowServices svc{world.Core(), clip, shell, busy};
+    auto awaitExcel = [&] { world.AwaitExcel(); };
     qv::SharedState st;
 
     if (qv::Main(svc, st) != qv::StartupOutcome::ShowWindow) {

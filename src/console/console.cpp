@@ -10,7 +10,7 @@
 #include "console/utf8.h"
 #include "fileinfo/addin_details.h"
 #include "operations/addin_rules.h"
-#include "operations/excel_start.h"
+#include "startup/excel_start.h"
 #include "operations/operations.h"
 #include "operations/texts.h"
 #include "platform/paths.h"

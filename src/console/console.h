@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "console/options.h"
-#include "operations/services.h"
+#include "startup/services.h"
 #include "platform/services.h"
 
 namespace qv::console {

@@ -1,5 +1,5 @@
 // InstallAddin: a new install, or a newer version over a listed one.
-#include "operations/excel_start.h"
+#include "startup/excel_start.h"
 #include "operations/operations.h"
 #include "platform/paths.h"
 

@@ -2,7 +2,7 @@
 
 #include <stdexcept>
 
-#include "operations/excel_start.h"
+#include "startup/excel_start.h"
 
 namespace qv {
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "excel/excel.h"
-#include "operations/services.h"
+#include "startup/services.h"
 
 namespace qv {
 

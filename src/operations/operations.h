@@ -10,7 +10,7 @@
 #include "excel/addin_file.h"
 #include "excel/excel.h"
 #include "excel/facts.h"
-#include "operations/services.h"
+#include "startup/services.h"
 
 namespace qv {
 
@@ -111,12 +111,6 @@ std::optional<std::wstring> CheckInstallTarget(Services& svc, const excel::Facts
                                                const std::wstring& fullName, bool copies, bool newInstall);
 // The add-in file `fullName` can be deleted.
 std::optional<std::wstring> CheckRemovable(Services& svc, const std::wstring& fullName);
-
-// Mode 6: puts `path` on the clipboard, retrying while another program holds the clipboard.
-// When it stays busy, gives the text that shows the path instead.
-std::optional<std::wstring> CopyPathToClipboard(Clipboard& clip, const std::wstring& path);
-inline constexpr int kClipboardTries = 10;
-inline constexpr int kClipboardPauseMs = 50;
 
 // Tool.XLA passes, tool.xlam does not.
 using excel::IsXlaName;

@@ -2,7 +2,7 @@
 // Excel instance. A removal then waits until that Excel's process has ended, because Excel
 // writes its add-in list on its way out: a file or registry value deleted earlier would be
 // written back, or still be held open.
-#include "operations/excel_start.h"
+#include "startup/excel_start.h"
 #include "operations/operations.h"
 #include "operations/texts.h"
 #include "platform/paths.h"

@@ -26,26 +26,6 @@ inline constexpr const wchar_t* kExcelDidNotEnd =
     L"Excelが時間内に終了しなかったため、何も削除していません。\n"
     L"アドインは非動作中になっている場合があります。\n"
     L"しばらく待ってから、もう一度実行してください。";
-// The user's own Excel is running: its state, its open workbooks, and the request to quit it.
-inline constexpr const wchar_t* kExcelRunningHidden = L"Excelが非表示で起動されています。";
-inline constexpr const wchar_t* kExcelRunning = L"Excelが起動されています。";
-inline constexpr const wchar_t* kOpenFilesAre = L"開いているファイルは、";
-inline constexpr const wchar_t* kWorkbookIndent = L"　";
-inline constexpr const wchar_t* kOpenFilesEnd = L"です。";
-inline constexpr const wchar_t* kNoOpenFiles = L"ありません。";
-inline constexpr const wchar_t* kPleaseQuitExcel = L"Excelを終了させてください。";
-// An Excel of the program's own from an earlier step had not ended in time: text 1, its process
-// id in ASCII digits, text 2.
-inline constexpr const wchar_t* kEarlierExcelAlive1 = L"前の処理で使ったExcel（プロセスID：";
-inline constexpr const wchar_t* kEarlierExcelAlive2 =
-    L"）が時間内に終了しなかったため、何も変更していません。\n"
-    L"しばらく待ってから、もう一度実行してください。";
-// A hidden Excel that the program did not start, found only by its main window: text 1, its
-// process id in ASCII digits, text 2.
-inline constexpr const wchar_t* kHiddenExcelRunning1 = L"表示されていないExcel（プロセスID：";
-inline constexpr const wchar_t* kHiddenExcelRunning2 =
-    L"）が動作しているため、何も変更していません。\n"
-    L"タスク マネージャーで終了してから、もう一度実行してください。";
 // Removing an inactive add-in that Excel, read again, lists as switched on: "「", the row's
 // text, then this.
 inline constexpr const wchar_t* kAddinSwitchedOn =
@@ -66,8 +46,5 @@ inline constexpr const wchar_t* kAdminUserFolderHint =
 inline constexpr const wchar_t* kPathTooLong1 =
     L"インストール先のファイル名が長すぎます。\nExcelが開けるのは、フォルダを含めて218文字までのファイル名です。\n「 ";
 inline constexpr const wchar_t* kPathTooLong2 = L" 」";
-// The clipboard stayed busy: the path is shown so that the user can still read it.
-inline constexpr const wchar_t* kClipboardBusy =
-    L"クリップボードが他のプログラムで使用中のため、コピーできませんでした。\nアドインのパスは次のとおりです。\n";
 
 }  // namespace qv::texts

@@ -5,8 +5,7 @@
 #include <string>
 
 #include "platform/texts.h"
-#include "operations/excel_start.h"
-#include "operations/texts.h"
+#include "startup/excel_start.h"
 
 namespace qv {
 

@@ -3,7 +3,7 @@
 #include <memory>
 
 #include "excel/excel.h"
-#include "operations/services.h"
+#include "startup/services.h"
 
 namespace qv {
 

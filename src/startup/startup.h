@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "excel/facts.h"
-#include "operations/excel_start.h"
-#include "operations/services.h"
+#include "startup/excel_start.h"
+#include "startup/services.h"
 #include "startup/state.h"
 
 namespace qv {

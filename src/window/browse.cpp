@@ -1,4 +1,4 @@
-#include "operations/excel_start.h"
+#include "startup/excel_start.h"
 #include "operations/operations.h"
 #include "window/texts.h"
 #include "window/wizard.h"

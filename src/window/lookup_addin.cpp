@@ -1,4 +1,4 @@
-#include "operations/excel_start.h"
+#include "startup/excel_start.h"
 #include "window/lookup_addin.h"
 
 namespace qv {

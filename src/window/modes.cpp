@@ -1,4 +1,4 @@
-#include "operations/excel_start.h"
+#include "startup/excel_start.h"
 #include "window/modes.h"
 
 #include "window/texts.h"

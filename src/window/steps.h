@@ -1,6 +1,7 @@
 #pragma once
 // The window's side of the operations: the selected row and the controls become a request,
 // and a refusal becomes the message box the wizard shows.
+#include <optional>
 #include <string>
 
 #include "excel/facts.h"
@@ -31,5 +32,10 @@ bool RemoveInactiveAddin(Context& c);
 bool TidyMissingAddin(Context& c);
 // Mode 6: the path on the clipboard, or in a message box when the clipboard stays busy.
 void CopyPathToClipboard(Context& c, const std::wstring& path);
+// Mode 6's copy itself: puts `path` on the clipboard, retrying while another program holds the
+// clipboard. When it stays busy, gives the text that shows the path instead.
+std::optional<std::wstring> CopyPathToClipboard(Clipboard& clip, const std::wstring& path);
+inline constexpr int kClipboardTries = 10;
+inline constexpr int kClipboardPauseMs = 50;
 
 }  // namespace qv

@@ -109,4 +109,8 @@ inline constexpr const wchar_t* kExcelNotResponding =
     L"　このExcelを終了して処理を中止する場合は「いいえ」\n\n"
     L"をクリックしてください。";
 
+// The clipboard stayed busy: the path is shown so that the user can still read it.
+inline constexpr const wchar_t* kClipboardBusy =
+    L"クリップボードが他のプログラムで使用中のため、コピーできませんでした。\nアドインのパスは次のとおりです。\n";
+
 }  // namespace qv::texts

@@ -3,7 +3,7 @@
 #include <optional>
 
 #include "operations/addin_rules.h"
-#include "operations/services.h"
+#include "window/services.h"
 #include "platform/paths.h"
 #include "startup/state.h"
 #include "window/controls.h"
@@ -12,7 +12,7 @@ namespace qv {
 
 // What one handler works with.
 struct Context {
-    Services& svc;
+    WindowServices& svc;
     SharedState& st;
     Controls& ui;
     // The mode whose list is shown; none before the first list, and after a mode switch that
@@ -23,7 +23,7 @@ struct Context {
 
 class MainWindow {
 public:
-    MainWindow(Services& svc, SharedState& st, Controls& ui) : ctx_{svc, st, ui, std::nullopt} {}
+    MainWindow(WindowServices& svc, SharedState& st, Controls& ui) : ctx_{svc, st, ui, std::nullopt} {}
 
     void Form_Load();
     void optBTN_Click(int index);

@@ -154,7 +154,7 @@ TEST(ProgramFolderFiles, OffersTheListedXlaFilesInListingOrder) {
     World w;
     ScriptedListing fs;
     fs.names = {L"zeta.xla", L"Alpha.XLA", L"tool.xlam", L"mid.Xla", L"other.old.xla"};
-    Services svc{w.launcher, fs, w.reg, w.msg, w.clip, w.shell, w.drives, w.details, w.sys, w.busy};
+    Services svc{w.launcher, fs, w.reg, w.msg, w.drives, w.details, w.sys};
     w.sys.programFolder = L"C:\\Program Files\\Quorvel";
     w.st.strCOMMAND = L"";
 

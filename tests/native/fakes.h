@@ -497,7 +497,7 @@ struct World {
     FakeDetailsProvider details;
     FakeSystem sys;
     FakeBusy busy;
-    Services svc{launcher, fs, reg, msg, clip, shell, drives, details, sys, busy};
+    WindowServices svc{{launcher, fs, reg, msg, drives, details, sys}, clip, shell, busy};
     SharedState st;
     FakeControls ui;
     MainWindow win{svc, st, ui};

@@ -39,9 +39,9 @@ TEST(Manual, EveryFailureIsSwallowed) {
     fake::World w;
     ThrowingShell shell;
     ThrowingSystem sys;
-    Services throwingShell{w.launcher, w.fs, w.reg, w.msg, w.clip, shell, w.drives, w.details, w.sys, w.busy};
-    Services throwingSys{w.launcher, w.fs, w.reg, w.msg, w.clip, w.shell, w.drives, w.details, sys, w.busy};
-    for (Services* svc : {&throwingShell, &throwingSys}) {
+    WindowServices throwingShell{{w.launcher, w.fs, w.reg, w.msg, w.drives, w.details, w.sys}, w.clip, shell, w.busy};
+    WindowServices throwingSys{{w.launcher, w.fs, w.reg, w.msg, w.drives, w.details, sys}, w.clip, w.shell, w.busy};
+    for (WindowServices* svc : {&throwingShell, &throwingSys}) {
         MainWindow win(*svc, w.st, w.ui);
         EXPECT_NO_THROW(win.cmdMANUAL_Click());
     }

@@ -2,7 +2,7 @@
 // registration.
 #include <gtest/gtest.h>
 
-#include "operations/excel_start.h"
+#include "startup/excel_start.h"
 #include "ops_world.h"
 #include "window/texts.h"
 

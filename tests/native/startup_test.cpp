@@ -80,7 +80,7 @@ TEST(StartupRunningExcel, HiddenWithTwoWorkbooksIsShownAndItsWorkbooksListed) {
     w.excel.runningVisible = false;
     w.excel.runningWorkbooks = {L"Book1.xls", L"売上 集計.xls"};
     VisibilityAtShow msg(w.excel);
-    Services svc{w.launcher, w.fs, w.reg, msg, w.clip, w.shell, w.drives, w.details, w.sys, w.busy};
+    Services svc{w.launcher, w.fs, w.reg, msg, w.drives, w.details, w.sys};
 
     EXPECT_EQ(Main(svc, w.st), StartupOutcome::Refused);
 
@@ -152,7 +152,7 @@ private:
 TEST(StartupRunningExcel, AFailingProbeCountsAsNoRunningExcel) {
     StartupWorld w;
     FailingProbe launcher(w.launcher);
-    Services svc{launcher, w.fs, w.reg, w.msg, w.clip, w.shell, w.drives, w.details, w.sys, w.busy};
+    Services svc{launcher, w.fs, w.reg, w.msg, w.drives, w.details, w.sys};
 
     EXPECT_EQ(Main(svc, w.st), StartupOutcome::ShowWindow);
     EXPECT_EQ(launcher.probes, 1);

@@ -99,8 +99,8 @@ void E2eTest::Open() {
         launcher_ = excel::com::MakeLauncher(launcherOptions_);
         cappedLauncher_ = std::make_unique<CappedWaitLauncher>(*launcher_, exitWaitCapMs_);
         details_ = win32::MakeDetailsProvider();
-        svc_ = std::make_unique<Services>(
-            Services{*cappedLauncher_, fs_, reg_, msg_, clip_, shell_, drives_, *details_, sys_, busy_});
+        svc_ = std::make_unique<WindowServices>(
+            WindowServices{{*cappedLauncher_, fs_, reg_, msg_, drives_, *details_, sys_}, clip_, shell_, busy_});
     }
     dlg_ = win32::CreateMainDialog(GetModuleHandleW(nullptr), *svc_, st_, top_);
     ASSERT_NE(dlg_, nullptr);

@@ -384,7 +384,7 @@ private:
     std::unique_ptr<excel::Launcher> launcher_;
     std::unique_ptr<excel::Launcher> cappedLauncher_;
     std::unique_ptr<DetailsProvider> details_;
-    std::unique_ptr<Services> svc_;
+    std::unique_ptr<WindowServices> svc_;
     int openCount_ = 0;
 };
 

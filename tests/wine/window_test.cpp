@@ -764,7 +764,7 @@ public:
 
 TEST_F(MainDialogTest, WaitCursorStaysWhileAHandlerIsBusy) {
     CursorProbe probe;
-    qv::Services svc{w.launcher, w.fs, w.reg, w.msg, w.clip, w.shell, w.drives, probe, w.sys, w.busy};
+    qv::WindowServices svc{{w.launcher, w.fs, w.reg, w.msg, w.drives, probe, w.sys}, w.clip, w.shell, w.busy};
     AddFile(L"C:\\A\\one.xla");
     w.st.strADDINFOLDER[1] = L"C:\\Office\\Library";
     probe.Add(L"C:\\A\\one.xla", L"someone", L"One");
@@ -826,7 +826,7 @@ public:
 TEST_F(MainDialogTest, ArrowWhileAMessageBoxWaitsThenTheWaitCursorAgain) {
     MessageBoxCursorProbe probe;
     CursorSettingBusy busy;
-    qv::Services svc{w.launcher, w.fs, w.reg, probe, w.clip, w.shell, w.drives, w.details, w.sys, busy};
+    qv::WindowServices svc{{w.launcher, w.fs, w.reg, probe, w.drives, w.details, w.sys}, w.clip, w.shell, busy};
     AddFile(L"C:\\A\\untitled.xla");
     w.st.strADDINFOLDER[1] = L"C:\\Office\\Library";
     w.details.Add(L"C:\\A\\untitled.xla", L"someone", L"");  // no title: the handler warns

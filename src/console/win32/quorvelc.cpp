@@ -6,15 +6,15 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "console/console.h"
 #include "console/utf8.h"
 #include "excel/com/com_excel.h"
 #include "excel/com/patience.h"
-#include "fileinfo/win32/details_provider.h"
 #include "platform/win32/handles.h"
-#include "platform/win32/platform.h"
+#include "startup/win32/win32_services.h"
 
 namespace {
 
@@ -49,12 +49,6 @@ private:
     }
 };
 
-class NoBusyCursor : public qv::BusyCursor {
-public:
-    void Begin() override {}
-    void End() override {}
-};
-
 bool SameContents(const std::wstring& a, const std::wstring& b) {
     std::ifstream fa(std::filesystem::path(a), std::ios::binary);
     std::ifstream fb(std::filesystem::path(b), std::ios::binary);
@@ -84,26 +78,17 @@ std::vector<std::wstring> Arguments() {
 
 // Everything lives here, so that it goes before COM is shut down.
 int Run(qv::console::Output& out) {
-    qv::win32::Win32Registry reg;
-    qv::win32::Win32FileSystem fs;
     qv::console::WarningBoxes msg;
-    qv::win32::Win32Clipboard clip;
-    qv::win32::Win32Shell shell;
-    qv::win32::Win32Drives drives;
-    qv::win32::Win32SystemInfo sys;
-    NoBusyCursor busy;
     const std::vector<std::wstring> args = Arguments();
     // Nobody is there to answer an add-in's message: after the timeout the Excel is ended.
     qv::excel::com::LauncherOptions excelOptions;
     excelOptions.askAfterMs = qv::console::ParseArguments(args).options.timeoutSeconds * 1000;
     excelOptions.keepWaiting = [](unsigned long) { return false; };
-    auto launcher = qv::excel::com::MakeLauncher(excelOptions);
-    auto details = qv::win32::MakeDetailsProvider();
-    qv::Services svc{*launcher, fs, reg, msg, clip, shell, drives, *details, sys, busy};
-    qv::console::World world{svc, msg, &SameContents, &FullPath};
+    qv::win32::Win32Services services(msg, std::move(excelOptions));
+    qv::console::World world{services.Core(), msg, &SameContents, &FullPath};
     const int code = qv::console::Main(world, args, out);
     // The next Excel, a person's or a script's, must read the list this run's Excel writes as it ends.
-    launcher->WaitForInstancesToEnd(qv::excel::kExcelExitWaitMs);
+    services.AwaitExcel();
     return code;
 }
 

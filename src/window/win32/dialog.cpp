@@ -4,7 +4,7 @@
 
 #include <functional>
 
-#include "operations/excel_start.h"
+#include "startup/excel_start.h"
 #include "platform/win32/handles.h"
 #include "window/texts.h"
 #include "window/win32/controls_win32.h"
@@ -77,7 +77,7 @@ void DiscardQueuedInput() {
 }
 
 struct CreateParams {
-    Services* svc;
+    WindowServices* svc;
     SharedState* st;
     TopLevel* top;
 };
@@ -91,8 +91,8 @@ public:
           msg_(p.svc->msg, busy_, [this] {
               if (depth_ > 0 && !gone_) EnableWindow(hwnd_, FALSE);
           }),
-          svc_{p.svc->excel, p.svc->fs, p.svc->reg, msg_, p.svc->clip,
-               p.svc->shell, p.svc->drives, p.svc->details, p.svc->sys, busy_},
+          svc_{{p.svc->excel, p.svc->fs, p.svc->reg, msg_, p.svc->drives, p.svc->details, p.svc->sys},
+               p.svc->clip, p.svc->shell, busy_},
           ui_(hwnd),
           win_(svc_, *p.st, ui_) {}
 
@@ -163,7 +163,7 @@ private:
     TopLevel& top_;
     TrackedBusy busy_;
     TrackedMessageBoxes msg_;
-    Services svc_;
+    WindowServices svc_;
     DialogControls ui_;
     MainWindow win_;
     UniqueFont bannerFont_;  // the banner label's, while the window lives
@@ -353,7 +353,7 @@ INT_PTR CALLBACK DialogProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
 
 }  // namespace
 
-HWND CreateMainDialog(HINSTANCE instance, Services& svc, SharedState& st, TopLevel& top) {
+HWND CreateMainDialog(HINSTANCE instance, WindowServices& svc, SharedState& st, TopLevel& top) {
     CreateParams p{&svc, &st, &top};
     HWND h = CreateDialogParamW(instance, MAKEINTRESOURCEW(IDD_MAIN), nullptr, DialogProc, reinterpret_cast<LPARAM>(&p));
     return h && IsWindow(h) ? h : nullptr;

@@ -12,7 +12,7 @@ namespace qv::win32 {
 // puts the focus on the first mode button and runs that mode once. Returns null when the
 // window could not be created or a failure during its load has already ended it.
 // `svc`, `st` and `top` must outlive the window.
-HWND CreateMainDialog(HINSTANCE instance, Services& svc, SharedState& st, TopLevel& top);
+HWND CreateMainDialog(HINSTANCE instance, WindowServices& svc, SharedState& st, TopLevel& top);
 
 // The tool tip window of a main dialog (for tests), or null.
 HWND MainDialogToolTip(HWND dialog);

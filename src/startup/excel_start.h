@@ -9,7 +9,7 @@
 #include <string>
 
 #include "excel/excel.h"
-#include "operations/services.h"
+#include "startup/services.h"
 
 namespace qv {
 

@@ -1,5 +1,6 @@
 #pragma once
-// Everything outside the core that an operation, the start-up or a front end may reach.
+// Everything outside the core that the start-up and the operations reach. Both programs build
+// it; the wizard's window adds its own extras (window/services.h).
 #include "excel/excel.h"
 #include "fileinfo/details.h"
 #include "platform/services.h"
@@ -11,12 +12,9 @@ struct Services {
     FileSystem& fs;
     Registry& reg;
     MessageBoxes& msg;
-    Clipboard& clip;
-    Shell& shell;
     Drives& drives;
     DetailsProvider& details;
     SystemInfo& sys;
-    BusyCursor& busy;
 };
 
 }  // namespace qv

@@ -1,6 +1,6 @@
-#include "operations/excel_start.h"
+#include "startup/excel_start.h"
 
-#include "operations/texts.h"
+#include "startup/texts.h"
 
 namespace qv {
 

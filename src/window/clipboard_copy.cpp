@@ -1,7 +1,7 @@
 // Mode 6's copy. A clipboard manager or a remote desktop session may hold the clipboard for a
 // moment; that is no reason to end the program.
-#include "operations/operations.h"
-#include "operations/texts.h"
+#include "window/steps.h"
+#include "window/texts.h"
 
 namespace qv {
 

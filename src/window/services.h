@@ -1,0 +1,15 @@
+#pragma once
+// What the wizard's window reaches beyond the core's bundle: the clipboard (mode 6's copy),
+// the shell (the manual) and the busy cursor. The console program has no use for them.
+#include "platform/services.h"
+#include "startup/services.h"
+
+namespace qv {
+
+struct WindowServices : Services {
+    Clipboard& clip;
+    Shell& shell;
+    BusyCursor& busy;
+};
+
+}  // namespace qv
