@@ -54,7 +54,6 @@ TEST_F(E2eNext, NewInstallsIntoAnotherFolderAndIntoTheUserFolder) {
     SelectRow(L"one.xla");
     SetWindowTextW(Item(IDC_CBXFOLDER), OtherDir().c_str());
     Next();
-    ASSERT_TRUE(top_.reports.empty()) << test::Narrow(top_.reports[0].operation);
     EXPECT_EQ(Text(IDC_LBLKEKKA), Done(L"Tool One", texts::kInstallDone));
     Screenshot(L"mode0-installed");
     EXPECT_EQ(Rows(), Strings{L"two.xla"});
@@ -71,7 +70,6 @@ TEST_F(E2eNext, NewInstallsIntoAnotherFolderAndIntoTheUserFolder) {
     SelectRow(L"two.xla");
     ASSERT_EQ(Text(IDC_CBXFOLDER), UserDir());
     Next();
-    ASSERT_TRUE(top_.reports.empty());
     EXPECT_EQ(Text(IDC_LBLKEKKA), Done(L"Tool Two", texts::kInstallDone));
     EXPECT_TRUE(Rows().empty());
     EXPECT_EQ(test::ReadAll(UserDir() + L"\\two.xla"), test::ReadAll(two));
@@ -91,7 +89,6 @@ TEST_F(E2eNext, NewInstallsIntoAnotherFolderAndIntoTheUserFolder) {
     Mode(0);
     EXPECT_TRUE(Rows().empty());
     EXPECT_TRUE(msg_.shown.empty());
-    EXPECT_TRUE(NoStandInLeft());
 }
 
 TEST_F(E2eNext, VersionUpReplacesAnActiveAddinsFileAndKeepsItOn) {
@@ -106,7 +103,6 @@ TEST_F(E2eNext, VersionUpReplacesAnActiveAddinsFileAndKeepsItOn) {
     SelectRow(L"oth.xla");
     ASSERT_EQ(Text(IDC_TXTFOLDER), OtherDir());
     Next();
-    ASSERT_TRUE(top_.reports.empty()) << test::Narrow(top_.reports[0].operation);
     EXPECT_EQ(Text(IDC_LBLKEKKA), Done(L"Other Tool", texts::kInstallDone));
     EXPECT_TRUE(Rows().empty());
     EXPECT_EQ(test::ReadAll(installed), test::ReadAll(newer));
@@ -134,7 +130,6 @@ TEST_F(E2eNext, SwitchOnThenOffMovesTheEntryBetweenTheKeys) {
     Mode(1);
     SelectRow(L"Off Tool");
     Next();
-    ASSERT_TRUE(top_.reports.empty()) << test::Narrow(top_.reports[0].operation);
     EXPECT_EQ(Text(IDC_LBLKEKKA), Done(L"Off Tool", texts::kInstallDone));
     EXPECT_EQ(Rows(), Strings{L"Library Tool"});
     EXPECT_FALSE(Manager().count(off));
@@ -146,7 +141,6 @@ TEST_F(E2eNext, SwitchOnThenOffMovesTheEntryBetweenTheKeys) {
     Mode(2);
     SelectRow(L"Off Tool");
     Next();
-    ASSERT_TRUE(top_.reports.empty());
     EXPECT_EQ(Text(IDC_LBLKEKKA), Done(L"Off Tool", texts::kUninstallDone));
     EXPECT_EQ(Rows(), (Strings{L"gone", L"MS Tool", L"Other Tool", L"User Tool"}));
     EXPECT_TRUE(Manager().count(off));
@@ -159,14 +153,17 @@ TEST_F(E2eNext, SwitchOnThenOffMovesTheEntryBetweenTheKeys) {
     EXPECT_TRUE(msg_.shown.empty());
 }
 
-TEST_F(E2eNext, RemovingAnActiveAddinOutsideTheDefaultFolders) {
-    BuildStandardWorld();
+// The file goes only once the removal's Excel has ended. As Excel 2003 the launcher knows that
+// Excel's process by its Hwnd; as Excel 2000, which has none, by a caption of its own on its
+// XLMAIN window. An unknown process would leave the file in place.
+class E2eRemoval : public E2eTest, public testing::WithParamInterface<int> {};
+
+TEST_P(E2eRemoval, AnActiveAddinOutsideTheDefaultFolders) {
+    ASSERT_NO_FATAL_FAILURE(AsExcel(GetParam()));
     std::wstring oth = OtherDir() + L"\\oth.xla";
-    ASSERT_NO_FATAL_FAILURE(Open());
-    Mode(3);
+    ASSERT_NO_FATAL_FAILURE(OpenStandard(3));
     SelectRow(L"Other Tool");
     Next();
-    ASSERT_TRUE(top_.reports.empty()) << test::Narrow(top_.reports[0].operation);
     EXPECT_EQ(Text(IDC_LBLKEKKA), Done(L"Other Tool", texts::kUninstallDone));
     EXPECT_EQ(Rows(), Strings{L"User Tool"});
     EXPECT_FALSE(Exists(oth));
@@ -181,6 +178,9 @@ TEST_F(E2eNext, RemovingAnActiveAddinOutsideTheDefaultFolders) {
     EXPECT_TRUE(msg_.shown.empty());
 }
 
+INSTANTIATE_TEST_SUITE_P(Excel, E2eRemoval, testing::Values(11, 9),
+                         [](const testing::TestParamInfo<int>& v) { return "Version" + std::to_string(v.param); });
+
 TEST_F(E2eNext, RemovingAnInactiveAddinOfTheLibraryFolderLeavesTheRegistry) {
     BuildStandardWorld();
     std::wstring lib = LibDir() + L"\\lib.xla";
@@ -190,7 +190,6 @@ TEST_F(E2eNext, RemovingAnInactiveAddinOfTheLibraryFolderLeavesTheRegistry) {
     Mode(4);
     SelectRow(L"Library Tool");
     Next();
-    ASSERT_TRUE(top_.reports.empty()) << test::Narrow(top_.reports[0].operation);
     EXPECT_EQ(Text(IDC_LBLKEKKA), Done(L"Library Tool", texts::kDeleteDone));
     EXPECT_EQ(Rows(), Strings{L"Off Tool"});
     files.erase(lib);
@@ -208,7 +207,6 @@ TEST_F(E2eNext, TidyingRemovesTheEntryOfAMissingFile) {
     Mode(5);
     SelectRow(L"gone");
     Next();
-    ASSERT_TRUE(top_.reports.empty()) << test::Narrow(top_.reports[0].operation);
     EXPECT_EQ(Text(IDC_LBLKEKKA), Done(L"gone", texts::kDeleteDone));
     EXPECT_TRUE(Rows().empty());
     for (const auto& [name, data] : Options()) EXPECT_EQ(data.find(L"gone.xla"), std::wstring::npos);
@@ -230,7 +228,6 @@ TEST_F(E2eNext, ShowingTheFolderCopiesTheFullNameToTheClipboard) {
     Mode(6);
     SelectRow(L"Other Tool");
     Next();
-    ASSERT_TRUE(top_.reports.empty()) << test::Narrow(top_.reports[0].operation);
     EXPECT_EQ(ClipboardText(), OtherDir() + L"\\oth.xla");
     EXPECT_EQ(Text(IDC_LBLKEKKA), L"");
     EXPECT_EQ(Rows().size(), 6u);
@@ -239,7 +236,6 @@ TEST_F(E2eNext, ShowingTheFolderCopiesTheFullNameToTheClipboard) {
     EXPECT_EQ(Manager(), manager);
     EXPECT_EQ(Files(), files);
     EXPECT_TRUE(msg_.shown.empty());
-    EXPECT_TRUE(NoStandInLeft());
 }
 
 }  // namespace

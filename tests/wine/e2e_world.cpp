@@ -13,11 +13,9 @@ void E2eTest::SetUp() {
     ASSERT_TRUE(problem.empty()) << test::Narrow(problem);
     test::EndLeftoverStandIns();
 
-    savedOptions_ = std::make_unique<SavedKey>(kOptionsKey);
-    savedManager_ = std::make_unique<SavedKey>(kAddinManagerKey);
-    savedAnswers_ = std::make_unique<SavedKey>(kAnswersKey);
-    ClearValues(kOptionsKey);
-    ClearValues(kAddinManagerKey);
+    SaveAndClear(OptionsKey());
+    SaveAndClear(ManagerKey());
+    savedKeys_.push_back(std::make_unique<SavedKey>(kAnswersKey));
     RegDeleteTreeW(HKEY_CURRENT_USER, kAnswersKey);
 
     for (const auto& dir : {UserDir(), LibDir(), OtherDir(), SrcDir()})
@@ -33,11 +31,26 @@ void E2eTest::SetUp() {
     st_.strADDINFOLDER[1] = LibDir();
 }
 
+void E2eTest::SaveAndClear(const std::wstring& key) {
+    savedKeys_.push_back(std::make_unique<SavedKey>(key));
+    ClearValues(key);
+}
+
+void E2eTest::AsExcel(int major) {
+    excelMajor_ = major;
+    SaveAndClear(OptionsKey());
+    SaveAndClear(ManagerKey());
+    ASSERT_TRUE(settings_->Set(L"Version", std::to_wstring(major) + L".0"));
+    st_.intEXCELVER = major;
+}
+
 void E2eTest::TearDown() {
     if (dlg_ && IsWindow(dlg_)) DestroyWindow(dlg_);
     Pump();
+    for (const auto& f : top_.reports)
+        ADD_FAILURE() << "failure report: " << test::Narrow(f.operation) << ": " << test::Narrow(f.detail);
     // A stand-in left by a failing test is ended so that it cannot disturb the next one.
-    if (!test::WaitForStandInCount(0, 5000)) {
+    if (!NoStandInLeft()) {
         ADD_FAILURE() << "a stand-in was still running at the end of the test";
         test::EndLeftoverStandIns();
     }
@@ -46,9 +59,7 @@ void E2eTest::TearDown() {
     cappedLauncher_.reset();
     launcher_.reset();
     settings_.reset();
-    savedAnswers_.reset();
-    savedManager_.reset();
-    savedOptions_.reset();
+    while (!savedKeys_.empty()) savedKeys_.pop_back();  // the last saved goes back first
     com_.reset();
 }
 
@@ -65,7 +76,7 @@ void E2eTest::RegisterOn(const std::wstring& fullPath, bool bare) {
         if (name.rfind(L"OPEN", 0) == 0) ++n;
     std::wstring valueName = n == 0 ? L"OPEN" : L"OPEN" + std::to_wstring(n);
     std::wstring data = bare ? L"\"" + fullPath.substr(fullPath.rfind(L'\\') + 1) + L"\"" : L"/R \"" + fullPath + L"\"";
-    SetString(kOptionsKey, valueName, data);
+    SetString(OptionsKey(), valueName, data);
 }
 
 void E2eTest::BuildStandardWorld() {
@@ -77,7 +88,7 @@ void E2eTest::BuildStandardWorld() {
     RegisterOn(OtherDir() + L"\\gone.xla");
 }
 
-void E2eTest::RegisterOff(const std::wstring& fullPath) { SetString(kAddinManagerKey, fullPath, L""); }
+void E2eTest::RegisterOff(const std::wstring& fullPath) { SetString(ManagerKey(), fullPath, L""); }
 
 void E2eTest::AnswerOpen(const std::vector<std::wstring>& paths) {
     std::wstring multi;
@@ -107,6 +118,12 @@ void E2eTest::Open() {
     clip_.SetOwner(dlg_);
     shell_.SetOwner(dlg_);
     Pump();
+}
+
+void E2eTest::OpenStandard(int mode) {
+    BuildStandardWorld();
+    ASSERT_NO_FATAL_FAILURE(Open());
+    if (mode >= 0) Mode(mode);
 }
 
 void E2eTest::SelectRow(int row) {

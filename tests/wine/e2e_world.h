@@ -13,6 +13,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "excel/com/com_excel.h"
@@ -31,40 +32,17 @@
 
 namespace qv::e2e {
 
-inline constexpr const wchar_t* kOfficeExcelKey = L"Software\\Microsoft\\Office\\11.0\\Excel";
-inline constexpr const wchar_t* kOptionsKey = L"Software\\Microsoft\\Office\\11.0\\Excel\\Options";
-inline constexpr const wchar_t* kAddinManagerKey = L"Software\\Microsoft\\Office\\11.0\\Excel\\Add-in Manager";
+// Where an Excel of version `major`.0 keeps its add-in list under HKCU.
+inline std::wstring ExcelKey(int major) { return L"Software\\Microsoft\\Office\\" + std::to_wstring(major) + L".0\\Excel"; }
 inline constexpr const wchar_t* kAnswersKey = L"Software\\ExcelStandIn\\Answers";
 
 // ---- Registry ----
 
-struct RawValue {
-    DWORD type = 0;
-    std::string bytes;
-    bool operator==(const RawValue&) const = default;
-};
-using RawValues = std::map<std::wstring, RawValue>;
-
-// Every value of a key under HKCU, whatever its type; `existed` tells absent from empty.
-inline RawValues ReadRawValues(const std::wstring& key, bool* existed = nullptr) {
-    RawValues values;
-    HKEY k = nullptr;
-    bool open = RegOpenKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, KEY_READ, &k) == ERROR_SUCCESS;
-    if (existed) *existed = open;
-    if (!open) return values;
-    for (DWORD i = 0;; ++i) {
-        wchar_t name[16384];
-        DWORD nameLen = 16384, type = 0, size = 0;
-        if (RegEnumValueW(k, i, name, &nameLen, nullptr, &type, nullptr, &size) != ERROR_SUCCESS) break;
-        std::string data(size, '\0');
-        nameLen = 16384;
-        RegEnumValueW(k, i, name, &nameLen, nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size);
-        data.resize(size);
-        values[std::wstring(name, nameLen)] = {type, data};
-    }
-    RegCloseKey(k);
-    return values;
-}
+using test::ClearValues;
+using test::RawValue;
+using test::RawValues;
+using test::ReadRawValues;
+using test::SavedKey;
 
 // The REG_SZ values of a key as name -> text.
 inline std::map<std::wstring, std::wstring> StringValues(const std::wstring& key) {
@@ -86,42 +64,6 @@ inline void SetString(const std::wstring& key, const std::wstring& name, const s
                    static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t)));
     RegCloseKey(k);
 }
-
-// Empties a key of its values (the key itself is kept if it exists).
-inline void ClearValues(const std::wstring& key) {
-    HKEY k = nullptr;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, KEY_READ | KEY_SET_VALUE, &k) != ERROR_SUCCESS) return;
-    for (const auto& [name, v] : ReadRawValues(key)) RegDeleteValueW(k, name.c_str());
-    RegCloseKey(k);
-}
-
-// A key's values as they were when made; put back exactly (absent stays absent) when dropped.
-class SavedKey {
-public:
-    explicit SavedKey(std::wstring key) : key_(std::move(key)) { values_ = ReadRawValues(key_, &existed_); }
-    ~SavedKey() {
-        if (!existed_) {
-            RegDeleteTreeW(HKEY_CURRENT_USER, key_.c_str());
-            return;
-        }
-        ClearValues(key_);
-        HKEY k = nullptr;
-        if (RegCreateKeyExW(HKEY_CURRENT_USER, key_.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &k, nullptr) !=
-            ERROR_SUCCESS)
-            return;
-        for (const auto& [name, v] : values_)
-            RegSetValueExW(k, name.c_str(), 0, v.type, reinterpret_cast<const BYTE*>(v.bytes.data()),
-                           static_cast<DWORD>(v.bytes.size()));
-        RegCloseKey(k);
-    }
-    SavedKey(const SavedKey&) = delete;
-    SavedKey& operator=(const SavedKey&) = delete;
-
-private:
-    std::wstring key_;
-    bool existed_ = false;
-    RawValues values_;
-};
 
 // Excel's OPEN values as the add-ins they switch on, leaving out their numbering: switching
 // an add-in off and on again moves it to the end of the numbering, as Excel does.
@@ -197,34 +139,10 @@ inline std::vector<std::wstring> SplitOn(const std::wstring& text, wchar_t sep) 
 inline std::vector<ListedAddin> StandInList(bool* ran = nullptr) {
     if (ran) *ran = false;
     std::vector<ListedAddin> list;
-    SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
-    HANDLE readEnd = nullptr, writeEnd = nullptr;
-    if (!CreatePipe(&readEnd, &writeEnd, &sa, 0)) return list;
-    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
-    std::wstring exe = test::StandInExe();
-    std::wstring line = L"\"" + exe + L"\" /list";
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    si.dwFlags = STARTF_USESTDHANDLES;
-    si.hStdOutput = writeEnd;
-    si.hStdError = writeEnd;
-    si.hStdInput = nullptr;
-    PROCESS_INFORMATION pi{};
-    BOOL started = CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi);
-    CloseHandle(writeEnd);
-    std::string out;
-    if (started) {
-        char buf[4096];
-        DWORD got = 0;
-        while (ReadFile(readEnd, buf, sizeof buf, &got, nullptr) && got) out.append(buf, got);
-        WaitForSingleObject(pi.hProcess, 30000);
-        CloseHandle(pi.hThread);
-        CloseHandle(pi.hProcess);
-    }
-    CloseHandle(readEnd);
-    if (!started) return list;
+    test::Ran r = test::Run(test::StandInExe(), L"/list", 30000);
+    if (!r.exit) return list;
     if (ran) *ran = true;
-    for (std::wstring l : SplitOn(test::Widen(out), L'\n')) {
+    for (std::wstring l : SplitOn(test::Widen(r.out), L'\n')) {
         if (!l.empty() && l.back() == L'\r') l.pop_back();
         if (l.empty()) continue;
         if (l[0] == L'[') break;  // the registry values behind the list follow
@@ -313,6 +231,8 @@ protected:
     // The offered files (strSELFILE entries 1..n), then the window, created as start-up would.
     void Offer(const std::wstring& path) { st_.strSELFILE.push_back({path, false}); }
     void Open();
+    // The standard world, the window, and mode `mode` clicked (none when negative).
+    void OpenStandard(int mode = -1);
 
     HWND Item(int id) const { return GetDlgItem(dlg_, id); }
     std::wstring Text(int id) const { return WindowText(Item(id)); }
@@ -334,12 +254,17 @@ protected:
     // they are read once no Excel is left.
     std::map<std::wstring, std::wstring> Options() const {
         EXPECT_TRUE(NoStandInLeft());
-        return StringValues(kOptionsKey);
+        return StringValues(OptionsKey());
     }
     std::map<std::wstring, std::wstring> Manager() const {
         EXPECT_TRUE(NoStandInLeft());
-        return StringValues(kAddinManagerKey);
+        return StringValues(ManagerKey());
     }
+    std::wstring OptionsKey() const { return ExcelKey(excelMajor_) + L"\\Options"; }
+    std::wstring ManagerKey() const { return ExcelKey(excelMajor_) + L"\\Add-in Manager"; }
+    // The stand-in as another Excel version (SetUp makes it 11.0): its settings, its own list
+    // keys (saved, emptied, put back) and what start-up would have learnt. Before any Register*.
+    void AsExcel(int major);
     FileTree Files() const {
         FileTree t;
         ReadTree(Root(), t);
@@ -354,6 +279,9 @@ protected:
     int exitWaitCapMs_ = 0;
     // How the program's Excel instances are waited for and watched; read by the first Open().
     excel::com::LauncherOptions launcherOptions_;
+
+    // The failure reports so far, taken: TearDown fails a test that leaves one untaken.
+    std::vector<FailureInfo> TakeReports() { return std::exchange(top_.reports, {}); }
 
     // True when no stand-in process is left within a few seconds.
     static bool NoStandInLeft() { return test::WaitForStandInCount(0, 10000); }
@@ -374,7 +302,9 @@ protected:
 private:
     std::unique_ptr<win32::ComInit> com_;
     test::ScratchFolder scratch_;
-    std::unique_ptr<SavedKey> savedOptions_, savedManager_, savedAnswers_;
+    void SaveAndClear(const std::wstring& key);
+    int excelMajor_ = 11;
+    std::vector<std::unique_ptr<SavedKey>> savedKeys_;
     std::unique_ptr<test::StandInSettings> settings_;
     win32::Win32Registry reg_;
     win32::Win32FileSystem fs_;

@@ -3,93 +3,22 @@
 #include <windows.h>
 #include <objbase.h>
 #include <oleauto.h>
-#include <tlhelp32.h>
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <optional>
 #include <string>
-#include <vector>
 
 #include "window/texts.h"
+#include "wine_env.h"
 
 namespace {
 
+using qv::test::Process;
 constexpr DWORD kWaitMs = 30000;
 constexpr int kMessageTextId = 0xFFFF;  // the text of a message box
 
-// The folder of the built programs: QV_BIN_DIR (a Linux path under Wine) or this exe's own.
-std::wstring BinDir() {
-    if (const char* env = std::getenv("QV_BIN_DIR"); env && *env) {
-        std::wstring d;
-        for (const char* p = env; *p; ++p) d.push_back(*p == '/' ? L'\\' : static_cast<wchar_t>(static_cast<unsigned char>(*p)));
-        if (env[0] == '/') d = L"Z:" + d;
-        while (!d.empty() && d.back() == L'\\') d.pop_back();
-        return d;
-    }
-    wchar_t exe[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, exe, MAX_PATH);
-    std::wstring d = exe;
-    return d.substr(0, d.rfind(L'\\'));
-}
-
-std::vector<DWORD> StandInProcesses() {
-    std::vector<DWORD> ids;
-    HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snap == INVALID_HANDLE_VALUE) return ids;
-    PROCESSENTRY32W e{};
-    e.dwSize = sizeof e;
-    for (BOOL ok = Process32FirstW(snap, &e); ok; ok = Process32NextW(snap, &e))
-        if (lstrcmpiW(e.szExeFile, L"excel-standin.exe") == 0) ids.push_back(e.th32ProcessID);
-    CloseHandle(snap);
-    return ids;
-}
-
-bool WaitUntil(bool (*done)(), DWORD ms = kWaitMs) {
-    for (DWORD waited = 0; waited < ms; waited += 100) {
-        if (done()) return true;
-        Sleep(100);
-    }
-    return done();
-}
-
-bool NoStandIn() { return StandInProcesses().empty(); }
-
-// A process this test started; ended by its id if the test leaves it running.
-class Process {
-public:
-    Process(const std::wstring& exe, const std::wstring& args) {
-        std::wstring cmd = L"\"" + exe + L"\"" + (args.empty() ? L"" : L" " + args);
-        STARTUPINFOW si{};
-        si.cb = sizeof si;
-        started_ = CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi_) != FALSE;
-    }
-    ~Process() {
-        if (!started_) return;
-        if (WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT) {
-            TerminateProcess(pi_.hProcess, 99);
-            WaitForSingleObject(pi_.hProcess, 5000);
-        }
-        CloseHandle(pi_.hThread);
-        CloseHandle(pi_.hProcess);
-    }
-    Process(const Process&) = delete;
-    Process& operator=(const Process&) = delete;
-    bool Started() const { return started_; }
-    DWORD Id() const { return pi_.dwProcessId; }
-    // The exit code, or nullopt while it still runs after `ms`.
-    std::optional<DWORD> Wait(DWORD ms = kWaitMs) {
-        if (WaitForSingleObject(pi_.hProcess, ms) != WAIT_OBJECT_0) return std::nullopt;
-        DWORD code = 0;
-        GetExitCodeProcess(pi_.hProcess, &code);
-        return code;
-    }
-
-private:
-    PROCESS_INFORMATION pi_{};
-    bool started_ = false;
-};
+bool NoStandIn() { return qv::test::WaitForStandInCount(0, kWaitMs); }
 
 // The message box titled "Quorvel SP" that process `pid` shows, polled for up to 30 s.
 // The main window has the same class and title, but no message text control.
@@ -132,52 +61,17 @@ void PressButton(HWND box, int id) {
     PostMessageW(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, id)));
 }
 
-// HKCU\Software\ExcelStandIn\Version for the test's duration.
-class ScopedStandInVersion {
-public:
-    explicit ScopedStandInVersion(const std::wstring& version) {
-        RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\ExcelStandIn", 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr,
-                        &key_, nullptr);
-        wchar_t buf[64] = {};
-        DWORD size = sizeof buf - sizeof(wchar_t), type = 0;
-        if (RegQueryValueExW(key_, L"Version", nullptr, &type, reinterpret_cast<BYTE*>(buf), &size) == ERROR_SUCCESS &&
-            type == REG_SZ)
-            old_ = buf;
-        Write(version);
-    }
-    ~ScopedStandInVersion() {
-        if (old_) Write(*old_);
-        else RegDeleteValueW(key_, L"Version");
-        RegCloseKey(key_);
-    }
-
-private:
-    void Write(const std::wstring& v) {
-        RegSetValueExW(key_, L"Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(v.c_str()),
-                       static_cast<DWORD>((v.size() + 1) * sizeof(wchar_t)));
-    }
-    HKEY key_ = nullptr;
-    std::optional<std::wstring> old_;
-};
-
 class Smoke : public testing::Test {
 protected:
     void SetUp() override {
-        bin = BinDir();
+        bin = qv::test::BinDir();
         ASSERT_NE(GetFileAttributesW((bin + L"\\quorvel.exe").c_str()), INVALID_FILE_ATTRIBUTES) << "no quorvel.exe";
-        ASSERT_TRUE(WaitUntil(NoStandIn)) << "a stand-in from before is still running";
+        ASSERT_TRUE(NoStandIn()) << "a stand-in from before is still running";
     }
-    void TearDown() override {
-        // Whatever a failed test left behind goes, so that the Wine server can stop.
-        for (DWORD id : StandInProcesses()) {
-            if (HANDLE h = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id)) {
-                TerminateProcess(h, 99);
-                WaitForSingleObject(h, 5000);
-                CloseHandle(h);
-            }
-        }
-    }
+    // Whatever a failed test left behind goes, so that the Wine server can stop.
+    void TearDown() override { qv::test::EndLeftoverStandIns(); }
     std::wstring bin;
+    qv::test::StandInSettings settings;
 };
 
 // The user's Excel runs (visible, Book1.xls open): the wizard refuses, tells that Excel
@@ -215,15 +109,15 @@ TEST_F(Smoke, RunningExcelIsRefusedAndToldToQuit) {
     EXPECT_EQ(GetDlgItem(box, IDNO), nullptr);
     PressButton(box, IDOK);
 
-    EXPECT_EQ(wizard.Wait(), std::optional<DWORD>(0));
-    EXPECT_TRUE(standIn.Wait().has_value()) << "the running stand-in was not told to quit";
-    EXPECT_TRUE(WaitUntil(NoStandIn));
+    EXPECT_EQ(wizard.Wait(kWaitMs), std::optional<DWORD>(0));
+    EXPECT_TRUE(standIn.Ended(kWaitMs)) << "the running stand-in was not told to quit";
+    EXPECT_TRUE(NoStandIn());
 }
 
 // Excel 2007 asks whether to go on; Enter takes the default answer, No, and the wizard
 // ends with no Excel left behind.
 TEST_F(Smoke, UnsupportedVersionAnsweredWithEnterEnds) {
-    ScopedStandInVersion version(L"12.0");
+    ASSERT_TRUE(settings.Set(L"Version", L"12.0"));
     Process wizard(bin + L"\\quorvel.exe", L"");
     ASSERT_TRUE(wizard.Started());
     HWND box = FindMessageBox(wizard.Id());
@@ -234,8 +128,8 @@ TEST_F(Smoke, UnsupportedVersionAnsweredWithEnterEnds) {
     PostMessageW(box, WM_KEYDOWN, VK_RETURN, 1);
     PostMessageW(box, WM_KEYUP, VK_RETURN, 0xC0000001);
 
-    EXPECT_EQ(wizard.Wait(), std::optional<DWORD>(0));
-    EXPECT_TRUE(WaitUntil(NoStandIn)) << "a stand-in outlived the wizard";
+    EXPECT_EQ(wizard.Wait(kWaitMs), std::optional<DWORD>(0));
+    EXPECT_TRUE(NoStandIn()) << "a stand-in outlived the wizard";
 }
 
 }  // namespace

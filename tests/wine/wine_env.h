@@ -1,8 +1,7 @@
 #pragma once
-// What the Wine tests share: a scratch registry key and a scratch folder per test (wiped when
+// What the Wine tests share (beside host.h): a scratch registry key and a scratch folder per test (wiped when
 // made and when dropped), the build folder as a Windows path, and the Excel stand-in's process.
 #include <windows.h>
-#include <tlhelp32.h>
 
 #include <gtest/gtest.h>
 
@@ -10,10 +9,11 @@
 #include <string>
 #include <vector>
 
+#include "host.h"
+
 namespace qv::test {
 
 inline constexpr const wchar_t* kStandInClsid = L"{5E0B7C1A-3F2D-4C8B-9A61-7D2E4F8B1C35}";
-inline constexpr const wchar_t* kStandInExeName = L"excel-standin.exe";
 inline constexpr const wchar_t* kStandInSettingsKey = L"Software\\ExcelStandIn";
 
 inline std::wstring Widen(const std::string& s) {
@@ -59,23 +59,11 @@ inline std::wstring BinDir() {
 
 inline std::wstring StandInExe() { return BinDir() + L"\\" + kStandInExeName; }
 
-// Deletes a folder tree, read-only, hidden and system entries included.
-inline void RemoveTree(const std::wstring& folder) {
-    WIN32_FIND_DATAW fd;
-    HANDLE h = FindFirstFileW((folder + L"\\*").c_str(), &fd);
-    if (h != INVALID_HANDLE_VALUE) {
-        do {
-            std::wstring name = fd.cFileName;
-            if (name == L"." || name == L"..") continue;
-            std::wstring path = folder + L"\\" + name;
-            SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(path);
-            else DeleteFileW(path.c_str());
-        } while (FindNextFileW(h, &fd));
-        FindClose(h);
-    }
-    RemoveDirectoryW(folder.c_str());
-}
+// A stand-in started by hand, such as `/running /hidden Book1`; ended if it still runs when dropped.
+class StandInProcess : public Process {
+public:
+    explicit StandInProcess(const std::wstring& arguments) : Process(StandInExe(), arguments) {}
+};
 
 // HKCU\Software\QuorvelTests\<Suite.Test>, empty at the start of the test.
 class ScratchKey {
@@ -175,82 +163,6 @@ inline std::wstring StandInRegistrationProblem() {
     RegCloseKey(k);
     return std::wstring();
 }
-
-// The ids of the running stand-in processes.
-inline std::vector<DWORD> StandInProcessIds() {
-    std::vector<DWORD> ids;
-    HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snap == INVALID_HANDLE_VALUE) return ids;
-    PROCESSENTRY32W pe;
-    pe.dwSize = sizeof pe;
-    for (BOOL more = Process32FirstW(snap, &pe); more; more = Process32NextW(snap, &pe))
-        if (lstrcmpiW(pe.szExeFile, kStandInExeName) == 0) ids.push_back(pe.th32ProcessID);
-    CloseHandle(snap);
-    return ids;
-}
-
-inline int CountStandIns() { return static_cast<int>(StandInProcessIds().size()); }
-
-// Waits until exactly `count` stand-ins run; false when they did not within the time.
-inline bool WaitForStandInCount(int count, DWORD timeoutMs = 10000) {
-    DWORD start = GetTickCount();
-    for (;;) {
-        if (CountStandIns() == count) return true;
-        if (GetTickCount() - start > timeoutMs) return false;
-        Sleep(50);
-    }
-}
-
-// Ends stand-ins that a failed test left behind, so they cannot hold up the next test or
-// `wineserver -w`. Returns how many there were.
-inline int EndLeftoverStandIns() {
-    int n = 0;
-    for (DWORD id : StandInProcessIds()) {
-        HANDLE h = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id);
-        if (!h) continue;
-        TerminateProcess(h, 1);
-        WaitForSingleObject(h, 5000);
-        CloseHandle(h);
-        ++n;
-    }
-    return n;
-}
-
-// A stand-in started by hand, such as `/running /hidden Book1`. Ended on destruction if it
-// is still running.
-class StandInProcess {
-public:
-    explicit StandInProcess(const std::wstring& arguments) {
-        std::wstring exe = StandInExe();
-        std::wstring line = L"\"" + exe + L"\" " + arguments;
-        STARTUPINFOW si{};
-        si.cb = sizeof si;
-        PROCESS_INFORMATION pi{};
-        if (CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
-            CloseHandle(pi.hThread);
-            process_ = pi.hProcess;
-            id_ = pi.dwProcessId;
-        }
-    }
-    ~StandInProcess() {
-        if (!process_) return;
-        if (WaitForSingleObject(process_, 0) == WAIT_TIMEOUT) {
-            TerminateProcess(process_, 1);
-            WaitForSingleObject(process_, 5000);
-        }
-        CloseHandle(process_);
-    }
-    StandInProcess(const StandInProcess&) = delete;
-    StandInProcess& operator=(const StandInProcess&) = delete;
-    bool Started() const { return process_ != nullptr; }
-    DWORD Id() const { return id_; }
-    // True once the process has ended (waiting up to `timeoutMs`).
-    bool Ended(DWORD timeoutMs) const { return process_ && WaitForSingleObject(process_, timeoutMs) == WAIT_OBJECT_0; }
-
-private:
-    HANDLE process_ = nullptr;
-    DWORD id_ = 0;
-};
 
 // Sets the stand-in's settings for one test and puts the previous values back afterwards.
 class StandInSettings {

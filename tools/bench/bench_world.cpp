@@ -1,7 +1,5 @@
 #include "bench_world.h"
 
-#include <tlhelp32.h>
-
 #include <cstdio>
 
 #include "fileinfo/win32/summary_writer.h"
@@ -14,66 +12,10 @@ constexpr const wchar_t* kSettingsKey = L"Software\\ExcelStandIn";
 constexpr const wchar_t* kOptionsKey = L"Software\\Microsoft\\Office\\11.0\\Excel\\Options";
 constexpr const wchar_t* kManagerKey = L"Software\\Microsoft\\Office\\11.0\\Excel\\Add-in Manager";
 
-void ClearValues(const std::wstring& key) {
-    HKEY k = nullptr;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, KEY_READ | KEY_SET_VALUE, &k) != ERROR_SUCCESS) return;
-    for (;;) {
-        wchar_t name[16384];
-        DWORD len = 16384;
-        if (RegEnumValueW(k, 0, name, &len, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-        if (RegDeleteValueW(k, name) != ERROR_SUCCESS) break;
-    }
-    RegCloseKey(k);
-}
-
-void RemoveTree(const std::wstring& folder) {
-    WIN32_FIND_DATAW fd;
-    HANDLE h = FindFirstFileW((folder + L"\\*").c_str(), &fd);
-    if (h != INVALID_HANDLE_VALUE) {
-        do {
-            std::wstring name = fd.cFileName;
-            if (name == L"." || name == L"..") continue;
-            std::wstring path = folder + L"\\" + name;
-            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(path);
-            else DeleteFileW(path.c_str());
-        } while (FindNextFileW(h, &fd));
-        FindClose(h);
-    }
-    RemoveDirectoryW(folder.c_str());
-}
+using test::ClearValues;
+using test::RemoveTree;
 
 }  // namespace
-
-SavedValues::SavedValues(std::wstring key) : key_(std::move(key)) {
-    HKEY k = nullptr;
-    existed_ = RegOpenKeyExW(HKEY_CURRENT_USER, key_.c_str(), 0, KEY_READ, &k) == ERROR_SUCCESS;
-    if (!existed_) return;
-    for (DWORD i = 0;; ++i) {
-        wchar_t name[16384];
-        DWORD len = 16384, type = 0, size = 0;
-        if (RegEnumValueW(k, i, name, &len, nullptr, &type, nullptr, &size) != ERROR_SUCCESS) break;
-        Raw raw{type, std::vector<BYTE>(size)};
-        len = 16384;
-        RegEnumValueW(k, i, name, &len, nullptr, &type, raw.bytes.data(), &size);
-        raw.bytes.resize(size);
-        values_[std::wstring(name, len)] = std::move(raw);
-    }
-    RegCloseKey(k);
-}
-
-SavedValues::~SavedValues() {
-    if (!existed_) {
-        RegDeleteTreeW(HKEY_CURRENT_USER, key_.c_str());
-        return;
-    }
-    ClearValues(key_);
-    HKEY k = nullptr;
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, key_.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &k, nullptr) != ERROR_SUCCESS)
-        return;
-    for (const auto& [name, v] : values_)
-        RegSetValueExW(k, name.c_str(), 0, v.type, v.bytes.data(), static_cast<DWORD>(v.bytes.size()));
-    RegCloseKey(k);
-}
 
 const char* NameOf(Layout layout) {
     return layout == Layout::UserFolder ? "user add-in folder" : "Add-in Manager values";
@@ -124,23 +66,6 @@ void World::Set(const wchar_t* name, const std::optional<std::wstring>& value) {
     else
         RegDeleteValueW(k, name);
     RegCloseKey(k);
-}
-
-bool WaitForNoStandIn(DWORD ms) {
-    for (DWORD waited = 0;; waited += 20) {
-        bool any = false;
-        HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-        if (snap != INVALID_HANDLE_VALUE) {
-            PROCESSENTRY32W e{};
-            e.dwSize = sizeof e;
-            for (BOOL ok = Process32FirstW(snap, &e); ok && !any; ok = Process32NextW(snap, &e))
-                any = lstrcmpiW(e.szExeFile, L"excel-standin.exe") == 0;
-            CloseHandle(snap);
-        }
-        if (!any) return true;
-        if (waited >= ms) return false;
-        Sleep(20);
-    }
 }
 
 }  // namespace qv::bench

@@ -4,30 +4,13 @@
 // changes in the registry is put back when it goes.
 #include <windows.h>
 
-#include <map>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "host.h"
+
 namespace qv::bench {
-
-// The values of one HKCU key as they were; restored exactly (absent stays absent).
-class SavedValues {
-public:
-    explicit SavedValues(std::wstring key);
-    ~SavedValues();
-    SavedValues(const SavedValues&) = delete;
-    SavedValues& operator=(const SavedValues&) = delete;
-
-private:
-    struct Raw {
-        DWORD type;
-        std::vector<BYTE> bytes;
-    };
-    std::wstring key_;
-    bool existed_ = false;
-    std::map<std::wstring, Raw> values_;
-};
 
 // Where the add-in files lie and how Excel comes to list them; all switched off.
 enum class Layout {
@@ -52,10 +35,10 @@ public:
 
 private:
     std::wstring root_, user_, lib_, own_;
-    SavedValues settings_, options_, manager_;
+    test::SavedKey settings_, options_, manager_;
 };
 
 // Every excel-standin.exe process; waits up to `ms` until none is left.
-bool WaitForNoStandIn(DWORD ms);
+inline bool WaitForNoStandIn(DWORD ms) { return test::WaitForStandInCount(0, ms); }
 
 }  // namespace qv::bench

@@ -39,10 +39,8 @@ Memory MemoryOf(HANDLE process) {
 }
 
 Wizard::Wizard(const std::wstring& exe, DWORD sampleMs) {
-    std::wstring cmd = L"\"" + exe + L"\"";
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi_)) return;
+    process_ = std::make_unique<test::Process>(exe, L"");
+    if (!process_->Started()) return;
     if (sampleMs)
         sampler_ = std::thread([this, sampleMs] {
             while (!stop_) {
@@ -53,32 +51,26 @@ Wizard::Wizard(const std::wstring& exe, DWORD sampleMs) {
 }
 
 Wizard::~Wizard() {
-    if (!pi_.hProcess) return;
     if (window_ && IsWindow(window_)) PostMessageW(window_, WM_CLOSE, 0, 0);
-    if (WaitForSingleObject(pi_.hProcess, 30000) != WAIT_OBJECT_0) {
-        TerminateProcess(pi_.hProcess, 99);
-        WaitForSingleObject(pi_.hProcess, 5000);
-    }
+    if (process_) process_->Wait(30000);  // then ended by its handle if it did not go
     stop_ = true;
     if (sampler_.joinable()) sampler_.join();
-    CloseHandle(pi_.hThread);
-    CloseHandle(pi_.hProcess);
 }
 
 void Wizard::Sample() {
-    Memory m = MemoryOf(pi_.hProcess);
+    Memory m = MemoryOf(process_->Handle());
     if (m.privateBytes > peakPrivate_) peakPrivate_ = m.privateBytes;
     if (m.workingSet > peakWorkingSet_) peakWorkingSet_ = m.workingSet;
 }
 
 bool Wizard::WaitForWindow(DWORD ms) {
-    if (!pi_.hProcess) return false;
+    if (!process_ || !process_->Started()) return false;
     struct Search {
         DWORD pid;
         HWND found;
     };
     for (DWORD waited = 0; waited <= ms; waited += 50) {
-        Search s{pi_.dwProcessId, nullptr};
+        Search s{process_->Id(), nullptr};
         EnumWindows(
             [](HWND h, LPARAM lp) -> BOOL {
                 auto* s = reinterpret_cast<Search*>(lp);
@@ -96,10 +88,10 @@ bool Wizard::WaitForWindow(DWORD ms) {
             window_ = s.found;
             // Sent, so it returns once the window has handled what came before it.
             SendMessageW(window_, WM_NULL, 0, 0);
-            atWindow_ = MemoryOf(pi_.hProcess).privateBytes;
+            atWindow_ = MemoryOf(process_->Handle()).privateBytes;
             return true;
         }
-        if (WaitForSingleObject(pi_.hProcess, 50) == WAIT_OBJECT_0) return false;
+        if (process_->Ended(50)) return false;
     }
     return false;
 }

@@ -4,8 +4,11 @@
 #include <windows.h>
 
 #include <atomic>
+#include <memory>
 #include <string>
 #include <thread>
+
+#include "host.h"
 
 namespace qv::bench {
 
@@ -43,7 +46,7 @@ public:
 private:
     void Sample();
 
-    PROCESS_INFORMATION pi_{};
+    std::unique_ptr<test::Process> process_;
     HWND window_ = nullptr;
     SIZE_T atWindow_ = 0;
     bool failed_ = false;
