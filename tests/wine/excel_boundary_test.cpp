@@ -230,6 +230,16 @@ qv::win32::UniqueHandle TheStandInProcess(DWORD* id = nullptr) {
     return qv::win32::UniqueHandle(OpenProcess(SYNCHRONIZE, FALSE, ids[0]));
 }
 
+// Create refuses, naming the earlier instance `earlierId` that has not ended yet.
+void ExpectCreateRefusedFor(qv::excel::Launcher& launcher, DWORD earlierId) {
+    try {
+        launcher.Create();
+        ADD_FAILURE() << "an instance was created while the earlier one still ran";
+    } catch (const EarlierExcelAlive& e) {
+        EXPECT_EQ(e.ProcessId(), earlierId);
+    }
+}
+
 // An instance that was only released, never told to quit, is waited for as one that quit: here a
 // workbook the caller still holds keeps it alive, so it does not end until that goes.
 TEST_F(ExcelBoundaryTest, CreateWaitsForAnInstanceThatWasOnlyReleased) {
@@ -246,12 +256,7 @@ TEST_F(ExcelBoundaryTest, CreateWaitsForAnInstanceThatWasOnlyReleased) {
     auto book = first->AddWorkbook();
     first.reset();
 
-    try {
-        launcher->Create();
-        ADD_FAILURE() << "an instance was created while the earlier one still ran";
-    } catch (const EarlierExcelAlive& e) {
-        EXPECT_EQ(e.ProcessId(), firstId);
-    }
+    ExpectCreateRefusedFor(*launcher, firstId);
     EXPECT_EQ(qv::test::CountStandIns(), 1) << "nothing is started while the earlier instance runs";
 
     book.reset();
@@ -278,12 +283,7 @@ TEST_F(ExcelBoundaryTest, AnEarlierInstanceThatDoesNotEndInTimeStopsTheNextCreat
     first->Quit();
     first.reset();
 
-    try {
-        launcher->Create();
-        ADD_FAILURE() << "an instance was created while the earlier one was still ending";
-    } catch (const EarlierExcelAlive& e) {
-        EXPECT_EQ(e.ProcessId(), firstId);
-    }
+    ExpectCreateRefusedFor(*launcher, firstId);
     EXPECT_EQ(qv::test::StandInProcessIds(), std::vector<DWORD>{firstId}) << "no second stand-in was started";
     EXPECT_TRUE(launcher->WaitForInstancesToEnd(30000)) << "it does end, given time";
     EXPECT_EQ(WaitForSingleObject(firstProcess.get(), 0), WAIT_OBJECT_0);
