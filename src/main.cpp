@@ -13,6 +13,7 @@
 
 #include "platform/win32/handles.h"
 #include "window/failure_report.h"
+#include "window/steps.h"
 #include "window/texts.h"
 #include "window/win32/dialog.h"
 #include "window/win32/top_level.h"
@@ -58,12 +59,13 @@ int Run(HINSTANCE instance, int show, qv::win32::MessageBoxTopLevel& top) {
         return msg.Show(qv::texts::kExcelNotResponding, qv::texts::kAppTitle,
                         qv::kMbYesNoWarning | qv::kMbSetForeground) == qv::kIdYes;
     };
-    qv::win32::Win32Services world(msg, std::move(options));
-    qv::WindowServices svc{world.Core(), clip, shell, busy};
+    qv::win32::Win32Services world(std::move(options));
+    qv::WindowServices svc{world.Core(), msg, clip, shell, busy};
     auto awaitExcel = [&] { world.AwaitExcel(); };
     qv::SharedState st;
 
-    if (qv::Main(svc, st) != qv::StartupOutcome::ShowWindow) {
+    qv::WizardStartup dialogue(msg);
+    if (qv::Main(svc, st, dialogue) != qv::StartupOutcome::ShowWindow) {
         awaitExcel();
         return 0;
     }

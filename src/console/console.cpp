@@ -29,6 +29,7 @@ struct Item {
     std::wstring target;
     int exit = kExitDone;
     std::wstring message;           // the outcome told in the output's language
+    std::string reason = "ok";      // the outcome's stable code
     std::vector<std::wstring> changes;
     std::vector<std::wstring> matches;
     std::wstring fullName;
@@ -37,14 +38,20 @@ struct Item {
 
 class Reporter {
 public:
-    Reporter(const Options& o, Output& out, WarningBoxes& warnings) : o_(o), out_(out), warnings_(warnings) {}
+    Reporter(const Options& o, Output& out) : o_(o), out_(out) {}
 
     Lang lang() const { return o_.lang; }
     std::wstring T(const Text& t) const { return In(o_.lang, t); }
-    std::wstring W(const std::wstring& wizardText) const { return Translate(wizardText, o_.lang); }
+    std::wstring N(const Notice& n) const { return NoticeText(n, o_.lang); }
+
+    // A warning of the layers below, written at once to standard error.
+    void Warn(const Notice& n) {
+        Warning w{ReasonCode(n.reason), N(n)};
+        if (!o_.json) out_.Err(w.message + L"\n");
+        warnings_.push_back(std::move(w));
+    }
 
     void Add(Item item) {
-        TakeWarnings();
         exit_ = std::max(exit_, item.exit);
         if (!o_.json) {
             std::wstring text = item.message;
@@ -60,10 +67,10 @@ public:
     }
 
     // A refusal or failure that concerns the whole run (start-up, bad arguments).
-    int Stop(int exit, const std::wstring& text) {
-        TakeWarnings();
+    int Stop(int exit, const std::wstring& text, std::string reason) {
         exit_ = std::max(exit_, exit);
         error_ = text;
+        errorReason_ = std::move(reason);
         if (!o_.json) out_.Err(text + L"\n");
         return Finish();
     }
@@ -75,12 +82,14 @@ public:
     void SetList(json list) { list_ = std::move(list); }
 
     int Finish() {
-        TakeWarnings();
         if (o_.json) {
             json doc;
             doc["command"] = ToUtf8(o_.command);
             doc["exitCode"] = exit_;
-            if (!error_.empty()) doc["error"] = ToUtf8(error_);
+            if (!error_.empty()) {
+                doc["error"] = ToUtf8(error_);
+                doc["reason"] = errorReason_;
+            }
             if (!list_.is_null()) doc["addins"] = list_;
             json results = json::array();
             for (const auto& i : items_) {
@@ -88,6 +97,7 @@ public:
                 r["target"] = ToUtf8(i.target);
                 r["exitCode"] = i.exit;
                 r["changed"] = i.changed;
+                r["reason"] = i.reason;
                 r["message"] = ToUtf8(i.message);
                 if (!i.fullName.empty()) r["fullName"] = ToUtf8(i.fullName);
                 json changes = json::array();
@@ -102,7 +112,7 @@ public:
             }
             doc["results"] = results;
             json w = json::array();
-            for (const auto& x : warningsSeen_) w.push_back(ToUtf8(x));
+            for (const auto& x : warnings_) w.push_back({{"code", x.code}, {"message", ToUtf8(x.message)}});
             doc["warnings"] = w;
             out_.Out(FromUtf8(doc.dump(2)) + L"\n");
         }
@@ -110,21 +120,18 @@ public:
     }
 
 private:
-    void TakeWarnings() {
-        for (auto& w : warnings_.TakeWarnings()) {
-            std::wstring text = W(w);
-            if (!o_.json) out_.Err(text + L"\n");
-            warningsSeen_.push_back(std::move(text));
-        }
-    }
+    struct Warning {
+        std::string code;
+        std::wstring message;
+    };
 
     const Options& o_;
     Output& out_;
-    WarningBoxes& warnings_;
     int exit_ = kExitDone;
     std::wstring error_;
+    std::string errorReason_;
     std::vector<Item> items_;
-    std::vector<std::wstring> warningsSeen_;
+    std::vector<Warning> warnings_;
     json list_;
 };
 
@@ -155,18 +162,24 @@ bool AnythingChanged(const Changes& journal) {
 }
 
 // A refusal or failure, coded by whether anything had changed before it.
-void Fail(const Reporter& r, Item& item, const Changes& journal, const std::wstring& text) {
+void Fail(const Reporter& r, Item& item, const Changes& journal, const std::wstring& text, std::string reason) {
     item.message = text;
+    item.reason = std::move(reason);
     item.changed = AnythingChanged(journal);
     item.exit = item.changed ? kExitFailedAfterChange : kExitFailedUnchanged;
     if (item.changed)
         for (Change c : journal) item.changes.push_back(Describe(r, c));
 }
 
+// A refusal of the layers below.
+void Refuse(const Reporter& r, Item& item, const Changes& journal, const Notice& n) {
+    Fail(r, item, journal, r.N(n), ReasonCode(n.reason));
+}
+
 std::wstring FailureText(const Reporter& r) {
     FailureInfo f = DescribeCurrentException();
-    std::wstring text = r.T(texts::kFailed) + r.W(f.operation);
-    if (!f.detail.empty()) text += L": " + r.W(f.detail);
+    std::wstring text = r.T(texts::kFailed) + OperationText(f.operation, r.lang());
+    if (!f.detail.empty()) text += L": " + DetailText(f.detail, r.lang());
     if (f.code != 0) text += L" (" + HexCode(f.code) + L")";
     return text;
 }
@@ -178,17 +191,18 @@ void Guarded(const Reporter& r, Item& item, Changes& journal, Step&& step) {
     try {
         step();
     } catch (const StepRefused& refused) {
-        Fail(r, item, journal, r.W(refused.Text()));
-        if (refused.Kind() == RefusalKind::OtherExcel && item.exit == kExitFailedUnchanged) item.exit = kExitStartupRefused;
+        Refuse(r, item, journal, refused.What());
+        if (refused.What().reason != Reason::EarlierExcelAlive && item.exit == kExitFailedUnchanged)
+            item.exit = kExitStartupRefused;
     } catch (...) {
-        Fail(r, item, journal, FailureText(r));
+        Fail(r, item, journal, FailureText(r), "failed");
     }
 }
 
 // A step carried out: the wizard's completion text, and what changed.
-void Succeed(const Reporter& r, Item& item, const Changes& journal, const std::wstring& name, const wchar_t* ending) {
+void Succeed(const Reporter& r, Item& item, const Changes& journal, const std::wstring& name, Done done) {
     item.changed = true;
-    item.message = r.W(std::wstring(qv::texts::kOpenQuote) + name + ending);
+    item.message = DoneText(done, name, r.lang());
     for (Change c : journal) item.changes.push_back(Describe(r, c));
 }
 
@@ -200,7 +214,9 @@ const ListedAddin* Resolve(const Reporter& r, const std::vector<ListedAddin>& li
     item.exit = kExitNotFound;
     if (hold.empty()) {
         item.message = r.T(texts::kNotFound) + name;
+        item.reason = "not-found";
     } else {
+        item.reason = "ambiguous";
         item.message = r.T(texts::kAmbiguous) + name + L"\n" + r.T(texts::kAskFullPath);
         for (const auto& a : hold) item.matches.push_back(a.FullName() + L"  (" + a.Title() + L")");
     }
@@ -236,13 +252,9 @@ void List(Reporter& r, const excel::Facts& facts, const std::vector<ListedAddin>
 }
 
 // The destination folder of a new install, or the refusal's text.
-bool NewInstallFolder(const Options& o, const excel::Facts& facts, std::wstring& folder, std::wstring& refusal,
-                      const Reporter& r) {
+bool NewInstallFolder(const Options& o, const excel::Facts& facts, std::wstring& folder) {
     if (!o.folder || *o.folder == L"user") {
-        if (o.folder && facts.userFolder.empty()) {
-            refusal = r.T(texts::kNoUserFolder);
-            return false;
-        }
+        if (o.folder && facts.userFolder.empty()) return false;
         folder = facts.userFolder.empty() ? facts.libraryFolder : facts.userFolder;
     } else if (*o.folder == L"library") {
         folder = facts.libraryFolder;
@@ -259,13 +271,17 @@ void InstallOne(World& w, Reporter& r, const Options& o, const excel::Facts& fac
     Guarded(r, item, journal, [&] {
         Services& svc = w.svc;
         if (!excel::IsXlaName(source)) {
+            Notice n{Reason::UnsupportedFile};
+            n.path = source;
             item.exit = kExitBadArguments;
-            item.message = r.W(qv::texts::kUnsupportedFile1 + source + qv::texts::kUnsupportedFile2);
+            item.message = r.N(n);
+            item.reason = "not-xla";
             return;
         }
         if (!svc.fs.FileExists(source)) {
             item.exit = kExitNotFound;
             item.message = r.T(texts::kFileNotFound) + source;
+            item.reason = "not-found";
             return;
         }
         const std::wstring fileName = paths::FileNamePart(source);
@@ -273,10 +289,14 @@ void InstallOne(World& w, Reporter& r, const Options& o, const excel::Facts& fac
         const auto oldAt = std::find_if(list.begin(), list.end(), [&](const ListedAddin& a) { return IsOldVersion(a, fileName); });
         const ListedAddin* old = oldAt == list.end() ? nullptr : &*oldAt;
 
-        const std::wstring title = GetAddinFileTitle(svc.details, w.warnings, source);
+        const FileTitle read = GetAddinFileTitle(svc.details, source);
+        if (read.warning) r.Warn(*read.warning);
+        const std::wstring& title = read.title;
         if (!title.empty() &&
             std::any_of(list.begin(), list.end(), [&](const ListedAddin& a) { return TakesTitle(a, title, fileName); })) {
-            Fail(r, item, journal, r.W(qv::texts::kTitleConflict));
+            Notice n{Reason::TitleConflict};
+            n.title = title;
+            Refuse(r, item, journal, n);
             return;
         }
 
@@ -284,21 +304,21 @@ void InstallOne(World& w, Reporter& r, const Options& o, const excel::Facts& fac
         req.source = source;
         req.facts = facts;
         req.journal = &journal;
-        std::wstring refusal;
         if (old) {
             req.oldFolder = old->Path();
             req.folder = old->Path();
             if (o.folder) {
                 std::wstring asked;
-                NewInstallFolder(o, facts, asked, refusal, r);
+                NewInstallFolder(o, facts, asked);
                 if (!paths::EqualNoCase(paths::WithRootSeparator(paths::WithoutClosingSeparator(asked)),
                                         paths::WithRootSeparator(old->Path()))) {
-                    Fail(r, item, journal, r.T(texts::kVersionUpElsewhere) + paths::WithRootSeparator(old->Path()));
+                    Fail(r, item, journal, r.T(texts::kVersionUpElsewhere) + paths::WithRootSeparator(old->Path()),
+                         "version-up-elsewhere");
                     return;
                 }
             }
-        } else if (!NewInstallFolder(o, facts, req.folder, refusal, r)) {
-            Fail(r, item, journal, refusal);
+        } else if (!NewInstallFolder(o, facts, req.folder)) {
+            Fail(r, item, journal, r.T(texts::kNoUserFolder), "no-user-folder");
             return;
         } else if (o.folder && *o.folder != L"user" && *o.folder != L"library") {
             // A folder of one's own passes the browse button's drive rule; the wizard offers a
@@ -306,12 +326,12 @@ void InstallOne(World& w, Reporter& r, const Options& o, const excel::Facts& fac
             const auto share = OwnShareFolder(source);
             const bool ownShareFolder = share && paths::EqualNoCase(req.folder, *share);
             if (auto bad = ownShareFolder ? std::nullopt : CheckFolderDrive(svc.drives, req.folder)) {
-                Fail(r, item, journal, r.W(*bad));
+                Refuse(r, item, journal, *bad);
                 return;
             }
         }
         if (auto bad = CheckInstallFolder(svc.fs, req.folder, old != nullptr)) {
-            Fail(r, item, journal, r.W(*bad));
+            Refuse(r, item, journal, *bad);
             return;
         }
 
@@ -327,12 +347,12 @@ void InstallOne(World& w, Reporter& r, const Options& o, const excel::Facts& fac
         }
 
         InstallResult result = InstallAddin(svc, req);
-        if (!result.done) {
-            Fail(r, item, journal, r.W(result.refusal));
+        if (result.refusal) {
+            Refuse(r, item, journal, *result.refusal);
             return;
         }
         item.fullName = result.fullName;
-        Succeed(r, item, journal, title, qv::texts::kInstallDone);
+        Succeed(r, item, journal, title, Done::Installed);
     });
     r.Add(std::move(item));
 }
@@ -362,7 +382,7 @@ void SwitchOne(World& w, Reporter& r, const excel::Facts& facts, const std::wstr
             return;
         }
         SetAddinInstalled(w.svc, AddinRequest{a.FullName(), a.Title(), facts, &journal}, on);
-        Succeed(r, item, journal, a.Title(), on ? qv::texts::kInstallDone : qv::texts::kUninstallDone);
+        Succeed(r, item, journal, a.Title(), on ? Done::Installed : Done::Uninstalled);
     });
 }
 
@@ -378,14 +398,15 @@ const Text& NotRemovableText(RemovalBar bar) {
 void RemoveOne(World& w, Reporter& r, const excel::Facts& facts, const std::wstring& name) {
     ForNamedAddin(w, r, name, [&](const ListedAddin& a, Item& item, Changes& journal) {
         // What the wizard's removal modes never offer, refused.
-        if (auto bar = RemovalBarOf(a, w.svc.details)) return Fail(r, item, journal, r.T(NotRemovableText(*bar)) + a.FullName());
+        if (auto bar = RemovalBarOf(a, w.svc.details))
+            return Fail(r, item, journal, r.T(NotRemovableText(*bar)) + a.FullName(), "not-removable");
         const AddinRequest req{a.FullName(), a.Title(), facts, &journal};
         RemovalResult result = a.Installed() ? RemoveActiveAddin(w.svc, req) : RemoveInactiveAddin(w.svc, req);
         // The wizard's text names its buttons; quorvelc has none.
-        if (!result.done && result.reason == RemovalRefusal::SwitchedOn)
-            return Fail(r, item, journal, r.T(texts::kRemoveSwitchedOn) + a.FullName());
-        if (!result.done) return Fail(r, item, journal, r.W(result.refusal));
-        Succeed(r, item, journal, a.Title(), a.Installed() ? qv::texts::kUninstallDone : qv::texts::kDeleteDone);
+        if (result.refusal && result.refusal->reason == Reason::SwitchedOn)
+            return Fail(r, item, journal, r.T(texts::kRemoveSwitchedOn) + a.FullName(), ReasonCode(Reason::SwitchedOn));
+        if (result.refusal) return Refuse(r, item, journal, *result.refusal);
+        Succeed(r, item, journal, a.Title(), a.Installed() ? Done::Uninstalled : Done::Deleted);
     });
 }
 
@@ -418,8 +439,8 @@ void Tidy(World& w, Reporter& r, const excel::Facts& facts, bool dryRun) {
         Changes journal;
         Guarded(r, item, journal, [&] {
             RemovalResult result = TidyMissingAddin(w.svc, AddinRequest{a.FullName(), a.Title(), facts, &journal});
-            if (!result.done) return Fail(r, item, journal, r.W(result.refusal));
-            Succeed(r, item, journal, a.Title(), qv::texts::kDeleteDone);
+            if (result.refusal) return Refuse(r, item, journal, *result.refusal);
+            Succeed(r, item, journal, a.Title(), Done::Deleted);
         });
         r.Add(std::move(item));
     }
@@ -431,13 +452,6 @@ void Where(World& w, Reporter& r, const std::wstring& name) {
 
 }  // namespace
 
-int WarningBoxes::Show(const std::wstring& text, const std::wstring&, int flags) {
-    warnings_.push_back(text);
-    return flags == kMbYesNoQuestion ? kIdNo : 1;
-}
-
-std::vector<std::wstring> WarningBoxes::TakeWarnings() { return std::exchange(warnings_, {}); }
-
 int Run(World& w, const Options& given, Output& out) {
     // Relative FILEs and a --folder PATH are taken from the current folder, as a shell user means them.
     Options o = given;
@@ -445,7 +459,7 @@ int Run(World& w, const Options& given, Output& out) {
         for (auto& f : o.operands) f = w.fullPath(f);
         if (o.folder && *o.folder != L"user" && *o.folder != L"library") o.folder = w.fullPath(*o.folder);
     }
-    Reporter r(o, out, w.warnings);
+    Reporter r(o, out);
     if (o.help) {
         out.Out(HelpText(o.lang));
         return kExitDone;
@@ -454,17 +468,22 @@ int Run(World& w, const Options& given, Output& out) {
     try {
         // The user's own Excel is neither shown nor asked to quit: a logon script must not
         // close it. It is only let go.
-        if (auto other = OtherExcelRefusal(w.svc)) return r.Stop(kExitStartupRefused, r.W(*other));
+        if (auto other = OtherExcelRefusal(w.svc))
+            return r.Stop(kExitStartupRefused, r.N(*other), ReasonCode(other->reason));
         const ExcelStart start = ReadExcelFacts(w.svc.excel, [&] { return o.allowNewerExcel; });
+        const Notice unsupported{Reason::VersionUnsupported};
         if (start.verdict == VersionVerdict::TooOld)
-            return r.Stop(kExitStartupRefused, r.W(qv::texts::kVersionUnsupported));
+            return r.Stop(kExitStartupRefused, r.N(unsupported), ReasonCode(unsupported.reason));
         if (start.verdict == VersionVerdict::NewerDeclined)
-            return r.Stop(kExitStartupRefused, r.W(qv::texts::kVersionUnsupported) + L"\n" + r.T(texts::kNewerExcelHint));
+            return r.Stop(kExitStartupRefused, r.N(unsupported) + L"\n" + r.T(texts::kNewerExcelHint),
+                          ReasonCode(unsupported.reason));
         facts = start.facts;
     } catch (const excel::EarlierExcelAlive& e) {
-        return r.Stop(kExitFailedUnchanged, r.W(EarlierExcelAliveText(e.ProcessId())));
+        Notice n{Reason::EarlierExcelAlive};
+        n.processId = e.ProcessId();
+        return r.Stop(kExitFailedUnchanged, r.N(n), ReasonCode(n.reason));
     } catch (...) {
-        return r.Stop(kExitStartupRefused, FailureText(r));
+        return r.Stop(kExitStartupRefused, FailureText(r), "failed");
     }
 
     if (o.command == L"list") {
@@ -489,9 +508,8 @@ int Run(World& w, const Options& given, Output& out) {
 int Main(World& w, const std::vector<std::wstring>& args, Output& out) {
     Parsed p = ParseArguments(args);
     if (p.error.empty()) return Run(w, p.options, out);
-    Reporter r(p.options, out, w.warnings);
-    return r.Stop(kExitBadArguments,
-                  r.T(texts::kBadArguments) + p.error + L"\n" + r.T(texts::kSeeHelp));
+    Reporter r(p.options, out);
+    return r.Stop(kExitBadArguments, r.T(texts::kBadArguments) + p.error + L"\n" + r.T(texts::kSeeHelp), "bad-arguments");
 }
 
 }  // namespace qv::console

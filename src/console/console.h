@@ -6,7 +6,6 @@
 
 #include "console/options.h"
 #include "startup/services.h"
-#include "platform/services.h"
 
 namespace qv::console {
 
@@ -27,21 +26,9 @@ public:
     virtual void Err(const std::wstring& text) = 0;
 };
 
-// Collects what the layers below would show in a message box (a file without a title), so
-// that it is written as a warning; a question is answered No, as nobody is there to answer.
-class WarningBoxes : public MessageBoxes {
-public:
-    int Show(const std::wstring& text, const std::wstring& title, int flags) override;
-    std::vector<std::wstring> TakeWarnings();
-
-private:
-    std::vector<std::wstring> warnings_;
-};
-
 // What quorvelc needs beyond the services: whether two files hold the same bytes.
 struct World {
     Services& svc;
-    WarningBoxes& warnings;
     std::function<bool(const std::wstring&, const std::wstring&)> sameContents;
     // A path as given on the command line made full; none leaves paths as they are.
     std::function<std::wstring(const std::wstring&)> fullPath;

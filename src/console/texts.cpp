@@ -1,77 +1,130 @@
 #include "console/texts.h"
 
-#include <algorithm>
+#include <optional>
 #include <utility>
-#include <vector>
 
-#include "fileinfo/texts.h"
+#include "operations/notice_text.h"
 #include "operations/texts.h"
+#include "platform/paths.h"
 #include "platform/texts.h"
-#include "startup/texts.h"
 
 namespace qv::console {
 
 namespace {
 
-// Each wizard text quorvelc can show, or a piece of one, and its English.
-const std::vector<std::pair<std::wstring, std::wstring>>& English() {
-    static const std::vector<std::pair<std::wstring, std::wstring>> table = [] {
-        std::vector<std::pair<std::wstring, std::wstring>> t = {
-            {qv::texts::kExcelRunningHidden, L"Excel is running hidden."},
-            {qv::texts::kExcelRunning, L"Excel is running."},
-            {qv::texts::kOpenFilesAre, L"The open files are:"},
-            {qv::texts::kOpenFilesEnd, L"."},
-            {qv::texts::kNoOpenFiles, L"none."},
-            {qv::texts::kPleaseQuitExcel, L"Please quit Excel."},
-            {qv::texts::kVersionUnsupported, L"This Excel version is not supported."},
-            {qv::texts::kUnsupportedFile1, L"Not an add-in file = "},
-            {qv::texts::kUnsupportedFile2, L" was given.\nThis file is skipped."},
-            {qv::texts::kInstallDone, L"\" installed."},
-            {qv::texts::kUninstallDone, L"\" uninstalled."},
-            {qv::texts::kDeleteDone, L"\" removed."},
-            {qv::texts::kOpenQuote, L"\""},
-            {qv::texts::kTitleConflict,
-             L"An add-in with the same title is listed under another file name.\n"
-             L"Stop here, and change the title in the file's properties."},
-            {qv::texts::kDriveRefused1, L"This drive ( "},
-            {qv::texts::kDriveRefused2, L" ) cannot be chosen."},
-            {qv::texts::kInvalidFolder1,
-             L"The install folder is not valid.\nGive an existing folder as a full path.\n\" "},
-            {qv::texts::kExcelDidNotEnd,
-             L"Excel did not end in time, so nothing was deleted.\n"
-             L"The add-in may have been switched off.\nWait a moment, then try again."},
-            {qv::texts::kAdminFolder1, L"Changing this folder needs administrator rights:\n\" "},
-            {qv::texts::kAdminFolder2, L" \"\nRun the program as an administrator."},
-            {qv::texts::kAdminUserFolderHint, L"\nOr choose the user add-in folder."},
-            {qv::texts::kPathTooLong1,
-             L"The installed file's name is too long.\nExcel opens names of up to 218 characters, folder included.\n\" "},
-            {qv::texts::kAddinNotListed, L"not in the add-in list: "},
-            {qv::texts::kOpExcel, L"Excel"},
-            {qv::texts::kOpCopy, L"copying the file"},
-            {qv::texts::kOpDelete, L"deleting the file"},
-            {qv::texts::kOpClipboard, L"copying to the clipboard"},
-            {qv::texts::kOpRegistry, L"changing the registry"},
-            {qv::texts::kOpFileDetails, L"reading the file's properties"},
-            {qv::texts::kNoTitle1, L"No title is set.\n\" "},
-            {qv::texts::kPathTooLong2, L" \""},
-        };
-        // Longer texts first, so that a text is replaced before a piece of it.
-        std::stable_sort(t.begin(), t.end(), [](const auto& a, const auto& b) { return a.first.size() > b.first.size(); });
-        return t;
-    }();
-    return table;
+std::wstring RunningExcelEnglish(const Notice& n) {
+    std::wstring text = n.hidden ? L"Excel is running hidden." : L"Excel is running.";
+    text += L"\nThe open files are:\n";
+    if (n.workbookCount > 0) {
+        for (const auto& name : n.workbooks) text += L"  " + name + L"\n";
+    } else {
+        text += L"none.\n";
+    }
+    return text + L"\nPlease quit Excel.";
+}
+
+std::wstring EnglishText(const Notice& n) {
+    const std::wstring pid = std::to_wstring(n.processId);
+    switch (n.reason) {
+        case Reason::ExcelRunning: return RunningExcelEnglish(n);
+        case Reason::HiddenExcelRunning:
+            return L"A hidden Excel (process id " + pid +
+                   L") is running, so nothing was changed.\nEnd it in Task Manager, then try again.";
+        case Reason::EarlierExcelAlive:
+            return L"The Excel of an earlier step (process id " + pid +
+                   L") did not end in time, so nothing was changed.\nWait a moment, then try again.";
+        case Reason::ExcelDidNotEnd:
+            return L"Excel did not end in time, so nothing was deleted.\n"
+                   L"The add-in may have been switched off.\nWait a moment, then try again.";
+        case Reason::StillRegistered:
+            return L"Excel still lists the add-in after it ended, so nothing was deleted.\n"
+                   L"Quit every Excel, then try again.";
+        case Reason::SwitchedOn: return L"\"" + n.title + L"\" is switched on in Excel.";
+        case Reason::TitleConflict:
+            return L"An add-in with the same title is listed under another file name.\n"
+                   L"Stop here, and change the title in the file's properties.";
+        case Reason::InvalidFolder:
+            return L"The install folder is not valid.\nGive an existing folder as a full path.\n\" " + n.folder + L" \"";
+        case Reason::DriveRefused: return L"This drive ( " + n.path.substr(0, 2) + L" ) cannot be chosen.";
+        case Reason::AdminRights:
+            return L"Changing this folder needs administrator rights:\n\" " + n.folder +
+                   L" \"\nRun the program as an administrator." +
+                   (n.userFolderHint ? L"\nOr choose the user add-in folder." : L"");
+        case Reason::PathTooLong:
+            return L"The installed file's name is too long.\n"
+                   L"Excel opens names of up to 218 characters, folder included.\n\" " + n.path + L" \"";
+        case Reason::VersionUnsupported: return L"This Excel version is not supported.";
+        case Reason::RuntimeMissing: return L"The VB6.0 runtime is missing.";
+        case Reason::UnsupportedFile: return L"Not an add-in file = " + n.path + L" was given.\nThis file is skipped.";
+        case Reason::NoTitle: return L"No title is set.\n\" " + paths::FileNamePart(n.path) + L" \"";
+    }
+    return L"";
+}
+
+// The operation names a failure can carry, and their English.
+const std::pair<const wchar_t*, const wchar_t*> kOperations[] = {
+    {qv::texts::kOpExcel, L"Excel"},
+    {qv::texts::kOpCopy, L"copying the file"},
+    {qv::texts::kOpDelete, L"deleting the file"},
+    {qv::texts::kOpClipboard, L"copying to the clipboard"},
+    {qv::texts::kOpRegistry, L"changing the registry"},
+    {qv::texts::kOpFileDetails, L"reading the file's properties"},
+    {qv::texts::kOpWindow, L"the window"},
+};
+
+// The text after `prefix` when `text` starts with it.
+std::optional<std::wstring> After(const std::wstring& text, const std::wstring& prefix) {
+    if (text.compare(0, prefix.size(), prefix) != 0) return std::nullopt;
+    return text.substr(prefix.size());
 }
 
 }  // namespace
 
-std::wstring Translate(const std::wstring& text, Lang lang) {
-    if (lang != Lang::En) return text;
-    std::wstring out = text;
-    for (const auto& [ja, en] : English()) {
-        for (size_t p = out.find(ja); p != std::wstring::npos; p = out.find(ja, p + en.size()))
-            out.replace(p, ja.size(), en);
+std::wstring NoticeText(const Notice& n, Lang lang) { return lang == Lang::En ? EnglishText(n) : JapaneseText(n); }
+
+const char* ReasonCode(Reason r) {
+    switch (r) {
+        case Reason::ExcelRunning:
+        case Reason::HiddenExcelRunning: return "excel-running";
+        case Reason::EarlierExcelAlive:
+        case Reason::ExcelDidNotEnd: return "excel-not-ended";
+        case Reason::StillRegistered: return "still-registered";
+        case Reason::SwitchedOn: return "switched-on";
+        case Reason::TitleConflict: return "title-conflict";
+        case Reason::InvalidFolder: return "invalid-folder";
+        case Reason::DriveRefused: return "drive-refused";
+        case Reason::AdminRights: return "admin-rights";
+        case Reason::PathTooLong: return "path-too-long";
+        case Reason::VersionUnsupported: return "excel-version";
+        case Reason::RuntimeMissing: return "runtime-missing";
+        case Reason::UnsupportedFile: return "not-xla";
+        case Reason::NoTitle: return "no-title";
     }
-    return out;
+    return "failed";
+}
+
+std::wstring OperationText(const std::wstring& operation, Lang lang) {
+    if (lang != Lang::En) return operation;
+    for (const auto& [ja, en] : kOperations)
+        if (auto rest = After(operation, ja)) return en + *rest;
+    return operation;
+}
+
+std::wstring DetailText(const std::wstring& detail, Lang lang) {
+    if (lang != Lang::En) return detail;
+    if (auto name = After(detail, qv::texts::kAddinNotListed)) return L"not in the add-in list: " + *name;
+    return detail;
+}
+
+std::wstring DoneText(Done d, const std::wstring& title, Lang lang) {
+    if (lang == Lang::En) {
+        const wchar_t* what = d == Done::Installed ? L"\" installed." : d == Done::Uninstalled ? L"\" uninstalled." : L"\" removed.";
+        return L"\"" + title + what;
+    }
+    const wchar_t* ending = d == Done::Installed     ? qv::texts::kInstallDone
+                            : d == Done::Uninstalled ? qv::texts::kUninstallDone
+                                                     : qv::texts::kDeleteDone;
+    return qv::texts::kOpenQuote + title + ending;
 }
 
 std::wstring HelpText(Lang lang) {

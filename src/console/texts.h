@@ -1,10 +1,12 @@
 #pragma once
-// quorvelc's own texts, in Japanese and English. Where the wizard has a text for the same
-// thing, quorvelc shows the wizard's; with --lang en those are given in English here.
+// quorvelc's texts, in Japanese and English. Each is chosen by its key before its inserts (titles,
+// paths, Windows' own texts) are filled in, so those are never rewritten. A refusal or warning
+// of the layers below is worded in Japanese as the wizard words it.
 // UTF-8 source; the compilers read it as such.
 #include <string>
 
 #include "console/options.h"
+#include "platform/notice.h"
 
 namespace qv::console {
 
@@ -15,8 +17,19 @@ struct Text {
 
 inline const wchar_t* In(Lang lang, const Text& t) { return lang == Lang::En ? t.en : t.ja; }
 
-// The wizard's texts (and pieces of them) put into English, word for word; Japanese stays as it is.
-std::wstring Translate(const std::wstring& wizardText, Lang lang);
+// A refusal or warning in the output's language.
+std::wstring NoticeText(const Notice& n, Lang lang);
+// Its stable lower-case code, for --json.
+const char* ReasonCode(Reason r);
+// The name of a failed operation, as FailureInfo gives it, in the output's language; a
+// member name after it ("Excelの操作 (AddIns.Add)") is kept.
+std::wstring OperationText(const std::wstring& operation, Lang lang);
+// A failure's detail in the output's language: only the program's own "not in the add-in
+// list" is worded; Windows' and Excel's texts are given as they are.
+std::wstring DetailText(const std::wstring& detail, Lang lang);
+// "「title」のインストールが完了しました。" and its kin.
+enum class Done { Installed, Uninstalled, Deleted };
+std::wstring DoneText(Done d, const std::wstring& title, Lang lang);
 
 namespace texts {
 

@@ -53,12 +53,13 @@ bool IsNotMicrosoftAddin(DetailsProvider& details, const std::wstring& path) {
     return !microsoft;
 }
 
-std::wstring GetAddinFileTitle(DetailsProvider& details, MessageBoxes& msg, const std::wstring& path) {
-    std::wstring title = ReadDetail(details, path, texts::kHeaderTitle);
-    if (title.empty()) {
-        msg.Show(std::wstring(texts::kNoTitle1) + paths::FileNamePart(path) + texts::kNoTitle2, texts::kAppTitle, kMbCritical);
+FileTitle GetAddinFileTitle(DetailsProvider& details, const std::wstring& path) {
+    FileTitle t{ReadDetail(details, path, texts::kHeaderTitle), std::nullopt};
+    if (t.title.empty()) {
+        t.warning = Notice{Reason::NoTitle};
+        t.warning->path = path;
     }
-    return title;
+    return t;
 }
 
 }  // namespace qv

@@ -1,9 +1,10 @@
 #pragma once
 // Title and author of an add-in file, found by the Japanese header of the details column.
+#include <optional>
 #include <string>
 
 #include "fileinfo/details.h"
-#include "platform/services.h"
+#include "platform/notice.h"
 
 namespace qv {
 
@@ -18,7 +19,11 @@ std::wstring ReadDetail(DetailsProvider& details, const std::wstring& path, cons
 // also when the file has no readable details.
 bool IsNotMicrosoftAddin(DetailsProvider& details, const std::wstring& path);
 
-// The title detail; empty after warning the user when there is none (or it cannot be read).
-std::wstring GetAddinFileTitle(DetailsProvider& details, MessageBoxes& msg, const std::wstring& path);
+// The title detail, and the NoTitle warning when there is none (or it cannot be read).
+struct FileTitle {
+    std::wstring title;
+    std::optional<Notice> warning;
+};
+FileTitle GetAddinFileTitle(DetailsProvider& details, const std::wstring& path);
 
 }  // namespace qv

@@ -96,7 +96,6 @@ InstallResult InstallAddin(Services& svc, const InstallRequest& r) {
     result.fullName = paths::JoinFolder(r.folder, fileName);
     result.copied = r.source != result.fullName;
     if (auto refusal = CheckInstallTarget(svc, r.facts, r.folder, result.fullName, result.copied, r.oldFolder.empty())) {
-        result.done = false;
         result.refusal = *refusal;
         return result;
     }

@@ -10,6 +10,7 @@
 #include "excel/addin_file.h"
 #include "excel/excel.h"
 #include "excel/facts.h"
+#include "platform/notice.h"
 #include "startup/services.h"
 
 namespace qv {
@@ -19,11 +20,11 @@ namespace qv {
 enum class Change { OldVersionOff, OldVersionBackOn, FileCopied, Added, SwitchedOn, SwitchedOff, FileDeleted, RegistryValueDeleted };
 using Changes = std::vector<Change>;
 
-// The outcome of a step that may refuse. A refusal carries the text every front end shows;
-// whether something had changed before it is in the journal.
+// The outcome of a step that may refuse; whether something had changed before a refusal is in
+// the journal.
 struct StepResult {
-    bool done = true;
-    std::wstring refusal;
+    std::optional<Notice> refusal;
+    bool Done() const { return !refusal; }
 };
 
 struct InstallRequest {
@@ -48,12 +49,10 @@ InstallResult InstallAddin(Services& svc, const InstallRequest& request);
 
 // The install's destination folder must be an existing folder given as a full path. A version
 // up's folder as Excel gives it ("C:" for a drive's root) counts as that root.
-std::optional<std::wstring> CheckInstallFolder(FileSystem& fs, const std::wstring& folder, bool versionUp);
+std::optional<Notice> CheckInstallFolder(FileSystem& fs, const std::wstring& folder, bool versionUp);
 
-// Only a folder on a fixed disk may be chosen. Gives the refusal's text, with the drive in
-// full-width letters, for a path on any other drive.
-std::optional<std::wstring> CheckFolderDrive(Drives& drives, const std::wstring& path);
-std::wstring RefusedDriveMessage(const std::wstring& path);
+// Only a folder on a fixed disk may be chosen: DriveRefused for a path on any other drive.
+std::optional<Notice> CheckFolderDrive(Drives& drives, const std::wstring& path);
 
 struct AddinRequest {
     std::wstring fullName;  // the add-in, addressed by its full name: titles may be shared
@@ -62,12 +61,8 @@ struct AddinRequest {
     Changes* journal = nullptr;
 };
 
-// Why a removal deleted nothing, where a front end words it in its own way.
-enum class RemovalRefusal { Other, SwitchedOn, StillRegistered };
-
 struct RemovalResult : StepResult {
     std::wstring addinPath;  // what the step left in strADDINPATH
-    RemovalRefusal reason = RemovalRefusal::Other;
 };
 
 // Switches a listed add-in on or off and quits its Excel instance.
@@ -103,14 +98,14 @@ std::unique_ptr<excel::AddIn> FindAddinByFullName(excel::Application& app, const
 bool IsDefaultFolder(const excel::Facts& facts, const std::wstring& folder);
 
 // The checks made before any Excel step, so that an ordinary obstacle is met while nothing has
-// changed yet. Each gives the refusal's text, or nothing when it passes.
+// changed yet. Each gives the refusal, or nothing when it passes.
 // The install's destination `fullName` in `folder` (as given): Excel must be able to open that
 // name, and, when `copies`, the folder must take a new file and an old file there must be
 // replaceable. `newInstall` offers the user add-in folder as the way out.
-std::optional<std::wstring> CheckInstallTarget(Services& svc, const excel::Facts& facts, const std::wstring& folder,
-                                               const std::wstring& fullName, bool copies, bool newInstall);
+std::optional<Notice> CheckInstallTarget(Services& svc, const excel::Facts& facts, const std::wstring& folder,
+                                         const std::wstring& fullName, bool copies, bool newInstall);
 // The add-in file `fullName` can be deleted.
-std::optional<std::wstring> CheckRemovable(Services& svc, const std::wstring& fullName);
+std::optional<Notice> CheckRemovable(Services& svc, const std::wstring& fullName);
 
 // Tool.XLA passes, tool.xlam does not.
 using excel::IsXlaName;

@@ -4,7 +4,6 @@
 // written back, or still be held open.
 #include "startup/excel_start.h"
 #include "operations/operations.h"
-#include "operations/texts.h"
 #include "platform/paths.h"
 
 namespace qv {
@@ -18,12 +17,10 @@ void Note(const AddinRequest& r, Change change) {
 // True once every Excel this program quit has ended.
 bool ExcelHasEnded(Services& svc) { return svc.excel.WaitForInstancesToEnd(excel::kExcelExitWaitMs); }
 
-RemovalResult Refused(std::wstring text, std::wstring addinPath = L"", RemovalRefusal reason = RemovalRefusal::Other) {
+RemovalResult Refused(Notice refusal, std::wstring addinPath = L"") {
     RemovalResult result;
-    result.done = false;
-    result.refusal = std::move(text);
+    result.refusal = std::move(refusal);
     result.addinPath = std::move(addinPath);
-    result.reason = reason;
     return result;
 }
 
@@ -33,8 +30,8 @@ std::optional<RemovalResult> StartRemovalExcel(Services& svc, std::unique_ptr<ex
     try {
         app = StartExcel(svc);
     } catch (const StepRefused& refused) {
-        if (refused.Kind() != RefusalKind::EarlierExcelAlive) throw;
-        return Refused(texts::kExcelDidNotEnd);
+        if (refused.What().reason != Reason::EarlierExcelAlive) throw;
+        return Refused(Notice{Reason::ExcelDidNotEnd});
     }
     return std::nullopt;
 }
@@ -43,7 +40,7 @@ std::optional<RemovalResult> StartRemovalExcel(Services& svc, std::unique_ptr<ex
 // again at its next start: it crashed on its way out, or another Excel wrote meanwhile.
 std::optional<RemovalResult> StillRegistered(Services& svc, const AddinRequest& r, const std::wstring& addinPath) {
     if (!OpenValueNames(svc.reg, r.facts, r.fullName)) return std::nullopt;
-    return Refused(texts::kStillRegistered, addinPath, RemovalRefusal::StillRegistered);
+    return Refused(Notice{Reason::StillRegistered}, addinPath);
 }
 
 void DeleteFile(Services& svc, const AddinRequest& r, const std::wstring& path) {
@@ -88,7 +85,7 @@ RemovalResult RemoveActiveAddin(Services& svc, const AddinRequest& r) {
     }
     addin.reset();
     excel.Quit();
-    if (!ExcelHasEnded(svc)) return Refused(texts::kExcelDidNotEnd, result.addinPath);
+    if (!ExcelHasEnded(svc)) return Refused(Notice{Reason::ExcelDidNotEnd}, result.addinPath);
     if (auto refused = StillRegistered(svc, r, result.addinPath)) return *refused;
 
     // A file on a share may be in use by others; it stays.
@@ -110,8 +107,12 @@ RemovalResult RemoveInactiveAddin(Services& svc, const AddinRequest& r) {
     const bool on = addin->Installed();
     addin.reset();
     excel.Quit();
-    if (on) return Refused(texts::kOpenQuote + r.title + texts::kAddinSwitchedOn, result.addinPath, RemovalRefusal::SwitchedOn);
-    if (!ExcelHasEnded(svc)) return Refused(texts::kExcelDidNotEnd, result.addinPath);
+    if (on) {
+        Notice n{Reason::SwitchedOn};
+        n.title = r.title;
+        return Refused(std::move(n), result.addinPath);
+    }
+    if (!ExcelHasEnded(svc)) return Refused(Notice{Reason::ExcelDidNotEnd}, result.addinPath);
     if (auto refused = StillRegistered(svc, r, result.addinPath)) return *refused;
 
     DeleteFile(svc, r, r.fullName);
@@ -133,7 +134,7 @@ RemovalResult TidyMissingAddin(Services& svc, const AddinRequest& r) {
     }
     addin.reset();
     excel.Quit();
-    if (!ExcelHasEnded(svc)) return Refused(texts::kExcelDidNotEnd, result.addinPath);
+    if (!ExcelHasEnded(svc)) return Refused(Notice{Reason::ExcelDidNotEnd}, result.addinPath);
     if (auto refused = StillRegistered(svc, r, result.addinPath)) return *refused;
 
     DeleteValue(svc, r, r.fullName);

@@ -3,24 +3,28 @@
 // delete after Excel had already changed its list.
 #include "excel/path_limit.h"
 #include "operations/operations.h"
-#include "operations/texts.h"
 #include "platform/paths.h"
 
 namespace qv {
 
 namespace {
 
-std::wstring NeedsAdministrator(const std::wstring& folder, bool hintUserFolder) {
-    std::wstring text = texts::kAdminFolder1 + folder + texts::kAdminFolder2;
-    if (hintUserFolder) text += texts::kAdminUserFolderHint;
-    return text;
+Notice NeedsAdministrator(const std::wstring& folder, bool hintUserFolder) {
+    Notice n{Reason::AdminRights};
+    n.folder = folder;
+    n.userFolderHint = hintUserFolder;
+    return n;
 }
 
 }  // namespace
 
-std::optional<std::wstring> CheckInstallTarget(Services& svc, const excel::Facts& facts, const std::wstring& folder,
-                                               const std::wstring& fullName, bool copies, bool newInstall) {
-    if (!excel::CanOpenFullName(fullName)) return texts::kPathTooLong1 + fullName + texts::kPathTooLong2;
+std::optional<Notice> CheckInstallTarget(Services& svc, const excel::Facts& facts, const std::wstring& folder,
+                                         const std::wstring& fullName, bool copies, bool newInstall) {
+    if (!excel::CanOpenFullName(fullName)) {
+        Notice n{Reason::PathTooLong};
+        n.path = fullName;
+        return n;
+    }
     // Nothing is written when the file already lies at its destination.
     if (!copies) return std::nullopt;
     // The folder up to and including its last "\", so that a file at a drive's root names "C:\", not "C:".
@@ -35,7 +39,7 @@ std::optional<std::wstring> CheckInstallTarget(Services& svc, const excel::Facts
     return NeedsAdministrator(folder, hint);
 }
 
-std::optional<std::wstring> CheckRemovable(Services& svc, const std::wstring& fullName) {
+std::optional<Notice> CheckRemovable(Services& svc, const std::wstring& fullName) {
     if (svc.fs.ProbeDelete(fullName) != Access::Denied) return std::nullopt;
     return NeedsAdministrator(paths::WithRootSeparator(paths::FolderPart(fullName)), false);
 }

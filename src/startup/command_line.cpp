@@ -3,8 +3,6 @@
 
 #include "excel/addin_file.h"
 #include "startup/startup.h"
-#include "platform/texts.h"
-#include "startup/texts.h"
 
 namespace qv {
 
@@ -12,18 +10,18 @@ namespace {
 
 void AddEntry(SharedState& st, const std::wstring& path) { st.strSELFILE.push_back(SelFileRow{path, false}); }
 
-void AnnounceSkipped(Services& svc, const std::wstring& path) {
-    svc.msg.Show(std::wstring(texts::kUnsupportedFile1) + path + texts::kUnsupportedFile2, texts::kAppTitle,
-                 kMbInformation);
-}
-
-void CollectFromArguments(Services& svc, SharedState& st) {
+std::vector<Notice> CollectFromArguments(SharedState& st) {
+    std::vector<Notice> skipped;
     for (const auto& path : SplitArguments(st.strCOMMAND)) {
-        if (excel::IsXlaName(path))
+        if (excel::IsXlaName(path)) {
             AddEntry(st, path);
-        else
-            AnnounceSkipped(svc, path);
+        } else {
+            Notice n{Reason::UnsupportedFile};
+            n.path = path;
+            skipped.push_back(std::move(n));
+        }
     }
+    return skipped;
 }
 
 // A Windows pattern "*.xla" also matches longer extensions such as ".xlam" through their
@@ -54,12 +52,11 @@ std::vector<std::wstring> SplitArguments(const std::wstring& text) {
     return paths;
 }
 
-void CollectStartupFiles(Services& svc, SharedState& st) {
+std::vector<Notice> CollectStartupFiles(Services& svc, SharedState& st) {
     st.strSELFILE.assign(1, SelFileRow{});
-    if (st.strCOMMAND.empty())
-        CollectFromProgramFolder(svc, st);
-    else
-        CollectFromArguments(svc, st);
+    if (!st.strCOMMAND.empty()) return CollectFromArguments(st);
+    CollectFromProgramFolder(svc, st);
+    return {};
 }
 
 }  // namespace qv

@@ -1,6 +1,6 @@
 #include "startup/excel_start.h"
 
-#include "startup/texts.h"
+#include <vector>
 
 namespace qv {
 
@@ -15,30 +15,20 @@ void Try(F&& call) {
     }
 }
 
-// The first line. An instance whose visibility cannot be read is left as it is and
-// described as running.
-std::wstring FirstLine(excel::Application& app, bool reveal) {
-    bool hidden = false;
-    Try([&] { hidden = !app.Visible(); });
-    if (!hidden) return texts::kExcelRunning;
-    if (reveal) Try([&] { app.SetVisible(true); });
-    return texts::kExcelRunningHidden;
-}
-
-// "　name" LF for every open workbook, in the collection's order. A workbook whose name
-// cannot be read is left out; a failing enumeration ends the list where it failed.
-std::wstring WorkbookLines(excel::Application& app) {
-    std::wstring lines;
+// A workbook whose name cannot be read is left out; a failing enumeration ends the list where
+// it failed.
+std::vector<std::wstring> WorkbookNames(excel::Application& app) {
+    std::vector<std::wstring> names;
     std::unique_ptr<excel::Cursor<excel::Workbook>> books;
     Try([&] { books = app.Workbooks(); });
-    if (!books) return lines;
+    if (!books) return names;
     for (;;) {
         std::unique_ptr<excel::Workbook> book;
         Try([&] { book = books->Next(); });
         if (!book) break;
-        Try([&] { lines += std::wstring(texts::kWorkbookIndent) + book->Name() + L"\n"; });
+        Try([&] { names.push_back(book->Name()); });
     }
-    return lines;
+    return names;
 }
 
 }  // namespace
@@ -49,37 +39,32 @@ std::unique_ptr<excel::Application> AttachRunningExcel(excel::Launcher& launcher
     return running;
 }
 
-std::wstring DescribeRunningExcel(excel::Application& app, bool reveal) {
-    std::wstring text = FirstLine(app, reveal);
-    text += std::wstring(L"\n") + texts::kOpenFilesAre + L"\n";
-    long count = 0;
-    Try([&] { count = app.WorkbookCount(); });
-    if (count > 0)
-        text += WorkbookLines(app) + texts::kOpenFilesEnd + L"\n\n";
-    else
-        text += std::wstring(texts::kNoOpenFiles) + L"\n\n";
-    text += texts::kPleaseQuitExcel;
-    return text;
+Notice DescribeRunningExcel(excel::Application& app, bool reveal) {
+    Notice n{Reason::ExcelRunning};
+    // An instance whose visibility cannot be read is left as it is and described as running.
+    Try([&] { n.hidden = !app.Visible(); });
+    if (n.hidden && reveal) Try([&] { app.SetVisible(true); });
+    Try([&] { n.workbookCount = app.WorkbookCount(); });
+    if (n.workbookCount > 0) n.workbooks = WorkbookNames(app);
+    return n;
 }
 
-std::optional<std::wstring> OtherExcelRefusal(Services& svc) {
+std::optional<Notice> OtherExcelRefusal(Services& svc) {
     if (auto running = AttachRunningExcel(svc.excel)) return DescribeRunningExcel(*running, false);
-    unsigned long pid = 0;
-    Try([&] { pid = svc.excel.OtherExcelProcess(); });
-    if (pid == 0) return std::nullopt;
-    return texts::kHiddenExcelRunning1 + std::to_wstring(pid) + texts::kHiddenExcelRunning2;
-}
-
-std::wstring EarlierExcelAliveText(unsigned long processId) {
-    return texts::kEarlierExcelAlive1 + std::to_wstring(processId) + texts::kEarlierExcelAlive2;
+    Notice n{Reason::HiddenExcelRunning};
+    Try([&] { n.processId = svc.excel.OtherExcelProcess(); });
+    if (n.processId == 0) return std::nullopt;
+    return n;
 }
 
 std::unique_ptr<excel::Application> StartExcel(Services& svc) {
-    if (auto refusal = OtherExcelRefusal(svc)) throw StepRefused(RefusalKind::OtherExcel, std::move(*refusal));
+    if (auto refusal = OtherExcelRefusal(svc)) throw StepRefused(std::move(*refusal));
     try {
         return svc.excel.Create();
     } catch (const excel::EarlierExcelAlive& e) {
-        throw StepRefused(RefusalKind::EarlierExcelAlive, EarlierExcelAliveText(e.ProcessId()));
+        Notice n{Reason::EarlierExcelAlive};
+        n.processId = e.ProcessId();
+        throw StepRefused(std::move(n));
     }
 }
 

@@ -9,43 +9,34 @@
 #include <string>
 
 #include "excel/excel.h"
+#include "platform/notice.h"
 #include "startup/services.h"
 
 namespace qv {
 
-enum class RefusalKind {
-    OtherExcel,          // an Excel the program did not start is running
-    EarlierExcelAlive,   // the program's Excel of an earlier step has not ended in time
-};
-
-// A step refused before it changed anything. Each front end shows `Text()` in its own way.
+// A step refused before it changed anything: another Excel runs (ExcelRunning,
+// HiddenExcelRunning), or the program's earlier one has not ended (EarlierExcelAlive).
 class StepRefused : public std::runtime_error {
 public:
-    StepRefused(RefusalKind kind, std::wstring text)
-        : std::runtime_error("qv::StepRefused"), kind_(kind), text_(std::move(text)) {}
-    RefusalKind Kind() const { return kind_; }
-    const std::wstring& Text() const { return text_; }
+    explicit StepRefused(Notice notice) : std::runtime_error("qv::StepRefused"), notice_(std::move(notice)) {}
+    const Notice& What() const { return notice_; }
 
 private:
-    RefusalKind kind_;
-    std::wstring text_;
+    Notice notice_;
 };
 
 // The user's running Excel, or nullptr when none runs or the probe itself fails.
 std::unique_ptr<excel::Application> AttachRunningExcel(excel::Launcher& launcher);
 
-// The refusal's text for the user's running Excel: its state and its open workbooks. With
-// `reveal`, a hidden instance is made visible first. Every call on the instance may fail on
-// its own: the failing call is skipped and the text still made.
-std::wstring DescribeRunningExcel(excel::Application& app, bool reveal);
+// The refusal for the user's running Excel: its state and its open workbooks. With `reveal`, a
+// hidden instance is made visible first. Every call on the instance may fail on its own: the
+// failing call is skipped and the refusal still made.
+Notice DescribeRunningExcel(excel::Application& app, bool reveal);
 
-// The refusal's text when an Excel the program did not start is running: start-up's text for
-// one in the running object table, the hidden-Excel text for one found only by its main window.
-// The other Excel is neither shown nor asked to quit.
-std::optional<std::wstring> OtherExcelRefusal(Services& svc);
-
-// "前の処理で使ったExcel（プロセスID：N）…" for the program's earlier instance N.
-std::wstring EarlierExcelAliveText(unsigned long processId);
+// The refusal when an Excel the program did not start is running: ExcelRunning for one in the
+// running object table, HiddenExcelRunning for one found only by its main window. The other
+// Excel is neither shown nor asked to quit.
+std::optional<Notice> OtherExcelRefusal(Services& svc);
 
 // Starts the program's own invisible Excel for a step. Throws StepRefused while another Excel
 // runs, or when an earlier instance of the program's did not end in time; ExcelError when

@@ -3,8 +3,6 @@
 #include "excel/excel.h"
 #include "startup/running_excel.h"
 #include "startup/startup.h"
-#include "platform/texts.h"
-#include "startup/texts.h"
 
 namespace qv {
 
@@ -13,8 +11,6 @@ namespace {
 constexpr int kLowestVersion = 8;        // Excel 97
 constexpr int kHighestUnasked = 11;      // Excel 2003
 constexpr int kVersionWithoutUserFolder = 8;
-
-void Tell(Services& svc, const wchar_t* text, int flags) { svc.msg.Show(text, texts::kAppTitle, flags); }
 
 // On a refusal the instance is told to quit as well, so no invisible Excel outlives start-up.
 // The user is told why the program ends; a failing Quit changes nothing about that.
@@ -58,31 +54,29 @@ ExcelStart ReadExcelFacts(excel::Launcher& launcher, const std::function<bool()>
     return start;
 }
 
-StartupOutcome Main(Services& svc, SharedState& st) {
+StartupOutcome Main(Services& svc, SharedState& st, StartupDialogue& ui) {
     st.strCOMMAND = svc.sys.CommandArguments();
 
     if (auto running = AttachRunningExcel(svc.excel)) {
-        RefuseRunningExcel(svc, std::move(running));
+        RefuseRunningExcel(ui, std::move(running));
         return StartupOutcome::Refused;
     }
 
     // The question is asked while the instance that reported the version still lives.
-    const ExcelStart start = ReadExcelFacts(svc.excel, [&] {
-        return svc.msg.Show(texts::kVersionQuestion, texts::kAppTitle, kMbYesNoQuestion) != kIdNo;
-    });
+    const ExcelStart start = ReadExcelFacts(svc.excel, [&] { return ui.AcceptNewerExcel(); });
     st.intEXCELVER = start.facts.version;
-    if (start.verdict == VersionVerdict::TooOld) Tell(svc, texts::kVersionUnsupported, kMbCritical);
+    if (start.verdict == VersionVerdict::TooOld) ui.Tell(Notice{Reason::VersionUnsupported});
     if (start.verdict != VersionVerdict::Accepted) return StartupOutcome::Refused;
     st.strADDINFOLDER[0] = start.facts.userFolder;
     st.strADDINFOLDER[1] = start.facts.libraryFolder;
 
     if (FindRuntimeLibrary(svc).empty()) {
-        Tell(svc, texts::kRuntimeMissing, kMbCritical);
+        ui.Tell(Notice{Reason::RuntimeMissing});
         return StartupOutcome::Refused;
     }
 
     ResetSharedState(st);
-    CollectStartupFiles(svc, st);
+    for (const Notice& skipped : CollectStartupFiles(svc, st)) ui.Tell(skipped);
     return StartupOutcome::ShowWindow;
 }
 

@@ -4,14 +4,13 @@
 
 #include <string>
 
-#include "platform/texts.h"
 #include "startup/excel_start.h"
 
 namespace qv {
 
-void RefuseRunningExcel(Services& svc, std::unique_ptr<excel::Application> running) {
+void RefuseRunningExcel(StartupDialogue& ui, std::unique_ptr<excel::Application> running) {
     excel::Application& app = *running;
-    svc.msg.Show(DescribeRunningExcel(app, true), texts::kAppTitle, kMbCritical);
+    ui.Tell(DescribeRunningExcel(app, true));
     try {
         app.Quit();
     } catch (...) {

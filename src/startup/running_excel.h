@@ -3,13 +3,13 @@
 #include <memory>
 
 #include "excel/excel.h"
-#include "startup/services.h"
+#include "startup/startup.h"
 
 namespace qv {
 
 // Makes a hidden instance visible, tells the user which workbooks are open and asks them to
 // quit Excel, then tells the instance to quit and releases it. Every call on the instance may
 // fail on its own: the failing call is skipped and the rest still happens.
-void RefuseRunningExcel(Services& svc, std::unique_ptr<excel::Application> running);
+void RefuseRunningExcel(StartupDialogue& ui, std::unique_ptr<excel::Application> running);
 
 }  // namespace qv

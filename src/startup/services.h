@@ -11,7 +11,6 @@ struct Services {
     excel::Launcher& excel;
     FileSystem& fs;
     Registry& reg;
-    MessageBoxes& msg;
     Drives& drives;
     DetailsProvider& details;
     SystemInfo& sys;

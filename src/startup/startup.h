@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "excel/facts.h"
+#include "platform/notice.h"
 #include "startup/excel_start.h"
 #include "startup/services.h"
 #include "startup/state.h"
@@ -14,12 +15,22 @@ namespace qv {
 
 enum class StartupOutcome { ShowWindow, Refused };
 
+// What start-up needs of the front end: to tell the user a refusal or a warning at the moment
+// it arises, and whether to go on with an Excel newer than those accepted without a question.
+class StartupDialogue {
+public:
+    virtual ~StartupDialogue() = default;
+    virtual void Tell(const Notice& notice) = 0;
+    virtual bool AcceptNewerExcel() = 0;
+};
+
 // Refuses while the user's Excel runs, reads Excel's version and add-in folders from an
 // instance of its own (quit before returning on every path), checks the VB runtime, resets
-// the shared state and collects the offered files. ShowWindow means the caller must now
-// create and show the main window; Refused means the user has been told why and the
-// program ends. Failures of Excel outside the running-Excel probe propagate.
-StartupOutcome Main(Services& svc, SharedState& st);
+// the shared state and collects the offered files, telling `ui` of each skipped one.
+// ShowWindow means the caller must now create and show the main window; Refused means the
+// user has been told why and the program ends. Failures of Excel outside the running-Excel
+// probe propagate.
+StartupOutcome Main(Services& svc, SharedState& st, StartupDialogue& ui);
 
 // The checks every front end makes before it works, without a window.
 
@@ -40,8 +51,9 @@ ExcelStart ReadExcelFacts(excel::Launcher& launcher, const std::function<bool()>
 std::wstring FindRuntimeLibrary(Services& svc);
 
 // Fills strSELFILE (entries from 1) from strCOMMAND, or, when that is empty, from the .xla
-// files of the program's own folder. Arguments that are not .xla files are announced and dropped.
-void CollectStartupFiles(Services& svc, SharedState& st);
+// files of the program's own folder. Arguments that are not .xla files are dropped; the
+// warnings for them come back in the arguments' order.
+std::vector<Notice> CollectStartupFiles(Services& svc, SharedState& st);
 
 // ---- Pieces of the above, exposed for their own tests ----
 

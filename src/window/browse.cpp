@@ -1,5 +1,6 @@
 #include "startup/excel_start.h"
 #include "operations/operations.h"
+#include "window/steps.h"
 #include "window/texts.h"
 #include "window/wizard.h"
 
@@ -37,7 +38,9 @@ void MainWindow::cmdFolder_Click() {
             // The typed file name is dropped; "C:" alone is not the root.
             c.ui.SetText(Ctl::cbxFOLDER, paths::WithRootSeparator(path.substr(0, p)));
         } else {
-            c.svc.msg.Show(RefusedDriveMessage(path), texts::kAppTitle, kMbCritical);
+            Notice refused{Reason::DriveRefused};
+            refused.path = path;
+            ShowNotice(c.svc.msg, refused);
         }
     }
     excel.Quit();

@@ -1,5 +1,6 @@
 #include "fileinfo/addin_details.h"
 #include "window/lookup_addin.h"
+#include "window/steps.h"
 #include "window/texts.h"
 #include "window/wizard.h"
 
@@ -34,12 +35,16 @@ void SelectFileToInstall(Context& c, const std::wstring& rowText, long item) {
         OfferTargetFolders(c, item);
     }
 
-    ui.SetText(Ctl::lblMSG1, GetAddinFileTitle(c.svc.details, c.svc.msg, GetSelectedFile(c, item)));
+    const FileTitle read = GetAddinFileTitle(c.svc.details, GetSelectedFile(c, item));
+    if (read.warning) ShowNotice(c.svc.msg, *read.warning);
+    ui.SetText(Ctl::lblMSG1, read.title);
     const std::wstring title = ui.Text(Ctl::lblMSG1);
     if (title.empty()) return;  // the user has been told the file has no title
     ui.SetVisible(Ctl::lblMSG1, true);
     if (IsTitleUsedByOtherAddin(c, title)) {
-        c.svc.msg.Show(texts::kTitleConflict, texts::kAppTitle, kMbCritical);
+        Notice conflict{Reason::TitleConflict};
+        conflict.title = title;
+        ShowNotice(c.svc.msg, conflict);
         ui.SetEnabled(Ctl::cmdNEXT, false);
     }
 }

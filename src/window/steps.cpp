@@ -1,12 +1,14 @@
 #include "window/steps.h"
 
+#include "operations/notice_text.h"
+#include "startup/texts.h"
 #include "window/texts.h"
 
 namespace qv {
 
 namespace {
 
-void Tell(Context& c, const std::wstring& text) { c.svc.msg.Show(text, texts::kAppTitle, kMbCritical); }
+void Tell(Context& c, const Notice& n) { ShowNotice(c.svc.msg, n); }
 
 AddinRequest SelectedAddin(Context& c) {
     AddinRequest r;
@@ -18,11 +20,19 @@ AddinRequest SelectedAddin(Context& c) {
 
 bool Finish(Context& c, const RemovalResult& result) {
     if (!result.addinPath.empty()) c.st.strADDINPATH = result.addinPath;
-    if (!result.done) Tell(c, result.refusal);
-    return result.done;
+    if (result.refusal) Tell(c, *result.refusal);
+    return result.Done();
 }
 
 }  // namespace
+
+int ShowNotice(MessageBoxes& msg, const Notice& n) {
+    return msg.Show(JapaneseText(n), texts::kAppTitle, n.reason == Reason::UnsupportedFile ? kMbInformation : kMbCritical);
+}
+
+bool WizardStartup::AcceptNewerExcel() {
+    return msg_.Show(texts::kVersionQuestion, texts::kAppTitle, kMbYesNoQuestion) != kIdNo;
+}
 
 excel::Facts FactsOf(const SharedState& st) {
     return excel::Facts{st.intEXCELVER, st.strADDINFOLDER[0], st.strADDINFOLDER[1]};
@@ -59,8 +69,8 @@ bool InstallAddin(Context& c) {
         remember();
         throw;
     }
-    if (!result.done) {
-        Tell(c, result.refusal);
+    if (result.refusal) {
+        Tell(c, *result.refusal);
         return false;
     }
     remember();
@@ -76,7 +86,7 @@ bool RemoveInactiveAddin(Context& c) { return Finish(c, RemoveInactiveAddin(c.sv
 bool TidyMissingAddin(Context& c) { return Finish(c, TidyMissingAddin(c.svc, SelectedAddin(c))); }
 
 void CopyPathToClipboard(Context& c, const std::wstring& path) {
-    if (auto busy = CopyPathToClipboard(c.svc.clip, path)) Tell(c, *busy);
+    if (auto busy = CopyPathToClipboard(c.svc.clip, path)) c.svc.msg.Show(*busy, texts::kAppTitle, kMbCritical);
 }
 
 }  // namespace qv

@@ -6,9 +6,25 @@
 
 #include "excel/facts.h"
 #include "operations/operations.h"
+#include "startup/startup.h"
 #include "window/wizard.h"
 
 namespace qv {
+
+// A refusal or warning as the wizard's message box: its Japanese text, critical (16), or
+// information (64) for a skipped file. Returns the button pressed.
+int ShowNotice(MessageBoxes& msg, const Notice& n);
+
+// Start-up's refusals and warnings as message boxes, and its question about a newer Excel.
+class WizardStartup : public StartupDialogue {
+public:
+    explicit WizardStartup(MessageBoxes& msg) : msg_(msg) {}
+    void Tell(const Notice& n) override { ShowNotice(msg_, n); }
+    bool AcceptNewerExcel() override;
+
+private:
+    MessageBoxes& msg_;
+};
 
 // Excel's version and folders as the start-up left them in the shared state.
 excel::Facts FactsOf(const SharedState& st);

@@ -6,10 +6,16 @@
 #include "excel/addin_file.h"
 #include "fakes.h"
 #include "startup/startup.h"
+#include "window/steps.h"
 #include "window/texts.h"
 
 namespace qv {
 namespace {
+
+// The start-up's files, with the skipped ones told as the wizard tells them.
+void Collect(Services& svc, SharedState& st, MessageBoxes& msg) {
+    for (const Notice& n : CollectStartupFiles(svc, st)) ShowNotice(msg, n);
+}
 
 using fake::World;
 
@@ -64,7 +70,7 @@ TEST(CommandLineFiles, KeepsXlaPathsAndAnnouncesEveryOtherOnce) {
         World w;
         w.st.strCOMMAND = c.args;
 
-        CollectStartupFiles(w.svc, w.st);
+        Collect(w.svc, w.st, w.msg);
 
         EXPECT_EQ(Entries(w.st), c.kept);
         for (size_t i = 1; i < w.st.strSELFILE.size(); ++i) EXPECT_FALSE(w.st.strSELFILE[i].Done);
@@ -84,7 +90,7 @@ TEST(CommandLineFiles, KeepsXlaPathsAndAnnouncesEveryOtherOnce) {
 TEST(CommandLineFiles, TheAnnouncementReadsAsOneSentenceThenTheSkipNotice) {
     World w;
     w.st.strCOMMAND = LR"("C:\a b\a.db")";
-    CollectStartupFiles(w.svc, w.st);
+    Collect(w.svc, w.st, w.msg);
     ASSERT_EQ(w.msg.shown.size(), 1u);
     EXPECT_EQ(w.msg.shown[0].text,
               L"対象外のファイル = C:\\a b\\a.db が選択されました。\nこのファイルをスキップします。");
@@ -93,7 +99,7 @@ TEST(CommandLineFiles, TheAnnouncementReadsAsOneSentenceThenTheSkipNotice) {
 TEST(CommandLineFiles, OneDroppedPathLeavesOnlySlotZero) {
     World w;
     w.st.strCOMMAND = LR"(C:\a\list.txt)";
-    CollectStartupFiles(w.svc, w.st);
+    Collect(w.svc, w.st, w.msg);
     ASSERT_EQ(w.st.strSELFILE.size(), 1u);
     EXPECT_EQ(w.st.strSELFILE[0].Path, L"");
     EXPECT_EQ(w.msg.shown.size(), 1u);
@@ -103,7 +109,7 @@ TEST(CommandLineFiles, ReplacesWhateverTheListHeldBefore) {
     World w;
     w.st.strSELFILE = {SelFileRow{}, SelFileRow{L"C:\\old\\x.xla", true}, SelFileRow{L"C:\\old\\y.xla", false}};
     w.st.strCOMMAND = LR"(C:\new\z.xla)";
-    CollectStartupFiles(w.svc, w.st);
+    Collect(w.svc, w.st, w.msg);
     EXPECT_EQ(Entries(w.st), std::vector<std::wstring>{L"C:\\new\\z.xla"});
 }
 
@@ -154,11 +160,11 @@ TEST(ProgramFolderFiles, OffersTheListedXlaFilesInListingOrder) {
     World w;
     ScriptedListing fs;
     fs.names = {L"zeta.xla", L"Alpha.XLA", L"tool.xlam", L"mid.Xla", L"other.old.xla"};
-    Services svc{w.launcher, fs, w.reg, w.msg, w.drives, w.details, w.sys};
+    Services svc{w.launcher, fs, w.reg, w.drives, w.details, w.sys};
     w.sys.programFolder = L"C:\\Program Files\\Quorvel";
     w.st.strCOMMAND = L"";
 
-    CollectStartupFiles(svc, w.st);
+    Collect(svc, w.st, w.msg);
 
     EXPECT_EQ(fs.asked, (std::vector<std::pair<std::wstring, std::wstring>>{{L"C:\\Program Files\\Quorvel", L"*.xla"}}));
     EXPECT_EQ(Entries(w.st), (std::vector<std::wstring>{
@@ -175,7 +181,7 @@ TEST(ProgramFolderFiles, NoAddinInTheFolderLeavesTheListEmptyWithoutMessage) {
     w.fs.files[L"C:\\Other\\tool.xla"] = L"";
     w.st.strCOMMAND = L"";
 
-    CollectStartupFiles(w.svc, w.st);
+    Collect(w.svc, w.st, w.msg);
 
     EXPECT_EQ(w.st.strSELFILE.size(), 1u);
     EXPECT_TRUE(w.msg.shown.empty());
@@ -191,7 +197,7 @@ TEST(ProgramFolderFiles, HiddenFilesAndOtherFoldersAreLeftOut) {
     w.fs.hidden.insert(L"C:\\Prog\\secret.xla");
     w.fs.files[L"C:\\Prog\\sub\\c.xla"] = L"";
 
-    CollectStartupFiles(w.svc, w.st);
+    Collect(w.svc, w.st, w.msg);
 
     EXPECT_EQ(Entries(w.st), (std::vector<std::wstring>{L"C:\\Prog\\a.xla", L"C:\\Prog\\b.xla"}));
 }

@@ -4,6 +4,7 @@
 
 #include "console/options.h"
 #include "console/texts.h"
+#include "operations/notice_text.h"
 #include "console/utf8.h"
 #include "console_world.h"
 #include "operations/addin_rules.h"
@@ -70,12 +71,35 @@ TEST(ConsoleNames, PathAndFileNameIgnoreCaseTitleIsExact) {
     EXPECT_TRUE(names(L"B\\x.xla").empty()) << "a path matches whole";
 }
 
-TEST(ConsoleText, EnglishReplacesTheWizardsWordsOnly) {
-    const std::wstring ja = std::wstring(qv::texts::kExcelRunning) + L"\n" + qv::texts::kOpenFilesAre + L"\n　Book1.xls\n" +
-                            qv::texts::kOpenFilesEnd + L"\n\n" + qv::texts::kPleaseQuitExcel;
-    EXPECT_EQ(Translate(ja, Lang::Ja), ja);
-    EXPECT_EQ(Translate(ja, Lang::En), L"Excel is running.\nThe open files are:\n　Book1.xls\n.\n\nPlease quit Excel.");
-    EXPECT_EQ(Translate(L"「ツール」のインストールが完了しました。", Lang::En), L"\"ツール\" installed.");
+// English is chosen by the notice's code; the inserts (titles, paths, workbook names) go in as
+// they are, 「」 and all, and nothing else in it is Japanese.
+TEST(ConsoleText, EachNoticeIsWordedInBothLanguagesWithItsInsertsUntouched) {
+    Notice n;
+    n.path = L"C:\\「ツール」\\売上.xla";
+    n.folder = L"D:\\アドイン「共有」";
+    n.title = L"「売上」集計";
+    n.processId = 4242;
+    n.workbookCount = 1;
+    n.workbooks = {L"Book「1」.xls"};
+    for (int r = 0; r <= static_cast<int>(Reason::NoTitle); ++r) {
+        n.reason = static_cast<Reason>(r);
+        SCOPED_TRACE(ReasonCode(n.reason));
+        EXPECT_EQ(NoticeText(n, Lang::Ja), JapaneseText(n));
+        std::wstring en = NoticeText(n, Lang::En);
+        ASSERT_FALSE(en.empty());
+        for (const std::wstring& insert : {n.path, n.folder, n.title, n.workbooks[0], std::wstring(L"売上.xla")})
+            for (size_t p; (p = en.find(insert)) != std::wstring::npos;) en.erase(p, insert.size());
+        for (wchar_t ch : en) EXPECT_LT(static_cast<unsigned>(ch), 0x80u) << "in: " << ToUtf8(en);
+    }
+}
+
+TEST(ConsoleText, FailuresNameTheOperationInEnglishAndKeepWindowsOwnText) {
+    EXPECT_EQ(OperationText(std::wstring(qv::texts::kOpExcel) + L" (AddIns.Add)", Lang::En), L"Excel (AddIns.Add)");
+    EXPECT_EQ(OperationText(qv::texts::kOpCopy, Lang::Ja), qv::texts::kOpCopy);
+    EXPECT_EQ(DetailText(std::wstring(qv::texts::kAddinNotListed) + L"C:\\「ツール」.xla", Lang::En),
+              L"not in the add-in list: C:\\「ツール」.xla");
+    const std::wstring windows = L"アクセスが拒否されました。";
+    EXPECT_EQ(DetailText(windows, Lang::En), windows);
 }
 
 TEST(ConsoleText, Utf8RoundTripKeepsCharactersOutsideThePlane) {

@@ -16,9 +16,8 @@ struct Captured : Output {
 
 struct ConsoleWorld {
     fake::World w;
-    WarningBoxes boxes;
-    Services svc{w.launcher, w.fs, w.reg, boxes, w.drives, w.details, w.sys};
-    World world{svc, boxes, [](const std::wstring&, const std::wstring&) { return false; }, nullptr};
+    Services svc{w.launcher, w.fs, w.reg, w.drives, w.details, w.sys};
+    World world{svc, [](const std::wstring&, const std::wstring&) { return false; }, nullptr};
     Captured out;
     int Run(std::vector<std::wstring> args) { return Main(world, args, out); }
 };

@@ -497,7 +497,7 @@ struct World {
     FakeDetailsProvider details;
     FakeSystem sys;
     FakeBusy busy;
-    WindowServices svc{{launcher, fs, reg, msg, drives, details, sys}, clip, shell, busy};
+    WindowServices svc{{launcher, fs, reg, drives, details, sys}, msg, clip, shell, busy};
     SharedState st;
     FakeControls ui;
     MainWindow win{svc, st, ui};

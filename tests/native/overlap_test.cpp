@@ -2,6 +2,7 @@
 // registration.
 #include <gtest/gtest.h>
 
+#include "operations/notice_text.h"
 #include "startup/excel_start.h"
 #include "ops_world.h"
 #include "window/texts.h"
@@ -36,17 +37,17 @@ TEST(StartExcel, AnotherExcelRefusesBeforeAnyInstanceIsCreated) {
         const char* what;
         bool running, visible;
         unsigned long hiddenPid, earlierPid;
-        RefusalKind kind;
+        Reason kind;
         std::wstring text;
     };
     const std::wstring startupText = std::wstring(texts::kExcelRunningHidden) + L"\n" + texts::kOpenFilesAre + L"\n" +
                                      texts::kNoOpenFiles + L"\n\n" + texts::kPleaseQuitExcel;
     const Case cases[] = {
-        {"user's Excel in the running object table", true, false, 4242, 0, RefusalKind::OtherExcel, startupText},
-        {"a hidden Excel found only by its window", false, true, 4242, 0, RefusalKind::OtherExcel,
+        {"user's Excel in the running object table", true, false, 4242, 0, Reason::ExcelRunning, startupText},
+        {"a hidden Excel found only by its window", false, true, 4242, 0, Reason::HiddenExcelRunning,
          L"表示されていないExcel（プロセスID：4242）が動作しているため、何も変更していません。\n"
          L"タスク マネージャーで終了してから、もう一度実行してください。"},
-        {"the program's earlier Excel still ending", false, true, 0, 977, RefusalKind::EarlierExcelAlive,
+        {"the program's earlier Excel still ending", false, true, 0, 977, Reason::EarlierExcelAlive,
          L"前の処理で使ったExcel（プロセスID：977）が時間内に終了しなかったため、何も変更していません。\n"
          L"しばらく待ってから、もう一度実行してください。"},
     };
@@ -61,8 +62,8 @@ TEST(StartExcel, AnotherExcelRefusesBeforeAnyInstanceIsCreated) {
             StartExcel(o.svc);
             ADD_FAILURE() << "not refused";
         } catch (const StepRefused& r) {
-            EXPECT_EQ(r.Kind(), c.kind);
-            EXPECT_EQ(r.Text(), c.text);
+            EXPECT_EQ(r.What().reason, c.kind);
+            EXPECT_EQ(JapaneseText(r.What()), c.text);
         }
         EXPECT_EQ(o.excel.instancesCreated, 0);
         // The other Excel is neither shown nor told to quit.

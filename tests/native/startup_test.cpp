@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "fakes.h"
+#include "window/steps.h"
 #include "startup/startup.h"
 #include "window/texts.h"
 
@@ -32,7 +33,10 @@ struct StartupWorld : World {
         sys.runtimeFolder = kRuntimeFolder;
         fs.files[kRuntimeFolder + L"\\MSVBVM60.DLL"] = L"";
     }
-    StartupOutcome Run() { return Main(svc, st); }
+    StartupOutcome Run() {
+        WizardStartup dialogue(msg);
+        return Main(svc, st, dialogue);
+    }
     void ExpectNoExcelLeft() {
         EXPECT_EQ(excel.instancesAlive, 0);
     }
@@ -80,9 +84,10 @@ TEST(StartupRunningExcel, HiddenWithTwoWorkbooksIsShownAndItsWorkbooksListed) {
     w.excel.runningVisible = false;
     w.excel.runningWorkbooks = {L"Book1.xls", L"売上 集計.xls"};
     VisibilityAtShow msg(w.excel);
-    Services svc{w.launcher, w.fs, w.reg, msg, w.drives, w.details, w.sys};
+    Services svc{w.launcher, w.fs, w.reg, w.drives, w.details, w.sys};
 
-    EXPECT_EQ(Main(svc, w.st), StartupOutcome::Refused);
+    WizardStartup dialogue(msg);
+    EXPECT_EQ(Main(svc, w.st, dialogue), StartupOutcome::Refused);
 
     ASSERT_EQ(msg.shown.size(), 1u);
     EXPECT_EQ(msg.shown[0].flags, 16);
@@ -152,9 +157,10 @@ private:
 TEST(StartupRunningExcel, AFailingProbeCountsAsNoRunningExcel) {
     StartupWorld w;
     FailingProbe launcher(w.launcher);
-    Services svc{launcher, w.fs, w.reg, w.msg, w.drives, w.details, w.sys};
+    Services svc{launcher, w.fs, w.reg, w.drives, w.details, w.sys};
 
-    EXPECT_EQ(Main(svc, w.st), StartupOutcome::ShowWindow);
+    WizardStartup dialogue(w.msg);
+    EXPECT_EQ(Main(svc, w.st, dialogue), StartupOutcome::ShowWindow);
     EXPECT_EQ(launcher.probes, 1);
     EXPECT_TRUE(w.msg.shown.empty());
     EXPECT_EQ(w.excel.instancesCreated, 1);

@@ -78,14 +78,13 @@ std::vector<std::wstring> Arguments() {
 
 // Everything lives here, so that it goes before COM is shut down.
 int Run(qv::console::Output& out) {
-    qv::console::WarningBoxes msg;
     const std::vector<std::wstring> args = Arguments();
     // Nobody is there to answer an add-in's message: after the timeout the Excel is ended.
     qv::excel::com::LauncherOptions excelOptions;
     excelOptions.askAfterMs = qv::console::ParseArguments(args).options.timeoutSeconds * 1000;
     excelOptions.keepWaiting = [](unsigned long) { return false; };
-    qv::win32::Win32Services services(msg, std::move(excelOptions));
-    qv::console::World world{services.Core(), msg, &SameContents, &FullPath};
+    qv::win32::Win32Services services(std::move(excelOptions));
+    qv::console::World world{services.Core(), &SameContents, &FullPath};
     const int code = qv::console::Main(world, args, out);
     // The next Excel, a person's or a script's, must read the list this run's Excel writes as it ends.
     services.AwaitExcel();

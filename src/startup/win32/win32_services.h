@@ -1,6 +1,6 @@
 #pragma once
 // The core bundle over the Win32 adapters, set up once for both programs. Each program brings
-// its own message boxes and its own answer to an Excel call that does not return.
+// its own answer to an Excel call that does not return.
 #include <memory>
 
 #include "excel/com/com_excel.h"
@@ -11,8 +11,7 @@ namespace qv::win32 {
 
 class Win32Services {
 public:
-    // `msg` must outlive this object.
-    Win32Services(MessageBoxes& msg, excel::com::LauncherOptions options);
+    explicit Win32Services(excel::com::LauncherOptions options);
     Win32Services(const Win32Services&) = delete;
     Win32Services& operator=(const Win32Services&) = delete;
 

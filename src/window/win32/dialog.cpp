@@ -6,6 +6,7 @@
 
 #include "startup/excel_start.h"
 #include "platform/win32/handles.h"
+#include "window/steps.h"
 #include "window/texts.h"
 #include "window/win32/controls_win32.h"
 #include "window/win32/resource.h"
@@ -91,8 +92,8 @@ public:
           msg_(p.svc->msg, busy_, [this] {
               if (depth_ > 0 && !gone_) EnableWindow(hwnd_, FALSE);
           }),
-          svc_{{p.svc->excel, p.svc->fs, p.svc->reg, msg_, p.svc->drives, p.svc->details, p.svc->sys},
-               p.svc->clip, p.svc->shell, busy_},
+          svc_{{p.svc->excel, p.svc->fs, p.svc->reg, p.svc->drives, p.svc->details, p.svc->sys},
+               msg_, p.svc->clip, p.svc->shell, busy_},
           ui_(hwnd),
           win_(svc_, *p.st, ui_) {}
 
@@ -120,7 +121,7 @@ public:
             work();
         } catch (const StepRefused& refused) {
             try {
-                msg_.Show(refused.Text(), texts::kAppTitle, kMbCritical);
+                ShowNotice(msg_, refused.What());
             } catch (...) {
             }
         } catch (...) {
