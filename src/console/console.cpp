@@ -36,9 +36,13 @@ struct Item {
     bool changed = false;           // false: nothing needed doing
 };
 
+std::string VersionText(const ProgramVersion& v) {
+    return std::to_string(v.major) + "." + std::to_string(v.minor) + "." + std::to_string(v.revision);
+}
+
 class Reporter {
 public:
-    Reporter(const Options& o, Output& out) : o_(o), out_(out) {}
+    Reporter(const Options& o, Output& out, std::string version) : o_(o), out_(out), version_(std::move(version)) {}
 
     Lang lang() const { return o_.lang; }
     std::wstring T(const Text& t) const { return In(o_.lang, t); }
@@ -52,7 +56,7 @@ public:
     }
 
     void Add(Item item) {
-        exit_ = std::max(exit_, item.exit);
+        exit_ = WorseExit(exit_, item.exit);
         if (!o_.json) {
             std::wstring text = item.message;
             for (const auto& m : item.matches) text += L"\n  " + m;
@@ -68,7 +72,7 @@ public:
 
     // A refusal or failure that concerns the whole run (start-up, bad arguments).
     int Stop(int exit, const std::wstring& text, std::string reason) {
-        exit_ = std::max(exit_, exit);
+        exit_ = WorseExit(exit_, exit);
         error_ = text;
         errorReason_ = std::move(reason);
         if (!o_.json) out_.Err(text + L"\n");
@@ -84,6 +88,8 @@ public:
     int Finish() {
         if (o_.json) {
             json doc;
+            doc["schema"] = 1;
+            doc["version"] = version_;
             doc["command"] = ToUtf8(o_.command);
             doc["exitCode"] = exit_;
             if (!error_.empty()) {
@@ -114,7 +120,9 @@ public:
             json w = json::array();
             for (const auto& x : warnings_) w.push_back({{"code", x.code}, {"message", ToUtf8(x.message)}});
             doc["warnings"] = w;
-            out_.Out(FromUtf8(doc.dump(2)) + L"\n");
+            // Pure ASCII: every other character as a \u escape, which any JSON reader decodes
+            // whatever code page it takes the bytes in.
+            out_.Out(FromUtf8(doc.dump(2, ' ', true)) + L"\n");
         }
         return exit_;
     }
@@ -127,6 +135,7 @@ private:
 
     const Options& o_;
     Output& out_;
+    std::string version_;
     int exit_ = kExitDone;
     std::wstring error_;
     std::string errorReason_;
@@ -161,6 +170,11 @@ bool AnythingChanged(const Changes& journal) {
     return offAndOn != 0;
 }
 
+bool TryLater(Reason reason) {
+    return reason == Reason::ExcelRunning || reason == Reason::HiddenExcelRunning ||
+           reason == Reason::EarlierExcelAlive || reason == Reason::ExcelDidNotEnd;
+}
+
 // A refusal or failure, coded by whether anything had changed before it.
 void Fail(const Reporter& r, Item& item, const Changes& journal, const std::wstring& text, std::string reason) {
     item.message = text;
@@ -171,9 +185,11 @@ void Fail(const Reporter& r, Item& item, const Changes& journal, const std::wstr
         for (Change c : journal) item.changes.push_back(Describe(r, c));
 }
 
-// A refusal of the layers below.
+// A refusal of the layers below. Another Excel, or the program's own that has not ended yet,
+// is a reason to try again later, as long as nothing was changed.
 void Refuse(const Reporter& r, Item& item, const Changes& journal, const Notice& n) {
     Fail(r, item, journal, r.N(n), ReasonCode(n.reason));
+    if (item.exit == kExitFailedUnchanged && TryLater(n.reason)) item.exit = kExitTryLater;
 }
 
 std::wstring FailureText(const Reporter& r) {
@@ -192,8 +208,6 @@ void Guarded(const Reporter& r, Item& item, Changes& journal, Step&& step) {
         step();
     } catch (const StepRefused& refused) {
         Refuse(r, item, journal, refused.What());
-        if (refused.What().reason != Reason::EarlierExcelAlive && item.exit == kExitFailedUnchanged)
-            item.exit = kExitStartupRefused;
     } catch (...) {
         Fail(r, item, journal, FailureText(r), "failed");
     }
@@ -359,8 +373,9 @@ void InstallOne(World& w, Reporter& r, const Options& o, const excel::Facts& fac
 
 // One NAME in turn: it is resolved against a fresh list, then `act` works on the add-in it names.
 // The item is reported whatever happens.
+// With `absentIsDone` (remove --if-present), a NAME that matches nothing is done already.
 template <class Act>
-void ForNamedAddin(World& w, Reporter& r, const std::wstring& name, Act&& act) {
+void ForNamedAddin(World& w, Reporter& r, const std::wstring& name, Act&& act, bool absentIsDone = false) {
     Item item;
     item.target = name;
     Changes journal;
@@ -368,6 +383,11 @@ void ForNamedAddin(World& w, Reporter& r, const std::wstring& name, Act&& act) {
         std::vector<ListedAddin> hold;
         const auto list = ReadAddinList(w.svc);
         const ListedAddin* a = Resolve(r, list, name, item, hold);
+        if (!a && absentIsDone && hold.empty()) {
+            item.exit = kExitDone;
+            item.reason = "ok";
+            item.message = r.T(texts::kAlreadyGone) + name;
+        }
         if (!a) return;
         item.fullName = a->FullName();
         act(*a, item, journal);
@@ -395,7 +415,7 @@ const Text& NotRemovableText(RemovalBar bar) {
     return texts::kNotRemovableMicrosoft;
 }
 
-void RemoveOne(World& w, Reporter& r, const excel::Facts& facts, const std::wstring& name) {
+void RemoveOne(World& w, Reporter& r, const excel::Facts& facts, const std::wstring& name, bool ifPresent) {
     ForNamedAddin(w, r, name, [&](const ListedAddin& a, Item& item, Changes& journal) {
         // What the wizard's removal modes never offer, refused.
         if (auto bar = RemovalBarOf(a, w.svc.details))
@@ -407,7 +427,7 @@ void RemoveOne(World& w, Reporter& r, const excel::Facts& facts, const std::wstr
             return Fail(r, item, journal, r.T(texts::kRemoveSwitchedOn) + a.FullName(), ReasonCode(Reason::SwitchedOn));
         if (result.refusal) return Refuse(r, item, journal, *result.refusal);
         Succeed(r, item, journal, a.Title(), a.Installed() ? Done::Uninstalled : Done::Deleted);
-    });
+    }, ifPresent);
 }
 
 void Tidy(World& w, Reporter& r, const excel::Facts& facts, bool dryRun) {
@@ -452,6 +472,14 @@ void Where(World& w, Reporter& r, const std::wstring& name) {
 
 }  // namespace
 
+int WorseExit(int a, int b) {
+    static constexpr int kOrder[] = {kExitWrongAccount, kExitCannotRun, kExitBadArguments, kExitFailedAfterChange,
+                                     kExitTryLater,     kExitFailedUnchanged, kExitNotFound, kExitNo, kExitDone};
+    for (int code : kOrder)
+        if (a == code || b == code) return code;
+    return a;
+}
+
 int Run(World& w, const Options& given, Output& out) {
     // Relative FILEs and a --folder PATH are taken from the current folder, as a shell user means them.
     Options o = given;
@@ -459,31 +487,35 @@ int Run(World& w, const Options& given, Output& out) {
         for (auto& f : o.operands) f = w.fullPath(f);
         if (o.folder && *o.folder != L"user" && *o.folder != L"library") o.folder = w.fullPath(*o.folder);
     }
-    Reporter r(o, out);
+    Reporter r(o, out, VersionText(w.svc.sys.Version()));
     if (o.help) {
         out.Out(HelpText(o.lang));
+        return kExitDone;
+    }
+    if (o.version && o.command.empty()) {
+        out.Out(FromUtf8(VersionText(w.svc.sys.Version())) + L"\n");
         return kExitDone;
     }
     excel::Facts facts;
     try {
         // The user's own Excel is neither shown nor asked to quit: a logon script must not
         // close it. It is only let go.
-        if (auto other = OtherExcelRefusal(w.svc))
-            return r.Stop(kExitStartupRefused, r.N(*other), ReasonCode(other->reason));
+        if (auto other = OtherExcelRefusal(w.svc)) return r.Stop(kExitTryLater, r.N(*other), ReasonCode(other->reason));
         const ExcelStart start = ReadExcelFacts(w.svc.excel, [&] { return o.allowNewerExcel; });
         const Notice unsupported{Reason::VersionUnsupported};
         if (start.verdict == VersionVerdict::TooOld)
-            return r.Stop(kExitStartupRefused, r.N(unsupported), ReasonCode(unsupported.reason));
+            return r.Stop(kExitCannotRun, r.N(unsupported), ReasonCode(unsupported.reason));
         if (start.verdict == VersionVerdict::NewerDeclined)
-            return r.Stop(kExitStartupRefused, r.N(unsupported) + L"\n" + r.T(texts::kNewerExcelHint),
+            return r.Stop(kExitCannotRun, r.N(unsupported) + L"\n" + r.T(texts::kNewerExcelHint),
                           ReasonCode(unsupported.reason));
         facts = start.facts;
     } catch (const excel::EarlierExcelAlive& e) {
         Notice n{Reason::EarlierExcelAlive};
         n.processId = e.ProcessId();
-        return r.Stop(kExitFailedUnchanged, r.N(n), ReasonCode(n.reason));
+        return r.Stop(kExitTryLater, r.N(n), ReasonCode(n.reason));
     } catch (...) {
-        return r.Stop(kExitStartupRefused, FailureText(r), "failed");
+        // Excel is missing, or would not start.
+        return r.Stop(kExitCannotRun, FailureText(r), "excel-not-startable");
     }
 
     if (o.command == L"list") {
@@ -496,7 +528,7 @@ int Run(World& w, const Options& given, Output& out) {
     } else if (o.command == L"on" || o.command == L"off") {
         for (const auto& n : o.operands) SwitchOne(w, r, facts, n, o.command == L"on");
     } else if (o.command == L"remove") {
-        for (const auto& n : o.operands) RemoveOne(w, r, facts, n);
+        for (const auto& n : o.operands) RemoveOne(w, r, facts, n, o.ifPresent);
     } else if (o.command == L"tidy") {
         Tidy(w, r, facts, o.dryRun);
     } else if (o.command == L"where") {
@@ -508,7 +540,7 @@ int Run(World& w, const Options& given, Output& out) {
 int Main(World& w, const std::vector<std::wstring>& args, Output& out) {
     Parsed p = ParseArguments(args);
     if (p.error.empty()) return Run(w, p.options, out);
-    Reporter r(p.options, out);
+    Reporter r(p.options, out, VersionText(w.svc.sys.Version()));
     return r.Stop(kExitBadArguments, r.T(texts::kBadArguments) + p.error + L"\n" + r.T(texts::kSeeHelp), "bad-arguments");
 }
 

@@ -10,13 +10,20 @@
 namespace qv::console {
 
 enum ExitCode {
-    kExitDone = 0,
-    kExitStartupRefused = 1,
+    kExitDone = 0,               // done, nothing to do, detected (status), healthy (doctor)
+    kExitNo = 1,                 // not detected (status), something found wrong (doctor)
     kExitBadArguments = 2,
-    kExitNotFound = 3,
+    kExitNotFound = 3,           // not found, or ambiguous
     kExitFailedUnchanged = 4,
     kExitFailedAfterChange = 5,
+    kExitWrongAccount = 6,       // another user's account, or LocalSystem
+    kExitCannotRun = 7,          // Excel missing or not startable, or its version not allowed
+    kExitTryLater = 1618,        // the user's Excel runs, or the program's own has not ended
 };
+
+// The run's exit code when targets met `a` and `b`: the first of 6, 7, 2, 5, 1618, 4, 3, 1, 0,
+// so that what needs a person comes before what a retry mends, and that before a plain "no".
+int WorseExit(int a, int b);
 
 // Where quorvelc writes: whole texts, each ending with a line feed where it needs one.
 class Output {

@@ -8,11 +8,13 @@ namespace qv::console {
 namespace {
 
 bool TakesOperands(const std::wstring& command, size_t n, std::wstring& error) {
-    static const std::set<std::wstring> many{L"install", L"on", L"off", L"remove"};
+    static const std::set<std::wstring> many{L"install", L"on", L"off", L"remove", L"status"};
     if (command == L"list" || command == L"tidy") {
         if (n != 0) error = L"'" + command + L"' takes no operand";
     } else if (command == L"where") {
         if (n != 1) error = L"'where' takes exactly one NAME";
+    } else if (command == L"doctor") {
+        // any number of NAMEs, none meaning every listed add-in
     } else if (many.count(command)) {
         if (n == 0) error = L"'" + command + L"' needs at least one " + (command == L"install" ? L"FILE" : L"NAME");
     } else {
@@ -61,6 +63,21 @@ Parsed ParseArguments(const std::vector<std::wstring>& args) {
             o.dryRun = true;
         } else if (a == L"--allow-newer-excel") {
             o.allowNewerExcel = true;
+        } else if (a == L"--version") {
+            o.version = true;
+        } else if (a == L"--utf8") {
+            o.utf8 = true;
+        } else if (a == L"--unblock") {
+            o.unblock = true;
+        } else if (a == L"--if-present") {
+            o.ifPresent = true;
+        } else if (IsOption(a, L"--sha256")) {
+            o.sha256 = OptionValue(args, i, L"--sha256", L"64 hexadecimal digits", p.error);
+            if (!p.error.empty()) return p;
+            if (o.sha256->size() != 64 || o.sha256->find_first_not_of(L"0123456789abcdefABCDEF") != std::wstring::npos) {
+                p.error = L"--sha256 takes 64 hexadecimal digits, not '" + *o.sha256 + L"'";
+                return p;
+            }
         } else if (IsOption(a, L"--lang")) {
             const std::wstring v = OptionValue(args, i, L"--lang", L"a value (ja or en)", p.error).value_or(L"");
             if (!p.error.empty()) return p;
@@ -83,7 +100,7 @@ Parsed ParseArguments(const std::vector<std::wstring>& args) {
             return p;
         }
     }
-    if (o.help) return p;
+    if (o.help || (o.version && words.empty())) return p;
     if (words.empty()) {
         p.error = L"no command given";
         return p;
@@ -93,6 +110,10 @@ Parsed ParseArguments(const std::vector<std::wstring>& args) {
     if (!TakesOperands(o.command, o.operands.size(), p.error)) return p;
     if (o.folder && o.command != L"install") p.error = L"--folder belongs to 'install' only";
     else if (o.dryRun && o.command != L"tidy") p.error = L"--dry-run belongs to 'tidy' only";
+    else if (o.unblock && o.command != L"install") p.error = L"--unblock belongs to 'install' only";
+    else if (o.ifPresent && o.command != L"remove") p.error = L"--if-present belongs to 'remove' only";
+    else if (o.sha256 && (o.command != L"status" || o.operands.size() != 1))
+        p.error = L"--sha256 belongs to 'status' with one NAME";
     return p;
 }
 

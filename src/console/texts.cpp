@@ -133,65 +133,113 @@ std::wstring HelpText(Lang lang) {
 
 Usage:
   quorvelc list [--json]                 Excel's add-in list
-  quorvelc install FILE... [--folder user|library|PATH]
+  quorvelc install FILE... [--folder user|library|PATH] [--unblock]
                                          install, or install a newer version, and switch on
   quorvelc on NAME...                    switch listed add-ins on
   quorvelc off NAME...                   switch listed add-ins off
-  quorvelc remove NAME...                remove add-ins completely (file, list entry)
+  quorvelc remove NAME... [--if-present] remove add-ins completely (file, list entry);
+                                         a file on a server share (\\server\...) stays
   quorvelc tidy [--dry-run]              remove list entries whose file is gone
   quorvelc where NAME                    print the add-in's full path
+  quorvelc status FILE...                detection: is each FILE installed, switched on and
+  quorvelc status NAME --sha256 HEX      identical (or of that SHA-256)? Never starts Excel,
+                                         so it works while the user's Excel runs
+  quorvelc doctor [NAME...]              diagnose listed add-ins; changes nothing
+
+Only .xla add-ins are handled (.xlam is not). quorvelc changes the Excel of the user who runs
+it: run it as that user (Intune: "User" context), never as SYSTEM or another account.
 
 NAME is a full path (it contains "\"; letter case does not matter), a file name
 (letter case does not matter) or a title (exact). A NAME that matches more than one
 add-in is refused.
 
 Options:
-  --json                one JSON document on standard output, errors included
-  --lang ja|en          the language of the output (Japanese by default)
+  --json                one JSON document on standard output, errors included; pure ASCII
+                        (other characters as \u escapes)
+  --lang ja|en          the language of the output (Japanese by default); titles, paths and
+                        Windows' own texts are never translated
+  --utf8                write UTF-8 to a pipe or file; without it the console's code page is
+                        used (the ANSI code page without a console), and characters it cannot
+                        hold become "?"
   --allow-newer-excel   go on with an Excel newer than 2003 (every current Excel is 16.0)
+  --unblock             install: the installed copy does not keep the file's mark of the web
+                        (without it the mark stays, and a warning says so)
+  --if-present          remove: an add-in that is not listed counts as done
   --timeout SECONDS     end quorvelc's own Excel when a call to it has not returned after
                         this long (an add-in showing a message nobody sees); 120 by default
+  --version             the program's version
   --help                this text
 
-Exit codes (with several FILEs or NAMEs, the highest one met):
-  0  done, or nothing to do
-  1  refused (an Excel that quorvelc did not start is running, or its version is not supported)
-  2  bad arguments
-  3  an add-in was not found, or the NAME is ambiguous
-  4  failed with nothing changed (also: quorvelc's Excel of an earlier step did not end in time)
-  5  failed after a change (the output says what changed)
+Results and list go to standard output; refusals, failures and warnings to standard error.
+
+Exit codes (with several FILEs or NAMEs, the first of 6, 7, 2, 5, 1618, 4, 3, 1, 0 met):
+  0     done, nothing to do, detected (status), or healthy (doctor)
+  1     the answer is no: not detected (status), or something found wrong (doctor)
+  2     bad arguments
+  3     not found or ambiguous
+  4     failed, nothing changed
+  5     failed after a change (the output says what changed)
+  6     wrong account (another user's, or LocalSystem)
+  7     cannot run here: Excel missing or not startable, or its version not allowed
+        without --allow-newer-excel
+  1618  try again later: the user's Excel is running, or an Excel of quorvelc's own has not
+        ended; nothing was touched for the items refused
 )";
     return LR"(quorvelc: Quorvel SP のアドイン操作を、スクリプトや配布ツールから実行します。
 
 使い方:
   quorvelc list [--json]                 Excelのアドインリスト
-  quorvelc install FILE... [--folder user|library|PATH]
+  quorvelc install FILE... [--folder user|library|PATH] [--unblock]
                                          新規インストールまたはバージョンアップし、動作中にします
   quorvelc on NAME...                    アドインを動作中にします
   quorvelc off NAME...                   アドインを非動作中にします
-  quorvelc remove NAME...                アドインを完全削除します（ファイル、アドインリスト）
+  quorvelc remove NAME... [--if-present] アドインを完全削除します（ファイル、アドインリスト）。
+                                         サーバーの共有フォルダ（\\server\...）のファイルは残します
   quorvelc tidy [--dry-run]              ファイルが存在しないアドインをアドインリストから削除します
   quorvelc where NAME                    アドインのフルパスを表示します
+  quorvelc status FILE...                検出：各 FILE がインストール済みで動作中、かつ同じ内容
+  quorvelc status NAME --sha256 HEX      （または同じ SHA-256）かを調べます。Excelを起動しないため、
+                                         ユーザーのExcelが動作中でも使えます
+  quorvelc doctor [NAME...]              アドインを診断します（何も変更しません）
+
+扱うのは .xla のアドインだけです（.xlam は扱いません）。quorvelc は、実行したユーザーの
+Excelを変更します。そのユーザーとして実行してください（Intune では「ユーザー」コンテキスト）。
+SYSTEM や別のアカウントでは実行しません。
 
 NAME は、フルパス（"\" を含むもの。大文字と小文字は区別しません）、ファイル名（大文字と
 小文字は区別しません）、またはタイトル（完全一致）です。複数のアドインに該当する NAME は
 実行しません。
 
 オプション:
-  --json                標準出力に一つのJSON文書を出力します（エラーを含む）
-  --lang ja|en          出力の言語（既定は日本語）
+  --json                標準出力に一つのJSON文書を出力します（エラーを含む）。ASCII文字だけで
+                        書きます（その他の文字は \u エスケープ）
+  --lang ja|en          出力の言語（既定は日本語）。タイトル、パス、Windowsのメッセージは翻訳しません
+  --utf8                パイプやファイルへの出力をUTF-8にします。指定しないときは、コンソールの
+                        コードページ（コンソールがないときはANSIコードページ）で書き、そのコード
+                        ページにない文字は「?」になります
   --allow-newer-excel   Excel 2003 より新しいExcelでも続行します（現在のExcelはすべて16.0）
+  --unblock             install：インストールしたファイルに、インターネットから取得したファイル
+                        としての印（ブロック）を残しません（指定しないときは残し、警告します）
+  --if-present          remove：アドインリストにないアドインは、削除済みとして扱います
   --timeout SECONDS     quorvelc のExcelへの呼び出しがこの秒数を過ぎても戻らないとき、そのExcelを
                         終了します（アドインが誰にも見えないメッセージを表示している場合）。既定は120
+  --version             バージョンを表示します
   --help                この説明
 
-終了コード（複数の FILE や NAME では、そのうち最も大きいもの）:
-  0  完了、または変更なし
-  1  中止（quorvelc が起動していないExcelが動作中、またはサポート対象外のバージョン）
-  2  引数が正しくない
-  3  アドインが見つからない、または NAME が複数に該当する
-  4  失敗（何も変更していない。前の処理の quorvelc のExcelが時間内に終了しなかった場合も）
-  5  変更の後で失敗（何が変更されたかを出力します）
+結果と一覧は標準出力に、中止・失敗・警告は標準エラー出力に書きます。
+
+終了コード（複数の FILE や NAME では、6, 7, 2, 5, 1618, 4, 3, 1, 0 の順で最初に該当したもの）:
+  0     完了、変更なし、検出あり（status）、問題なし（doctor）
+  1     答えが「いいえ」：検出なし（status）、問題あり（doctor）
+  2     引数が正しくない
+  3     見つからない、または複数に該当する
+  4     失敗（何も変更していない）
+  5     変更の後で失敗（何が変更されたかを出力します）
+  6     アカウントが違う（別のユーザー、または LocalSystem）
+  7     ここでは実行できない：Excelがない、起動できない、または --allow-newer-excel なしでは
+        扱わないバージョン
+  1618  後で再実行：ユーザーのExcelが動作中、または quorvelc のExcelがまだ終了していない
+        （中止した対象には何も変更していません）
 )";
 }
 

@@ -115,7 +115,7 @@ TEST(ConsoleStartup, RunningExcelIsRefusedAndLeftAsItWas) {
     c.w.excel.running = true;
     c.w.excel.runningVisible = false;
     c.w.excel.runningWorkbooks = {L"Book1.xls"};
-    EXPECT_EQ(c.Run({L"list"}), kExitStartupRefused);
+    EXPECT_EQ(c.Run({L"list"}), kExitTryLater);
     EXPECT_NE(c.out.err.find(L"Book1.xls"), std::wstring::npos);
     EXPECT_NE(c.out.err.find(qv::texts::kExcelRunningHidden), std::wstring::npos);
     EXPECT_FALSE(c.w.excel.runningVisible) << "the user's hidden Excel must stay hidden";
@@ -126,8 +126,8 @@ TEST(ConsoleStartup, RunningExcelIsRefusedAndLeftAsItWas) {
 TEST(ConsoleStartup, AnotherExcelOrAnEarlierOneStillEndingChangesNothing) {
     struct Case { const char* what; unsigned long hiddenPid, earlierPid; int exit; const wchar_t* says; };
     const Case cases[] = {
-        {"a hidden Excel of someone else's", 555, 0, kExitStartupRefused, L"（プロセスID：555）が動作している"},
-        {"quorvelc's earlier Excel", 0, 556, kExitFailedUnchanged, L"（プロセスID：556）が時間内に終了しなかった"},
+        {"a hidden Excel of someone else's", 555, 0, kExitTryLater, L"（プロセスID：555）が動作している"},
+        {"quorvelc's earlier Excel", 0, 556, kExitTryLater, L"（プロセスID：556）が時間内に終了しなかった"},
     };
     for (const auto& k : cases) {
         SCOPED_TRACE(k.what);
@@ -167,7 +167,7 @@ TEST(ConsoleArguments, TimeoutTakesWholeSecondsWithinADay) {
 TEST(ConsoleStartup, NewerExcelOnlyWhenAllowedOlderNever) {
     ConsoleWorld refused;
     refused.w.excel.version = L"16.0";
-    EXPECT_EQ(refused.Run({L"list"}), kExitStartupRefused);
+    EXPECT_EQ(refused.Run({L"list"}), kExitCannotRun);
     EXPECT_NE(refused.out.err.find(L"--allow-newer-excel"), std::wstring::npos);
 
     ConsoleWorld allowed;
@@ -178,7 +178,7 @@ TEST(ConsoleStartup, NewerExcelOnlyWhenAllowedOlderNever) {
 
     ConsoleWorld old;
     old.w.excel.version = L"7.0";
-    EXPECT_EQ(old.Run({L"list", L"--allow-newer-excel"}), kExitStartupRefused);
+    EXPECT_EQ(old.Run({L"list", L"--allow-newer-excel"}), kExitCannotRun);
 }
 
 TEST(ConsoleCommands, SeveralNamesGiveTheHighestExitCode) {
@@ -194,6 +194,35 @@ TEST(ConsoleCommands, SeveralNamesGiveTheHighestExitCode) {
     EXPECT_FALSE(c.w.excel.addins[2].Installed);
     EXPECT_EQ(c.Run({L"where", L"C:\\u\\C.XLA"}), kExitDone);
     EXPECT_EQ(c.out.out.substr(c.out.out.rfind(L"C:\\")), L"C:\\U\\c.xla\n");
+}
+
+TEST(ConsoleCommands, TheRunsExitCodeIsTheFirstInThePrescribedOrder) {
+    struct Case { int a, b, worse; };
+    const Case cases[] = {
+        {kExitDone, kExitNo, kExitNo},           {kExitNo, kExitNotFound, kExitNotFound},
+        {kExitNotFound, kExitFailedUnchanged, kExitFailedUnchanged},
+        {kExitFailedUnchanged, kExitTryLater, kExitTryLater},
+        {kExitTryLater, kExitFailedAfterChange, kExitFailedAfterChange},
+        {kExitFailedAfterChange, kExitBadArguments, kExitBadArguments},
+        {kExitBadArguments, kExitCannotRun, kExitCannotRun},
+        {kExitCannotRun, kExitWrongAccount, kExitWrongAccount},
+        {kExitDone, kExitDone, kExitDone},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(WorseExit(c.a, c.b), c.worse) << c.a << " " << c.b;
+        EXPECT_EQ(WorseExit(c.b, c.a), c.worse) << c.b << " " << c.a;
+    }
+}
+
+TEST(ConsoleCommands, RemoveIfPresentCountsAnAddinNoLongerListedAsDone) {
+    ConsoleWorld c;
+    c.w.excel.addins = {{L"a.xla", L"C:\\T\\a.xla", L"A", L"C:\\T", false}};
+    c.w.fs.files = {{L"C:\\T\\a.xla", L"a"}};
+    EXPECT_EQ(c.Run({L"remove", L"gone.xla"}), kExitNotFound);
+    EXPECT_EQ(c.Run({L"remove", L"gone.xla", L"--if-present"}), kExitDone);
+    EXPECT_EQ(c.Run({L"remove", L"A", L"--if-present"}), kExitDone);
+    EXPECT_FALSE(c.w.fs.files.count(L"C:\\T\\a.xla")) << "a listed add-in is still removed";
+    EXPECT_FALSE(ParseArguments({L"list", L"--if-present"}).error.empty());
 }
 
 }  // namespace

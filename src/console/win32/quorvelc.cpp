@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "console/console.h"
+#include "console/texts.h"
 #include "console/utf8.h"
 #include "excel/com/com_excel.h"
 #include "excel/com/patience.h"
@@ -18,36 +19,74 @@
 
 namespace {
 
-// A console gets its text through WriteConsoleW, whatever its code page; a pipe or a file gets
-// UTF-8 bytes.
+// A console gets its text through WriteConsoleW, whatever its code page. A pipe or a file gets
+// the bytes its reader expects: PowerShell and cmd decode a program's output in the console's
+// output code page, and a program without a console is read in the ANSI code page. --utf8
+// forces UTF-8.
 class StdOutput : public qv::console::Output {
 public:
+    void UseUtf8() { codePage_ = CP_UTF8; }
     void Out(const std::wstring& text) override { Write(STD_OUTPUT_HANDLE, text); }
     void Err(const std::wstring& text) override { Write(STD_ERROR_HANDLE, text); }
 
 private:
-    static void Write(DWORD which, const std::wstring& text) {
+    void Write(DWORD which, const std::wstring& text) {
         HANDLE h = GetStdHandle(which);
         if (h == nullptr || h == INVALID_HANDLE_VALUE || text.empty()) return;
+        std::wstring crlf;
+        for (wchar_t c : text) {
+            if (c == L'\n') crlf += L'\r';
+            crlf += c;
+        }
         DWORD mode = 0;
         DWORD written = 0;
         if (GetConsoleMode(h, &mode)) {
-            std::wstring crlf;
-            for (wchar_t c : text) {
-                if (c == L'\n') crlf += L'\r';
-                crlf += c;
-            }
             WriteConsoleW(h, crlf.data(), static_cast<DWORD>(crlf.size()), &written, nullptr);
             return;
         }
-        std::string bytes;
-        for (char c : qv::console::ToUtf8(text)) {
-            if (c == '\n') bytes += '\r';
-            bytes += c;
-        }
+        const std::string bytes = Encode(crlf);
         WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
     }
+
+    std::string Encode(const std::wstring& text) const {
+        UINT cp = codePage_;
+        if (cp == 0) cp = GetConsoleOutputCP();  // 0 when the process has no console
+        if (cp == 0) cp = GetACP();
+        if (cp == CP_UTF8) return qv::console::ToUtf8(text);
+        // Without best-fit mapping, a character the code page cannot hold becomes "?" rather
+        // than a look-alike (a path that reads right but names another file).
+        for (DWORD flags : {static_cast<DWORD>(WC_NO_BEST_FIT_CHARS), DWORD{0}}) {
+            const int n = WideCharToMultiByte(cp, flags, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+            if (n <= 0) continue;  // some code pages take no flags
+            std::string bytes(static_cast<size_t>(n), '\0');
+            WideCharToMultiByte(cp, flags, text.data(), static_cast<int>(text.size()), bytes.data(), n, nullptr, nullptr);
+            return bytes;
+        }
+        return qv::console::ToUtf8(text);
+    }
+
+    UINT codePage_ = 0;
 };
+
+// Started by a double-click, the console holds only this process and closes with it: the help
+// then waits for a key instead of flashing past.
+bool StartedFromExplorer() {
+    DWORD list[2];
+    DWORD mode = 0;
+    return GetConsoleProcessList(list, 2) == 1 && GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode);
+}
+
+void WaitForKey(qv::console::Output& out, qv::console::Lang lang) {
+    out.Out(qv::console::In(lang, qv::console::texts::kPressAKey));
+    HANDLE in = GetStdHandle(STD_INPUT_HANDLE);
+    FlushConsoleInputBuffer(in);
+    for (;;) {
+        INPUT_RECORD record;
+        DWORD read = 0;
+        if (!ReadConsoleInputW(in, &record, 1, &read) || read == 0) return;
+        if (record.EventType == KEY_EVENT && record.Event.KeyEvent.bKeyDown) return;
+    }
+}
 
 bool SameContents(const std::wstring& a, const std::wstring& b) {
     std::ifstream fa(std::filesystem::path(a), std::ios::binary);
@@ -77,11 +116,18 @@ std::vector<std::wstring> Arguments() {
 }
 
 // Everything lives here, so that it goes before COM is shut down.
-int Run(qv::console::Output& out) {
+int Run(StdOutput& out) {
     const std::vector<std::wstring> args = Arguments();
+    const qv::console::Parsed parsed = qv::console::ParseArguments(args);
+    if (parsed.options.utf8) out.UseUtf8();
+    if (args.empty() && StartedFromExplorer()) {
+        out.Out(qv::console::HelpText(parsed.options.lang));
+        WaitForKey(out, parsed.options.lang);
+        return qv::console::kExitBadArguments;
+    }
     // Nobody is there to answer an add-in's message: after the timeout the Excel is ended.
     qv::excel::com::LauncherOptions excelOptions;
-    excelOptions.askAfterMs = qv::console::ParseArguments(args).options.timeoutSeconds * 1000;
+    excelOptions.askAfterMs = parsed.options.timeoutSeconds * 1000;
     excelOptions.keepWaiting = [](unsigned long) { return false; };
     qv::win32::Win32Services services(std::move(excelOptions));
     qv::console::World world{services.Core(), &SameContents, &FullPath};
