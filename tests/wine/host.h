@@ -18,7 +18,8 @@ namespace qv::test {
 // that neither pipe can fill and block it.
 class Process {
 public:
-    Process(const std::wstring& exe, const std::wstring& args, bool capture = false) {
+    // `flags` are CreateProcessW's creation flags (CREATE_NEW_CONSOLE, DETACHED_PROCESS).
+    Process(const std::wstring& exe, const std::wstring& args, bool capture = false, DWORD flags = 0) {
         std::wstring line = L"\"" + exe + L"\"" + (args.empty() ? L"" : L" " + args);
         STARTUPINFOW si{};
         si.cb = sizeof si;
@@ -32,7 +33,7 @@ public:
             si.hStdOutput = outWrite;
             si.hStdError = errWrite;
         }
-        started_ = CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, capture, 0, nullptr, nullptr, &si,
+        started_ = CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, capture, flags, nullptr, nullptr, &si,
                                   &pi_) != FALSE;
         if (!capture) return;
         CloseHandle(outWrite);  // the child holds its own copies: the pipes end when it does
@@ -92,8 +93,8 @@ struct Ran {
 };
 
 // Runs a program to its end (at most `ms`), its output captured.
-inline Ran Run(const std::wstring& exe, const std::wstring& args, DWORD ms = 120000) {
-    Process p(exe, args, true);
+inline Ran Run(const std::wstring& exe, const std::wstring& args, DWORD ms = 120000, DWORD flags = 0) {
+    Process p(exe, args, true, flags);
     Ran r;
     r.exit = p.Wait(ms);
     if (r.exit) r.out = p.Out(), r.err = p.Err();

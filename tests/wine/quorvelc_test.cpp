@@ -16,16 +16,24 @@ struct Ran {
 };
 
 // Line ends as the console program writes them into a pipe (CR LF) become LF.
-std::wstring Text(const std::string& bytes) {
-    std::wstring t = console::FromUtf8(bytes), r;
+std::wstring Text(const std::wstring& t) {
+    std::wstring r;
     for (wchar_t c : t)
         if (c != L'\r') r += c;
     return r;
 }
 
-Ran RunQuorvelc(const std::wstring& args) {
-    test::Ran r = test::Run(test::BinDir() + L"\\quorvelc.exe", args);
-    return {r.exit.value_or(9999), Text(r.out), Text(r.err)};
+std::wstring Decode(const std::string& bytes, UINT codePage) {
+    std::wstring t(bytes.size(), L'\0');
+    t.resize(static_cast<size_t>(
+        MultiByteToWideChar(codePage, 0, bytes.data(), static_cast<int>(bytes.size()), t.data(), static_cast<int>(t.size()))));
+    return t;
+}
+
+// With UTF-8 through the pipes, unless `flags` start it with a console of its own or none.
+Ran RunQuorvelc(const std::wstring& args, std::optional<DWORD> flags = std::nullopt, UINT codePage = CP_UTF8) {
+    test::Ran r = test::Run(test::BinDir() + L"\\quorvelc.exe", flags ? args : args + L" --utf8", 120000, flags.value_or(0));
+    return {r.exit.value_or(9999), Text(Decode(r.out, codePage)), Text(Decode(r.err, codePage))};
 }
 
 nlohmann::json Json(const Ran& r) { return nlohmann::json::parse(console::ToUtf8(r.out)); }
@@ -38,14 +46,15 @@ protected:
 };
 
 TEST_F(Quorvelc, InstallTwiceSwitchWhereAndRemove) {
-    const std::wstring src = MakeXla(SrcDir(), L"new.xla", L"新しいツール");
+    // 「」 in a title stays as it is in every language.
+    const std::wstring src = MakeXla(SrcDir(), L"new.xla", L"「新しい」ツール");
     const std::wstring installed = UserDir() + L"\\new.xla";
 
     Ran first = RunQuorvelc(L"install " + Quoted(src));
     ASSERT_EQ(first.exit, 0u) << test::Narrow(first.err);
-    EXPECT_EQ(first.out, L"「新しいツール」のインストールが完了しました。\n") << "UTF-8 through the pipe";
+    EXPECT_EQ(first.out, L"「「新しい」ツール」のインストールが完了しました。\n");
     EXPECT_EQ(Files().at(installed).bytes, Files().at(src).bytes);
-    EXPECT_TRUE(Listed().at(L"新しいツール").installed);
+    EXPECT_TRUE(Listed().at(L"「新しい」ツール").installed);
 
     const auto optionsBefore = Options();
     Ran second = RunQuorvelc(L"install " + Quoted(src) + L" --json");
@@ -56,12 +65,12 @@ TEST_F(Quorvelc, InstallTwiceSwitchWhereAndRemove) {
     EXPECT_EQ(Options(), optionsBefore);
 
     EXPECT_EQ(RunQuorvelc(L"off new.xla").exit, 0u);
-    EXPECT_FALSE(Listed().at(L"新しいツール").installed);
+    EXPECT_FALSE(Listed().at(L"「新しい」ツール").installed);
     Ran on = RunQuorvelc(L"on " + Quoted(installed) + L" --lang en");
     EXPECT_EQ(on.exit, 0u);
-    EXPECT_EQ(on.out, L"\"新しいツール\" installed.\n");
-    EXPECT_TRUE(Listed().at(L"新しいツール").installed);
-    Ran onAgain = RunQuorvelc(L"on 新しいツール --json");
+    EXPECT_EQ(on.out, L"\"「新しい」ツール\" installed.\n");
+    EXPECT_TRUE(Listed().at(L"「新しい」ツール").installed);
+    Ran onAgain = RunQuorvelc(L"on 「新しい」ツール --json");
     EXPECT_EQ(onAgain.exit, 0u);
     EXPECT_EQ(Json(onAgain)["results"][0]["changed"], false);
 
@@ -71,10 +80,12 @@ TEST_F(Quorvelc, InstallTwiceSwitchWhereAndRemove) {
 
     Ran removed = RunQuorvelc(L"remove new.xla");
     EXPECT_EQ(removed.exit, 0u) << test::Narrow(removed.err);
-    EXPECT_EQ(removed.out, L"「新しいツール」のアンインストールが完了しました。\n");
+    EXPECT_EQ(removed.out, L"「「新しい」ツール」のアンインストールが完了しました。\n");
     EXPECT_FALSE(Exists(installed));
-    EXPECT_EQ(Listed().count(L"新しいツール"), 0u);
+    EXPECT_EQ(Listed().count(L"「新しい」ツール"), 0u);
     EXPECT_TRUE(Options().empty());
+    EXPECT_EQ(RunQuorvelc(L"remove new.xla").exit, 3u);
+    EXPECT_EQ(RunQuorvelc(L"remove new.xla --if-present").exit, 0u) << "a repeated uninstall succeeds";
 }
 
 TEST_F(Quorvelc, InstallsOneAfterAnotherAllStay) {
@@ -98,8 +109,10 @@ TEST_F(Quorvelc, ListJsonReadsAsJson) {
     BuildStandardWorld();
     Ran r = RunQuorvelc(L"list --json");
     ASSERT_EQ(r.exit, 0u) << test::Narrow(r.err);
+    for (wchar_t c : r.out) ASSERT_LT(static_cast<unsigned>(c), 0x80u) << "JSON in pure ASCII";
     auto doc = Json(r);
     EXPECT_EQ(doc["command"], "list");
+    EXPECT_EQ(doc["schema"], 1);
     std::map<std::string, nlohmann::json> byTitle;
     for (auto& a : doc["addins"]) byTitle[a["title"].get<std::string>()] = a;
     ASSERT_EQ(byTitle.size(), 6u);
@@ -176,10 +189,10 @@ TEST_F(Quorvelc, ExitCodes) {
     EXPECT_FALSE(Listed().at(L"Other Tool").installed);
 
     ASSERT_TRUE(StandIn().Set(L"Version", L"16.0"));
-    EXPECT_EQ(RunQuorvelc(L"list").exit, 1u);
+    EXPECT_EQ(RunQuorvelc(L"list").exit, 7u);
     EXPECT_EQ(RunQuorvelc(L"list --allow-newer-excel").exit, 0u);
     ASSERT_TRUE(StandIn().Set(L"Version", L"7.0"));
-    EXPECT_EQ(RunQuorvelc(L"list --allow-newer-excel").exit, 1u);
+    EXPECT_EQ(RunQuorvelc(L"list --allow-newer-excel").exit, 7u);
 }
 
 TEST_F(Quorvelc, RunningExcelIsRefusedAndLeftRunningUntouched) {
@@ -193,7 +206,7 @@ TEST_F(Quorvelc, RunningExcelIsRefusedAndLeftRunningUntouched) {
 
     const std::wstring src = MakeXla(SrcDir(), L"x.xla", L"X Tool");
     Ran r = RunQuorvelc(L"install " + Quoted(src));
-    EXPECT_EQ(r.exit, 1u);
+    EXPECT_EQ(r.exit, 1618u) << "try again later";
     EXPECT_NE(r.err.find(L"Book1.xls"), std::wstring::npos) << test::Narrow(r.err);
     EXPECT_NE(r.err.find(texts::kExcelRunningHidden), std::wstring::npos);
     EXPECT_FALSE(running.Ended(3000)) << "the user's Excel was ended";
@@ -204,6 +217,23 @@ TEST_F(Quorvelc, RunningExcelIsRefusedAndLeftRunningUntouched) {
     app->Quit();
     app.reset();
     EXPECT_TRUE(running.Ended(15000));
+}
+
+// A pipe gets the code page its reader decodes in: the console's output code page for a
+// program with a console, the ANSI code page for one without. A character neither holds
+// becomes "?", not a look-alike.
+TEST_F(Quorvelc, TextThroughAPipeIsInTheReadersCodePage) {
+    struct Case { const char* what; DWORD flags; UINT codePage; };
+    const Case cases[] = {{"a console of its own", CREATE_NEW_CONSOLE, GetOEMCP()},
+                          {"no console", DETACHED_PROCESS, GetACP()}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Ran r = RunQuorvelc(L"list --lang 한", c.flags, c.codePage);
+        EXPECT_EQ(r.exit, 2u);
+        EXPECT_EQ(r.err.substr(0, r.err.find(L'\n')), L"引数が正しくありません：--lang takes ja or en, not '?'");
+    }
+    Ran utf8 = RunQuorvelc(L"list --lang 한 --utf8", DETACHED_PROCESS);
+    EXPECT_NE(utf8.err.find(L"not '한'"), std::wstring::npos) << test::Narrow(utf8.err);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -119,7 +120,8 @@ std::vector<std::wstring> Arguments() {
 int Run(StdOutput& out) {
     const std::vector<std::wstring> args = Arguments();
     const qv::console::Parsed parsed = qv::console::ParseArguments(args);
-    if (parsed.options.utf8) out.UseUtf8();
+    // Also when the arguments are bad, so that the refusal itself reads right.
+    if (std::find(args.begin(), args.end(), L"--utf8") != args.end()) out.UseUtf8();
     if (args.empty() && StartedFromExplorer()) {
         out.Out(qv::console::HelpText(parsed.options.lang));
         WaitForKey(out, parsed.options.lang);
