@@ -427,6 +427,7 @@ void RemoveOne(World& w, Reporter& r, const excel::Facts& facts, const std::wstr
             return Fail(r, item, journal, r.T(texts::kRemoveSwitchedOn) + a.FullName(), ReasonCode(Reason::SwitchedOn));
         if (result.refusal) return Refuse(r, item, journal, *result.refusal);
         Succeed(r, item, journal, a.Title(), a.Installed() ? Done::Uninstalled : Done::Deleted);
+        if (paths::IsNetworkPath(a.FullName())) item.message += L"\n" + r.T(texts::kLeftOnServer) + a.FullName();
     }, ifPresent);
 }
 

@@ -38,6 +38,8 @@ inline constexpr Text kSeeHelp{L"使い方は quorvelc --help で表示されま
 inline constexpr Text kNotFound{L"アドインリストにありません：", L"Not in the add-in list: "};
 inline constexpr Text kAlreadyGone{L"アドインリストにありません（削除済み）：", L"Not in the add-in list (already removed): "};
 inline constexpr Text kPressAKey{L"\n何かキーを押すと終了します。", L"\nPress any key to close."};
+inline constexpr Text kLeftOnServer{L"サーバーの共有フォルダのファイルは削除していません：",
+                                    L"The file on the server share was not deleted: "};
 inline constexpr Text kAmbiguous{L"複数のアドインが該当します：", L"More than one add-in matches: "};
 inline constexpr Text kAskFullPath{L"フルパスで指定してください。", L"Give the full path."};
 inline constexpr Text kFileNotFound{L"ファイルが見つかりません：", L"File not found: "};

@@ -70,7 +70,8 @@ void SetAddinInstalled(Services& svc, const AddinRequest& request, bool blnON);
 // The removals quit their Excel, wait until every Excel they quit has ended, and only then
 // delete a file or a registry value; when one does not end in time, or Excel's OPEN values
 // still name the add-in afterwards, they delete nothing and refuse. The two complete removals
-// first check that the file can be deleted. The removal of an inactive add-in refuses one that
+// leave a file on a server share ("\\server\share\...") in place, and first check that any
+// other file can be deleted. The removal of an inactive add-in refuses one that
 // its Excel finds switched on.
 RemovalResult RemoveActiveAddin(Services& svc, const AddinRequest& request);
 RemovalResult RemoveInactiveAddin(Services& svc, const AddinRequest& request);

@@ -95,7 +95,12 @@ RemovalResult RemoveActiveAddin(Services& svc, const AddinRequest& r) {
 }
 
 RemovalResult RemoveInactiveAddin(Services& svc, const AddinRequest& r) {
-    if (auto refusal = CheckRemovable(svc, r.fullName)) return Refused(*refusal);
+    // A file on a server share is the copy every colleague uses; it stays, as in the removal of
+    // an active add-in.
+    const bool onShare = paths::IsNetworkPath(r.fullName);
+    if (!onShare) {
+        if (auto refusal = CheckRemovable(svc, r.fullName)) return Refused(*refusal);
+    }
     RemovalResult result;
     std::unique_ptr<excel::Application> app;
     if (auto refused = StartRemovalExcel(svc, app)) return *refused;
@@ -115,7 +120,7 @@ RemovalResult RemoveInactiveAddin(Services& svc, const AddinRequest& r) {
     if (!ExcelHasEnded(svc)) return Refused(Notice{Reason::ExcelDidNotEnd}, result.addinPath);
     if (auto refused = StillRegistered(svc, r, result.addinPath)) return *refused;
 
-    DeleteFile(svc, r, r.fullName);
+    if (!onShare) DeleteFile(svc, r, r.fullName);
     if (!IsDefaultFolder(r.facts, paths::FolderPart(r.fullName))) DeleteValue(svc, r, r.fullName);
     return result;
 }

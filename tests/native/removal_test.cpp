@@ -106,7 +106,8 @@ TEST(RemoveInactiveAddin, FileAndRegistryByFolder) {
         {L"other folder", kTools, true, true},
         {L"library folder", kInLibrary, true, false},
         {L"user folder", kInUser, true, false},
-        {L"network share is deleted too", kOnShare, true, true},
+        {L"network share is spared", kOnShare, false, true},
+        {L"mapped drive letter is no share", L"Z:\\Net\\net.xla", true, true},
         {L"folder differs in case", L"C:\\users\\u\\AddIns\\usr.xla", true, true},
         {L"subfolder of a default folder", L"C:\\Office\\Library\\Sub\\s.xla", true, true},
     };
