@@ -217,6 +217,12 @@ bool SaveScreenshot(HWND dialog, const std::wstring& name, const std::vector<std
         Pump();
         Sleep(50);
     }
+    // The private X server has no window manager to hand the focus over, so the caption is
+    // drawn as the active window's, as the user sees the window they work in.
+    SendMessageW(dialog, WM_NCACTIVATE, TRUE, 0);
+    RedrawWindow(dialog, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW);
+    GdiFlush();
+    Sleep(100);
     RECT r{};
     GetWindowRect(dialog, &r);
     int w = r.right - r.left, h = r.bottom - r.top;
