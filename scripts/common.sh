@@ -53,8 +53,26 @@ qv_stop_wine() {
   fi
 }
 
+# Wine draws a window's title bar and frame itself only when its X11 driver neither leaves
+# them to a window manager nor lets one manage the window; the private X server has none, so
+# without these values the pictures have a black bar where the title bar belongs.
+# Usage: qv_wine_draws_frames on|off (off puts Wine's defaults back).
+QV_X11_KEY='HKCU\Software\Wine\X11 Driver'
+qv_wine_draws_frames() {
+  local v
+  for v in Decorated Managed; do
+    if [[ $1 == on ]]; then
+      wine reg add "$QV_X11_KEY" /v "$v" /t REG_SZ /d N /f >/dev/null 2>&1 || true
+    else
+      wine reg delete "$QV_X11_KEY" /v "$v" /f >/dev/null 2>&1 || true
+    fi
+  done
+  wineserver -w || true
+}
+
 # Runs end-to-end Wine tests that save the window as it is on the screen, on a private X
-# display in the Japanese locale, and turns their pictures into PNG files.
+# display in the Japanese locale, and turns their pictures into PNG files. Each picture's
+# record of the paths it shows (<name>.txt) goes beside it.
 # Usage: qv_e2e_screenshots <folder for the PNG files> <gtest filter> <log file>
 # Prints the PNG paths. Needs the prepared prefix; stops the X server and wine afterwards.
 qv_e2e_screenshots() {
@@ -62,10 +80,11 @@ qv_e2e_screenshots() {
   rm -rf "$out/bmp"
   mkdir -p "$out/bmp"
   (
-    trap 'qv_stop_wine; qv_stop_xvfb' EXIT
+    trap 'qv_wine_draws_frames off; qv_stop_wine; qv_stop_xvfb' EXIT
     export LANG=ja_JP.UTF-8
     unset LC_ALL
     qv_start_xvfb
+    qv_wine_draws_frames on
     QV_SCREENSHOTS=$out/bmp QV_BIN_DIR=$QV_WIN \
       wine "$QV_WIN/qv_wine_tests.exe" --gtest_filter="$filter" >"$log" 2>&1
     timeout 30 wineserver -w || true
@@ -79,6 +98,7 @@ qv_e2e_screenshots() {
     png=$out/$(basename "$bmp" .bmp).png
     # No dates or other chunks beyond the pixels, so the same window makes the same file.
     convert "$bmp" -define png:exclude-chunks=date,time "$png"
+    [[ -f ${bmp%.bmp}.txt ]] && mv "${bmp%.bmp}.txt" "${png%.png}.txt"
     echo "$png"
   done
   rm -rf "$out/bmp"

@@ -24,15 +24,15 @@ stale() {
 }
 
 take_screenshots() {
-  local stamp=$SHOTS/.taken mode
+  local stamp=$SHOTS/.taken shot
   stale "$stamp" "$QV_WIN/qv_wine_tests.exe" "$QV_WIN/excel-standin.exe" || return 0
-  qv_say "screenshots of the seven modes"
+  qv_say "screenshots of the seven modes and of a finished install"
   rm -rf "$SHOTS"
   mkdir -p "$SHOTS"
   qv_e2e_screenshots "$SHOTS" 'E2eWindow.EveryModeWithARowSelected*' "$WORK/screenshots.log" >/dev/null ||
     qv_die "the screenshots for the manual failed"
-  for mode in 0 1 2 3 4 5 6; do
-    [[ -s $SHOTS/mode$mode-row-selected.png ]] || qv_die "no screenshot of mode $mode; see $WORK/screenshots.log"
+  for shot in mode{0..6}-row-selected mode0-done; do
+    [[ -s $SHOTS/$shot.png ]] || qv_die "no screenshot $shot; see $WORK/screenshots.log"
   done
   touch "$stamp"
 }

@@ -3,8 +3,9 @@
 
 usage: release.py CHECKOUT BUILD_WIN VERSION OUT_ZIP
 
-The zip holds the files in a fixed order with a fixed date, so the same build always
-gives the same bytes. Every name carries the UTF-8 flag, so that Windows shows the
+The zip holds one folder, QuorvelSP-<version>/, and the files inside it, in a fixed order with
+a fixed date, so the same build always gives the same bytes, and "extract here" makes that one
+folder. Every name carries the UTF-8 flag, so that Windows shows the
 Japanese names right. The text files get CR LF line ends; お読みください.txt also a BOM,
 so that Notepad on any Windows reads it as UTF-8.
 """
@@ -19,7 +20,7 @@ FIXED_DATE = (2026, 1, 1, 0, 0, 0)
 UTF8_NAMES = 0x800  # general-purpose bit 11
 # Made by "Unix", mode 644: Info-ZIP's unzip re-codes the names of "MS-DOS" members from the
 # OEM code page in spite of the UTF-8 flag; Windows reads the names right either way.
-UNIX, FILE_MODE = 3, 0o100644 << 16
+UNIX, FILE_MODE, FOLDER_MODE = 3, 0o100644 << 16, (0o40755 << 16) | 0x10  # 0x10: MS-DOS directory
 FIXED_FILE_INFO = struct.pack("<I", 0xFEEF04BD)  # VS_FIXEDFILEINFO's signature
 
 
@@ -76,9 +77,14 @@ def main(argv):
 
     out.parent.mkdir(parents=True, exist_ok=True)
     partial = out.with_name(out.name + ".partial")
+    top = f"QuorvelSP-{version}/"
     with zipfile.ZipFile(partial, "w") as zf:
+        folder = Utf8Named(top, FIXED_DATE)
+        folder.create_system = UNIX
+        folder.external_attr = FOLDER_MODE
+        zf.writestr(folder, b"")
         for name, data in entries:
-            info = Utf8Named(name, FIXED_DATE)
+            info = Utf8Named(top + name, FIXED_DATE)
             info.create_system = UNIX
             info.external_attr = FILE_MODE
             info.compress_type = zipfile.ZIP_DEFLATED

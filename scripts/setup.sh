@@ -20,7 +20,7 @@ PACKAGES=(
 STANDIN_CLSID='{5E0B7C1A-3F2D-4C8B-9A61-7D2E4F8B1C35}'
 FONT_FACES=("MS UI Gothic" "MS Shell Dlg" "MS Shell Dlg 2" "Tahoma" "MS Gothic" "MS PGothic")
 # Bump when the prefix recipe below changes, so existing prefixes are redone.
-PREFIX_RECIPE=1
+PREFIX_RECIPE=2
 
 install_packages() {
   local missing=() p
@@ -81,6 +81,9 @@ register_fonts() {
   for face in "${FONT_FACES[@]}"; do
     reg_sz 'HKCU\Software\Wine\Fonts\Replacements' "$face" IPAGothic
   done
+  # The title bar's buttons are Marlett glyphs. This Wine does not read the fonts of its own
+  # data folder, so without a copy in the prefix they show as the letters 0, 1 and r.
+  cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
 }
 
 register_standin() { # <windows path of the stand-in>

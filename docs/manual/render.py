@@ -13,7 +13,13 @@ from pathlib import Path
 HERE = Path(__file__).resolve().parent
 MARK = re.compile(r"\{\{(?:(\w+):)?([^{}]*)\}\}")
 PART = re.compile(r'\s*(k\w+|"(?:[^"\\]|\\.)*")\s*(?:\+|$)')
-ICONS = {"critical", "question", "information"}
+ICONS = {"critical", "question", "information", "warning"}
+# A part of the manual that only applies once the wizard has certain texts: a message box
+# that another change is still adding. It is left out while any of the names is missing.
+NEEDS = re.compile(r'<section\b[^>]*\bdata-needs="([^"]*)"[^>]*>.*?</section>', re.S)
+# A line break in the source next to a Japanese character (or any other non-ASCII one) would
+# become a blank between two sentences; Japanese text has none.
+JOINED_LINE = re.compile(r"(?<=[^\x00-\x7f])[ \t]*\n\s*|[ \t]*\n\s*(?=[^\x00-\x7f])")
 
 
 def screen_lines(text):
@@ -50,12 +56,14 @@ class Manual:
             pos = m.end()
         return "".join(out)
 
-    def shot(self, mode):
-        png = self.shots / f"mode{mode}-row-selected.png"
+    def shot(self, which):
+        """{{shot:N}}: mode N with a row selected; {{shot:done}}: an install's result line."""
+        name = "mode0-done" if which == "done" else f"mode{which}-row-selected"
+        png = self.shots / f"{name}.png"
         if not png.is_file():
             raise SystemExit(f"render.py: missing screenshot {png}")
-        return (f'<div class="shot"><img src="{png.as_uri()}" '
-                f'alt="{html.escape(self.text("kOptCaption" + mode))}"></div>')
+        alt = self.text("kOptCaption" + ("0" if which == "done" else which))
+        return f'<div class="shot"><img src="{png.as_uri()}" alt="{html.escape(alt)}"></div>'
 
     def box(self, mark):
         icon, _, expression = mark.partition("|")
@@ -103,7 +111,13 @@ def main(argv):
     manual = Manual(texts, Path(argv[2]).resolve(), argv[3])
     page = (HERE / "manual.html").read_text(encoding="utf-8")
     page = re.sub(r"<!--.*?-->", "", page, flags=re.S)
+    page = NEEDS.sub(lambda m: m.group(0) if all(n in texts for n in m.group(1).split()) else "", page)
     page = MARK.sub(manual.fill, page)
+    # After the marks: a text filled in where the source broke a line joins up as well. The
+    # filled texts' own line breaks are elements by now, so none of them is touched.
+    # A command block keeps its lines as written.
+    page = "".join(part if part.startswith('<div class="cmd">') else JOINED_LINE.sub("", part)
+                   for part in re.split(r'(<div class="cmd">.*?</div>)', page, flags=re.S))
     page = page.replace("{{toc}}", contents(page))
     if len(argv) == 6:
         Path(argv[5]).write_text(page, encoding="utf-8")

@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """Runs the release command twice over the current build and checks the zip: exactly the
-expected files, UTF-8 flagged names, the built exe and manual unchanged, Windows-ready
+expected files, all in one top-level folder QuorvelSP-<version>/, UTF-8 flagged names, the built exe and manual unchanged, Windows-ready
 text files, the SHA-256 it prints, and the same bytes both times.
 
 usage: check_release.py CHECKOUT
@@ -36,13 +36,18 @@ def main(root):
     check(first == second, "two runs over the same build gave different zips")
     check(path.name == f"QuorvelSP-{version}-win-x64.zip", f"zip named {path.name}, version {version}")
 
+    top = f"QuorvelSP-{version}/"
     expected = ["quorvel.exe", "quorvelc.exe", "操作説明.pdf", "お読みください.txt", "LICENSE", "THIRD-PARTY-NOTICES.txt"]
     with zipfile.ZipFile(path) as zf:
         members = zf.infolist()
-        check([m.filename for m in members] == expected, f"zip holds {[m.filename for m in members]}")
+        names = [m.filename for m in members]
+        # The folder first, so that "extract here" makes it; then its files, and nothing beside it.
+        check(names == [top] + [top + n for n in expected], f"zip holds {names}")
+        check(members and members[0].is_dir(), f"{top} is not stored as a folder")
         for m in members:
             check(m.flag_bits & 0x800, f"{m.filename}: no UTF-8 flag")
-        data = {m.filename: zf.read(m) for m in members}  # also compares local and central names
+        # also compares local and central names
+        data = {m.filename.removeprefix(top): zf.read(m) for m in members if not m.is_dir()}
 
     check(data.get("quorvel.exe") == (win / "quorvel.exe").read_bytes(), "quorvel.exe differs from the build's")
     check(data.get("quorvelc.exe") == (win / "quorvelc.exe").read_bytes(), "quorvelc.exe differs from the build's")

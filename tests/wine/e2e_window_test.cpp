@@ -147,8 +147,8 @@ TEST_F(E2eWindow, RemovalAndShowRowsTellWhereTheFileLies) {
     EXPECT_TRUE(msg_.shown.empty());
 }
 
-// Every mode with one row selected, as the user sees it before "次へ": the pictures of the
-// manual, with Japanese titles as the manual's reader would have them.
+// Every mode with one row selected, as the user sees it before "次へ", then an install's
+// result line: the pictures of the manual, with Japanese titles as its reader would have them.
 TEST_F(E2eWindow, EveryModeWithARowSelectedShowsItsSteps) {
     RegisterOn(MakeXla(UserDir(), L"uriage.xla", L"売上集計"), true);
     RegisterOn(MakeXla(OtherDir(), L"meisai.xla", L"明細チェック"));
@@ -182,6 +182,13 @@ TEST_F(E2eWindow, EveryModeWithARowSelectedShowsItsSteps) {
         EXPECT_TRUE(Enabled(IDC_CMDNEXT));
         Screenshot(L"mode" + std::to_wstring(c.mode) + L"-row-selected");
     }
+    // And a finished step, with its result line: the offered file installed into the user folder.
+    Mode(0);
+    SelectRow(L"seikyu.xla");
+    Next();
+    EXPECT_EQ(Text(IDC_LBLKEKKA), texts::kOpenQuote + std::wstring(L"請求書作成") + texts::kInstallDone);
+    EXPECT_TRUE(Exists(UserDir() + L"\\seikyu.xla"));
+    Screenshot(L"mode0-done");
     EXPECT_TRUE(msg_.shown.empty());
 }
 

@@ -5,6 +5,21 @@
 
 namespace qv::e2e {
 
+namespace {
+
+// The pictures show the folders a user would have, not the tests' scratch folder under
+// %TEMP%: a profile of its own, which no other test uses, emptied before and after.
+constexpr const wchar_t* kPictureProfile = L"C:\\Users\\yamada";
+
+// Creates `path` and every missing folder above it.
+bool CreateTree(const std::wstring& path) {
+    for (size_t at = path.find(L'\\', 3); at != std::wstring::npos; at = path.find(L'\\', at + 1))
+        CreateDirectoryW(path.substr(0, at).c_str(), nullptr);
+    return CreateDirectoryW(path.c_str(), nullptr) != FALSE;
+}
+
+}  // namespace
+
 void E2eTest::SetUp() {
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
     InitCommonControlsEx(&icc);
@@ -18,8 +33,23 @@ void E2eTest::SetUp() {
     savedKeys_.push_back(std::make_unique<SavedKey>(kAnswersKey));
     RegDeleteTreeW(HKEY_CURRENT_USER, kAnswersKey);
 
+    if (TakingScreenshots()) {
+        root_ = kPictureProfile;
+        test::RemoveTree(root_);
+        user_ = root_ + L"\\AppData\\Roaming\\Microsoft\\AddIns";
+        lib_ = root_ + L"\\AppData\\Local\\Programs\\Microsoft Office\\root\\Office16\\Library";
+        other_ = root_ + L"\\Documents\\Excelアドイン";
+        src_ = root_ + L"\\Downloads";
+    } else {
+        scratch_ = std::make_unique<test::ScratchFolder>();
+        root_ = scratch_->Path();
+        user_ = root_ + L"\\user";
+        lib_ = root_ + L"\\lib";
+        other_ = root_ + L"\\other";
+        src_ = root_ + L"\\src";
+    }
     for (const auto& dir : {UserDir(), LibDir(), OtherDir(), SrcDir()})
-        ASSERT_TRUE(CreateDirectoryW(dir.c_str(), nullptr)) << test::Narrow(dir);
+        ASSERT_TRUE(CreateTree(dir)) << test::Narrow(dir);
     settings_ = std::make_unique<test::StandInSettings>();
     ASSERT_TRUE(settings_->Set(L"Version", L"11.0"));
     ASSERT_TRUE(settings_->Set(L"UserLibraryPath", UserDir() + L"\\"));
@@ -61,6 +91,19 @@ void E2eTest::TearDown() {
     settings_.reset();
     while (!savedKeys_.empty()) savedKeys_.pop_back();  // the last saved goes back first
     com_.reset();
+    if (!scratch_) test::RemoveTree(root_);
+    scratch_.reset();
+}
+
+void E2eTest::Screenshot(const std::wstring& name) {
+    if (!TakingScreenshots()) return;
+    std::vector<std::wstring> record;
+    if (Shown(IDC_CBXFOLDER)) record.push_back(L"folder\t" + Text(IDC_CBXFOLDER));
+    if (Shown(IDC_TXTFOLDER)) record.push_back(L"folder\t" + Text(IDC_TXTFOLDER));
+    for (const auto& row : st_.strSELFILE)
+        if (!row.Path.empty()) record.push_back(L"source\t" + row.Path);
+    if (!st_.strSRCFILE.empty()) record.push_back(L"source\t" + st_.strSRCFILE);
+    EXPECT_TRUE(SaveScreenshot(dlg_, name, record)) << test::Narrow(name);
 }
 
 std::wstring E2eTest::MakeXla(const std::wstring& folder, const std::wstring& name, const std::wstring& title,
@@ -160,7 +203,7 @@ std::map<std::wstring, ListedAddin> E2eTest::Listed() const {
     return byTitle;
 }
 
-bool SaveScreenshot(HWND dialog, const std::wstring& name) {
+bool SaveScreenshot(HWND dialog, const std::wstring& name, const std::vector<std::wstring>& record) {
     const char* env = std::getenv("QV_SCREENSHOTS");
     if (!env || !*env) return true;
     std::wstring folder = env[0] == '/' ? test::WindowsPath(env) : test::Widen(env);
@@ -174,6 +217,12 @@ bool SaveScreenshot(HWND dialog, const std::wstring& name) {
         Pump();
         Sleep(50);
     }
+    // The private X server has no window manager to hand the focus over, so the caption is
+    // drawn as the active window's, as the user sees the window they work in.
+    SendMessageW(dialog, WM_NCACTIVATE, TRUE, 0);
+    RedrawWindow(dialog, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW);
+    GdiFlush();
+    Sleep(100);
     RECT r{};
     GetWindowRect(dialog, &r);
     int w = r.right - r.left, h = r.bottom - r.top;
@@ -211,6 +260,13 @@ bool SaveScreenshot(HWND dialog, const std::wstring& name) {
     bool ok = fwrite(&fh, sizeof fh, 1, f) == 1 && fwrite(&bi, sizeof bi, 1, f) == 1 &&
               fwrite(pixels.data(), 1, pixels.size(), f) == pixels.size();
     fclose(f);
+
+    std::string text;
+    for (const auto& l : record) text += test::Narrow(l) + "\n";
+    FILE* out = _wfopen((folder + L"\\" + name + L".txt").c_str(), L"wb");
+    if (!out) return false;
+    ok = fwrite(text.data(), 1, text.size(), out) == text.size() && ok;
+    fclose(out);
     return ok;
 }
 

@@ -193,18 +193,28 @@ inline void Pump() {
     }
 }
 
-// Saves the dialog as it is on the screen to <QV_SCREENSHOTS>\<name>.bmp when that variable
-// is set (scripts/screenshots.sh sets it); does nothing otherwise.
-bool SaveScreenshot(HWND dialog, const std::wstring& name);
+// True when the run takes pictures for the manual and review (scripts/screenshots.sh and
+// scripts/manual.sh set QV_SCREENSHOTS).
+inline bool TakingScreenshots() {
+    const char* env = std::getenv("QV_SCREENSHOTS");
+    return env && *env;
+}
+
+// Saves the dialog as it is on the screen to <QV_SCREENSHOTS>\<name>.bmp, and beside it
+// <name>.txt, UTF-8, one `what<TAB>path` line for every path the picture shows or came from,
+// so that the manual's check can refuse a picture of a test's scratch folder. Does nothing
+// when QV_SCREENSHOTS is not set.
+bool SaveScreenshot(HWND dialog, const std::wstring& name, const std::vector<std::wstring>& record);
 
 class E2eTest : public testing::Test {
 protected:
-    // Excel's two default folders and a third, ordinary one, all inside the scratch folder.
-    std::wstring UserDir() const { return scratch_.Path() + L"\\user"; }
-    std::wstring LibDir() const { return scratch_.Path() + L"\\lib"; }
-    std::wstring OtherDir() const { return scratch_.Path() + L"\\other"; }
-    std::wstring SrcDir() const { return scratch_.Path() + L"\\src"; }
-    const std::wstring& Root() const { return scratch_.Path(); }
+    // Excel's two default folders, a third, ordinary one, and one for files to install, all
+    // inside one root: the scratch folder, or, for pictures, a user profile of its own.
+    const std::wstring& UserDir() const { return user_; }
+    const std::wstring& LibDir() const { return lib_; }
+    const std::wstring& OtherDir() const { return other_; }
+    const std::wstring& SrcDir() const { return src_; }
+    const std::wstring& Root() const { return root_; }
 
     void SetUp() override;
     void TearDown() override;
@@ -286,11 +296,7 @@ protected:
     // True when no stand-in process is left within a few seconds.
     static bool NoStandInLeft() { return test::WaitForStandInCount(0, 10000); }
 
-    void Screenshot(const std::wstring& name) {
-        if (std::getenv("QV_SCREENSHOTS")) {
-            EXPECT_TRUE(SaveScreenshot(dlg_, name)) << test::Narrow(name);
-        }
-    }
+    void Screenshot(const std::wstring& name);
 
     SharedState st_;
     RecordingMessageBoxes msg_;
@@ -301,7 +307,8 @@ protected:
 
 private:
     std::unique_ptr<win32::ComInit> com_;
-    test::ScratchFolder scratch_;
+    std::unique_ptr<test::ScratchFolder> scratch_;
+    std::wstring root_, user_, lib_, other_, src_;
     void SaveAndClear(const std::wstring& key);
     int excelMajor_ = 11;
     std::vector<std::unique_ptr<SavedKey>> savedKeys_;
