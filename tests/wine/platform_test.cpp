@@ -5,18 +5,25 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "platform/account.h"
 #include "platform/error.h"
 #include "platform/win32/platform.h"
+#include "platform/zone_identifier.h"
 #include "wine_env.h"
 #include "window/texts.h"
 
 namespace {
 
 using qv::Failure;
+using qv::FileState;
 using qv::RegResult;
+using qv::StreamState;
+using qv::ZoneMark;
 using qv::test::ReadAll;
 using qv::test::ScratchFolder;
 using qv::test::ScratchKey;
@@ -129,12 +136,103 @@ TEST_F(RegistryTest, LongValuesComeBackWhole) {
     EXPECT_EQ(values[0].data, longData);
 }
 
+
+void RawSet(const std::wstring& key, const std::wstring& name, DWORD type, const void* data, DWORD bytes) {
+    HKEY k = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &k, nullptr),
+              ERROR_SUCCESS);
+    RegSetValueExW(k, name.c_str(), 0, type, static_cast<const BYTE*>(data), bytes);
+    RegCloseKey(k);
+}
+
+TEST_F(RegistryTest, TypedValuesAndSubkeys) {
+    // A Disabled Items entry: its layout holds the path in UTF-16 after a few numbers.
+    const std::wstring key = scratch.Sub(L"Resiliency\\DisabledItems");
+    const std::vector<std::uint8_t> item = {1, 0, 0, 0, 8, 0, 0, 0, L'C', 0, L':', 0, L'\\', 0, L'a', 0};
+    RawSet(key, L"2C7A1F", REG_BINARY, item.data(), static_cast<DWORD>(item.size()));
+    RawSet(key, L"empty", REG_BINARY, nullptr, 0);
+    RawSetDword(key, L"Flag", 1);
+    const wchar_t expandable[] = L"%QV_TEST_FOLDER%\\AddIns";
+    RawSet(key, L"Path", REG_EXPAND_SZ, expandable, sizeof expandable);
+    reg.SetString(key, L"Plain", L"%QV_TEST_FOLDER%");
+    SetEnvironmentVariableW(L"QV_TEST_FOLDER", L"C:\\Shared");
+    for (auto sub : {L"Location0", L"Location1", L"Location2"}) reg.SetString(key + L"\\" + sub, L"Path", L"x");
+
+    EXPECT_EQ(reg.GetBinary(key, L"2C7A1F"), item);
+    EXPECT_EQ(reg.GetBinary(key, L"empty"), std::vector<std::uint8_t>());
+    EXPECT_EQ(reg.GetDword(key, L"Flag"), 1u);
+    EXPECT_EQ(reg.GetExpandedString(key, L"Path"), L"C:\\Shared\\AddIns");
+    EXPECT_EQ(reg.GetExpandedString(key, L"Plain"), L"%QV_TEST_FOLDER%") << "REG_SZ text stays as stored";
+    // Each read refuses the other types, and an absent value or key is no failure.
+    EXPECT_EQ(reg.GetBinary(key, L"Flag"), std::nullopt);
+    EXPECT_EQ(reg.GetDword(key, L"2C7A1F"), std::nullopt);
+    EXPECT_EQ(reg.GetExpandedString(key, L"Flag"), std::nullopt);
+    EXPECT_EQ(reg.GetString(key, L"Path"), std::nullopt);
+    EXPECT_EQ(reg.GetDword(scratch.Sub(L"Missing"), L"Flag"), std::nullopt);
+
+    auto binaries = reg.BinaryValues(key);
+    ASSERT_EQ(binaries.size(), 2u);
+    EXPECT_EQ(binaries[0].name, L"2C7A1F");
+    EXPECT_EQ(binaries[0].data, item);
+    EXPECT_EQ(binaries[1].name, L"empty");
+    auto subkeys = reg.SubkeyNames(key);
+    std::sort(subkeys.begin(), subkeys.end());
+    EXPECT_EQ(subkeys, (std::vector<std::wstring>{L"Location0", L"Location1", L"Location2"}));
+    EXPECT_TRUE(reg.SubkeyNames(scratch.Sub(L"Missing")).empty());
+    EXPECT_TRUE(reg.BinaryValues(scratch.Sub(L"Missing")).empty());
+}
+
+// Writes a text value under HKLM in one view; an empty `data` removes the key instead.
+void MachineSet(const std::wstring& key, REGSAM view, const std::wstring& data) {
+    if (data.empty()) {
+        RegDeleteKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), view, 0);
+        return;
+    }
+    HKEY k = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE | view, nullptr, &k, nullptr),
+              ERROR_SUCCESS);
+    RegSetValueExW(k, L"", 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
+                   static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t)));
+    RegCloseKey(k);
+}
+
+TEST_F(RegistryTest, MachineValuesInEitherView) {
+    using qv::MachineRoot;
+    using qv::RegView;
+    // A 64-bit program sees the 64-bit view as its own; HKCR shows HKLM\Software\Classes.
+    const std::wstring key = L"Software\\Classes\\QuorvelTests.Probe";
+    MachineSet(key, KEY_WOW64_64KEY, L"sixty-four");
+    MachineSet(key, KEY_WOW64_32KEY, L"thirty-two");
+    struct Case {
+        int line;
+        MachineRoot root;
+        std::wstring key;
+        RegView view;
+        std::optional<std::wstring> value;
+    } cases[] = {
+        {__LINE__, MachineRoot::LocalMachine, key, RegView::Bits64, L"sixty-four"},
+        {__LINE__, MachineRoot::LocalMachine, key, RegView::Bits32, L"thirty-two"},
+        {__LINE__, MachineRoot::LocalMachine, key, RegView::Own, L"sixty-four"},
+        {__LINE__, MachineRoot::ClassesRoot, L"QuorvelTests.Probe", RegView::Bits64, L"sixty-four"},
+        {__LINE__, MachineRoot::ClassesRoot, L"QuorvelTests.Probe", RegView::Bits32, L"thirty-two"},
+        {__LINE__, MachineRoot::LocalMachine, L"Software\\QuorvelNoSuchKey", RegView::Bits64, std::nullopt},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "case at line " << c.line);
+        EXPECT_EQ(reg.GetMachineString(c.root, c.key, L"", c.view), c.value);
+    }
+    MachineSet(key, KEY_WOW64_64KEY, L"");
+    MachineSet(key, KEY_WOW64_32KEY, L"");
+}
+
 // ---- File system ----
 
 class FileSystemTest : public testing::Test {
 protected:
     ScratchFolder dir;
-    Win32FileSystem fs;
+    qv::win32::SleepPauser sleeper;
+    // Patient for less than a second, so a hold that outlasts it fails quickly.
+    Win32FileSystem fs{sleeper, qv::HoldPatience{600, 100}};
 
     std::wstring Make(const std::wstring& name, DWORD attributes, const std::string& content = "x") {
         std::wstring p = dir.Write(name, content);
@@ -275,6 +373,222 @@ TEST_F(FileSystemTest, DeleteRemovesOrFails) {
     }
 }
 
+// ---- Mark of the Web ----
+
+const std::string kMarked = "[ZoneTransfer]\r\nZoneId=3\r\nHostUrl=https://example.com/Tool.xla\r\n";
+const std::string kIntranet = "[ZoneTransfer]\r\nZoneId=1\r\n";
+
+// The file's stream read as a browser's reader would, past our own code.
+std::optional<std::string> RawStream(const std::wstring& file) {
+    bool ok = false;
+    std::string text = ReadAll(file + L":Zone.Identifier", &ok);
+    return ok ? std::optional<std::string>(text) : std::nullopt;
+}
+
+TEST_F(FileSystemTest, ZoneStreamsAreWrittenReadAndDeletedBesideTheFile) {
+    const std::wstring p = Make(L"a.xla", 0, "add-in");
+    EXPECT_EQ(fs.ReadZoneStream(p).state, StreamState::Absent);
+    ASSERT_FALSE(dir.Write(L"a.xla:Zone.Identifier", kMarked).empty());  // as a browser leaves it
+    // Wine keeps the stream as a file of its own, under the stream's full name.
+    EXPECT_EQ(Entries(), (std::vector<std::wstring>{L"a.xla", L"a.xla:Zone.Identifier"}));
+    auto z = fs.ReadZoneStream(p);
+    EXPECT_EQ(z.state, StreamState::Present);
+    EXPECT_EQ(z.text, kMarked);
+    EXPECT_EQ(qv::ZoneIdOf(z.text), 3);
+
+    fs.WriteZoneStream(p, kIntranet);
+    EXPECT_EQ(RawStream(p), kIntranet);
+    fs.DeleteZoneStream(p);
+    EXPECT_EQ(RawStream(p), std::nullopt);
+    EXPECT_NO_THROW(fs.DeleteZoneStream(p)) << "no stream is nothing to delete";
+    EXPECT_EQ(ReadAll(p), "add-in") << "the file itself is untouched";
+
+    // A delete takes the file's stream along.
+    dir.Write(L"a.xla:Zone.Identifier", kMarked);
+    fs.Delete(p);
+    EXPECT_EQ(RawStream(p), std::nullopt);
+    EXPECT_TRUE(Entries().empty());
+}
+
+TEST_F(FileSystemTest, CopyReplaceGivesTheCopyTheMarkAskedFor) {
+    struct Case {
+        int line;
+        std::optional<std::string> source;  // the source's stream
+        bool oldCopy;                       // an older installed file, with the intranet mark
+        ZoneMark mark;
+        std::optional<std::string> copy;  // the copy's stream afterwards
+    } cases[] = {
+        {__LINE__, kMarked, false, ZoneMark::KeepSource, kMarked},
+        {__LINE__, kMarked, true, ZoneMark::KeepSource, kMarked},
+        {__LINE__, kMarked, false, ZoneMark::None, std::nullopt},
+        {__LINE__, kMarked, true, ZoneMark::None, std::nullopt},
+        {__LINE__, std::nullopt, true, ZoneMark::KeepSource, std::nullopt},  // the old file's mark goes
+        {__LINE__, std::nullopt, false, ZoneMark::KeepSource, std::nullopt},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "case at line " << c.line);
+        const std::wstring src = dir.File(L"new.xla"), dst = dir.File(L"installed.xla");
+        for (const auto& p : {src, dst}) {
+            DeleteFileW(p.c_str());
+            DeleteFileW((p + L":Zone.Identifier").c_str());
+        }
+        Make(L"new.xla", 0, "new");
+        if (c.source) dir.Write(L"new.xla:Zone.Identifier", *c.source);
+        if (c.oldCopy) {
+            Make(L"installed.xla", 0, "old");
+            dir.Write(L"installed.xla:Zone.Identifier", kIntranet);
+        }
+
+        fs.CopyReplace(src, dst, c.mark);
+        EXPECT_EQ(ReadAll(dst), "new");
+        EXPECT_EQ(RawStream(dst), c.copy);
+        EXPECT_EQ(ReadAll(src), "new");
+        EXPECT_EQ(RawStream(src), c.source) << "the source is never changed";
+        std::vector<std::wstring> expected = {L"installed.xla", L"new.xla"};
+        if (c.copy) expected.push_back(L"installed.xla:Zone.Identifier");
+        if (c.source) expected.push_back(L"new.xla:Zone.Identifier");
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(Entries(), expected) << "a temporary file or stream was left";
+    }
+}
+
+// ---- Files that stay, folders that are made ----
+
+TEST_F(FileSystemTest, ReadOnlyIsTheAttribute) {
+    EXPECT_TRUE(fs.IsReadOnly(Make(L"readonly.xla", FILE_ATTRIBUTE_READONLY)));
+    EXPECT_TRUE(fs.IsReadOnly(Make(L"both.xla", FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE)));
+    EXPECT_FALSE(fs.IsReadOnly(Make(L"plain.xla", 0)));
+    EXPECT_FALSE(fs.IsReadOnly(dir.File(L"missing.xla")));
+    for (const auto& name : {L"readonly.xla", L"both.xla"}) SetFileAttributesW(dir.File(name).c_str(), 0);
+}
+
+TEST_F(FileSystemTest, CreateFoldersMakesTheMissingParents) {
+    const std::wstring deep = dir.File(L"Roaming\\Microsoft\\AddIns");
+    fs.CreateFolders(deep);
+    EXPECT_TRUE(fs.FolderExists(deep));
+    EXPECT_NO_THROW(fs.CreateFolders(deep + L"\\")) << "an existing folder is no failure";
+    fs.CreateFolders(dir.File(L"Roaming\\Other\\"));
+    EXPECT_TRUE(fs.FolderExists(dir.File(L"Roaming\\Other")));
+
+    Make(L"file", 0);
+    struct Case {
+        int line;
+        std::wstring path;
+    } failing[] = {
+        {__LINE__, dir.File(L"file\\sub")},  // a file stands in the way
+        {__LINE__, L"Q:\\qv-no-such-drive\\AddIns"},
+    };
+    for (const Case& c : failing) {
+        SCOPED_TRACE(testing::Message() << "case at line " << c.line);
+        try {
+            fs.CreateFolders(c.path);
+            ADD_FAILURE() << "created " << qv::test::Narrow(c.path);
+        } catch (const Failure& f) {
+            EXPECT_EQ(f.What(), qv::texts::kOpCreateFolder);
+            EXPECT_NE(f.Code(), 0);
+        }
+    }
+}
+
+// ---- Drives that do not answer ----
+
+// A drive letter of the prefix that leads to a folder that does not exist, as a mapped drive
+// whose share is not connected yet; removed again when dropped.
+class DanglingDrive {
+public:
+    DanglingDrive() {
+        const char* prefix = std::getenv("WINEPREFIX");
+        if (!prefix || !*prefix) return;
+        link_ = std::string(prefix) + "/dosdevices/q:";
+        ok_ = GetDriveTypeW(L"Q:\\") == DRIVE_NO_ROOT_DIR &&
+              qv::test::Run(L"Z:\\bin\\ln", qv::test::Widen("-sfn /nonexistent/qv-unconnected-share " + link_)).exit == 0u;
+    }
+    ~DanglingDrive() {
+        if (ok_) qv::test::Run(L"Z:\\bin\\rm", qv::test::Widen("-f " + link_));
+    }
+    bool Ok() const { return ok_; }
+
+private:
+    std::string link_;
+    bool ok_ = false;
+};
+
+TEST_F(FileSystemTest, AFileOnADriveThatDoesNotAnswerIsUnreachable) {
+    DanglingDrive drive;
+    if (!drive.Ok()) GTEST_SKIP() << "needs WINEPREFIX and a free drive Q:";
+    const std::wstring present = Make(L"a.xla", 0), hidden = Make(L"h.xla", FILE_ATTRIBUTE_HIDDEN);
+    struct Case {
+        int line;
+        std::wstring path;
+        FileState state;
+    } cases[] = {
+        {__LINE__, present, FileState::Present},
+        {__LINE__, hidden, FileState::Missing},
+        {__LINE__, dir.File(L"gone.xla"), FileState::Missing},
+        {__LINE__, dir.File(L"gone\\gone.xla"), FileState::Missing},
+        {__LINE__, L"Q:\\a.xla", FileState::Unreachable},
+        {__LINE__, L"q:\\AddIns\\a.xla", FileState::Unreachable},
+        {__LINE__, L"\\\\qv-no-such-server\\share\\a.xla", FileState::Unreachable},
+    };
+    for (bool listing : {false, true}) {
+        std::optional<qv::ListingScope> scope;
+        if (listing) scope.emplace(fs);
+        for (int round = 0; round < 2; ++round) {  // the second from the listing's answers
+            for (const Case& c : cases) {
+                SCOPED_TRACE(testing::Message() << "case at line " << c.line << (listing ? " in a listing" : ""));
+                EXPECT_EQ(fs.FileStateOf(c.path), c.state);
+                EXPECT_EQ(fs.FileMissing(c.path), c.state == FileState::Missing);
+            }
+        }
+    }
+    SetFileAttributesW(hidden.c_str(), 0);
+}
+
+// ---- Files that another program holds for a moment ----
+
+TEST_F(FileSystemTest, AShortHoldIsWaitedOutAndALongOneFailsWithTheOldFileIntact) {
+    const std::wstring src = Make(L"new.xla", 0, "new"), dst = dir.File(L"installed.xla");
+    // Held as a virus scanner holds a file it reads: no sharing at all.
+    auto hold = [&] {
+        return CreateFileW(dst.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    };
+    auto releaseLater = [](HANDLE h) {
+        return std::thread([h] {
+            Sleep(1000);
+            CloseHandle(h);
+        });
+    };
+
+    Make(L"installed.xla", 0, "old");
+    Win32FileSystem patient;  // the program's own patience
+    std::thread release = releaseLater(hold());
+    patient.CopyReplace(src, dst, ZoneMark::KeepSource);
+    release.join();
+    EXPECT_EQ(ReadAll(dst), "new");
+
+    release = releaseLater(hold());
+    patient.Delete(dst);
+    release.join();
+    EXPECT_TRUE(fs.FileMissing(dst));
+
+    // Held past the retries: the copy fails, the old file stays and no temporary file is left.
+    Make(L"installed.xla", 0, "old");
+    HANDLE held = hold();
+    for (int step = 0; step < 2; ++step) {
+        SCOPED_TRACE(step == 0 ? "copy" : "delete");
+        try {
+            if (step == 0) fs.CopyReplace(src, dst, ZoneMark::KeepSource);
+            else fs.Delete(dst);
+            ADD_FAILURE() << "went through a hold";
+        } catch (const Failure& f) {
+            EXPECT_EQ(f.What(), step == 0 ? qv::texts::kOpCopy : qv::texts::kOpDelete);
+        }
+    }
+    CloseHandle(held);
+    EXPECT_EQ(ReadAll(dst), "old");
+    EXPECT_EQ(Entries(), (std::vector<std::wstring>{L"installed.xla", L"new.xla"}));
+}
+
 // ---- Clipboard ----
 
 std::optional<std::wstring> ClipboardText() {
@@ -348,6 +662,19 @@ TEST(SystemInfoTest, FoldersAndVersion) {
     wchar_t system[MAX_PATH];
     ASSERT_NE(GetSystemDirectoryW(system, MAX_PATH), 0u);
     EXPECT_GT(qv::win32::FileVersionOf(std::wstring(system) + L"\\kernel32.dll").major, 0);
+}
+
+TEST(AccountsTest, OwnUserIsKnownAndAgreesWithTheDesktop) {
+    qv::AccountFacts facts = qv::win32::Win32Accounts().Facts();
+    wchar_t user[256];
+    DWORD n = 256;
+    ASSERT_TRUE(GetUserNameW(user, &n));
+    const std::wstring own = facts.own;
+    ASSERT_NE(own.find(L'\\'), std::wstring::npos) << qv::test::Narrow(own);
+    EXPECT_EQ(lstrcmpiW(own.substr(own.find(L'\\') + 1).c_str(), user), 0);
+    EXPECT_FALSE(facts.ownIsLocalSystem);
+    // Wine's desktop has no shell window; its session tells the same user.
+    EXPECT_EQ(qv::CheckAccount(facts), qv::AccountVerdict::Ok) << qv::test::Narrow(facts.desktopUser.value_or(L"-"));
 }
 
 TEST(DrivesTest, SystemDriveIsFixed) {
