@@ -315,7 +315,7 @@ TEST_F(FileSystemTest, CopyReplaceOverwritesAndLeavesNoTemporaryFile) {
         std::wstring dst = dir.File(L"installed.xla");
         DeleteFileW(dst.c_str());
         if (c.dstExists) Make(L"installed.xla", 0, "old content that is longer");
-        fs.CopyReplace(src, dst);
+        fs.CopyReplace(src, dst, ZoneMark::KeepSource);
         EXPECT_EQ(ReadAll(dst), "new content");
         EXPECT_EQ(ReadAll(src), "new content");
         EXPECT_EQ(Entries(), (std::vector<std::wstring>{L"installed.xla", L"new.xla"}));
@@ -347,7 +347,7 @@ TEST_F(FileSystemTest, AFailedCopyKeepsTheOldDestination) {
         std::wstring to = c.obstacle == Obstacle::MissingFolder ? dir.File(L"missing\\installed.xla") : dst;
 
         try {
-            fs.CopyReplace(from, to);
+            fs.CopyReplace(from, to, ZoneMark::KeepSource);
             ADD_FAILURE() << "the copy went through";
         } catch (const Failure& f) {
             EXPECT_EQ(f.What(), qv::texts::kOpCopy);
@@ -492,19 +492,36 @@ TEST_F(FileSystemTest, CreateFoldersMakesTheMissingParents) {
 
 // ---- Drives that do not answer ----
 
+// Runs a shell command on the Linux side. Wine starts a Linux program without a process handle
+// to wait on, so the command leaves a marker file when it is done, and that is waited for.
+bool RunOnLinux(const std::string& command) {
+    const std::string marker = "/tmp/qv-linux-done-" + std::to_string(GetCurrentProcessId());
+    std::wstring line = L"Z:\\bin\\sh -c \"" + qv::test::Widen(command + " && touch " + marker) + L"\"";
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
+    for (HANDLE h : {pi.hThread, pi.hProcess})
+        if (h) CloseHandle(h);
+    const std::wstring done = qv::test::WindowsPath(marker);
+    for (int i = 0; i < 200; ++i, Sleep(50)) {
+        if (GetFileAttributesW(done.c_str()) != INVALID_FILE_ATTRIBUTES) return DeleteFileW(done.c_str()) != FALSE;
+    }
+    return false;
+}
+
 // A drive letter of the prefix that leads to a folder that does not exist, as a mapped drive
 // whose share is not connected yet; removed again when dropped.
 class DanglingDrive {
 public:
     DanglingDrive() {
         const char* prefix = std::getenv("WINEPREFIX");
-        if (!prefix || !*prefix) return;
+        if (!prefix || !*prefix || GetDriveTypeW(L"Q:\\") != DRIVE_NO_ROOT_DIR) return;
         link_ = std::string(prefix) + "/dosdevices/q:";
-        ok_ = GetDriveTypeW(L"Q:\\") == DRIVE_NO_ROOT_DIR &&
-              qv::test::Run(L"Z:\\bin\\ln", qv::test::Widen("-sfn /nonexistent/qv-unconnected-share " + link_)).exit == 0u;
+        ok_ = RunOnLinux("ln -sfn /nonexistent/qv-unconnected-share '" + link_ + "'");
     }
     ~DanglingDrive() {
-        if (ok_) qv::test::Run(L"Z:\\bin\\rm", qv::test::Widen("-f " + link_));
+        if (ok_) RunOnLinux("rm -f '" + link_ + "'");
     }
     bool Ok() const { return ok_; }
 
