@@ -137,92 +137,53 @@ TEST_F(RegistryTest, LongValuesComeBackWhole) {
 }
 
 
-void RawSet(const std::wstring& key, const std::wstring& name, DWORD type, const void* data, DWORD bytes) {
+// `root` may be HKLM; `view` picks its 32-bit or 64-bit view.
+void RawSet(const std::wstring& key, const std::wstring& name, DWORD type, const void* data, DWORD bytes,
+            HKEY root = HKEY_CURRENT_USER, REGSAM view = 0) {
     HKEY k = nullptr;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &k, nullptr),
+    ASSERT_EQ(RegCreateKeyExW(root, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE | view, nullptr, &k, nullptr),
               ERROR_SUCCESS);
     RegSetValueExW(k, name.c_str(), 0, type, static_cast<const BYTE*>(data), bytes);
     RegCloseKey(k);
 }
 
 TEST_F(RegistryTest, TypedValuesAndSubkeys) {
-    // A Disabled Items entry: its layout holds the path in UTF-16 after a few numbers.
     const std::wstring key = scratch.Sub(L"Resiliency\\DisabledItems");
     const std::vector<std::uint8_t> item = {1, 0, 0, 0, 8, 0, 0, 0, L'C', 0, L':', 0, L'\\', 0, L'a', 0};
     RawSet(key, L"2C7A1F", REG_BINARY, item.data(), static_cast<DWORD>(item.size()));
-    RawSet(key, L"empty", REG_BINARY, nullptr, 0);
     RawSetDword(key, L"Flag", 1);
     const wchar_t expandable[] = L"%QV_TEST_FOLDER%\\AddIns";
     RawSet(key, L"Path", REG_EXPAND_SZ, expandable, sizeof expandable);
     reg.SetString(key, L"Plain", L"%QV_TEST_FOLDER%");
     SetEnvironmentVariableW(L"QV_TEST_FOLDER", L"C:\\Shared");
-    for (auto sub : {L"Location0", L"Location1", L"Location2"}) reg.SetString(key + L"\\" + sub, L"Path", L"x");
+    for (auto sub : {L"Location1", L"Location0"}) reg.SetString(key + L"\\" + sub, L"Path", L"x");
 
     EXPECT_EQ(reg.GetBinary(key, L"2C7A1F"), item);
-    EXPECT_EQ(reg.GetBinary(key, L"empty"), std::vector<std::uint8_t>());
     EXPECT_EQ(reg.GetDword(key, L"Flag"), 1u);
     EXPECT_EQ(reg.GetExpandedString(key, L"Path"), L"C:\\Shared\\AddIns");
     EXPECT_EQ(reg.GetExpandedString(key, L"Plain"), L"%QV_TEST_FOLDER%") << "REG_SZ text stays as stored";
-    // Each read refuses the other types, and an absent value or key is no failure.
-    EXPECT_EQ(reg.GetBinary(key, L"Flag"), std::nullopt);
+    EXPECT_EQ(reg.GetBinary(key, L"Flag"), std::nullopt) << "each read refuses the other types";
     EXPECT_EQ(reg.GetDword(key, L"2C7A1F"), std::nullopt);
-    EXPECT_EQ(reg.GetExpandedString(key, L"Flag"), std::nullopt);
-    EXPECT_EQ(reg.GetString(key, L"Path"), std::nullopt);
-    EXPECT_EQ(reg.GetDword(scratch.Sub(L"Missing"), L"Flag"), std::nullopt);
-
     auto binaries = reg.BinaryValues(key);
-    ASSERT_EQ(binaries.size(), 2u);
-    EXPECT_EQ(binaries[0].name, L"2C7A1F");
+    ASSERT_EQ(binaries.size(), 1u);
     EXPECT_EQ(binaries[0].data, item);
-    EXPECT_EQ(binaries[1].name, L"empty");
     auto subkeys = reg.SubkeyNames(key);
     std::sort(subkeys.begin(), subkeys.end());
-    EXPECT_EQ(subkeys, (std::vector<std::wstring>{L"Location0", L"Location1", L"Location2"}));
+    EXPECT_EQ(subkeys, (std::vector<std::wstring>{L"Location0", L"Location1"}));
     EXPECT_TRUE(reg.SubkeyNames(scratch.Sub(L"Missing")).empty());
-    EXPECT_TRUE(reg.BinaryValues(scratch.Sub(L"Missing")).empty());
-}
-
-// Writes a text value under HKLM in one view; an empty `data` removes the key instead.
-void MachineSet(const std::wstring& key, REGSAM view, const std::wstring& data) {
-    if (data.empty()) {
-        RegDeleteKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), view, 0);
-        return;
-    }
-    HKEY k = nullptr;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE | view, nullptr, &k, nullptr),
-              ERROR_SUCCESS);
-    RegSetValueExW(k, L"", 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
-                   static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t)));
-    RegCloseKey(k);
 }
 
 TEST_F(RegistryTest, MachineValuesInEitherView) {
-    using qv::MachineRoot;
-    using qv::RegView;
-    // A 64-bit program sees the 64-bit view as its own; HKCR shows HKLM\Software\Classes.
+    // HKCR shows HKLM\Software\Classes; a 64-bit program's own view is the 64-bit one.
     const std::wstring key = L"Software\\Classes\\QuorvelTests.Probe";
-    MachineSet(key, KEY_WOW64_64KEY, L"sixty-four");
-    MachineSet(key, KEY_WOW64_32KEY, L"thirty-two");
-    struct Case {
-        int line;
-        MachineRoot root;
-        std::wstring key;
-        RegView view;
-        std::optional<std::wstring> value;
-    } cases[] = {
-        {__LINE__, MachineRoot::LocalMachine, key, RegView::Bits64, L"sixty-four"},
-        {__LINE__, MachineRoot::LocalMachine, key, RegView::Bits32, L"thirty-two"},
-        {__LINE__, MachineRoot::LocalMachine, key, RegView::Own, L"sixty-four"},
-        {__LINE__, MachineRoot::ClassesRoot, L"QuorvelTests.Probe", RegView::Bits64, L"sixty-four"},
-        {__LINE__, MachineRoot::ClassesRoot, L"QuorvelTests.Probe", RegView::Bits32, L"thirty-two"},
-        {__LINE__, MachineRoot::LocalMachine, L"Software\\QuorvelNoSuchKey", RegView::Bits64, std::nullopt},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << "case at line " << c.line);
-        EXPECT_EQ(reg.GetMachineString(c.root, c.key, L"", c.view), c.value);
-    }
-    MachineSet(key, KEY_WOW64_64KEY, L"");
-    MachineSet(key, KEY_WOW64_32KEY, L"");
+    RawSet(key, L"", REG_SZ, L"64", 6, HKEY_LOCAL_MACHINE, KEY_WOW64_64KEY);
+    RawSet(key, L"", REG_SZ, L"32", 6, HKEY_LOCAL_MACHINE, KEY_WOW64_32KEY);
+    using enum qv::RegView;
+    EXPECT_EQ(reg.GetMachineString(qv::MachineRoot::LocalMachine, key, L"", Bits64), L"64");
+    EXPECT_EQ(reg.GetMachineString(qv::MachineRoot::LocalMachine, key, L"", Own), L"64");
+    EXPECT_EQ(reg.GetMachineString(qv::MachineRoot::ClassesRoot, L"QuorvelTests.Probe", L"", Bits32), L"32");
+    EXPECT_EQ(reg.GetMachineString(qv::MachineRoot::LocalMachine, key + L"\\None", L"", Bits32), std::nullopt);
+    for (REGSAM view : {KEY_WOW64_64KEY, KEY_WOW64_32KEY}) RegDeleteKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), view, 0);
 }
 
 // ---- File system ----
@@ -385,7 +346,7 @@ std::optional<std::string> RawStream(const std::wstring& file) {
     return ok ? std::optional<std::string>(text) : std::nullopt;
 }
 
-TEST_F(FileSystemTest, ZoneStreamsAreWrittenReadAndDeletedBesideTheFile) {
+TEST_F(FileSystemTest, ZoneStreamsAreReadAndDeletedBesideTheFile) {
     const std::wstring p = Make(L"a.xla", 0, "add-in");
     EXPECT_EQ(fs.ReadZoneStream(p).state, StreamState::Absent);
     ASSERT_FALSE(dir.Write(L"a.xla:Zone.Identifier", kMarked).empty());  // as a browser leaves it
@@ -393,21 +354,10 @@ TEST_F(FileSystemTest, ZoneStreamsAreWrittenReadAndDeletedBesideTheFile) {
     EXPECT_EQ(Entries(), (std::vector<std::wstring>{L"a.xla", L"a.xla:Zone.Identifier"}));
     auto z = fs.ReadZoneStream(p);
     EXPECT_EQ(z.state, StreamState::Present);
-    EXPECT_EQ(z.text, kMarked);
     EXPECT_EQ(qv::ZoneIdOf(z.text), 3);
-
-    fs.WriteZoneStream(p, kIntranet);
-    EXPECT_EQ(RawStream(p), kIntranet);
-    fs.DeleteZoneStream(p);
-    EXPECT_EQ(RawStream(p), std::nullopt);
-    EXPECT_NO_THROW(fs.DeleteZoneStream(p)) << "no stream is nothing to delete";
-    EXPECT_EQ(ReadAll(p), "add-in") << "the file itself is untouched";
-
-    // A delete takes the file's stream along.
-    dir.Write(L"a.xla:Zone.Identifier", kMarked);
     fs.Delete(p);
-    EXPECT_EQ(RawStream(p), std::nullopt);
-    EXPECT_TRUE(Entries().empty());
+    EXPECT_TRUE(Entries().empty()) << "the delete left the stream";
+    EXPECT_NO_THROW(fs.DeleteZoneStream(p)) << "no stream is nothing to delete";
 }
 
 TEST_F(FileSystemTest, CopyReplaceGivesTheCopyTheMarkAskedFor) {
@@ -454,78 +404,59 @@ TEST_F(FileSystemTest, CopyReplaceGivesTheCopyTheMarkAskedFor) {
 
 // ---- Files that stay, folders that are made ----
 
-TEST_F(FileSystemTest, ReadOnlyIsTheAttribute) {
-    EXPECT_TRUE(fs.IsReadOnly(Make(L"readonly.xla", FILE_ATTRIBUTE_READONLY)));
-    EXPECT_TRUE(fs.IsReadOnly(Make(L"both.xla", FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE)));
+TEST_F(FileSystemTest, ReadOnlyFilesAndCreatedFolders) {
+    const std::wstring readOnly = Make(L"readonly.xla", FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE);
+    EXPECT_TRUE(fs.IsReadOnly(readOnly));
     EXPECT_FALSE(fs.IsReadOnly(Make(L"plain.xla", 0)));
     EXPECT_FALSE(fs.IsReadOnly(dir.File(L"missing.xla")));
-    for (const auto& name : {L"readonly.xla", L"both.xla"}) SetFileAttributesW(dir.File(name).c_str(), 0);
-}
+    SetFileAttributesW(readOnly.c_str(), 0);
 
-TEST_F(FileSystemTest, CreateFoldersMakesTheMissingParents) {
     const std::wstring deep = dir.File(L"Roaming\\Microsoft\\AddIns");
-    fs.CreateFolders(deep);
+    fs.CreateFolders(deep + L"\\");
     EXPECT_TRUE(fs.FolderExists(deep));
-    EXPECT_NO_THROW(fs.CreateFolders(deep + L"\\")) << "an existing folder is no failure";
-    fs.CreateFolders(dir.File(L"Roaming\\Other\\"));
-    EXPECT_TRUE(fs.FolderExists(dir.File(L"Roaming\\Other")));
-
-    Make(L"file", 0);
-    struct Case {
-        int line;
-        std::wstring path;
-    } failing[] = {
-        {__LINE__, dir.File(L"file\\sub")},  // a file stands in the way
-        {__LINE__, L"Q:\\qv-no-such-drive\\AddIns"},
-    };
-    for (const Case& c : failing) {
-        SCOPED_TRACE(testing::Message() << "case at line " << c.line);
+    EXPECT_NO_THROW(fs.CreateFolders(deep)) << "an existing folder is no failure";
+    // A file in the way, a drive without a root.
+    for (const std::wstring& path : {dir.File(L"plain.xla\\sub"), std::wstring(L"Q:\\qv-no-drive\\AddIns")}) {
+        SCOPED_TRACE(qv::test::Narrow(path));
         try {
-            fs.CreateFolders(c.path);
-            ADD_FAILURE() << "created " << qv::test::Narrow(c.path);
+            fs.CreateFolders(path);
+            ADD_FAILURE() << "created";
         } catch (const Failure& f) {
             EXPECT_EQ(f.What(), qv::texts::kOpCreateFolder);
-            EXPECT_NE(f.Code(), 0);
         }
     }
 }
 
 // ---- Drives that do not answer ----
 
-// Runs a shell command on the Linux side. Wine starts a Linux program without a process handle
-// to wait on, so the command leaves a marker file when it is done, and that is waited for.
-bool RunOnLinux(const std::string& command) {
-    const std::string marker = "/tmp/qv-linux-done-" + std::to_string(GetCurrentProcessId());
-    std::wstring line = L"Z:\\bin\\sh -c \"" + qv::test::Widen(command + " && touch " + marker) + L"\"";
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
-    for (HANDLE h : {pi.hThread, pi.hProcess})
-        if (h) CloseHandle(h);
-    const std::wstring done = qv::test::WindowsPath(marker);
-    for (int i = 0; i < 200; ++i, Sleep(50)) {
-        if (GetFileAttributesW(done.c_str()) != INVALID_FILE_ATTRIBUTES) return DeleteFileW(done.c_str()) != FALSE;
-    }
-    return false;
-}
-
-// A drive letter of the prefix that leads to a folder that does not exist, as a mapped drive
-// whose share is not connected yet; removed again when dropped.
+// Drive Q: of the prefix, made to lead to a folder that does not exist, as a mapped drive whose
+// share is not connected yet; removed again when dropped. Wine starts a Linux program without a
+// process handle to wait on, so each command leaves a marker file, which is waited for.
 class DanglingDrive {
 public:
     DanglingDrive() {
         const char* prefix = std::getenv("WINEPREFIX");
         if (!prefix || !*prefix || GetDriveTypeW(L"Q:\\") != DRIVE_NO_ROOT_DIR) return;
         link_ = std::string(prefix) + "/dosdevices/q:";
-        ok_ = RunOnLinux("ln -sfn /nonexistent/qv-unconnected-share '" + link_ + "'");
+        ok_ = OnLinux("ln -sfn /nonexistent/qv-unconnected-share '" + link_ + "'");
     }
-    ~DanglingDrive() {
-        if (ok_) RunOnLinux("rm -f '" + link_ + "'");
-    }
+    ~DanglingDrive() { ok_ && OnLinux("rm -f '" + link_ + "'"); }
     bool Ok() const { return ok_; }
 
 private:
+    static bool OnLinux(const std::string& command) {
+        const std::string marker = "/tmp/qv-linux-done-" + std::to_string(GetCurrentProcessId());
+        std::wstring line = L"Z:\\bin\\sh -c \"" + qv::test::Widen(command + " && touch " + marker) + L"\"";
+        STARTUPINFOW si{};
+        si.cb = sizeof si;
+        PROCESS_INFORMATION pi{};
+        if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
+        for (HANDLE h : {pi.hThread, pi.hProcess}) if (h) CloseHandle(h);
+        const std::wstring done = qv::test::WindowsPath(marker);
+        for (int i = 0; i < 200; ++i, Sleep(50))
+            if (GetFileAttributesW(done.c_str()) != INVALID_FILE_ATTRIBUTES) return DeleteFileW(done.c_str()) != FALSE;
+        return false;
+    }
     std::string link_;
     bool ok_ = false;
 };
@@ -541,7 +472,6 @@ TEST_F(FileSystemTest, AFileOnADriveThatDoesNotAnswerIsUnreachable) {
     } cases[] = {
         {__LINE__, present, FileState::Present},
         {__LINE__, hidden, FileState::Missing},
-        {__LINE__, dir.File(L"gone.xla"), FileState::Missing},
         {__LINE__, dir.File(L"gone\\gone.xla"), FileState::Missing},
         {__LINE__, L"Q:\\a.xla", FileState::Unreachable},
         {__LINE__, L"q:\\AddIns\\a.xla", FileState::Unreachable},
@@ -566,44 +496,27 @@ TEST_F(FileSystemTest, AFileOnADriveThatDoesNotAnswerIsUnreachable) {
 TEST_F(FileSystemTest, AShortHoldIsWaitedOutAndALongOneFailsWithTheOldFileIntact) {
     const std::wstring src = Make(L"new.xla", 0, "new"), dst = dir.File(L"installed.xla");
     // Held as a virus scanner holds a file it reads: no sharing at all.
-    auto hold = [&] {
-        return CreateFileW(dst.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    };
-    auto releaseLater = [](HANDLE h) {
-        return std::thread([h] {
+    auto hold = [&] { return CreateFileW(dst.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr); };
+    Win32FileSystem patient;  // the program's own patience
+    for (int step = 0; step < 2; ++step) {
+        Make(L"installed.xla", 0, "old");
+        std::thread release([h = hold()] {
             Sleep(1000);
             CloseHandle(h);
         });
-    };
-
-    Make(L"installed.xla", 0, "old");
-    Win32FileSystem patient;  // the program's own patience
-    std::thread release = releaseLater(hold());
-    patient.CopyReplace(src, dst, ZoneMark::KeepSource);
-    release.join();
-    EXPECT_EQ(ReadAll(dst), "new");
-
-    release = releaseLater(hold());
-    patient.Delete(dst);
-    release.join();
-    EXPECT_TRUE(fs.FileMissing(dst));
-
-    // Held past the retries: the copy fails, the old file stays and no temporary file is left.
+        if (step == 0) patient.CopyReplace(src, dst, ZoneMark::KeepSource);
+        else patient.Delete(dst);
+        release.join();
+        EXPECT_EQ(ReadAll(dst), step == 0 ? "new" : "");
+    }
+    // Held past the retries: the copy and the delete fail, and the old file stays.
     Make(L"installed.xla", 0, "old");
     HANDLE held = hold();
-    for (int step = 0; step < 2; ++step) {
-        SCOPED_TRACE(step == 0 ? "copy" : "delete");
-        try {
-            if (step == 0) fs.CopyReplace(src, dst, ZoneMark::KeepSource);
-            else fs.Delete(dst);
-            ADD_FAILURE() << "went through a hold";
-        } catch (const Failure& f) {
-            EXPECT_EQ(f.What(), step == 0 ? qv::texts::kOpCopy : qv::texts::kOpDelete);
-        }
-    }
+    EXPECT_THROW(fs.CopyReplace(src, dst, ZoneMark::KeepSource), Failure);
+    EXPECT_THROW(fs.Delete(dst), Failure);
     CloseHandle(held);
     EXPECT_EQ(ReadAll(dst), "old");
-    EXPECT_EQ(Entries(), (std::vector<std::wstring>{L"installed.xla", L"new.xla"}));
+    EXPECT_EQ(Entries(), (std::vector<std::wstring>{L"installed.xla", L"new.xla"})) << "a temporary file was left";
 }
 
 // ---- Clipboard ----
@@ -681,16 +594,13 @@ TEST(SystemInfoTest, FoldersAndVersion) {
     EXPECT_GT(qv::win32::FileVersionOf(std::wstring(system) + L"\\kernel32.dll").major, 0);
 }
 
-TEST(AccountsTest, OwnUserIsKnownAndAgreesWithTheDesktop) {
+TEST(AccountsTest, UnderWineOnlyTheSessionTellsTheDesktopUser) {
     qv::AccountFacts facts = qv::win32::Win32Accounts().Facts();
     wchar_t user[256];
     DWORD n = 256;
     ASSERT_TRUE(GetUserNameW(user, &n));
-    const std::wstring own = facts.own;
-    ASSERT_NE(own.find(L'\\'), std::wstring::npos) << qv::test::Narrow(own);
-    EXPECT_EQ(lstrcmpiW(own.substr(own.find(L'\\') + 1).c_str(), user), 0);
+    EXPECT_EQ(facts.own.substr(facts.own.rfind(L'\\') + 1), user);
     EXPECT_FALSE(facts.ownIsLocalSystem);
-    // Wine's desktop has no shell window; its session tells the same user.
     EXPECT_EQ(qv::CheckAccount(facts), qv::AccountVerdict::Ok) << qv::test::Narrow(facts.desktopUser.value_or(L"-"));
 }
 
