@@ -256,7 +256,8 @@ public:
     void CopyReplace(const std::wstring& src, const std::wstring& dst, ZoneMark mark) override {
         log.push_back(L"Copy " + src + L" -> " + dst + (mark == ZoneMark::None ? L" unmarked" : L""));
         if (!files.count(src)) throw Failure(L"ファイルの複写", L"missing source", 2);
-        if (locked.count(dst) || readOnly.count(dst)) throw Failure(L"ファイルの複写", L"in use", 32);
+        if (readOnly.count(dst)) throw Failure(L"ファイルの複写", L"access denied", 5);
+        if (locked.count(dst)) throw Failure(L"ファイルの複写", L"in use", 32);
         files[dst] = files[src];
         if (mark == ZoneMark::KeepSource && unreadableZones.count(src)) return;
         if (mark == ZoneMark::KeepSource && zones.count(src))
@@ -267,7 +268,8 @@ public:
     void Delete(const std::wstring& p) override {
         log.push_back(L"Delete " + p);
         if (!files.count(p)) throw Failure(L"ファイルの削除", L"missing", 2);
-        if (locked.count(p) || readOnly.count(p)) throw Failure(L"ファイルの削除", L"in use", 32);
+        if (readOnly.count(p)) throw Failure(L"ファイルの削除", L"access denied", 5);
+        if (locked.count(p)) throw Failure(L"ファイルの削除", L"in use", 32);
         files.erase(p);
         zones.erase(p);
     }
