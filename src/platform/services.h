@@ -105,14 +105,13 @@ public:
     // replace, so a failed copy leaves the old `dst` as it was. After the replace, `dst`'s
     // Zone.Identifier stream is written or deleted as `mark` says, the same on NTFS (which
     // copies streams) and under Wine (which does not). A source stream that cannot be read
-    // leaves the copy's stream as the system's copy made it. `src` is never changed. A
-    // sharing or lock violation is retried for a while before it fails. Throws Failure; when
-    // only the stream step fails, the new file is already in place.
-    // A hold is a sharing or lock violation, or a refused rename over (or delete of) a file
-    // that is not read-only; a read-only file is refused at once.
+    // leaves the copy's stream as the system's copy made it. `src` is never changed. Throws
+    // Failure; when only the stream step fails, the new file is already in place.
+    // Another program's hold (a sharing or lock violation, or a refused rename over or delete
+    // of a file that is not read-only) is retried for up to 5 s; a read-only file fails at once.
     virtual void CopyReplace(const std::wstring& src, const std::wstring& dst, ZoneMark mark) = 0;
-    // Deletes the file and its Zone.Identifier stream. A sharing or lock violation is retried
-    // for a while. Throws Failure when the file cannot be deleted (missing, in use, no permission).
+    // Deletes the file and its Zone.Identifier stream, waiting out a hold as CopyReplace does.
+    // Throws Failure when the file cannot be deleted (missing, in use, no permission).
     virtual void Delete(const std::wstring& path) = 0;
     // Creates the folder and every missing parent; nothing happens when it exists. Throws Failure.
     virtual void CreateFolders(const std::wstring& path) = 0;
@@ -228,7 +227,9 @@ public:
 // Who the program runs as, beside who sits at the desktop.
 struct AccountFacts {
     std::wstring own;                         // DOMAIN\user of the program's own token
-    std::optional<std::wstring> desktopUser;  // DOMAIN\user of the desktop's shell, or of the session; nullopt when neither is found
+    // DOMAIN\user of the desktop shell's process, or else of the session (then perhaps without
+    // the domain); nullopt when neither is found, as for a service or a desktop without a shell.
+    std::optional<std::wstring> desktopUser;
     // Whether the two are the same account, when both are known by their SID; nullopt when the
     // desktop user is known only by name.
     std::optional<bool> sameSid;
