@@ -50,7 +50,7 @@ std::unique_ptr<excel::AddIn> SwitchOffOldVersion(const InstallRequest& r, excel
 void CopyKeepingOldVersion(Services& svc, const InstallRequest& r, const std::wstring& destination,
                            excel::AddIn* switchedOff) {
     try {
-        svc.fs.CopyReplace(r.source, destination);
+        svc.fs.CopyReplace(r.source, destination, ZoneMark::KeepSource);
     } catch (...) {
         // The old file is untouched; put its add-in back as it was before the failure leaves.
         if (switchedOff) {

@@ -1,6 +1,7 @@
 #pragma once
 // The small interfaces through which the portable core reaches the world.
 // Win32 implementations live in platform/win32; tests use in-memory fakes.
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -15,6 +16,18 @@ struct RegValue {
     std::wstring data;  // REG_SZ text
 };
 
+struct RegBinary {
+    std::wstring name;
+    std::vector<std::uint8_t> data;  // REG_BINARY bytes as stored
+};
+
+// The machine-wide hives, read only. Keys under HKCR are those the system merges from
+// HKLM\Software\Classes and the user's classes.
+enum class MachineRoot { LocalMachine, ClassesRoot };
+// Which registry view a 64-bit system shows: the program's own, or the 32-bit or 64-bit one
+// explicitly (KEY_WOW64_32KEY, KEY_WOW64_64KEY).
+enum class RegView { Own, Bits32, Bits64 };
+
 class Registry {
 public:
     virtual ~Registry() = default;
@@ -25,12 +38,43 @@ public:
     virtual void SetString(const std::wstring& key, const std::wstring& name, const std::wstring& data) = 0;
     // Only opens the key, never creates it.
     virtual RegResult DeleteValue(const std::wstring& key, const std::wstring& name) = 0;
+
+    // Typed reads: nullopt when the key or value is absent or holds another type.
+    virtual std::optional<std::vector<std::uint8_t>> GetBinary(const std::wstring& key, const std::wstring& name) = 0;
+    virtual std::optional<std::uint32_t> GetDword(const std::wstring& key, const std::wstring& name) = 0;
+    // REG_SZ text as stored, REG_EXPAND_SZ text with its environment variables expanded.
+    virtual std::optional<std::wstring> GetExpandedString(const std::wstring& key, const std::wstring& name) = 0;
+    // The REG_BINARY values of `key` in enumeration order; empty when the key is absent.
+    virtual std::vector<RegBinary> BinaryValues(const std::wstring& key) = 0;
+    // The names of the subkeys of `key` in enumeration order; empty when the key is absent.
+    virtual std::vector<std::wstring> SubkeyNames(const std::wstring& key) = 0;
+    // A text value under HKLM or HKCR in the given view, read as GetExpandedString reads it.
+    // An empty `name` reads the key's default value.
+    virtual std::optional<std::wstring> GetMachineString(MachineRoot root, const std::wstring& key,
+                                                         const std::wstring& name, RegView view) = 0;
 };
 
 // What an access probe found. Only a refusal for want of rights is Denied; anything else that
 // goes wrong (a sharing violation while Excel holds the file, a missing file) is Other and
 // leaves the step to meet it as it would have without the probe.
 enum class Access { Granted, Denied, Other };
+
+// What a file check found. Unreachable: the file's drive or share did not answer (a mapped
+// drive not yet connected, a server that is down), so nothing is known about the file.
+enum class FileState { Present, Missing, Unreachable };
+
+// A file's Zone.Identifier stream (its Mark of the Web), as read.
+enum class StreamState { Present, Absent, Unreadable };
+struct ZoneStream {
+    StreamState state = StreamState::Absent;
+    std::string text;  // the stream's bytes when Present
+};
+
+// What the copy made by CopyReplace carries as its Zone.Identifier stream.
+enum class ZoneMark {
+    KeepSource,  // exactly the source's stream, or none when the source has none
+    None,        // no stream: the mark is removed from the copy (never from the source)
+};
 
 class FileSystem {
 public:
@@ -40,22 +84,60 @@ public:
     // True only when the path is known to hold no ordinary file: nothing there, or a folder,
     // hidden or system file. A drive or share that cannot be reached is not known to be
     // missing, so an add-in on a disconnected share is not taken for one whose file is gone.
+    // The same as FileStateOf(path) == FileState::Missing.
     virtual bool FileMissing(const std::wstring& path) = 0;
+    // Present for an ordinary file; Missing when the file's volume answers and holds no
+    // ordinary file there; Unreachable when the volume (a drive letter without a root, a share
+    // whose root cannot be listed) does not answer, or the file cannot be asked about.
+    virtual FileState FileStateOf(const std::wstring& path) = 0;
+    // Between BeginListing and EndListing (see ListingScope) each drive or share root is asked
+    // at most once, and a root found unreachable is not asked again: a server's timeout is long.
+    // Outside a listing every check asks afresh. Listings nest.
+    virtual void BeginListing() = 0;
+    virtual void EndListing() = 0;
+    // Whether the file carries the read-only attribute; false when it cannot be read.
+    virtual bool IsReadOnly(const std::wstring& path) = 0;
     virtual bool FolderExists(const std::wstring& path) = 0;
     // Names (not paths) of the ordinary files in `folder` that match `pattern` (such as "*.xla"),
     // in the order the listing returns them.
     virtual std::vector<std::wstring> ListFiles(const std::wstring& folder, const std::wstring& pattern) = 0;
     // Copies `src` over `dst` through a temporary file in the destination folder and one atomic
-    // replace, so a failed copy leaves the old `dst` as it was. Throws Failure.
-    virtual void CopyReplace(const std::wstring& src, const std::wstring& dst) = 0;
+    // replace, so a failed copy leaves the old `dst` as it was. After the replace, `dst`'s
+    // Zone.Identifier stream is written or deleted as `mark` says, the same on NTFS (which
+    // copies streams) and under Wine (which does not). A source stream that cannot be read
+    // leaves the copy's stream as the system's copy made it. `src` is never changed. Throws
+    // Failure; when only the stream step fails, the new file is already in place.
+    // Another program's hold (a sharing or lock violation, or a refused rename over or delete
+    // of a file that is not read-only) is retried for up to 5 s; a read-only file fails at once.
+    virtual void CopyReplace(const std::wstring& src, const std::wstring& dst, ZoneMark mark) = 0;
+    // Deletes the file and its Zone.Identifier stream, waiting out a hold as CopyReplace does.
     // Throws Failure when the file cannot be deleted (missing, in use, no permission).
     virtual void Delete(const std::wstring& path) = 0;
+    // Creates the folder and every missing parent; nothing happens when it exists. Throws Failure.
+    virtual void CreateFolders(const std::wstring& path) = 0;
+    // The file's Zone.Identifier stream (`path` + ":Zone.Identifier").
+    virtual ZoneStream ReadZoneStream(const std::wstring& path) = 0;
+    // Both throw Failure. Deleting a stream that is not there is no failure.
+    virtual void WriteZoneStream(const std::wstring& path, const std::string& text) = 0;
+    virtual void DeleteZoneStream(const std::wstring& path) = 0;
     // Whether a new file can be made in `folder`: creates a uniquely named file there and
     // removes it again.
     virtual Access ProbeCreate(const std::wstring& folder) = 0;
     // Whether the file `path` can be deleted or replaced: opens it for delete access, sharing
     // everything, and closes it again.
     virtual Access ProbeDelete(const std::wstring& path) = 0;
+};
+
+// Keeps the file system's per-root answers for the lifetime of the object: one listing.
+class ListingScope {
+public:
+    explicit ListingScope(FileSystem& fs) : fs_(fs) { fs_.BeginListing(); }
+    ~ListingScope() { fs_.EndListing(); }
+    ListingScope(const ListingScope&) = delete;
+    ListingScope& operator=(const ListingScope&) = delete;
+
+private:
+    FileSystem& fs_;
 };
 
 class MessageBoxes {
@@ -140,6 +222,24 @@ public:
     // The folder of the program file, without a trailing separator.
     virtual std::wstring ProgramFolder() = 0;
     virtual ProgramVersion Version() = 0;
+};
+
+// Who the program runs as, beside who sits at the desktop.
+struct AccountFacts {
+    std::wstring own;                         // DOMAIN\user of the program's own token
+    // DOMAIN\user of the desktop shell's process, or else of the session (then perhaps without
+    // the domain); nullopt when neither is found, as for a service or a desktop without a shell.
+    std::optional<std::wstring> desktopUser;
+    // Whether the two are the same account, when both are known by their SID; nullopt when the
+    // desktop user is known only by name.
+    std::optional<bool> sameSid;
+    bool ownIsLocalSystem = false;
+};
+
+class Accounts {
+public:
+    virtual ~Accounts() = default;
+    virtual AccountFacts Facts() = 0;
 };
 
 }  // namespace qv

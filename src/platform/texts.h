@@ -10,6 +10,7 @@ inline constexpr const wchar_t* kAppTitle = L"Quorvel SP";
 inline constexpr const wchar_t* kOpExcel = L"Excelの操作";
 inline constexpr const wchar_t* kOpCopy = L"ファイルの複写";
 inline constexpr const wchar_t* kOpDelete = L"ファイルの削除";
+inline constexpr const wchar_t* kOpCreateFolder = L"フォルダの作成";
 inline constexpr const wchar_t* kOpClipboard = L"クリップボードへのコピー";
 inline constexpr const wchar_t* kOpRegistry = L"レジストリの操作";
 inline constexpr const wchar_t* kOpFileDetails = L"ファイルのプロパティの読み取り";

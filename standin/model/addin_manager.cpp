@@ -123,7 +123,7 @@ int AddinManager::Add(const std::wstring& filename, std::optional<bool> copyFile
     if ((drive == kRemovable || drive == kCdRom) && copyFile.value_or(false)) {
         std::wstring folder = userFolder_.empty() ? libraryFolder_ : userFolder_;
         path = folder + L"\\" + paths::FileNamePart(filename);
-        if (!paths::EqualNoCase(path, filename)) fs_.CopyReplace(filename, path);
+        if (!paths::EqualNoCase(path, filename)) fs_.CopyReplace(filename, path, ZoneMark::KeepSource);
     }
     int existing = Find(path);
     if (existing >= 0) return existing;

@@ -1,6 +1,7 @@
 #pragma once
 // In-memory fakes of the core's interfaces, shared by the native tests.
 #include <algorithm>
+#include <cstdint>
 #include <cwctype>
 #include <functional>
 #include <map>
@@ -11,6 +12,7 @@
 #include "excel/excel.h"
 #include "fileinfo/details.h"
 #include "platform/error.h"
+#include "platform/hold_retry.h"
 #include "platform/services.h"
 #include "window/controls.h"
 #include "window/wizard.h"
@@ -214,12 +216,24 @@ public:
     std::set<std::wstring> locked;               // paths that cannot be replaced or deleted
     std::set<std::wstring> unreachable;          // paths on a drive or share that cannot be reached
     std::set<std::wstring> denied;               // folders and files that need administrator rights
+    std::set<std::wstring> readOnly;             // files with the read-only attribute
+    std::map<std::wstring, std::string> zones;   // path -> its Zone.Identifier stream
+    std::set<std::wstring> unreadableZones;      // paths whose stream cannot be read
     std::vector<std::wstring> log;
+    int listingDepth = 0;                        // open ListingScopes
+    int listings = 0;                            // ListingScopes begun so far
 
     bool FileExists(const std::wstring& p) override {
         return files.count(p) && !hidden.count(p) && !unreachable.count(p);
     }
-    bool FileMissing(const std::wstring& p) override { return !unreachable.count(p) && !FileExists(p); }
+    bool FileMissing(const std::wstring& p) override { return FileStateOf(p) == FileState::Missing; }
+    FileState FileStateOf(const std::wstring& p) override {
+        if (unreachable.count(p)) return FileState::Unreachable;
+        return FileExists(p) ? FileState::Present : FileState::Missing;
+    }
+    void BeginListing() override { ++listingDepth; ++listings; }
+    void EndListing() override { --listingDepth; }
+    bool IsReadOnly(const std::wstring& p) override { return files.count(p) && readOnly.count(p); }
     bool FolderExists(const std::wstring& p) override { return folders.count(p) > 0; }
     std::vector<std::wstring> ListFiles(const std::wstring& folder, const std::wstring& pattern) override {
         log.push_back(L"List " + folder + L" " + pattern);
@@ -237,17 +251,55 @@ public:
         }
         return r;
     }
-    void CopyReplace(const std::wstring& src, const std::wstring& dst) override {
-        log.push_back(L"Copy " + src + L" -> " + dst);
+    // As the Win32 copy: the copy's stream is the source's (KeepSource), or none; a source
+    // stream that cannot be read leaves the destination's as it was.
+    void CopyReplace(const std::wstring& src, const std::wstring& dst, ZoneMark mark) override {
+        log.push_back(L"Copy " + src + L" -> " + dst + (mark == ZoneMark::None ? L" unmarked" : L""));
         if (!files.count(src)) throw Failure(L"ファイルの複写", L"missing source", 2);
+        if (readOnly.count(dst)) throw Failure(L"ファイルの複写", L"access denied", 5);
         if (locked.count(dst)) throw Failure(L"ファイルの複写", L"in use", 32);
         files[dst] = files[src];
+        if (mark == ZoneMark::KeepSource && unreadableZones.count(src)) return;
+        if (mark == ZoneMark::KeepSource && zones.count(src))
+            zones[dst] = zones[src];
+        else
+            zones.erase(dst);
     }
     void Delete(const std::wstring& p) override {
         log.push_back(L"Delete " + p);
         if (!files.count(p)) throw Failure(L"ファイルの削除", L"missing", 2);
+        if (readOnly.count(p)) throw Failure(L"ファイルの削除", L"access denied", 5);
         if (locked.count(p)) throw Failure(L"ファイルの削除", L"in use", 32);
         files.erase(p);
+        zones.erase(p);
+    }
+    // Adds the folder and its parents; a denied folder (or parent) throws.
+    void CreateFolders(const std::wstring& p) override {
+        log.push_back(L"CreateFolders " + p);
+        std::wstring f = p;
+        while (!f.empty() && f.back() == L'\\') f.pop_back();
+        for (size_t i = 0; i <= f.size(); ++i) {
+            if (i < f.size() && f[i] != L'\\') continue;
+            std::wstring part = f.substr(0, i);
+            if (part.empty() || part.back() == L':') continue;
+            if (folders.count(part)) continue;
+            if (denied.count(part) || denied.count(part + L"\\")) throw Failure(L"フォルダの作成", L"denied", 5);
+            folders.insert(part);
+        }
+    }
+    ZoneStream ReadZoneStream(const std::wstring& p) override {
+        if (unreadableZones.count(p)) return {StreamState::Unreadable, {}};
+        auto it = zones.find(p);
+        if (it == zones.end()) return {StreamState::Absent, {}};
+        return {StreamState::Present, it->second};
+    }
+    void WriteZoneStream(const std::wstring& p, const std::string& text) override {
+        log.push_back(L"WriteZone " + p);
+        zones[p] = text;
+    }
+    void DeleteZoneStream(const std::wstring& p) override {
+        log.push_back(L"DeleteZone " + p);
+        zones.erase(p);
     }
     // `folder` ends with its separator, as the install passes it.
     Access ProbeCreate(const std::wstring& folder) override {
@@ -262,8 +314,19 @@ public:
 // ---- Registry: key -> ordered values. ----
 class FakeRegistry : public Registry {
 public:
-    std::map<std::wstring, std::vector<RegValue>> keys;
+    std::map<std::wstring, std::vector<RegValue>> keys;       // REG_SZ values
+    std::map<std::wstring, std::vector<RegBinary>> binaries;  // REG_BINARY values
+    std::map<std::wstring, std::map<std::wstring, std::uint32_t>> dwords;
+    // REG_EXPAND_SZ values, kept as already expanded: the fake has no environment.
+    std::map<std::wstring, std::map<std::wstring, std::wstring>> expandables;
+    // "HKLM|64|key|name" -> text; see MachineKey.
+    std::map<std::wstring, std::wstring> machine;
     std::vector<std::wstring> log;
+
+    static std::wstring MachineKey(MachineRoot root, RegView view, const std::wstring& k, const std::wstring& n) {
+        const wchar_t* v = view == RegView::Bits32 ? L"32" : view == RegView::Bits64 ? L"64" : L"own";
+        return std::wstring(root == MachineRoot::LocalMachine ? L"HKLM|" : L"HKCR|") + v + L"|" + k + L"|" + n;
+    }
 
     std::vector<RegValue> StringValues(const std::wstring& k) override {
         auto it = keys.find(k);
@@ -290,6 +353,46 @@ public:
         if (v == vals.end()) return RegResult::Absent;
         vals.erase(v);
         return RegResult::Ok;
+    }
+    std::optional<std::vector<std::uint8_t>> GetBinary(const std::wstring& k, const std::wstring& n) override {
+        auto it = binaries.find(k);
+        if (it == binaries.end()) return std::nullopt;
+        for (auto& v : it->second) if (v.name == n) return v.data;
+        return std::nullopt;
+    }
+    std::optional<std::uint32_t> GetDword(const std::wstring& k, const std::wstring& n) override {
+        auto it = dwords.find(k);
+        if (it == dwords.end() || !it->second.count(n)) return std::nullopt;
+        return it->second.at(n);
+    }
+    std::optional<std::wstring> GetExpandedString(const std::wstring& k, const std::wstring& n) override {
+        auto it = expandables.find(k);
+        if (it != expandables.end() && it->second.count(n)) return it->second.at(n);
+        return GetString(k, n);
+    }
+    std::vector<RegBinary> BinaryValues(const std::wstring& k) override {
+        auto it = binaries.find(k);
+        return it == binaries.end() ? std::vector<RegBinary>{} : it->second;
+    }
+    // The next name below `k` of every key that holds values of any type, in sorted order.
+    std::vector<std::wstring> SubkeyNames(const std::wstring& k) override {
+        std::set<std::wstring> names;
+        auto add = [&](const std::wstring& key) {
+            if (key.size() <= k.size() + 1 || key.compare(0, k.size(), k) != 0 || key[k.size()] != L'\\') return;
+            std::wstring rest = key.substr(k.size() + 1);
+            names.insert(rest.substr(0, rest.find(L'\\')));
+        };
+        for (auto& [key, _] : keys) add(key);
+        for (auto& [key, _] : binaries) add(key);
+        for (auto& [key, _] : dwords) add(key);
+        for (auto& [key, _] : expandables) add(key);
+        return {names.begin(), names.end()};
+    }
+    std::optional<std::wstring> GetMachineString(MachineRoot root, const std::wstring& k, const std::wstring& n,
+                                                 RegView view) override {
+        auto it = machine.find(MachineKey(root, view, k, n));
+        if (it == machine.end()) return std::nullopt;
+        return it->second;
     }
 };
 
@@ -352,6 +455,19 @@ public:
     int depth = 0, begun = 0;
     void Begin() override { ++depth; ++begun; }
     void End() override { --depth; }
+};
+
+class FakeAccounts : public Accounts {
+public:
+    AccountFacts facts{L"PC\\user", L"PC\\user", true, false};
+    AccountFacts Facts() override { return facts; }
+};
+
+// Records the pauses instead of sleeping.
+class FakePauser : public Pauser {
+public:
+    std::vector<int> pauses;
+    void Pause(int ms) override { pauses.push_back(ms); }
 };
 
 class FakeSystem : public SystemInfo {

@@ -26,18 +26,32 @@ public:
         x_.log.push_back(L"Missing? " + p);
         return fs_.FileMissing(p);
     }
+    FileState FileStateOf(const std::wstring& p) override {
+        x_.log.push_back(L"State? " + p);
+        return fs_.FileStateOf(p);
+    }
+    void BeginListing() override { fs_.BeginListing(); }
+    void EndListing() override { fs_.EndListing(); }
+    bool IsReadOnly(const std::wstring& p) override { return fs_.IsReadOnly(p); }
     bool FolderExists(const std::wstring& p) override { return fs_.FolderExists(p); }
     std::vector<std::wstring> ListFiles(const std::wstring& f, const std::wstring& pat) override {
         return fs_.ListFiles(f, pat);
     }
-    void CopyReplace(const std::wstring& src, const std::wstring& dst) override {
+    void CopyReplace(const std::wstring& src, const std::wstring& dst, ZoneMark mark) override {
         x_.log.push_back(L"fs Copy " + src + L" -> " + dst);
-        fs_.CopyReplace(src, dst);
+        fs_.CopyReplace(src, dst, mark);
     }
     void Delete(const std::wstring& p) override {
         x_.log.push_back(L"fs Delete " + p);
         fs_.Delete(p);
     }
+    void CreateFolders(const std::wstring& p) override {
+        x_.log.push_back(L"fs CreateFolders " + p);
+        fs_.CreateFolders(p);
+    }
+    ZoneStream ReadZoneStream(const std::wstring& p) override { return fs_.ReadZoneStream(p); }
+    void WriteZoneStream(const std::wstring& p, const std::string& t) override { fs_.WriteZoneStream(p, t); }
+    void DeleteZoneStream(const std::wstring& p) override { fs_.DeleteZoneStream(p); }
     Access ProbeCreate(const std::wstring& folder) override { return fs_.ProbeCreate(folder); }
     Access ProbeDelete(const std::wstring& p) override { return fs_.ProbeDelete(p); }
 
@@ -61,6 +75,21 @@ public:
     RegResult DeleteValue(const std::wstring& k, const std::wstring& n) override {
         x_.log.push_back(L"reg Delete " + n);
         return reg_.DeleteValue(k, n);
+    }
+    std::optional<std::vector<std::uint8_t>> GetBinary(const std::wstring& k, const std::wstring& n) override {
+        return reg_.GetBinary(k, n);
+    }
+    std::optional<std::uint32_t> GetDword(const std::wstring& k, const std::wstring& n) override {
+        return reg_.GetDword(k, n);
+    }
+    std::optional<std::wstring> GetExpandedString(const std::wstring& k, const std::wstring& n) override {
+        return reg_.GetExpandedString(k, n);
+    }
+    std::vector<RegBinary> BinaryValues(const std::wstring& k) override { return reg_.BinaryValues(k); }
+    std::vector<std::wstring> SubkeyNames(const std::wstring& k) override { return reg_.SubkeyNames(k); }
+    std::optional<std::wstring> GetMachineString(MachineRoot root, const std::wstring& k, const std::wstring& n,
+                                                 RegView view) override {
+        return reg_.GetMachineString(root, k, n, view);
     }
 
 private:

@@ -120,8 +120,8 @@ TEST(LongPathFiles, CopyReplaceExistsDeleteAndProbesBeyondMaxPath) {
     const std::wstring one = scratch.Write(L"one.xla", "1"), dst = deep + L"\\ツール.xla";
     win32::Win32FileSystem fs;
 
-    fs.CopyReplace(one, dst);
-    fs.CopyReplace(one, dst);  // the replace, through a temporary file named beside it
+    fs.CopyReplace(one, dst, qv::ZoneMark::KeepSource);
+    fs.CopyReplace(one, dst, qv::ZoneMark::KeepSource);  // the replace, through a temporary file named beside it
     EXPECT_TRUE(fs.FileExists(dst));
     EXPECT_EQ(test::ReadAll(L"\\\\?\\" + dst), "1");
     EXPECT_EQ(fs.ListFiles(deep, L"*"), std::vector<std::wstring>{L"ツール.xla"}) << "no temporary file left";

@@ -5,18 +5,25 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "platform/account.h"
 #include "platform/error.h"
 #include "platform/win32/platform.h"
+#include "platform/zone_identifier.h"
 #include "wine_env.h"
 #include "window/texts.h"
 
 namespace {
 
 using qv::Failure;
+using qv::FileState;
 using qv::RegResult;
+using qv::StreamState;
+using qv::ZoneMark;
 using qv::test::ReadAll;
 using qv::test::ScratchFolder;
 using qv::test::ScratchKey;
@@ -129,12 +136,64 @@ TEST_F(RegistryTest, LongValuesComeBackWhole) {
     EXPECT_EQ(values[0].data, longData);
 }
 
+
+// `root` may be HKLM; `view` picks its 32-bit or 64-bit view.
+void RawSet(const std::wstring& key, const std::wstring& name, DWORD type, const void* data, DWORD bytes,
+            HKEY root = HKEY_CURRENT_USER, REGSAM view = 0) {
+    HKEY k = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(root, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE | view, nullptr, &k, nullptr),
+              ERROR_SUCCESS);
+    RegSetValueExW(k, name.c_str(), 0, type, static_cast<const BYTE*>(data), bytes);
+    RegCloseKey(k);
+}
+
+TEST_F(RegistryTest, TypedValuesAndSubkeys) {
+    const std::wstring key = scratch.Sub(L"Resiliency\\DisabledItems");
+    const std::vector<std::uint8_t> item = {1, 0, 0, 0, 8, 0, 0, 0, L'C', 0, L':', 0, L'\\', 0, L'a', 0};
+    RawSet(key, L"2C7A1F", REG_BINARY, item.data(), static_cast<DWORD>(item.size()));
+    RawSetDword(key, L"Flag", 1);
+    const wchar_t expandable[] = L"%QV_TEST_FOLDER%\\AddIns";
+    RawSet(key, L"Path", REG_EXPAND_SZ, expandable, sizeof expandable);
+    reg.SetString(key, L"Plain", L"%QV_TEST_FOLDER%");
+    SetEnvironmentVariableW(L"QV_TEST_FOLDER", L"C:\\Shared");
+    for (auto sub : {L"Location1", L"Location0"}) reg.SetString(key + L"\\" + sub, L"Path", L"x");
+
+    EXPECT_EQ(reg.GetBinary(key, L"2C7A1F"), item);
+    EXPECT_EQ(reg.GetDword(key, L"Flag"), 1u);
+    EXPECT_EQ(reg.GetExpandedString(key, L"Path"), L"C:\\Shared\\AddIns");
+    EXPECT_EQ(reg.GetExpandedString(key, L"Plain"), L"%QV_TEST_FOLDER%") << "REG_SZ text stays as stored";
+    EXPECT_EQ(reg.GetBinary(key, L"Flag"), std::nullopt) << "each read refuses the other types";
+    EXPECT_EQ(reg.GetDword(key, L"2C7A1F"), std::nullopt);
+    auto binaries = reg.BinaryValues(key);
+    ASSERT_EQ(binaries.size(), 1u);
+    EXPECT_EQ(binaries[0].data, item);
+    auto subkeys = reg.SubkeyNames(key);
+    std::sort(subkeys.begin(), subkeys.end());
+    EXPECT_EQ(subkeys, (std::vector<std::wstring>{L"Location0", L"Location1"}));
+    EXPECT_TRUE(reg.SubkeyNames(scratch.Sub(L"Missing")).empty());
+}
+
+TEST_F(RegistryTest, MachineValuesInEitherView) {
+    // HKCR shows HKLM\Software\Classes; a 64-bit program's own view is the 64-bit one.
+    const std::wstring key = L"Software\\Classes\\QuorvelTests.Probe";
+    RawSet(key, L"", REG_SZ, L"64", 6, HKEY_LOCAL_MACHINE, KEY_WOW64_64KEY);
+    RawSet(key, L"", REG_SZ, L"32", 6, HKEY_LOCAL_MACHINE, KEY_WOW64_32KEY);
+    using enum qv::RegView;
+    EXPECT_EQ(reg.GetMachineString(qv::MachineRoot::LocalMachine, key, L"", Bits64), L"64");
+    EXPECT_EQ(reg.GetMachineString(qv::MachineRoot::LocalMachine, key, L"", Own), L"64");
+    EXPECT_EQ(reg.GetMachineString(qv::MachineRoot::ClassesRoot, L"QuorvelTests.Probe", L"", Bits32), L"32");
+    EXPECT_EQ(reg.GetMachineString(qv::MachineRoot::LocalMachine, key + L"\\None", L"", Bits32), std::nullopt);
+    for (REGSAM view : {KEY_WOW64_64KEY, KEY_WOW64_32KEY}) RegDeleteKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), view, 0);
+}
+
 // ---- File system ----
 
 class FileSystemTest : public testing::Test {
 protected:
     ScratchFolder dir;
-    Win32FileSystem fs;
+    qv::win32::SleepPauser sleeper;
+    // Patient for less than a second, so a hold that outlasts it fails quickly.
+    Win32FileSystem fs{sleeper, qv::HoldPatience{600, 100}};
 
     std::wstring Make(const std::wstring& name, DWORD attributes, const std::string& content = "x") {
         std::wstring p = dir.Write(name, content);
@@ -217,7 +276,7 @@ TEST_F(FileSystemTest, CopyReplaceOverwritesAndLeavesNoTemporaryFile) {
         std::wstring dst = dir.File(L"installed.xla");
         DeleteFileW(dst.c_str());
         if (c.dstExists) Make(L"installed.xla", 0, "old content that is longer");
-        fs.CopyReplace(src, dst);
+        fs.CopyReplace(src, dst, ZoneMark::KeepSource);
         EXPECT_EQ(ReadAll(dst), "new content");
         EXPECT_EQ(ReadAll(src), "new content");
         EXPECT_EQ(Entries(), (std::vector<std::wstring>{L"installed.xla", L"new.xla"}));
@@ -249,7 +308,7 @@ TEST_F(FileSystemTest, AFailedCopyKeepsTheOldDestination) {
         std::wstring to = c.obstacle == Obstacle::MissingFolder ? dir.File(L"missing\\installed.xla") : dst;
 
         try {
-            fs.CopyReplace(from, to);
+            fs.CopyReplace(from, to, ZoneMark::KeepSource);
             ADD_FAILURE() << "the copy went through";
         } catch (const Failure& f) {
             EXPECT_EQ(f.What(), qv::texts::kOpCopy);
@@ -273,6 +332,191 @@ TEST_F(FileSystemTest, DeleteRemovesOrFails) {
         EXPECT_EQ(f.What(), qv::texts::kOpDelete);
         EXPECT_EQ(f.Code(), static_cast<long>(ERROR_FILE_NOT_FOUND));
     }
+}
+
+// ---- Mark of the Web ----
+
+const std::string kMarked = "[ZoneTransfer]\r\nZoneId=3\r\nHostUrl=https://example.com/Tool.xla\r\n";
+const std::string kIntranet = "[ZoneTransfer]\r\nZoneId=1\r\n";
+
+// The file's stream read as a browser's reader would, past our own code.
+std::optional<std::string> RawStream(const std::wstring& file) {
+    bool ok = false;
+    std::string text = ReadAll(file + L":Zone.Identifier", &ok);
+    return ok ? std::optional<std::string>(text) : std::nullopt;
+}
+
+TEST_F(FileSystemTest, ZoneStreamsAreReadAndDeletedBesideTheFile) {
+    const std::wstring p = Make(L"a.xla", 0, "add-in");
+    EXPECT_EQ(fs.ReadZoneStream(p).state, StreamState::Absent);
+    ASSERT_FALSE(dir.Write(L"a.xla:Zone.Identifier", kMarked).empty());  // as a browser leaves it
+    // Wine keeps the stream as a file of its own, under the stream's full name.
+    EXPECT_EQ(Entries(), (std::vector<std::wstring>{L"a.xla", L"a.xla:Zone.Identifier"}));
+    auto z = fs.ReadZoneStream(p);
+    EXPECT_EQ(z.state, StreamState::Present);
+    EXPECT_EQ(qv::ZoneIdOf(z.text), 3);
+    fs.Delete(p);
+    EXPECT_TRUE(Entries().empty()) << "the delete left the stream";
+    EXPECT_NO_THROW(fs.DeleteZoneStream(p)) << "no stream is nothing to delete";
+}
+
+TEST_F(FileSystemTest, CopyReplaceGivesTheCopyTheMarkAskedFor) {
+    struct Case {
+        int line;
+        std::optional<std::string> source;  // the source's stream
+        bool oldCopy;                       // an older installed file, with the intranet mark
+        ZoneMark mark;
+        std::optional<std::string> copy;  // the copy's stream afterwards
+    } cases[] = {
+        {__LINE__, kMarked, false, ZoneMark::KeepSource, kMarked},
+        {__LINE__, kMarked, true, ZoneMark::KeepSource, kMarked},
+        {__LINE__, kMarked, false, ZoneMark::None, std::nullopt},
+        {__LINE__, kMarked, true, ZoneMark::None, std::nullopt},
+        {__LINE__, std::nullopt, true, ZoneMark::KeepSource, std::nullopt},  // the old file's mark goes
+        {__LINE__, std::nullopt, false, ZoneMark::KeepSource, std::nullopt},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "case at line " << c.line);
+        const std::wstring src = dir.File(L"new.xla"), dst = dir.File(L"installed.xla");
+        for (const auto& p : {src, dst}) {
+            DeleteFileW(p.c_str());
+            DeleteFileW((p + L":Zone.Identifier").c_str());
+        }
+        Make(L"new.xla", 0, "new");
+        if (c.source) dir.Write(L"new.xla:Zone.Identifier", *c.source);
+        if (c.oldCopy) {
+            Make(L"installed.xla", 0, "old");
+            dir.Write(L"installed.xla:Zone.Identifier", kIntranet);
+        }
+
+        fs.CopyReplace(src, dst, c.mark);
+        EXPECT_EQ(ReadAll(dst), "new");
+        EXPECT_EQ(RawStream(dst), c.copy);
+        EXPECT_EQ(ReadAll(src), "new");
+        EXPECT_EQ(RawStream(src), c.source) << "the source is never changed";
+        std::vector<std::wstring> expected = {L"installed.xla", L"new.xla"};
+        if (c.copy) expected.push_back(L"installed.xla:Zone.Identifier");
+        if (c.source) expected.push_back(L"new.xla:Zone.Identifier");
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(Entries(), expected) << "a temporary file or stream was left";
+    }
+}
+
+// ---- Files that stay, folders that are made ----
+
+TEST_F(FileSystemTest, ReadOnlyFilesAndCreatedFolders) {
+    const std::wstring readOnly = Make(L"readonly.xla", FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE);
+    EXPECT_TRUE(fs.IsReadOnly(readOnly));
+    EXPECT_FALSE(fs.IsReadOnly(Make(L"plain.xla", 0)));
+    EXPECT_FALSE(fs.IsReadOnly(dir.File(L"missing.xla")));
+    SetFileAttributesW(readOnly.c_str(), 0);
+
+    const std::wstring deep = dir.File(L"Roaming\\Microsoft\\AddIns");
+    fs.CreateFolders(deep + L"\\");
+    EXPECT_TRUE(fs.FolderExists(deep));
+    EXPECT_NO_THROW(fs.CreateFolders(deep)) << "an existing folder is no failure";
+    // A file in the way, a drive without a root.
+    for (const std::wstring& path : {dir.File(L"plain.xla\\sub"), std::wstring(L"Q:\\qv-no-drive\\AddIns")}) {
+        SCOPED_TRACE(qv::test::Narrow(path));
+        try {
+            fs.CreateFolders(path);
+            ADD_FAILURE() << "created";
+        } catch (const Failure& f) {
+            EXPECT_EQ(f.What(), qv::texts::kOpCreateFolder);
+        }
+    }
+}
+
+// ---- Drives that do not answer ----
+
+// Drive Q: of the prefix, made to lead to a folder that does not exist, as a mapped drive whose
+// share is not connected yet; removed again when dropped. Wine starts a Linux program without a
+// process handle to wait on, so each command leaves a marker file, which is waited for.
+class DanglingDrive {
+public:
+    DanglingDrive() {
+        const char* prefix = std::getenv("WINEPREFIX");
+        if (!prefix || !*prefix || GetDriveTypeW(L"Q:\\") != DRIVE_NO_ROOT_DIR) return;
+        link_ = std::string(prefix) + "/dosdevices/q:";
+        ok_ = OnLinux("ln -sfn /nonexistent/qv-unconnected-share '" + link_ + "'");
+    }
+    ~DanglingDrive() { ok_ && OnLinux("rm -f '" + link_ + "'"); }
+    bool Ok() const { return ok_; }
+
+private:
+    static bool OnLinux(const std::string& command) {
+        const std::string marker = "/tmp/qv-linux-done-" + std::to_string(GetCurrentProcessId());
+        std::wstring line = L"Z:\\bin\\sh -c \"" + qv::test::Widen(command + " && touch " + marker) + L"\"";
+        STARTUPINFOW si{};
+        si.cb = sizeof si;
+        PROCESS_INFORMATION pi{};
+        if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
+        for (HANDLE h : {pi.hThread, pi.hProcess}) if (h) CloseHandle(h);
+        const std::wstring done = qv::test::WindowsPath(marker);
+        for (int i = 0; i < 200; ++i, Sleep(50))
+            if (GetFileAttributesW(done.c_str()) != INVALID_FILE_ATTRIBUTES) return DeleteFileW(done.c_str()) != FALSE;
+        return false;
+    }
+    std::string link_;
+    bool ok_ = false;
+};
+
+TEST_F(FileSystemTest, AFileOnADriveThatDoesNotAnswerIsUnreachable) {
+    DanglingDrive drive;
+    if (!drive.Ok()) GTEST_SKIP() << "needs WINEPREFIX and a free drive Q:";
+    const std::wstring present = Make(L"a.xla", 0), hidden = Make(L"h.xla", FILE_ATTRIBUTE_HIDDEN);
+    struct Case {
+        int line;
+        std::wstring path;
+        FileState state;
+    } cases[] = {
+        {__LINE__, present, FileState::Present},
+        {__LINE__, hidden, FileState::Missing},
+        {__LINE__, dir.File(L"gone\\gone.xla"), FileState::Missing},
+        {__LINE__, L"Q:\\a.xla", FileState::Unreachable},
+        {__LINE__, L"q:\\AddIns\\a.xla", FileState::Unreachable},
+        {__LINE__, L"\\\\qv-no-such-server\\share\\a.xla", FileState::Unreachable},
+    };
+    for (bool listing : {false, true}) {
+        std::optional<qv::ListingScope> scope;
+        if (listing) scope.emplace(fs);
+        for (int round = 0; round < 2; ++round) {  // the second from the listing's answers
+            for (const Case& c : cases) {
+                SCOPED_TRACE(testing::Message() << "case at line " << c.line << (listing ? " in a listing" : ""));
+                EXPECT_EQ(fs.FileStateOf(c.path), c.state);
+                EXPECT_EQ(fs.FileMissing(c.path), c.state == FileState::Missing);
+            }
+        }
+    }
+    SetFileAttributesW(hidden.c_str(), 0);
+}
+
+// ---- Files that another program holds for a moment ----
+
+TEST_F(FileSystemTest, AShortHoldIsWaitedOutAndALongOneFailsWithTheOldFileIntact) {
+    const std::wstring src = Make(L"new.xla", 0, "new"), dst = dir.File(L"installed.xla");
+    // Held as a virus scanner holds a file it reads: no sharing at all.
+    auto hold = [&] { return CreateFileW(dst.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr); };
+    Win32FileSystem patient;  // the program's own patience
+    for (int step = 0; step < 2; ++step) {
+        Make(L"installed.xla", 0, "old");
+        std::thread release([h = hold()] {
+            Sleep(1000);
+            CloseHandle(h);
+        });
+        if (step == 0) patient.CopyReplace(src, dst, ZoneMark::KeepSource);
+        else patient.Delete(dst);
+        release.join();
+        EXPECT_EQ(ReadAll(dst), step == 0 ? "new" : "");
+    }
+    // Held past the retries: the copy and the delete fail, and the old file stays.
+    Make(L"installed.xla", 0, "old");
+    HANDLE held = hold();
+    EXPECT_THROW(fs.CopyReplace(src, dst, ZoneMark::KeepSource), Failure);
+    EXPECT_THROW(fs.Delete(dst), Failure);
+    CloseHandle(held);
+    EXPECT_EQ(ReadAll(dst), "old");
+    EXPECT_EQ(Entries(), (std::vector<std::wstring>{L"installed.xla", L"new.xla"})) << "a temporary file was left";
 }
 
 // ---- Clipboard ----
@@ -348,6 +592,16 @@ TEST(SystemInfoTest, FoldersAndVersion) {
     wchar_t system[MAX_PATH];
     ASSERT_NE(GetSystemDirectoryW(system, MAX_PATH), 0u);
     EXPECT_GT(qv::win32::FileVersionOf(std::wstring(system) + L"\\kernel32.dll").major, 0);
+}
+
+TEST(AccountsTest, UnderWineOnlyTheSessionTellsTheDesktopUser) {
+    qv::AccountFacts facts = qv::win32::Win32Accounts().Facts();
+    wchar_t user[256];
+    DWORD n = 256;
+    ASSERT_TRUE(GetUserNameW(user, &n));
+    EXPECT_EQ(facts.own.substr(facts.own.rfind(L'\\') + 1), user);
+    EXPECT_FALSE(facts.ownIsLocalSystem);
+    EXPECT_EQ(qv::CheckAccount(facts), qv::AccountVerdict::Ok) << qv::test::Narrow(facts.desktopUser.value_or(L"-"));
 }
 
 TEST(DrivesTest, SystemDriveIsFixed) {

@@ -4,6 +4,7 @@
 #include "platform/paths.h"
 #include "platform/win32/long_path.h"
 #include "platform/win32/platform.h"
+#include "platform/win32/zone_stream.h"
 #include "platform/texts.h"
 
 namespace qv::win32 {
@@ -16,10 +17,21 @@ constexpr DWORD kNotOrdinary = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN 
     throw Failure(operation, SystemMessage(code), static_cast<long>(code));
 }
 
-// Removes the temporary copy, whatever attributes the copy gave it.
+// Removes the temporary copy, whatever attributes the copy gave it, and any stream of its own.
 void Discard(const std::wstring& tmp) {
     SetFileAttributesW(tmp.c_str(), FILE_ATTRIBUTE_NORMAL);
     DeleteFileW(tmp.c_str());
+    DeleteFileW(ZoneStreamPath(tmp).c_str());
+}
+
+bool IsHold(DWORD code) { return code == ERROR_SHARING_VIOLATION || code == ERROR_LOCK_VIOLATION; }
+
+// An existing file without the read-only attribute. A rename over such a file, or its delete,
+// that is refused meets a handle open on it (NTFS and Wine both answer "access denied" to a
+// rename over an open file), which goes away like any other hold.
+bool Writable(const std::wstring& path) {
+    DWORD a = GetFileAttributesW(path.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && (a & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) == 0;
 }
 
 std::wstring Hex(unsigned long long v) {
@@ -59,18 +71,30 @@ bool Win32FileSystem::FileExists(const std::wstring& path) {
     return a != INVALID_FILE_ATTRIBUTES && (a & kNotOrdinary) == 0;
 }
 
-bool Win32FileSystem::FileMissing(const std::wstring& path) {
+bool Win32FileSystem::FileMissing(const std::wstring& path) { return FileStateOf(path) == FileState::Missing; }
+
+bool Win32FileSystem::IsReadOnly(const std::wstring& path) {
     DWORD a = GetFileAttributesW(LongPath(path).c_str());
-    if (a != INVALID_FILE_ATTRIBUTES) return (a & kNotOrdinary) != 0;
-    switch (GetLastError()) {
-        case ERROR_FILE_NOT_FOUND:
-        case ERROR_PATH_NOT_FOUND:
-        case ERROR_INVALID_NAME:
-        case ERROR_BAD_PATHNAME:
-            return true;
-        default:  // not ready, network path or share unreachable, access denied...
-            return false;
-    }
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_READONLY) != 0;
+}
+
+void SleepPauser::Pause(int milliseconds) { Sleep(static_cast<DWORD>(milliseconds)); }
+
+unsigned long Win32FileSystem::WhileHeld(const std::function<bool()>& call, const std::wstring& target) {
+    DWORD code = 0;
+    RetryWhileHeld(
+        [&] {
+            if (call()) {
+                code = 0;
+                return TryResult::Done;
+            }
+            code = GetLastError();
+            return IsHold(code) || (code == ERROR_ACCESS_DENIED && !target.empty() && Writable(target))
+                       ? TryResult::Held
+                       : TryResult::Failed;
+        },
+        *pauser_, patience_);
+    return code;
 }
 
 bool Win32FileSystem::FolderExists(const std::wstring& path) {
@@ -92,35 +116,78 @@ std::vector<std::wstring> Win32FileSystem::ListFiles(const std::wstring& folder,
     return names;
 }
 
-void Win32FileSystem::CopyReplace(const std::wstring& src, const std::wstring& dst) {
+void Win32FileSystem::CopyReplace(const std::wstring& src, const std::wstring& dst, ZoneMark mark) {
     const std::wstring to = LongPath(dst);
     // A read-only destination is refused, as Windows' own replace refuses it; Wine's rename
     // would replace it silently.
     DWORD existing = GetFileAttributesW(to.c_str());
     if (existing != INVALID_FILE_ATTRIBUTES && (existing & FILE_ATTRIBUTE_READONLY))
         Fail(texts::kOpCopy, ERROR_ACCESS_DENIED);
+    // Read before the copy, so the copy's mark is the source's as it was when it was copied.
+    const ZoneStream source = mark == ZoneMark::KeepSource ? ReadZoneStream(src) : ZoneStream{};
     // Copy beside the destination first, so the replace is one rename on the same volume and
     // a failure at any point leaves the old destination untouched.
     const std::wstring from = LongPath(src);
     std::wstring tmp;
     for (int attempt = 0;; ++attempt) {
         tmp = LongPath(UniqueNameIn(paths::WithRootSeparator(paths::FolderPart(dst)), L"~qv"));
-        if (CopyFileW(from.c_str(), tmp.c_str(), TRUE)) break;
-        DWORD code = GetLastError();
+        DWORD code = WhileHeld([&] { return CopyFileW(from.c_str(), tmp.c_str(), TRUE) != FALSE; });
+        if (code == 0) break;
         const bool taken = code == ERROR_FILE_EXISTS || code == ERROR_ALREADY_EXISTS;
         if (taken && attempt < 9) continue;
         if (!taken) Discard(tmp);  // a copy that broke off midway; a taken name is someone else's
         Fail(texts::kOpCopy, code);
     }
-    if (!MoveFileExW(tmp.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        DWORD code = GetLastError();
+    DWORD code = WhileHeld(
+        [&] { return MoveFileExW(tmp.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE; },
+        to);
+    if (code != 0) {
         Discard(tmp);
         Fail(texts::kOpCopy, code);
+    }
+    // NTFS carried the copy's stream along with the rename; Wine keeps a stream as a file of
+    // its own beside the named one, which a rename leaves behind. So the destination's stream
+    // is set here on both, and the temporary name's own is removed.
+    DeleteFileW(ZoneStreamPath(tmp).c_str());
+    if (mark == ZoneMark::KeepSource && source.state == StreamState::Unreadable) return;
+    try {
+        if (mark == ZoneMark::KeepSource && source.state == StreamState::Present) {
+            const ZoneStream now = ReadZoneStream(dst);
+            if (now.state != StreamState::Present || now.text != source.text) WriteZoneStream(dst, source.text);
+        } else {
+            DeleteZoneStream(dst);
+        }
+    } catch (const Failure& f) {
+        // A volume that keeps no streams (FAT, some shares) cannot carry the mark, as the
+        // system's own copy cannot either; a mark that was to go and stays is a failure.
+        const bool noStreams = f.Code() == ERROR_INVALID_NAME || f.Code() == ERROR_NOT_SUPPORTED;
+        if (!(noStreams && mark == ZoneMark::KeepSource)) throw Failure(texts::kOpCopy, f.Detail(), f.Code());
     }
 }
 
 void Win32FileSystem::Delete(const std::wstring& path) {
-    if (!DeleteFileW(LongPath(path).c_str())) Fail(texts::kOpDelete, GetLastError());
+    const std::wstring p = LongPath(path);
+    DWORD code = WhileHeld([&] { return DeleteFileW(p.c_str()) != FALSE; }, p);
+    if (code != 0) Fail(texts::kOpDelete, code);
+    // On NTFS the stream went with the file; under Wine it is a file beside it.
+    DeleteFileW(ZoneStreamPath(p).c_str());
+}
+
+void Win32FileSystem::CreateFolders(const std::wstring& path) {
+    const std::wstring full = paths::WithoutClosingSeparator(path);
+    if (full.empty() || FolderExists(paths::WithRootSeparator(full))) return;
+    const size_t root = paths::DriveRoot(full).size();
+    for (size_t i = root; i <= full.size(); ++i) {
+        if (i < full.size() && full[i] != L'\\' && full[i] != L'/') continue;
+        const std::wstring part = full.substr(0, i);
+        if (part.size() <= root || part.back() == L'\\' || FolderExists(part)) continue;
+        if (CreateDirectoryW(LongPath(part).c_str(), nullptr)) continue;
+        DWORD code = GetLastError();
+        if (code == ERROR_ALREADY_EXISTS && FolderExists(part)) continue;  // made meanwhile by another
+        Fail(texts::kOpCreateFolder, code);
+    }
+    // A share or drive root that is not there has nothing to create below it.
+    if (!FolderExists(paths::WithRootSeparator(full))) Fail(texts::kOpCreateFolder, ERROR_PATH_NOT_FOUND);
 }
 
 Access Win32FileSystem::ProbeCreate(const std::wstring& folder) {
