@@ -6,6 +6,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "console/report.h"
 #include "console/texts.h"
 #include "console/utf8.h"
 #include "fileinfo/addin_details.h"
@@ -23,126 +24,6 @@ namespace qv::console {
 namespace {
 
 using nlohmann::json;
-
-// One FILE's or NAME's outcome.
-struct Item {
-    std::wstring target;
-    int exit = kExitDone;
-    std::wstring message;           // the outcome told in the output's language
-    std::string reason = "ok";      // the outcome's stable code
-    std::vector<std::wstring> changes;
-    std::vector<std::wstring> matches;
-    std::wstring fullName;
-    bool changed = false;           // false: nothing needed doing
-};
-
-std::string VersionText(const ProgramVersion& v) {
-    return std::to_string(v.major) + "." + std::to_string(v.minor) + "." + std::to_string(v.revision);
-}
-
-class Reporter {
-public:
-    Reporter(const Options& o, Output& out, std::string version) : o_(o), out_(out), version_(std::move(version)) {}
-
-    Lang lang() const { return o_.lang; }
-    std::wstring T(const Text& t) const { return In(o_.lang, t); }
-    std::wstring N(const Notice& n) const { return NoticeText(n, o_.lang); }
-
-    // A warning of the layers below, written at once to standard error.
-    void Warn(const Notice& n) {
-        Warning w{ReasonCode(n.reason), N(n)};
-        if (!o_.json) out_.Err(w.message + L"\n");
-        warnings_.push_back(std::move(w));
-    }
-
-    void Add(Item item) {
-        exit_ = WorseExit(exit_, item.exit);
-        if (!o_.json) {
-            std::wstring text = item.message;
-            for (const auto& m : item.matches) text += L"\n  " + m;
-            if (!item.changes.empty() && item.exit != kExitDone) {
-                text += L"\n" + T(texts::kChanged);
-                for (size_t i = 0; i < item.changes.size(); ++i) text += (i ? L", " : L"") + item.changes[i];
-            }
-            if (item.exit == kExitDone) out_.Out(text + L"\n");
-            else out_.Err(text + L"\n");
-        }
-        items_.push_back(std::move(item));
-    }
-
-    // A refusal or failure that concerns the whole run (start-up, bad arguments).
-    int Stop(int exit, const std::wstring& text, std::string reason) {
-        exit_ = WorseExit(exit_, exit);
-        error_ = text;
-        errorReason_ = std::move(reason);
-        if (!o_.json) out_.Err(text + L"\n");
-        return Finish();
-    }
-
-    void Text(const std::wstring& text) {
-        if (!o_.json) out_.Out(text);
-    }
-
-    void SetList(json list) { list_ = std::move(list); }
-
-    int Finish() {
-        if (o_.json) {
-            json doc;
-            doc["schema"] = 1;
-            doc["version"] = version_;
-            doc["command"] = ToUtf8(o_.command);
-            doc["exitCode"] = exit_;
-            if (!error_.empty()) {
-                doc["error"] = ToUtf8(error_);
-                doc["reason"] = errorReason_;
-            }
-            if (!list_.is_null()) doc["addins"] = list_;
-            json results = json::array();
-            for (const auto& i : items_) {
-                json r;
-                r["target"] = ToUtf8(i.target);
-                r["exitCode"] = i.exit;
-                r["changed"] = i.changed;
-                r["reason"] = i.reason;
-                r["message"] = ToUtf8(i.message);
-                if (!i.fullName.empty()) r["fullName"] = ToUtf8(i.fullName);
-                json changes = json::array();
-                for (const auto& c : i.changes) changes.push_back(ToUtf8(c));
-                r["changes"] = changes;
-                if (!i.matches.empty()) {
-                    json m = json::array();
-                    for (const auto& x : i.matches) m.push_back(ToUtf8(x));
-                    r["matches"] = m;
-                }
-                results.push_back(r);
-            }
-            doc["results"] = results;
-            json w = json::array();
-            for (const auto& x : warnings_) w.push_back({{"code", x.code}, {"message", ToUtf8(x.message)}});
-            doc["warnings"] = w;
-            // Pure ASCII: every other character as a \u escape, which any JSON reader decodes
-            // whatever code page it takes the bytes in.
-            out_.Out(FromUtf8(doc.dump(2, ' ', true)) + L"\n");
-        }
-        return exit_;
-    }
-
-private:
-    struct Warning {
-        std::string code;
-        std::wstring message;
-    };
-
-    const Options& o_;
-    Output& out_;
-    std::string version_;
-    int exit_ = kExitDone;
-    std::wstring error_;
-    std::string errorReason_;
-    std::vector<Item> items_;
-    std::vector<Warning> warnings_;
-    json list_;
-};
 
 std::wstring Describe(const Reporter& r, Change c) {
     switch (c) {
@@ -218,23 +99,6 @@ void Succeed(const Reporter& r, Item& item, const Changes& journal, const std::w
     item.changed = true;
     item.message = DoneText(done, name, r.lang());
     for (Change c : journal) item.changes.push_back(Describe(r, c));
-}
-
-// The one add-in NAME names, or the item's refusal (exit 3).
-const ListedAddin* Resolve(const Reporter& r, const std::vector<ListedAddin>& list, const std::wstring& name,
-                           Item& item, std::vector<ListedAddin>& hold) {
-    hold = MatchName(list, name);
-    if (hold.size() == 1) return &hold[0];
-    item.exit = kExitNotFound;
-    if (hold.empty()) {
-        item.message = r.T(texts::kNotFound) + name;
-        item.reason = "not-found";
-    } else {
-        item.reason = "ambiguous";
-        item.message = r.T(texts::kAmbiguous) + name + L"\n" + r.T(texts::kAskFullPath);
-        for (const auto& a : hold) item.matches.push_back(a.FullName() + L"  (" + a.Title() + L")");
-    }
-    return nullptr;
 }
 
 json ListJson(const std::vector<ListedAddin>& list, const excel::Facts& facts) {
