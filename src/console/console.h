@@ -1,6 +1,7 @@
 #pragma once
 // quorvelc: the wizard's operations for scripts and deployment tools, with no window.
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -33,12 +34,15 @@ public:
     virtual void Err(const std::wstring& text) = 0;
 };
 
-// What quorvelc needs beyond the services: whether two files hold the same bytes.
+// What quorvelc needs beyond the services: whether two files hold the same bytes. Files are
+// read sharing everything, since the user's Excel holds the add-ins it has switched on open.
 struct World {
     Services& svc;
     std::function<bool(const std::wstring&, const std::wstring&)> sameContents;
     // A path as given on the command line made full; none leaves paths as they are.
     std::function<std::wstring(const std::wstring&)> fullPath;
+    // A file's SHA-256 in lower-case hexadecimal; nullopt when it cannot be read.
+    std::function<std::optional<std::string>(const std::wstring&)> sha256{};
 };
 
 // Runs the parsed command line and gives the exit code.

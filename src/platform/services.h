@@ -222,6 +222,9 @@ public:
     // The folder of the program file, without a trailing separator.
     virtual std::wstring ProgramFolder() = 0;
     virtual ProgramVersion Version() = 0;
+    // The user's roaming application data folder (%APPDATA%), without a trailing separator;
+    // empty when it cannot be found.
+    virtual std::wstring RoamingAppDataFolder() = 0;
 };
 
 // Who the program runs as, beside who sits at the desktop.

@@ -476,7 +476,9 @@ public:
     std::wstring runtimeFolder = L"C:\\Windows\\SysWOW64";
     std::wstring programFolder = L"C:\\Prog";
     ProgramVersion version{1, 0, 2};
+    std::wstring appData = L"C:\\Users\\u\\AppData\\Roaming";
     std::wstring CommandArguments() override { return args; }
+    std::wstring RoamingAppDataFolder() override { return appData; }
     std::wstring RuntimeLibraryFolder() override { return runtimeFolder; }
     std::wstring ProgramFolder() override { return programFolder; }
     ProgramVersion Version() override { return version; }

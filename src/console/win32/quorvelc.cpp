@@ -3,9 +3,6 @@
 #include <shellapi.h>
 
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <utility>
 #include <vector>
@@ -15,6 +12,7 @@
 #include "console/utf8.h"
 #include "excel/com/com_excel.h"
 #include "excel/com/patience.h"
+#include "platform/win32/file_digest.h"
 #include "platform/win32/handles.h"
 #include "startup/win32/win32_services.h"
 
@@ -89,14 +87,6 @@ void WaitForKey(qv::console::Output& out, qv::console::Lang lang) {
     }
 }
 
-bool SameContents(const std::wstring& a, const std::wstring& b) {
-    std::ifstream fa(std::filesystem::path(a), std::ios::binary);
-    std::ifstream fb(std::filesystem::path(b), std::ios::binary);
-    if (!fa || !fb) return false;
-    return std::equal(std::istreambuf_iterator<char>(fa), std::istreambuf_iterator<char>(),
-                      std::istreambuf_iterator<char>(fb), std::istreambuf_iterator<char>());
-}
-
 std::wstring FullPath(const std::wstring& path) {
     DWORD n = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
     if (n == 0) return path;
@@ -132,7 +122,7 @@ int Run(StdOutput& out) {
     excelOptions.askAfterMs = parsed.options.timeoutSeconds * 1000;
     excelOptions.keepWaiting = [](unsigned long) { return false; };
     qv::win32::Win32Services services(std::move(excelOptions));
-    qv::console::World world{services.Core(), &SameContents, &FullPath};
+    qv::console::World world{services.Core(), &qv::win32::SameFileContents, &FullPath, &qv::win32::FileSha256};
     const int code = qv::console::Main(world, args, out);
     // The next Excel, a person's or a script's, must read the list this run's Excel writes as it ends.
     services.AwaitExcel();

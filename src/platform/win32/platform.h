@@ -118,6 +118,7 @@ public:
     std::wstring RuntimeLibraryFolder() override;
     std::wstring ProgramFolder() override;
     ProgramVersion Version() override;
+    std::wstring RoamingAppDataFolder() override;
 };
 
 // What follows the program name on a command line, as typed: the first token (quoted or

@@ -1,5 +1,8 @@
 #include "platform/win32/platform.h"
 
+#include <shlobj.h>
+#include <knownfolders.h>
+
 namespace qv::win32 {
 
 namespace {
@@ -83,5 +86,14 @@ ProgramVersion FileVersionOf(const std::wstring& path) {
 }
 
 ProgramVersion Win32SystemInfo::Version() { return FileVersionOf(ModulePath()); }
+
+std::wstring Win32SystemInfo::RoamingAppDataFolder() {
+    // The known folder, not %APPDATA%: a script's environment may have been changed.
+    PWSTR path = nullptr;
+    std::wstring folder;
+    if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_RoamingAppData, 0, nullptr, &path)) && path) folder = path;
+    CoTaskMemFree(path);
+    return WithoutSeparator(folder);
+}
 
 }  // namespace qv::win32
