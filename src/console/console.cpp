@@ -6,7 +6,9 @@
 
 #include <nlohmann/json.hpp>
 
+#include "console/doctor.h"
 #include "console/report.h"
+#include "console/status.h"
 #include "console/texts.h"
 #include "console/utf8.h"
 #include "fileinfo/addin_details.h"
@@ -361,6 +363,8 @@ int Run(World& w, const Options& given, Output& out) {
         out.Out(FromUtf8(VersionText(w.svc.sys.Version())) + L"\n");
         return kExitDone;
     }
+    // Detection never starts Excel, so it answers while the user's Excel runs.
+    if (o.command == L"status") return Status(w, r, o);
     excel::Facts facts;
     try {
         // The user's own Excel is neither shown nor asked to quit: a logon script must not
@@ -398,6 +402,11 @@ int Run(World& w, const Options& given, Output& out) {
         Tidy(w, r, facts, o.dryRun);
     } else if (o.command == L"where") {
         Where(w, r, o.operands[0]);
+    } else if (o.command == L"doctor") {
+        Item item;
+        Changes journal;
+        Guarded(r, item, journal, [&] { Doctor(w, r, o, facts); });
+        if (item.exit != kExitDone) r.Add(std::move(item));
     }
     return r.Finish();
 }
