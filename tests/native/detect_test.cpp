@@ -1,0 +1,203 @@
+// quorvelc status and doctor: Excel's facts and list read without Excel, the Disabled Items
+// values, the trusted locations, and the exit codes.
+#include <gtest/gtest.h>
+
+#include "console/doctor.h"
+#include "console/status.h"
+#include "console/utf8.h"
+#include "console_world.h"
+
+namespace qv::console {
+namespace {
+
+const std::wstring kOptions = L"Software\\Microsoft\\Office\\11.0\\Excel\\Options";
+const std::wstring kManager = L"Software\\Microsoft\\Office\\11.0\\Excel\\Add-in Manager";
+const std::wstring kUser = L"C:\\Users\\u\\AppData\\Roaming\\Microsoft\\AddIns";
+const std::wstring kLib = L"C:\\Office\\Library";
+
+TEST(CurVer, MajorVersion) {
+    const std::pair<const wchar_t*, int> cases[] = {{L"Excel.Application.11", 11}, {L"excel.application.16", 16},
+                                                    {L"Excel.Application.", 0},    {L"Excel.Application.1x", 0},
+                                                    {L"Word.Application.16", 0},   {L"", 0}};
+    for (const auto& [text, major] : cases) EXPECT_EQ(CurVerMajor(text), major) << testing::PrintToString(std::wstring(text));
+}
+
+TEST(InstalledExcel, FactsFromCurVerProfileAndEitherView) {
+    fake::FakeRegistry reg;
+    fake::FakeSystem sys;
+    EXPECT_EQ(InstalledExcelFacts(reg, sys).version, 0) << "no Excel registered";
+    reg.machine[reg.MachineKey(MachineRoot::ClassesRoot, RegView::Own, L"Excel.Application\\CurVer", L"")] =
+        L"Excel.Application.16";
+    // 32-bit Office on 64-bit Windows: only the 32-bit view has its InstallRoot.
+    reg.machine[reg.MachineKey(MachineRoot::LocalMachine, RegView::Bits32,
+                               L"SOFTWARE\\Microsoft\\Office\\16.0\\Excel\\InstallRoot", L"Path")] =
+        L"C:\\Program Files (x86)\\Microsoft Office\\root\\Office16\\";
+    excel::Facts f = InstalledExcelFacts(reg, sys);
+    EXPECT_EQ(f.version, 16);
+    EXPECT_EQ(f.userFolder, kUser);
+    EXPECT_EQ(f.libraryFolder, L"C:\\Program Files (x86)\\Microsoft Office\\root\\Office16\\Library");
+    reg.machine[reg.MachineKey(MachineRoot::ClassesRoot, RegView::Own, L"Excel.Application\\CurVer", L"")] =
+        L"Excel.Application.8";
+    EXPECT_EQ(InstalledExcelFacts(reg, sys).userFolder, L"") << "Excel 97 has no user folder";
+}
+
+struct StatusWorld : ConsoleWorld {
+    StatusWorld() {
+        w.reg.machine[w.reg.MachineKey(MachineRoot::ClassesRoot, RegView::Own, L"Excel.Application\\CurVer", L"")] =
+            L"Excel.Application.11";
+        w.reg.machine[w.reg.MachineKey(MachineRoot::LocalMachine, RegView::Bits64,
+                                       L"SOFTWARE\\Microsoft\\Office\\11.0\\Excel\\InstallRoot", L"Path")] = L"C:\\Office\\";
+        world.sameContents = [this](const std::wstring& a, const std::wstring& b) { return w.fs.files.at(a) == w.fs.files.at(b); };
+        world.sha256 = [this](const std::wstring& p) -> std::optional<std::string> {
+            if (!w.fs.files.count(p)) return std::nullopt;
+            return std::string(64, w.fs.files.at(p) == L"v2" ? 'a' : 'b');
+        };
+        w.fs.files[L"C:\\pkg\\t.xla"] = L"v2";
+    }
+};
+
+TEST(Status, EachWayAnAddinStands) {
+    struct Case {
+        const char* what;
+        std::vector<RegValue> options, manager;
+        std::map<std::wstring, std::wstring> files;
+        Detection want;
+        std::wstring at;
+    };
+    const std::wstring other = L"D:\\Tools\\T.XLA";
+    const Case cases[] = {
+        {"full path after a switch", {{L"OPEN", L"/R \"" + other + L"\""}}, {}, {{other, L"v2"}}, Detection::Installed, other},
+        {"bare name in the user folder", {{L"OPEN1", L"\"t.xla\""}}, {}, {{kUser + L"\\t.xla", L"v2"}}, Detection::Installed, kUser + L"\\t.xla"},
+        {"bare name in the library", {{L"open", L"t.xla"}}, {}, {{kLib + L"\\t.xla", L"v2"}}, Detection::Installed, kLib + L"\\t.xla"},
+        {"other content", {{L"OPEN", other}}, {}, {{other, L"v1"}}, Detection::DifferentContent, other},
+        {"file gone", {{L"OPEN", other}}, {}, {}, Detection::FileMissing, other},
+        {"not an OPEN value", {{L"OPENER", other}}, {}, {{other, L"v2"}}, Detection::NotListed, L""},
+        {"Add-in Manager", {}, {{other, L""}}, {{other, L"v2"}}, Detection::SwitchedOff, other},
+        {"default folder, no value", {}, {}, {{kLib + L"\\t.xla", L"v2"}}, Detection::SwitchedOff, kLib + L"\\t.xla"},
+        {"another file switched on", {{L"OPEN", L"D:\\Tools\\u.xla"}}, {}, {{L"D:\\Tools\\u.xla", L"v2"}}, Detection::NotListed, L""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        StatusWorld s;
+        s.w.reg.keys[kOptions] = c.options;
+        s.w.reg.keys[kManager] = c.manager;
+        for (const auto& [p, content] : c.files) s.w.fs.files[p] = content;
+        const excel::Facts facts = InstalledExcelFacts(s.w.reg, s.w.sys);
+        const Detected d = Detect(s.w.reg, s.w.fs, facts, L"t.xla",
+                                  [&](const std::wstring& p) { return s.w.fs.files.at(p) == L"v2"; });
+        EXPECT_EQ(d.what, c.want);
+        EXPECT_EQ(d.fullName, c.at);
+    }
+}
+
+TEST(Status, ExitCodesAndStreams) {
+    StatusWorld s;
+    s.w.reg.keys[kOptions] = {{L"OPEN", L"\"t.xla\""}};
+    s.w.fs.files[kUser + L"\\t.xla"] = L"v2";
+    EXPECT_EQ(s.Run({L"status", L"C:\\pkg\\t.xla"}), kExitDone);
+    EXPECT_EQ(s.out.out, L"インストール済み（動作中、内容が同一）：" + kUser + L"\\t.xla\n");
+    EXPECT_EQ(s.w.excel.instancesCreated, 0) << "Excel is never started";
+
+    StatusWorld hashed;
+    hashed.w.reg.keys[kOptions] = {{L"OPEN", L"\"t.xla\""}};
+    hashed.w.fs.files[kUser + L"\\t.xla"] = L"v2";
+    EXPECT_EQ(hashed.Run({L"status", L"t.xla", L"--sha256", std::wstring(64, L'A')}), kExitDone) << "hex in any case";
+    EXPECT_EQ(hashed.Run({L"status", L"t.xla", L"--sha256", std::wstring(64, L'b')}), kExitNo);
+
+    StatusWorld mixed;
+    mixed.w.reg.keys[kOptions] = {{L"OPEN", L"\"t.xla\""}};
+    mixed.w.fs.files[kUser + L"\\t.xla"] = L"v2";
+    mixed.w.fs.files[L"C:\\pkg\\n.xla"] = L"v2";
+    EXPECT_EQ(mixed.Run({L"status", L"C:\\pkg\\t.xla", L"C:\\pkg\\n.xla", L"--lang", L"en"}), kExitNo);
+    EXPECT_EQ(mixed.out.out, L"") << "nothing on standard output unless every target is detected";
+    EXPECT_EQ(mixed.out.err, L"Not in the add-in list: C:\\pkg\\n.xla\n");
+    EXPECT_EQ(mixed.Run({L"status", L"C:\\pkg\\gone.xla"}), kExitNotFound) << "a FILE that is not there";
+
+    ConsoleWorld none;
+    EXPECT_EQ(none.Run({L"status", L"t.xla", L"--sha256", std::wstring(64, L'a')}), kExitCannotRun) << "no Excel";
+}
+
+std::vector<std::uint8_t> Blob(std::uint32_t type, const std::wstring& path, const std::wstring& description,
+                               bool terminated = true) {
+    std::vector<std::uint8_t> b;
+    auto dword = [&](std::uint32_t v) { for (int i = 0; i < 4; ++i) b.push_back(static_cast<std::uint8_t>(v >> (8 * i))); };
+    auto text = [&](const std::wstring& t) {
+        for (wchar_t c : t) b.push_back(static_cast<std::uint8_t>(c)), b.push_back(static_cast<std::uint8_t>(c >> 8));
+        if (terminated) b.push_back(0), b.push_back(0);
+    };
+    const std::uint32_t extra = terminated ? 2 : 0;
+    dword(type);
+    dword(static_cast<std::uint32_t>(path.size() * 2 + extra));
+    dword(static_cast<std::uint32_t>(description.size() * 2 + extra));
+    text(path);
+    text(description);
+    return b;
+}
+
+TEST(DisabledItems, PathOfEachValue) {
+    const std::wstring p = L"c:\\users\\u\\addins\\ツール.xla";
+    EXPECT_EQ(DisabledItemPath(Blob(1, p, L"ツール")), p);
+    EXPECT_EQ(DisabledItemPath(Blob(2, p, L"", false)), p) << "no closing nulls";
+    auto shortened = Blob(1, p, L"desc");
+    shortened.resize(20);
+    EXPECT_EQ(DisabledItemPath(shortened), std::nullopt) << "the path runs past the end";
+    auto odd = Blob(1, p, L"");
+    odd[4] = 3;
+    EXPECT_EQ(DisabledItemPath(odd), std::nullopt) << "an odd byte length";
+    EXPECT_EQ(DisabledItemPath(Blob(1, L"", L"")), std::nullopt);
+    EXPECT_EQ(DisabledItemPath({1, 0, 0, 0, 4}), std::nullopt) << "shorter than its header";
+    auto huge = Blob(1, p, L"x");
+    huge[11] = 0x7f;
+    EXPECT_EQ(DisabledItemPath(huge), std::nullopt) << "the description runs past the end";
+}
+
+TEST(TrustedLocations, UserAndPolicyWithSubfoldersAndTheSwitchOff) {
+    fake::FakeRegistry reg;
+    const std::wstring user = L"Software\\Microsoft\\Office\\16.0\\Excel\\Security\\Trusted Locations";
+    const std::wstring policy = L"Software\\Policies\\Microsoft\\Office\\16.0\\Excel\\Security\\Trusted Locations";
+    reg.expandables[user + L"\\Location2"][L"Path"] = L"C:\\Users\\u\\AppData\\Roaming\\Microsoft\\AddIns\\";
+    reg.keys[policy + L"\\Tools"] = {{L"Path", L"\\\\srv\\Tools"}};
+    reg.dwords[policy + L"\\Tools"][L"AllowSubfolders"] = 1;
+    const auto locations = TrustedLocations(reg, 16);
+    ASSERT_EQ(locations.size(), 2u);
+    const std::pair<const wchar_t*, bool> cases[] = {
+        {L"C:\\Users\\u\\AppData\\Roaming\\Microsoft\\AddIns", true},
+        {L"c:\\users\\U\\appdata\\roaming\\microsoft\\addins\\", true},
+        {L"C:\\Users\\u\\AppData\\Roaming\\Microsoft\\AddIns\\Sub", false},
+        {L"C:\\Users\\u\\AppData\\Roaming\\Microsoft\\AddInsX", false},
+        {L"\\\\srv\\Tools\\Team\\2024", true},
+        {L"\\\\srv\\Tools", true},
+        {L"\\\\srv\\ToolsOld", false},
+    };
+    for (const auto& [folder, trusted] : cases)
+        EXPECT_EQ(InTrustedLocation(locations, folder), trusted) << testing::PrintToString(std::wstring(folder));
+    reg.dwords[policy][L"AllLocationsDisabled"] = 1;
+    EXPECT_TRUE(TrustedLocations(reg, 16).empty());
+}
+
+TEST(Doctor, WrongOnlyForWhatKeepsAnAddinFromWorking) {
+    ConsoleWorld c;
+    c.w.excel.userLibraryPath = kUser + L"\\";
+    const std::wstring ok = kUser + L"\\ok.xla", marked = L"D:\\T\\m.xla", off = L"D:\\T\\off.xla";
+    c.w.excel.addins = {{L"ok.xla", ok, L"OK", kUser, true}, {L"m.xla", marked, L"Marked", L"D:\\T", true},
+                        {L"off.xla", off, L"Off", L"D:\\T", false}};
+    for (const auto& p : {ok, marked, off}) c.w.fs.files[p] = L"x";
+    c.w.fs.zones[marked] = "[ZoneTransfer]\r\nZoneId=3\r\n";
+    c.w.reg.keys[kOptions] = {{L"OPEN", L"\"ok.xla\""}, {L"OPEN1", L"/R \"" + marked + L"\""}};
+    c.w.reg.keys[kManager] = {{off, L""}};
+    EXPECT_EQ(c.Run({L"doctor", L"ok.xla", L"off.xla"}), kExitDone) << testing::PrintToString(c.out.err);
+    EXPECT_EQ(c.Run({L"doctor", L"m.xla", L"--json"}), kExitNo);
+    const auto doc = nlohmann::json::parse(ToUtf8(c.out.out.substr(c.out.out.find(L'{'))));
+    EXPECT_EQ(doc["results"][0]["reason"], "marked");
+    EXPECT_EQ(doc["results"][0]["zoneId"], 3);
+
+    c.w.reg.keys[kManager].clear();
+    c.w.reg.binaries[L"Software\\Microsoft\\Office\\11.0\\Excel\\Resiliency\\DisabledItems"] = {{L"x", Blob(1, L"C:\\USERS\\U\\APPDATA\\ROAMING\\MICROSOFT\\ADDINS\\OK.XLA", L"")}};
+    c.out = {};
+    EXPECT_EQ(c.Run({L"doctor", L"--lang", L"en"}), kExitNo);
+    EXPECT_NE(c.out.err.find(L"in Excel's Disabled Items"), std::wstring::npos);
+    EXPECT_NE(c.out.err.find(L"no Add-in Manager value names it"), std::wstring::npos);
+}
+
+}  // namespace
+}  // namespace qv::console
