@@ -20,7 +20,7 @@ PACKAGES=(
 STANDIN_CLSID='{5E0B7C1A-3F2D-4C8B-9A61-7D2E4F8B1C35}'
 FONT_FACES=("MS UI Gothic" "MS Shell Dlg" "MS Shell Dlg 2" "Tahoma" "MS Gothic" "MS PGothic")
 # Bump when the prefix recipe below changes, so existing prefixes are redone.
-PREFIX_RECIPE=2
+PREFIX_RECIPE=3
 
 install_packages() {
   local missing=() p
@@ -137,6 +137,9 @@ prepare_prefix() {
   [[ -n $server ]] || qv_die "winepath gave no path for $standin"
   qv_say "registering $server as Excel.Application"
   wine_step register_standin "$server"
+  # What Office registers beside its server (CurVer, InstallRoot), as the stand-in's Version
+  # and LibraryPath settings make it; readers that never start Excel find it there.
+  wine_step wine "$standin" /regserver
 
   # The wizard only checks that the VB runtime file exists in the system
   # folder; a 64-bit program's system folder is system32, a 32-bit one's

@@ -22,8 +22,10 @@ FileHold Win32FileHolder::Hold(const std::wstring& path) {
     return FileHold(h, [](void* handle) { CloseHandle(handle); });
 }
 
+Settings Machine::CurrentSettings() { return LoadSettings(reg, CurrentUserName()); }
+
 std::unique_ptr<Instance> Machine::NewInstance() {
-    return std::make_unique<Instance>(reg, fs, drives, LoadSettings(reg, CurrentUserName()), &ReadFileTitle, &holder);
+    return std::make_unique<Instance>(reg, fs, drives, CurrentSettings(), &ReadFileTitle, &holder);
 }
 
 }  // namespace qv::standin::com

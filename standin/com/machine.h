@@ -20,6 +20,8 @@ struct Machine {
     qv::win32::Win32Drives drives;
     Win32FileHolder holder;
 
+    // The current user's settings.
+    Settings CurrentSettings();
     // A new instance with the current user's settings, listing add-ins by their files' titles.
     std::unique_ptr<Instance> NewInstance();
 };

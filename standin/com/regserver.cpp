@@ -3,21 +3,26 @@
 #include <windows.h>
 
 #include "com/ids.h"
+#include "com/machine.h"
 #include "model/paths.h"
 #include "platform/win32/handles.h"
 
 namespace qv::standin::com {
 namespace {
 
-bool SetDefault(const std::wstring& key, const std::wstring& value, std::wstring& error) {
+// A REG_SZ value under HKLM; an empty `name` is the key's default value.
+bool SetMachineString(const std::wstring& key, const wchar_t* name, const std::wstring& value, std::wstring& error) {
     qv::win32::UniqueHkey k;
-    LONG rc = RegCreateKeyExW(HKEY_LOCAL_MACHINE, (L"Software\\Classes\\" + key).c_str(), 0, nullptr, 0,
-                              KEY_SET_VALUE, nullptr, k.put(), nullptr);
+    LONG rc = RegCreateKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, k.put(), nullptr);
     if (rc == ERROR_SUCCESS)
-        rc = RegSetValueExW(k.get(), nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+        rc = RegSetValueExW(k.get(), *name ? name : nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
                             static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-    if (rc != ERROR_SUCCESS) error = L"HKCR\\" + key + L": " + qv::win32::SystemMessage(static_cast<DWORD>(rc));
+    if (rc != ERROR_SUCCESS) error = L"HKLM\\" + key + L": " + qv::win32::SystemMessage(static_cast<DWORD>(rc));
     return rc == ERROR_SUCCESS;
+}
+
+bool SetDefault(const std::wstring& key, const std::wstring& value, std::wstring& error) {
+    return SetMachineString(L"Software\\Classes\\" + key, L"", value, error);
 }
 
 }  // namespace
@@ -30,11 +35,15 @@ bool RegisterServer(std::wstring& error) {
         return false;
     }
     const std::wstring server = ServerCommand(std::wstring(exe, n));
+    const Settings settings = Machine().CurrentSettings();
     std::wstring clsidKey = std::wstring(L"CLSID\\") + kClsidText;
     return SetDefault(std::wstring(kProgId) + L"\\CLSID", kClsidText, error) &&
            SetDefault(clsidKey, kWindowTitle, error) &&
            SetDefault(clsidKey + L"\\LocalServer32", server, error) &&
-           SetDefault(clsidKey + L"\\ProgID", kProgId, error);
+           SetDefault(clsidKey + L"\\ProgID", kProgId, error) &&
+           // What Office registers beside its server, as its Version setting makes it.
+           SetDefault(std::wstring(kProgId) + L"\\CurVer", CurVerText(settings), error) &&
+           SetMachineString(InstallRootKey(settings), L"Path", InstallRootPath(settings), error);
 }
 
 }  // namespace qv::standin::com

@@ -3,7 +3,8 @@
 
 namespace qv::standin::com {
 
-// Registers this exe as the local server of "Excel.Application" under HKLM\Software\Classes.
+// Registers this exe as the local server of "Excel.Application" under HKLM\Software\Classes,
+// with the version (CurVer) and the installation folder (InstallRoot) Office registers beside it.
 // Returns false and sets `error` when a key cannot be written.
 bool RegisterServer(std::wstring& error);
 

@@ -108,4 +108,17 @@ std::wstring AddinManagerKey(const Settings& s) {
     return L"Software\\Microsoft\\Office\\" + s.version + L"\\Excel\\Add-in Manager";
 }
 
+std::wstring CurVerText(const Settings& s) { return L"Excel.Application." + std::to_wstring(MajorVersion(s)); }
+
+std::wstring InstallRootKey(const Settings& s) {
+    return L"SOFTWARE\\Microsoft\\Office\\" + s.version + L"\\Excel\\InstallRoot";
+}
+
+std::wstring InstallRootPath(const Settings& s) {
+    std::wstring library = s.libraryPath;
+    while (!library.empty() && library.back() == L'\\') library.pop_back();
+    const size_t slash = library.rfind(L'\\');
+    return slash == std::wstring::npos ? std::wstring() : library.substr(0, slash + 1);
+}
+
 }  // namespace qv::standin

@@ -60,4 +60,12 @@ Settings LoadSettings(Registry& reg, const std::wstring& userName);
 std::wstring OptionsKey(const Settings& s);       // Software\Microsoft\Office\<ver>\Excel\Options
 std::wstring AddinManagerKey(const Settings& s);  // Software\Microsoft\Office\<ver>\Excel\Add-in Manager
 
+// What an Office installation of Excel <version> registers, for programs that find Excel's
+// version and library folder without starting it: HKCR\Excel.Application\CurVer, and Path
+// under HKLM\SOFTWARE\Microsoft\Office\<ver>\Excel\InstallRoot, the folder that holds
+// Library, with its closing "\".
+std::wstring CurVerText(const Settings& s);       // "Excel.Application.11"
+std::wstring InstallRootKey(const Settings& s);   // SOFTWARE\Microsoft\Office\<ver>\Excel\InstallRoot
+std::wstring InstallRootPath(const Settings& s);  // the library path's parent folder and "\"
+
 }  // namespace qv::standin
