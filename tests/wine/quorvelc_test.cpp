@@ -5,6 +5,7 @@
 #include "console/utf8.h"
 #include "e2e_world.h"
 #include "excel/com/com_excel.h"
+#include "platform/paths.h"
 #include "window/texts.h"
 
 namespace qv::e2e {
@@ -234,6 +235,111 @@ TEST_F(Quorvelc, TextThroughAPipeIsInTheReadersCodePage) {
     }
     Ran utf8 = RunQuorvelc(L"list --lang 한 --utf8", DETACHED_PROCESS);
     EXPECT_NE(utf8.err.find(L"not '한'"), std::wstring::npos) << test::Narrow(utf8.err);
+}
+
+// Detection while the user's Excel runs and holds the add-ins open: installed, switched off,
+// other bytes, not listed, and a SHA-256 (of "abc") instead of a file.
+TEST_F(Quorvelc, StatusAnswersWhileTheUsersExcelRuns) {
+    const std::wstring on = MakeXla(OtherDir(), L"on.xla", L"On Tool");
+    RegisterOn(on);
+    RegisterOff(MakeXla(OtherDir(), L"off.xla", L"Off Tool"));
+    RegisterOn(MakeXla(OtherDir(), L"old.xla", L"Old Tool"));
+    const std::wstring abc = OtherDir() + L"\\abc.xla";
+    {
+        HANDLE f = CreateFileW(abc.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        ASSERT_NE(f, INVALID_HANDLE_VALUE);
+        DWORD written = 0;
+        WriteFile(f, "abc", 3, &written, nullptr);
+        CloseHandle(f);
+    }
+    RegisterOn(abc);
+    ASSERT_TRUE(CopyFileW(on.c_str(), (SrcDir() + L"\\on.xla").c_str(), FALSE));
+    ASSERT_TRUE(CopyFileW(on.c_str(), (SrcDir() + L"\\off.xla").c_str(), FALSE));
+    MakeXla(SrcDir(), L"old.xla", L"Old Tool 2");
+    MakeXla(SrcDir(), L"new.xla", L"New Tool");
+
+    test::StandInProcess running(L"/running /hidden");
+    ASSERT_TRUE(running.Started());
+    auto launcher = excel::com::MakeLauncher();
+    std::unique_ptr<excel::Application> app;
+    for (DWORD start = GetTickCount(); !app && GetTickCount() - start < 15000; Sleep(100)) app = launcher->Attach();
+    ASSERT_TRUE(app);
+
+    Ran installed = RunQuorvelc(L"status " + Quoted(SrcDir() + L"\\on.xla") + L" --lang en");
+    EXPECT_EQ(installed.exit, 0u) << test::Narrow(installed.err);
+    EXPECT_EQ(installed.out, L"Installed, switched on and identical: " + on + L"\n");
+    struct Case { const wchar_t* file; const char* reason; };
+    for (const Case& c : {Case{L"off.xla", "switched-off"}, Case{L"old.xla", "different-content"}, Case{L"new.xla", "not-listed"}}) {
+        SCOPED_TRACE(c.reason);
+        Ran r = RunQuorvelc(L"status " + Quoted(SrcDir() + L"\\" + c.file));
+        EXPECT_EQ(r.exit, 1u);
+        EXPECT_EQ(r.out, L"");
+        EXPECT_NE(r.err, L"");
+        EXPECT_EQ(Json(RunQuorvelc(L"status " + Quoted(SrcDir() + L"\\" + c.file) + L" --json"))["results"][0]["reason"], c.reason);
+    }
+    const std::wstring abcHash = L"ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad";
+    EXPECT_EQ(RunQuorvelc(L"status ABC.xla --sha256 " + abcHash).exit, 0u);
+    EXPECT_EQ(RunQuorvelc(L"status abc.xla --sha256 " + std::wstring(64, L'0')).exit, 1u);
+    // The two folders as the stand-in's registration left them for Excel 2003, which the
+    // stand-in reports by default.
+    auto doc = Json(RunQuorvelc(L"status abc.xla --sha256 " + abcHash + L" --json"));
+    EXPECT_EQ(doc["excel"]["version"], 11);
+    EXPECT_TRUE(paths::EqualNoCase(console::FromUtf8(doc["excel"]["libraryFolder"].get<std::string>()),
+                                   L"C:\\Program Files\\Microsoft Office\\OFFICE11\\Library"));
+    const std::wstring user = console::FromUtf8(doc["excel"]["userFolder"].get<std::string>());
+    EXPECT_TRUE(paths::EqualNoCase(user.substr(0, 9), L"C:\\users\\") &&
+                paths::EqualNoCase(user.substr(user.find(L'\\', 9)), L"\\AppData\\Roaming\\Microsoft\\AddIns"))
+        << test::Narrow(user);
+
+    EXPECT_FALSE(running.Ended(1000)) << "the user's Excel was ended";
+    app->Quit();
+    app.reset();
+    EXPECT_TRUE(running.Ended(15000));
+}
+
+// Excel's Disabled Items value: a type, the byte lengths of path and description, both in UTF-16.
+void WriteDisabledItem(const std::wstring& key, const std::wstring& path) {
+    std::vector<BYTE> blob;
+    auto dword = [&](DWORD v) { for (int i = 0; i < 4; ++i) blob.push_back(static_cast<BYTE>(v >> (8 * i))); };
+    dword(1);
+    dword(static_cast<DWORD>((path.size() + 1) * 2));
+    dword(2);
+    for (wchar_t c : path + L'\0') blob.push_back(static_cast<BYTE>(c)), blob.push_back(static_cast<BYTE>(c >> 8));
+    blob.push_back(0), blob.push_back(0);
+    HKEY k = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &k, nullptr), ERROR_SUCCESS);
+    RegSetValueExW(k, L"1A2B3C", 0, REG_BINARY, blob.data(), static_cast<DWORD>(blob.size()));
+    RegCloseKey(k);
+}
+
+TEST_F(Quorvelc, DoctorFindsAMarkADisabledItemAndATrustedLocation) {
+    BuildStandardWorld();
+    const std::wstring marked = MakeXla(OtherDir(), L"marked.xla", L"Marked Tool");
+    RegisterOn(marked);
+    win32::Win32FileSystem fs;
+    fs.WriteZoneStream(marked, "[ZoneTransfer]\r\nZoneId=3\r\n");
+    const std::wstring disabledKey = ExcelKey(11) + L"\\Resiliency\\DisabledItems";
+    const std::wstring trustedKey = ExcelKey(11) + L"\\Security\\Trusted Locations\\QuorvelTest";
+    SavedKey keepDisabled(disabledKey), keepTrusted(trustedKey);
+    WriteDisabledItem(disabledKey, paths::FoldCase(UserDir() + L"\\usr.xla"));
+    SetString(trustedKey, L"Path", OtherDir() + L"\\");
+
+    Ran r = RunQuorvelc(L"doctor --json");
+    EXPECT_EQ(r.exit, 1u) << test::Narrow(r.err);
+    const auto doc = Json(r);
+    std::map<std::string, nlohmann::json> byTitle;
+    for (const auto& item : doc["results"]) byTitle[item["title"].get<std::string>()] = item;
+    EXPECT_EQ(byTitle["Marked Tool"]["reason"], "marked");
+    EXPECT_EQ(byTitle["Marked Tool"]["zoneId"], 3);
+    EXPECT_EQ(byTitle["Marked Tool"]["trusted"], true);
+    EXPECT_EQ(byTitle["User Tool"]["reason"], "disabled");
+    EXPECT_EQ(byTitle["User Tool"]["trusted"], false);
+    EXPECT_EQ(byTitle["gone"]["reason"], "file-missing");
+    EXPECT_EQ(byTitle["Other Tool"]["reason"], "ok");
+    EXPECT_EQ(byTitle["Off Tool"]["registry"], "ok") << "its Add-in Manager value is there";
+    Ran one = RunQuorvelc(L"doctor oth.xla");
+    EXPECT_EQ(one.exit, 0u) << test::Narrow(one.err);
+    fs.DeleteZoneStream(marked);
 }
 
 }  // namespace
