@@ -1,5 +1,7 @@
 #include "console/doctor.h"
 
+#include <algorithm>
+
 #include "console/utf8.h"
 #include "operations/open_values.h"
 #include "operations/operations.h"
@@ -60,19 +62,27 @@ bool NamesEqual(const std::vector<std::wstring>& paths, const std::wstring& full
     return false;
 }
 
-// The registry's state as the add-in's state requires it: "ok" or what is off.
-const char* RegistryVerdict(const RegistryView& v, const excel::Facts& facts, const ListedAddin& a, const Reporter& r,
+// Whether the registry holds what the add-in's state requires: "ok", or the code of what is off
+// and its text in `text`.
+std::string RegistryVerdict(const RegistryView& v, const excel::Facts& facts, const ListedAddin& a, const Reporter& r,
                             std::wstring& text) {
     const bool open = OpenValuesName(v.options, facts, a.FullName());
-    if (a.Installed() && !open) return text = r.T(texts::kDoctorOpenMissing), "open-value-missing";
-    if (!a.Installed() && open) return text = r.T(texts::kDoctorOpenStray), "open-value-stray";
-    if (!a.Installed() && !IsDefaultFolder(facts, a.Path())) {
-        bool listed = false;
-        for (const auto& m : v.manager) listed = listed || paths::EqualNoCase(m.name, a.FullName());
-        if (!listed) return text = r.T(texts::kDoctorManagerMissing), "manager-value-missing";
+    const Text* wrong = nullptr;
+    std::string code = "ok";
+    if (a.Installed() && !open) {
+        wrong = &texts::kDoctorOpenMissing;
+        code = "open-value-missing";
+    } else if (!a.Installed() && open) {
+        wrong = &texts::kDoctorOpenStray;
+        code = "open-value-stray";
+    } else if (!a.Installed() && !IsDefaultFolder(facts, a.Path()) &&
+               std::none_of(v.manager.begin(), v.manager.end(),
+                            [&](const RegValue& m) { return paths::EqualNoCase(m.name, a.FullName()); })) {
+        wrong = &texts::kDoctorManagerMissing;
+        code = "manager-value-missing";
     }
-    text = r.T(texts::kDoctorRegistryOk);
-    return "ok";
+    text = r.T(wrong ? *wrong : texts::kDoctorRegistryOk);
+    return code;
 }
 
 Item Diagnose(World& w, const Reporter& r, const excel::Facts& facts, const RegistryView& v, const ListedAddin& a) {
@@ -85,9 +95,15 @@ Item Diagnose(World& w, const Reporter& r, const excel::Facts& facts, const Regi
     parts.push_back(r.T(a.Installed() ? texts::kOn : texts::kOff));
     const FileState state = w.svc.fs.FileStateOf(a.FullName());
     const char* file = state == FileState::Present ? "present" : state == FileState::Missing ? "missing" : "unreachable";
-    if (state == FileState::Present) parts.push_back(r.T(texts::kFileThere));
-    else if (state == FileState::Missing) parts.push_back(r.T(texts::kFileGone)), problems.push_back("file-missing");
-    else parts.push_back(r.T(texts::kDoctorUnreachable)), problems.push_back("unreachable");
+    if (state == FileState::Present) {
+        parts.push_back(r.T(texts::kFileThere));
+    } else if (state == FileState::Missing) {
+        parts.push_back(r.T(texts::kFileGone));
+        problems.push_back("file-missing");
+    } else {
+        parts.push_back(r.T(texts::kDoctorUnreachable));
+        problems.push_back("unreachable");
+    }
 
     std::optional<int> zone;
     if (state == FileState::Present) {
@@ -156,10 +172,13 @@ std::vector<TrustedLocation> TrustedLocations(Registry& reg, int excelVersion) {
     for (const std::wstring& excel : {ExcelKey(excelVersion), PolicyExcelKey(excelVersion)}) {
         const std::wstring key = excel + kTrustedLocations;
         if (reg.GetDword(key, L"AllLocationsDisabled").value_or(0) != 0) return {};
+        // Excel passes over a location on a server share unless network locations are allowed.
+        const bool network = reg.GetDword(key, L"AllowNetworkLocations").value_or(0) != 0;
         for (const auto& sub : reg.SubkeyNames(key)) {
             const std::wstring location = key + L"\\" + sub;
             const auto path = reg.GetExpandedString(location, L"Path");
             if (!path || paths::WithoutClosingSeparator(*path).empty()) continue;
+            if (paths::IsNetworkPath(*path) && !network) continue;
             locations.push_back({paths::WithoutClosingSeparator(*path), reg.GetDword(location, L"AllowSubfolders").value_or(0) != 0});
         }
     }

@@ -25,7 +25,7 @@ struct TrustedLocation {
 
 // Excel's trusted locations: the user's and the policy's (...\Excel\Security\Trusted
 // Locations\<any>), each with Path and AllowSubfolders. None when either key sets
-// AllLocationsDisabled.
+// AllLocationsDisabled; one on a server share only when its key sets AllowNetworkLocations.
 std::vector<TrustedLocation> TrustedLocations(Registry& reg, int excelVersion);
 
 // Whether `folder` is one of `locations`, or lies below one that allows subfolders; letter

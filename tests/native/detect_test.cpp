@@ -158,6 +158,8 @@ TEST(TrustedLocations, UserAndPolicyWithSubfoldersAndTheSwitchOff) {
     reg.expandables[user + L"\\Location2"][L"Path"] = L"C:\\Users\\u\\AppData\\Roaming\\Microsoft\\AddIns\\";
     reg.keys[policy + L"\\Tools"] = {{L"Path", L"\\\\srv\\Tools"}};
     reg.dwords[policy + L"\\Tools"][L"AllowSubfolders"] = 1;
+    EXPECT_EQ(TrustedLocations(reg, 16).size(), 1u) << "a share only when network locations are allowed";
+    reg.dwords[policy][L"AllowNetworkLocations"] = 1;
     const auto locations = TrustedLocations(reg, 16);
     ASSERT_EQ(locations.size(), 2u);
     const std::pair<const wchar_t*, bool> cases[] = {
