@@ -21,14 +21,14 @@ TEST(ListedAddin, ReadsEachPropertyOnceOnFirstUseAndChecksFilesAfterLettingGo) {
     EXPECT_EQ(a.FullName(), L"C:\\U\\a.xla");
     EXPECT_TRUE(a.Installed());
     a.ReadAllAndLetGo();
-    EXPECT_EQ(t.w.excel.log, (V{L"AddIn.FullName", L"Exists C:\\U\\a.xla", L"AddIn.Installed", L"AddIn.Title",
+    EXPECT_EQ(t.w.excel.log, (V{L"AddIn.FullName", L"State? C:\\U\\a.xla", L"AddIn.Installed", L"AddIn.Title",
                                 L"AddIn.Name", L"AddIn.Path"}));
     t.w.excel.log.clear();
     t.w.excel.addins[0].Title = L"changed";  // what Excel says now is not read again
     EXPECT_EQ(a.Title(), L"A");
     EXPECT_EQ(a.Path(), L"C:\\U");
     EXPECT_FALSE(a.FileMissing());
-    EXPECT_EQ(t.w.excel.log, V{L"Missing? C:\\U\\a.xla"});
+    EXPECT_EQ(t.w.excel.log, V{L"State? C:\\U\\a.xla"});
 }
 
 // One listed add-in each: the wizard's removal and tidy modes list it exactly when quorvelc's
