@@ -28,7 +28,7 @@ TEST(ListedAddin, ReadsEachPropertyOnceOnFirstUseAndChecksFilesAfterLettingGo) {
     EXPECT_EQ(a.Title(), L"A");
     EXPECT_EQ(a.Path(), L"C:\\U");
     EXPECT_FALSE(a.FileMissing());
-    EXPECT_EQ(t.w.excel.log, V{L"State? C:\\U\\a.xla"});
+    EXPECT_TRUE(t.w.excel.log.empty()) << "the file's state answers both questions from one read";
 }
 
 // One listed add-in each: the wizard's removal and tidy modes list it exactly when quorvelc's
