@@ -344,7 +344,7 @@ void InstallOne(World& w, Reporter& r, const Options& o, const excel::Facts& fac
                 return;
             }
         }
-        if (auto bad = CheckInstallFolder(svc.fs, req.folder, old != nullptr)) {
+        if (auto bad = CheckInstallFolder(svc.fs, req.folder, old != nullptr, facts.userFolder)) {
             Refuse(r, item, journal, *bad);
             return;
         }
@@ -360,10 +360,16 @@ void InstallOne(World& w, Reporter& r, const Options& o, const excel::Facts& fac
             }
         }
 
+        req.askUnblock = [&o] { return o.unblock ? MarkChoice::Unblock : MarkChoice::Keep; };
         InstallResult result = InstallAddin(svc, req);
         if (result.refusal) {
             Refuse(r, item, journal, *result.refusal);
             return;
+        }
+        if (result.keptMark) {
+            Notice kept{Reason::KeptMark};
+            kept.path = result.fullName;
+            r.Warn(kept);
         }
         item.fullName = result.fullName;
         Succeed(r, item, journal, title, Done::Installed);
@@ -432,17 +438,27 @@ void RemoveOne(World& w, Reporter& r, const excel::Facts& facts, const std::wstr
 }
 
 void Tidy(World& w, Reporter& r, const excel::Facts& facts, bool dryRun) {
-    std::vector<ListedAddin> gone;
+    std::vector<ListedAddin> gone, outOfReach;
     {
         Item item;
         Changes journal;
         bool ok = true;
         Guarded(r, item, journal, [&] {
-            for (const auto& a : ReadAddinList(w.svc))
+            for (const auto& a : ReadAddinList(w.svc)) {
                 if (IsTidyCandidate(a)) gone.push_back(a);
+                else if (a.File() == FileState::Unreachable && IsXlaName(a.Name())) outOfReach.push_back(a);
+            }
         });
         if (item.exit != kExitDone) ok = false;
         if (!ok) return r.Add(std::move(item));
+    }
+    // A drive not connected yet, or a share behind a VPN that is down, is not a file gone.
+    for (const auto& a : outOfReach) {
+        Item item;
+        item.target = item.fullName = a.FullName();
+        item.reason = "unreachable";
+        item.message = r.T(texts::kUnreachableLeft) + a.FullName();
+        r.Add(std::move(item));
     }
     if (dryRun) {
         r.SetList(ListJson(gone, facts));
@@ -519,6 +535,8 @@ int Run(World& w, const Options& given, Output& out) {
         return r.Stop(kExitCannotRun, FailureText(r), "excel-not-startable");
     }
 
+    // Each drive or share is asked once whether it answers, for the whole run.
+    ListingScope listing(w.svc.fs);
     if (o.command == L"list") {
         Item item;
         Changes journal;
