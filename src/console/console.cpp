@@ -16,6 +16,7 @@
 #include "platform/paths.h"
 #include "startup/startup.h"
 #include "startup/texts.h"
+#include "platform/account.h"
 #include "platform/failure_info.h"
 
 namespace qv::console {
@@ -512,6 +513,13 @@ int Run(World& w, const Options& given, Output& out) {
     if (o.version && o.command.empty()) {
         out.Out(FromUtf8(VersionText(w.svc.sys.Version())) + L"\n");
         return kExitDone;
+    }
+    // A deployment tool's SYSTEM context, or another account, has its own HKCU and add-in folder.
+    const AccountFacts account = w.svc.accounts.Facts();
+    if (CheckAccount(account) != AccountVerdict::Ok) {
+        Notice n{Reason::OtherAccount};
+        n.account = account.own;
+        return r.Stop(kExitWrongAccount, r.N(n), ReasonCode(n.reason));
     }
     excel::Facts facts;
     try {

@@ -317,6 +317,7 @@ private:
     win32::Win32FileSystem fs_;
     win32::Win32Drives drives_;
     win32::Win32SystemInfo sys_;
+    win32::Win32Accounts accounts_;
     win32::Win32BusyCursor busy_;
     std::unique_ptr<excel::Launcher> launcher_;
     std::unique_ptr<excel::Launcher> cappedLauncher_;

@@ -762,7 +762,7 @@ public:
 
 TEST_F(MainDialogTest, WaitCursorStaysWhileAHandlerIsBusy) {
     CursorProbe probe;
-    qv::WindowServices svc{{w.launcher, w.fs, w.reg, w.drives, probe, w.sys}, w.msg, w.clip, w.shell, w.busy};
+    qv::WindowServices svc{{w.launcher, w.fs, w.reg, w.drives, probe, w.sys, w.accounts}, w.msg, w.clip, w.shell, w.busy};
     AddFile(L"C:\\A\\one.xla");
     w.st.strADDINFOLDER[1] = L"C:\\Office\\Library";
     probe.Add(L"C:\\A\\one.xla", L"someone", L"One");
@@ -823,7 +823,7 @@ public:
 TEST_F(MainDialogTest, ArrowWhileAMessageBoxWaitsThenTheWaitCursorAgain) {
     MessageBoxCursorProbe probe;
     CursorSettingBusy busy;
-    qv::WindowServices svc{{w.launcher, w.fs, w.reg, w.drives, w.details, w.sys}, probe, w.clip, w.shell, busy};
+    qv::WindowServices svc{{w.launcher, w.fs, w.reg, w.drives, w.details, w.sys, w.accounts}, probe, w.clip, w.shell, busy};
     AddFile(L"C:\\A\\untitled.xla");
     w.st.strADDINFOLDER[1] = L"C:\\Office\\Library";
     w.details.Add(L"C:\\A\\untitled.xla", L"someone", L"");  // no title: the handler warns
