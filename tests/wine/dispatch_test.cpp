@@ -42,24 +42,17 @@ struct Invocation {
 
 // An IDispatch whose members are a name -> DISPID table. It records look-ups and calls and
 // answers through `answer` (default: S_OK with an empty result).
-class FakeDispatch final : public IDispatch {
+// Reference counting and QueryInterface for a fake of interface I; it deletes itself at its last
+// release.
+template <class I>
+class FakeUnknown : public I {
 public:
-    using Answer = std::function<HRESULT(const Invocation&, VARIANT* result, EXCEPINFO*)>;
-
-    std::map<std::wstring, DISPID> members;  // lower-case names
-    std::vector<std::vector<std::wstring>> lookups;
-    std::vector<Invocation> calls;
-    Answer answer;
     LONG refs = 1;
-
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-        if (iid == IID_IUnknown || iid == IID_IDispatch) {
-            *out = static_cast<IDispatch*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *out = nullptr;
-        return E_NOINTERFACE;
+        bool known = iid == IID_IUnknown || iid == __uuidof(I);
+        *out = known ? static_cast<I*>(this) : nullptr;
+        if (known) AddRef();
+        return known ? S_OK : E_NOINTERFACE;
     }
     ULONG STDMETHODCALLTYPE AddRef() override { return ++refs; }
     ULONG STDMETHODCALLTYPE Release() override {
@@ -67,6 +60,20 @@ public:
         if (r == 0) delete this;
         return r;
     }
+
+protected:
+    virtual ~FakeUnknown() = default;
+};
+
+class FakeDispatch final : public FakeUnknown<IDispatch> {
+public:
+    using Answer = std::function<HRESULT(const Invocation&, VARIANT* result, EXCEPINFO*)>;
+
+    std::map<std::wstring, DISPID> members;  // lower-case names
+    std::vector<std::vector<std::wstring>> lookups;
+    std::vector<Invocation> calls;
+    Answer answer;
+
     HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* n) override { *n = 0; return S_OK; }
     HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
@@ -98,7 +105,7 @@ public:
     }
 
 private:
-    ~FakeDispatch() = default;
+    ~FakeDispatch() override = default;
 };
 
 ComPtr<FakeDispatch> MakeFake(std::map<std::wstring, DISPID> members) {
@@ -354,7 +361,7 @@ TEST(DispatchMemberIds, AMemberAServerLacksFailsThereEveryTime) {
 
 // ---- Enumeration ----
 
-class FakeEnum final : public IEnumVARIANT {
+class FakeEnum final : public FakeUnknown<IEnumVARIANT> {
 public:
     FakeEnum(std::vector<IDispatch*> items, bool* released) : items_(std::move(items)), released_(released) {
         for (auto* i : items_) i->AddRef();
@@ -362,24 +369,6 @@ public:
     std::vector<ULONG>* asked = nullptr;  // the count of every Next
     int busyAnswers = 0;                  // refuse this many calls as busy first
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-        if (iid == IID_IUnknown || iid == IID_IEnumVARIANT) {
-            *out = static_cast<IEnumVARIANT*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *out = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
-    ULONG STDMETHODCALLTYPE Release() override {
-        LONG r = --refs_;
-        if (r == 0) {
-            *released_ = true;
-            delete this;
-        }
-        return r;
-    }
     HRESULT STDMETHODCALLTYPE Next(ULONG n, VARIANT* out, ULONG* got) override {
         if (asked) asked->push_back(n);
         if (busyAnswers > 0) {
@@ -403,12 +392,12 @@ public:
     HRESULT STDMETHODCALLTYPE Clone(IEnumVARIANT**) override { return E_NOTIMPL; }
 
 private:
-    ~FakeEnum() {
+    ~FakeEnum() override {
         for (auto* i : items_) i->Release();
+        *released_ = true;
     }
     std::vector<IDispatch*> items_;
     size_t pos_ = 0;
-    LONG refs_ = 1;
     bool* released_;
 };
 

@@ -31,7 +31,6 @@ using qv::win32::ComPtr;
 using qv::win32::UniqueHandle;
 using qv::win32::Variant;
 using qv::test::CountStandIns;
-using qv::test::RemoveTree;
 using qv::test::StandInExe;
 
 // Waits up to 15 s for exactly `n` stand-in processes.
@@ -186,14 +185,7 @@ protected:
         ASSERT_TRUE(StandInsBecome(0)) << "a stand-in is left over";
         RegDeleteTreeW(HKEY_CURRENT_USER, kSettings);
         RegDeleteTreeW(HKEY_CURRENT_USER, kOffice);
-        wchar_t temp[MAX_PATH];
-        GetTempPathW(MAX_PATH, temp);
-        root_ = std::wstring(temp) + L"standin_com_test";
-        RemoveTree(root_);
-        for (auto f : {L"", L"\\user", L"\\lib", L"\\tools"}) CreateDirectoryW((root_ + f).c_str(), nullptr);
-        user_ = root_ + L"\\user";
-        lib_ = root_ + L"\\lib";
-        tools_ = root_ + L"\\tools";
+        for (auto f : {&user_, &lib_, &tools_}) CreateDirectoryW(f->c_str(), nullptr);
         SetString(kSettings, L"Version", L"11.0");
         SetString(kSettings, L"UserLibraryPath", user_ + L"\\");
         SetString(kSettings, L"LibraryPath", lib_);
@@ -203,14 +195,15 @@ protected:
         EXPECT_TRUE(StandInsBecome(0)) << "a stand-in outlived its clients";
         RegDeleteTreeW(HKEY_CURRENT_USER, kSettings);
         RegDeleteTreeW(HKEY_CURRENT_USER, kOffice);
-        RemoveTree(root_);
     }
 
     // `/R "path"`, as an OPEN value names a file outside the default folders.
     static std::wstring OpenValue(const std::wstring& path) { return L"/R \"" + path + L"\""; }
 
     ComInit com_;
-    std::wstring root_, user_, lib_, tools_;
+    qv::test::ScratchFolder dir_;
+    const std::wstring root_ = dir_.Path(), user_ = dir_.File(L"user"), lib_ = dir_.File(L"lib"),
+                       tools_ = dir_.File(L"tools");
 };
 
 TEST_F(StandInCom, ApplicationMembersAndOneProcessPerInstance) {
@@ -451,11 +444,8 @@ TEST_F(StandInCom, RefusesWhileBusyAndOutsideItsLanguages) {
     LPOLESTR version = const_cast<LPOLESTR>(L"Version");
     DISPID id = 0;
     EXPECT_EQ(app->GetIDsOfNames(IID_NULL, &version, 1, 1033, &id), kBusy) << "busy at start";
-    HRESULT named = S_OK;
-    for (DWORD start = GetTickCount();
-         (named = app->GetIDsOfNames(IID_NULL, &version, 1, 1033, &id)) == kBusy && GetTickCount() - start < 30000;)
-        Sleep(20);
-    ASSERT_EQ(named, S_OK) << "no longer busy";
+    ASSERT_EQ(qv::excel::com::CallPatiently([&] { return app->GetIDsOfNames(IID_NULL, &version, 1, 1033, &id); }), S_OK)
+        << "no longer busy";
     const HRESULT unknownLcid = static_cast<HRESULT>(0x80028018L);
     struct Case {
         LCID lcid;

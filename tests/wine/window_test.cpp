@@ -346,7 +346,7 @@ TEST_F(AdapterTest, RowsOutOfRangeFail) {
     EXPECT_EQ(ui->ListCount(), 1);
 }
 
-TEST_F(AdapterTest, TextsCaptionsAndJapanese) {
+TEST_F(AdapterTest, TextsCaptionsJapaneseAndTheEndOfALongPath) {
     struct Case {
         Ctl ctl;
         std::wstring text;
@@ -355,7 +355,8 @@ TEST_F(AdapterTest, TextsCaptionsAndJapanese) {
         {Ctl::lblKEKKA, L"「テスト」のインストールが完了しました。"},
         {Ctl::txtSTEP, qv::texts::kSteps3},
         {Ctl::cmdNEXT, qv::texts::kInstall1Run},
-        {Ctl::txtFOLDER, L"C:\\Program Files\\Microsoft Office\\OFFICE11\\Library"},
+        {Ctl::txtFOLDER, L"C:\\users\\root\\AppData\\Roaming\\Microsoft\\AddIns\\"
+                         L"とても長いフォルダの名前がここに続きます\\最後のアドイン.xla"},
         {Ctl::cbxFOLDER, L"D:\\任意\\フォルダ"},
         {Ctl::Text1, qv::texts::kHelpText},
         {Ctl::lblMSG1, L""},
@@ -366,18 +367,11 @@ TEST_F(AdapterTest, TextsCaptionsAndJapanese) {
         EXPECT_EQ(ui->Text(c.ctl), c.text);
         EXPECT_EQ(TextOf(Item(qv::win32::ControlId(c.ctl))), c.text);
     }
+    // A folder path too long for its box shows its end: for a one-line edit this is the index
+    // of the first character shown.
+    EXPECT_GT(SendMessageW(Item(IDC_TXTFOLDER), EM_GETFIRSTVISIBLELINE, 0, 0), 0);
     ui->SetCaption(L"キャプション");
     EXPECT_EQ(TextOf(dlg), L"キャプション");
-}
-
-TEST_F(AdapterTest, LongFolderPathShowsItsEnd) {
-    const std::wstring path = L"C:\\users\\root\\AppData\\Roaming\\Microsoft\\AddIns\\"
-                              L"とても長いフォルダの名前がここに続きます\\最後のアドイン.xla";
-    ui->SetText(Ctl::txtFOLDER, path);
-    HWND edit = Item(qv::win32::ControlId(Ctl::txtFOLDER));
-    // For a one-line edit this is the index of the first character shown.
-    EXPECT_GT(SendMessageW(edit, EM_GETFIRSTVISIBLELINE, 0, 0), 0);
-    EXPECT_EQ(TextOf(edit), path);
 }
 
 TEST_F(AdapterTest, VisibleEnabledReadOnlyCheckedAndClose) {
@@ -542,28 +536,7 @@ protected:
     HWND dlg = nullptr;
 };
 
-TEST_F(MainDialogTest, DesignToolTipsAndBannerFont) {
-    ASSERT_NO_FATAL_FAILURE(Open());
-    HWND tip = qv::win32::MainDialogToolTip(dlg);
-    ASSERT_NE(tip, nullptr);
-    struct Case {
-        int id;
-        const wchar_t* tip;
-    };
-    for (const Case c : {Case{IDC_OPTBTN0, qv::texts::kOptTip0}, Case{IDC_CMDADDIN, qv::texts::kCmdAddinTip},
-                         Case{IDC_CBXFOLDER, qv::texts::kCbxFolderTip}, Case{IDC_TXTFOLDER, qv::texts::kTxtFolderTip},
-                         Case{IDC_CMDEND, qv::texts::kCmdEndTip}, Case{IDC_CMDMANUAL, qv::texts::kCmdManualTip}}) {
-        SCOPED_TRACE(c.id);
-        EXPECT_EQ(ToolTipText(tip, dlg, Item(c.id)), c.tip);
-    }
-    LOGFONTW body{}, banner{};
-    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(dlg, WM_GETFONT, 0, 0)), sizeof body, &body);
-    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(Item(IDC_LABEL1), WM_GETFONT, 0, 0)), sizeof banner, &banner);
-    EXPECT_GT(std::abs(banner.lfHeight), std::abs(body.lfHeight));
-    EXPECT_GE(banner.lfWeight, FW_BOLD);
-}
-
-TEST_F(MainDialogTest, LoadFillsTheWindowAndRunsModeZeroWithTheFocusOnItsButton) {
+TEST_F(MainDialogTest, LoadFillsTheWindowWithItsTipsAndRunsModeZeroWithTheFocusOnItsButton) {
     AddFile(L"C:\\A\\one.xla");
     AddFile(L"C:\\B\\two.xla", true);
     AddFile(L"three.xla");
@@ -573,6 +546,19 @@ TEST_F(MainDialogTest, LoadFillsTheWindowAndRunsModeZeroWithTheFocusOnItsButton)
     EXPECT_EQ(Text(IDC_LBLVERSION), L"Ver 1.0.2");
     EXPECT_EQ(Text(IDC_TXTFOLDER), L"");
     EXPECT_TRUE(SameRect(RectIn(dlg, Item(IDC_TXTFOLDER)), RectIn(dlg, Item(IDC_CBXFOLDER))));
+    HWND tip = qv::win32::MainDialogToolTip(dlg);
+    ASSERT_NE(tip, nullptr);
+    // The design's tips, and mode zero's on the Next button.
+    for (auto [id, text] : {std::pair{IDC_OPTBTN0, qv::texts::kOptTip0}, {IDC_CMDADDIN, qv::texts::kCmdAddinTip},
+                            {IDC_CBXFOLDER, qv::texts::kCbxFolderTip}, {IDC_TXTFOLDER, qv::texts::kTxtFolderTip},
+                            {IDC_CMDEND, qv::texts::kCmdEndTip}, {IDC_CMDMANUAL, qv::texts::kCmdManualTip},
+                            {IDC_CMDNEXT, qv::texts::kNextTip0}})
+        EXPECT_EQ(ToolTipText(tip, dlg, Item(id)), text) << id;
+    LOGFONTW body{}, banner{};
+    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(dlg, WM_GETFONT, 0, 0)), sizeof body, &body);
+    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(Item(IDC_LABEL1), WM_GETFONT, 0, 0)), sizeof banner, &banner);
+    EXPECT_GT(std::abs(banner.lfHeight), std::abs(body.lfHeight));
+    EXPECT_GE(banner.lfWeight, FW_BOLD);
     EXPECT_EQ(GetFocus(), Item(IDC_OPTBTN0));
     EXPECT_TRUE(Checked(IDC_OPTBTN0));
     for (int id = IDC_OPTBTN1; id <= IDC_OPTBTN6; ++id) EXPECT_FALSE(Checked(id)) << id;
@@ -581,7 +567,6 @@ TEST_F(MainDialogTest, LoadFillsTheWindowAndRunsModeZeroWithTheFocusOnItsButton)
     EXPECT_EQ(Text(IDC_TXTSTEP), qv::texts::kSteps0);
     EXPECT_EQ(Text(IDC_CMDNEXT), qv::texts::kInstall1Run);
     EXPECT_EQ(Text(IDC_LBLKEKKA), L"");
-    EXPECT_EQ(ToolTipText(qv::win32::MainDialogToolTip(dlg), dlg, Item(IDC_CMDNEXT)), qv::texts::kNextTip0);
     EXPECT_EQ(Rows(), (std::vector<std::wstring>{L"one.xla", L"three.xla"}));
     EXPECT_EQ(RowData(), (std::vector<long>{1, 3}));
     EXPECT_TRUE(IsWindowEnabled(Item(IDC_CMDNEXT)));
