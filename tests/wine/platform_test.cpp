@@ -117,57 +117,46 @@ protected:
     }
 };
 
-TEST_F(FileSystemTest, OnlyOrdinaryFilesExist) {
+// Only ordinary files count: hidden and system files neither exist nor are listed, and a folder
+// is no file, whatever its name.
+TEST_F(FileSystemTest, OnlyOrdinaryFilesExistAndAreListed) {
+    const std::wstring plain = Make(L"plain.xla", 0), readOnly = Make(L"readonly.xla", FILE_ATTRIBUTE_READONLY),
+                       archive = Make(L"archive.xla", FILE_ATTRIBUTE_ARCHIVE),
+                       hidden = Make(L"hidden.xla", FILE_ATTRIBUTE_HIDDEN),
+                       system = Make(L"system.xla", FILE_ATTRIBUTE_SYSTEM);
+    Make(L"notes.txt", 0);
     CreateDirectoryW(dir.File(L"folder.xla").c_str(), nullptr);
     struct Case {
-        int line;
         std::wstring path;
-        bool file;
-        bool folder;
+        bool file, folder;
     } cases[] = {
-        {__LINE__, Make(L"plain.xla", 0), true, false},
-        {__LINE__, Make(L"readonly.xla", FILE_ATTRIBUTE_READONLY), true, false},
-        {__LINE__, Make(L"archive.xla", FILE_ATTRIBUTE_ARCHIVE), true, false},
-        {__LINE__, Make(L"hidden.xla", FILE_ATTRIBUTE_HIDDEN), false, false},
-        {__LINE__, Make(L"system.xla", FILE_ATTRIBUTE_SYSTEM), false, false},
-        {__LINE__, dir.File(L"folder.xla"), false, true},
-        {__LINE__, dir.File(L"missing.xla"), false, false},
-        {__LINE__, dir.File(L"missing\\a.xla"), false, false},
-        {__LINE__, dir.Path(), false, true},
+        {plain, true, false},   {readOnly, true, false}, {archive, true, false},
+        {hidden, false, false}, {system, false, false},  {dir.File(L"folder.xla"), false, true},
+        {dir.File(L"missing.xla"), false, false}, {dir.File(L"missing\\a.xla"), false, false}, {dir.Path(), false, true},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << "case at line " << c.line);
+        SCOPED_TRACE(qv::test::Narrow(c.path));
         EXPECT_EQ(fs.FileExists(c.path), c.file);
         EXPECT_EQ(fs.FolderExists(c.path), c.folder);
         // Everything here is reachable, so whatever is not an ordinary file is missing.
         EXPECT_EQ(fs.FileMissing(c.path), !c.file);
     }
-}
 
-TEST_F(FileSystemTest, ListFilesKeepsOrdinaryMatchesOnly) {
-    Make(L"a.xla", 0);
-    Make(L"b.xla", FILE_ATTRIBUTE_READONLY);
-    Make(L"hidden.xla", FILE_ATTRIBUTE_HIDDEN);
-    Make(L"system.xla", FILE_ATTRIBUTE_SYSTEM);
-    Make(L"notes.txt", 0);
-    CreateDirectoryW(dir.File(L"sub.xla").c_str(), nullptr);
-
-    struct Case {
-        int line;
-        std::wstring folder;
-        std::wstring pattern;
+    const std::vector<std::wstring> xla{L"archive.xla", L"plain.xla", L"readonly.xla"};
+    struct ListCase {
+        std::wstring folder, pattern;
         std::vector<std::wstring> expected;
-    } cases[] = {
-        {__LINE__, dir.Path(), L"*.xla", {L"a.xla", L"b.xla"}},
-        {__LINE__, dir.Path() + L"\\", L"*.xla", {L"a.xla", L"b.xla"}},
-        {__LINE__, dir.Path(), L"*", {L"a.xla", L"b.xla", L"notes.txt"}},
-        {__LINE__, dir.Path(), L"a.xla", {L"a.xla"}},
-        {__LINE__, dir.Path(), L"hidden.xla", {}},
-        {__LINE__, dir.Path(), L"*.xlb", {}},
-        {__LINE__, dir.File(L"missing"), L"*.xla", {}},
+    } lists[] = {
+        {dir.Path(), L"*.xla", xla},
+        {dir.Path() + L"\\", L"*.xla", xla},
+        {dir.Path(), L"*", {L"archive.xla", L"notes.txt", L"plain.xla", L"readonly.xla"}},
+        {dir.Path(), L"plain.xla", {L"plain.xla"}},
+        {dir.Path(), L"hidden.xla", {}},
+        {dir.Path(), L"*.xlb", {}},
+        {dir.File(L"missing"), L"*.xla", {}},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << "case at line " << c.line);
+    for (const ListCase& c : lists) {
+        SCOPED_TRACE(qv::test::Narrow(c.folder + L" " + c.pattern));
         auto names = fs.ListFiles(c.folder, c.pattern);
         std::sort(names.begin(), names.end());
         EXPECT_EQ(names, c.expected);

@@ -107,26 +107,19 @@ bool RaisedByExcel(const Result& r) {
     return std::find(std::begin(notReached), std::end(notReached), r.hr) == std::end(notReached);
 }
 
-std::wstring Str(IDispatch* d, const std::wstring& member) {
+// A property's value, which must come back as `vt`.
+Variant Get(IDispatch* d, const std::wstring& member, VARTYPE vt) {
     Result r = Call(d, member);
     EXPECT_EQ(r.hr, S_OK) << "get " << testing::PrintToString(member);
-    EXPECT_EQ(r.value.vt(), VT_BSTR);
-    return r.value.vt() == VT_BSTR ? std::wstring(r.value.get()->bstrVal) : L"";
+    EXPECT_EQ(r.value.vt(), vt) << testing::PrintToString(member);
+    return r.value.vt() == vt ? std::move(r.value) : Variant();
 }
-
-bool Flag(IDispatch* d, const std::wstring& member) {
-    Result r = Call(d, member);
-    EXPECT_EQ(r.hr, S_OK);
-    EXPECT_EQ(r.value.vt(), VT_BOOL);
-    return r.value.vt() == VT_BOOL && r.value.get()->boolVal == VARIANT_TRUE;
+std::wstring Str(IDispatch* d, const std::wstring& member) {
+    Variant v = Get(d, member, VT_BSTR);
+    return v.vt() == VT_BSTR ? std::wstring(v.get()->bstrVal) : L"";
 }
-
-long Number(IDispatch* d, const std::wstring& member) {
-    Result r = Call(d, member);
-    EXPECT_EQ(r.hr, S_OK);
-    EXPECT_EQ(VariantChangeType(r.value.get(), r.value.get(), 0, VT_I4), S_OK);
-    return r.value.get()->lVal;
-}
+bool Flag(IDispatch* d, const std::wstring& member) { return Get(d, member, VT_BOOL).get()->boolVal == VARIANT_TRUE; }
+long Number(IDispatch* d, const std::wstring& member) { return Get(d, member, VT_I4).get()->lVal; }
 
 ComPtr<IDispatch> Obj(Result r) {
     EXPECT_EQ(r.hr, S_OK) << testing::PrintToString(r.description);
