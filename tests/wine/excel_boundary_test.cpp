@@ -91,9 +91,15 @@ TEST_F(ExcelBoundaryTest, FoldersAndAddInsAddWithNamedArgumentsOnceAWorkbookIsOp
     EXPECT_FALSE(app->Visible()) << "a created instance starts invisible";
     EXPECT_EQ(app->WorkbookCount(), 0);
 
-    EXPECT_THROW(app->AddAddIn(path, false), ExcelError) << "Add needs an open workbook";
+    try {
+        app->AddAddIn(path, false);
+        ADD_FAILURE() << "Add needs an open workbook";
+    } catch (const ExcelError& e) {
+        EXPECT_FALSE(e.Description().empty());
+    }
     auto book = app->AddWorkbook();
     ASSERT_TRUE(book);
+    EXPECT_EQ(book->Name(), L"Book1");
     EXPECT_EQ(app->WorkbookCount(), 1);
 
     auto added = app->AddAddIn(path, false);
@@ -103,6 +109,10 @@ TEST_F(ExcelBoundaryTest, FoldersAndAddInsAddWithNamedArgumentsOnceAWorkbookIsOp
     EXPECT_EQ(added->Path(), otherFolder());
     EXPECT_EQ(added->Title(), L"tool");
     EXPECT_FALSE(added->Installed());
+    EXPECT_EQ(app->AddAddIn(path, false)->FullName(), path) << "adding a listed file gives its entry";
+    int entries = 0;
+    for (auto& a : qv::excel::each(app->AddIns())) entries += a->FullName() == path;
+    EXPECT_EQ(entries, 1);
 
     auto listed = qv::FindAddinByFullName(*app, path);
     EXPECT_EQ(listed->FullName(), path);
@@ -118,6 +128,7 @@ TEST_F(ExcelBoundaryTest, FoldersAndAddInsAddWithNamedArgumentsOnceAWorkbookIsOp
         ADD_FAILURE() << "a missing file was opened";
     } catch (const ExcelError& e) {
         EXPECT_EQ(e.Member(), L"Open");
+        EXPECT_NE(e.Description().find(L"missing.xla"), std::wstring::npos);
     }
     app->OpenWorkbook(path);
     app->Quit();
