@@ -302,7 +302,7 @@ void PrintTo(const RunningCase& c, std::ostream* os) { *os << c.label; }
 
 class RunningExcelTest : public ExcelBoundaryTest, public testing::WithParamInterface<RunningCase> {};
 
-TEST_P(RunningExcelTest, AttachFindsItAndQuitEndsIt) {
+TEST_P(RunningExcelTest, AttachFindsItShowsItAndQuitEndsIt) {
     const RunningCase& c = GetParam();
     EXPECT_EQ(launcher->Attach(), nullptr) << "nothing runs yet";
 
@@ -317,6 +317,12 @@ TEST_P(RunningExcelTest, AttachFindsItAndQuitEndsIt) {
     ASSERT_TRUE(app) << "GetActiveObject never found the running stand-in";
 
     EXPECT_EQ(app->Visible(), !c.hidden);
+    EXPECT_EQ(FindWindowW(nullptr, L"Excel stand-in") != nullptr, !c.hidden) << "its window shows while it is visible";
+    if (c.hidden) {
+        app->SetVisible(true);
+        EXPECT_TRUE(app->Visible());
+        EXPECT_NE(FindWindowW(nullptr, L"Excel stand-in"), nullptr);
+    }
     EXPECT_EQ(app->WorkbookCount(), static_cast<long>(c.workbooks.size()));
     std::vector<std::wstring> names;
     for (auto& book : qv::excel::each(app->Workbooks())) names.push_back(book->Name());

@@ -349,27 +349,6 @@ TEST_F(StandInCom, ScriptedFileDialogsAnswerInExcelsForm) {
     Quit(app);
 }
 
-// The user's own Excel, started by hand and found in the running object table. (How the
-// launcher attaches to it, its workbooks and its end at Quit: ExcelBoundaryTest.)
-TEST_F(StandInCom, RunningExcelShowsItsWindowWhenVisible) {
-    qv::test::StandInProcess running(L"/running /hidden Book1");
-    ASSERT_TRUE(running.Started());
-    ComPtr<IUnknown> unk;
-    for (int i = 0; i < 150 && FAILED(GetActiveObject(kStandIn, nullptr, unk.put())); ++i) Sleep(100);
-    ASSERT_TRUE(unk) << "not in the running object table";
-    auto app = unk.query<IDispatch>();
-    unk.reset();
-    ASSERT_TRUE(app);
-    const bool windows = CanShowWindows();
-    for (bool visible : {false, true}) {
-        if (visible) Set(app.get(), L"Visible", true);
-        EXPECT_EQ(Flag(app.get(), L"Visible"), visible);
-        if (windows) { EXPECT_EQ(FindWindowW(nullptr, L"Excel stand-in") != nullptr, visible); }
-    }
-    EXPECT_EQ(Call(app.get(), L"Quit").hr, S_OK);
-    EXPECT_TRUE(running.Ended(15000)) << "still running after Quit";
-}
-
 // /list prints UTF-8; the library folder is the corpus of real add-ins written by others.
 TEST_F(StandInCom, ListPrintsAddinsAndValuesAsUtf8) {
     const char* corpusEnv = getenv("QV_CORPUS");
