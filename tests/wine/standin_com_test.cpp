@@ -135,10 +135,10 @@ ComPtr<IDispatch> Obj(IDispatch* d, const std::wstring& member, A&&... args) {
 
 // The Name of every item of a collection, through _NewEnum / IEnumVARIANT with the boundary's
 // enumerator.
-std::vector<std::wstring> Names(IDispatch* collection, const std::wstring& member = L"Name") {
+std::vector<std::wstring> Names(IDispatch* collection) {
     std::vector<std::wstring> names;
     try {
-        for (auto item : qv::excel::com::each(Wrap(collection))) names.push_back(Str(item.raw(), member));
+        for (auto item : qv::excel::com::each(Wrap(collection))) names.push_back(Str(item.raw(), L"Name"));
     } catch (const qv::excel::ExcelError& e) {
         ADD_FAILURE() << "enumeration failed: " << std::hex << e.HResult();
     }
