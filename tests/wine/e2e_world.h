@@ -163,8 +163,14 @@ struct ShownMessage {
 class RecordingMessageBoxes : public MessageBoxes {
 public:
     std::vector<ShownMessage> shown;
+    std::vector<int> answers;  // given in order; then No to a question, OK to anything else
     int Show(const std::wstring& text, const std::wstring& title, int flags) override {
         shown.push_back({text, title, flags});
+        if (!answers.empty()) {
+            const int a = answers.front();
+            answers.erase(answers.begin());
+            return a;
+        }
         return flags == kMbYesNoQuestion ? kIdNo : 1;
     }
 };
