@@ -19,6 +19,7 @@
 #include "platform/paths.h"
 #include "startup/startup.h"
 #include "startup/texts.h"
+#include "platform/account.h"
 #include "platform/failure_info.h"
 
 namespace qv::console {
@@ -210,7 +211,7 @@ void InstallOne(World& w, Reporter& r, const Options& o, const excel::Facts& fac
                 return;
             }
         }
-        if (auto bad = CheckInstallFolder(svc.fs, req.folder, old != nullptr)) {
+        if (auto bad = CheckInstallFolder(svc.fs, req.folder, old != nullptr, facts.userFolder)) {
             Refuse(r, item, journal, *bad);
             return;
         }
@@ -226,10 +227,16 @@ void InstallOne(World& w, Reporter& r, const Options& o, const excel::Facts& fac
             }
         }
 
+        req.askUnblock = [&o] { return o.unblock ? MarkChoice::Unblock : MarkChoice::Keep; };
         InstallResult result = InstallAddin(svc, req);
         if (result.refusal) {
             Refuse(r, item, journal, *result.refusal);
             return;
+        }
+        if (result.keptMark) {
+            Notice kept{Reason::KeptMark};
+            kept.path = result.fullName;
+            r.Warn(kept);
         }
         item.fullName = result.fullName;
         Succeed(r, item, journal, title, Done::Installed);
@@ -298,17 +305,27 @@ void RemoveOne(World& w, Reporter& r, const excel::Facts& facts, const std::wstr
 }
 
 void Tidy(World& w, Reporter& r, const excel::Facts& facts, bool dryRun) {
-    std::vector<ListedAddin> gone;
+    std::vector<ListedAddin> gone, outOfReach;
     {
         Item item;
         Changes journal;
         bool ok = true;
         Guarded(r, item, journal, [&] {
-            for (const auto& a : ReadAddinList(w.svc))
+            for (const auto& a : ReadAddinList(w.svc)) {
                 if (IsTidyCandidate(a)) gone.push_back(a);
+                else if (a.File() == FileState::Unreachable && IsXlaName(a.Name())) outOfReach.push_back(a);
+            }
         });
         if (item.exit != kExitDone) ok = false;
         if (!ok) return r.Add(std::move(item));
+    }
+    // A drive not connected yet, or a share behind a VPN that is down, is not a file gone.
+    for (const auto& a : outOfReach) {
+        Item item;
+        item.target = item.fullName = a.FullName();
+        item.reason = "unreachable";
+        item.message = r.T(texts::kUnreachableLeft) + a.FullName();
+        r.Add(std::move(item));
     }
     if (dryRun) {
         r.SetList(ListJson(gone, facts));
@@ -363,6 +380,13 @@ int Run(World& w, const Options& given, Output& out) {
         out.Out(FromUtf8(VersionText(w.svc.sys.Version())) + L"\n");
         return kExitDone;
     }
+    // A deployment tool's SYSTEM context, or another account, has its own HKCU and add-in folder.
+    const AccountFacts account = w.svc.accounts.Facts();
+    if (CheckAccount(account) != AccountVerdict::Ok) {
+        Notice n{Reason::OtherAccount};
+        n.account = account.own;
+        return r.Stop(kExitWrongAccount, r.N(n), ReasonCode(n.reason));
+    }
     // Detection never starts Excel, so it answers while the user's Excel runs.
     if (o.command == L"status") return Status(w, r, o);
     excel::Facts facts;
@@ -387,6 +411,8 @@ int Run(World& w, const Options& given, Output& out) {
         return r.Stop(kExitCannotRun, FailureText(r), "excel-not-startable");
     }
 
+    // Each drive or share is asked once whether it answers, for the whole run.
+    ListingScope listing(w.svc.fs);
     if (o.command == L"list") {
         Item item;
         Changes journal;

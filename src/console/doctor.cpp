@@ -93,7 +93,7 @@ Item Diagnose(World& w, const Reporter& r, const excel::Facts& facts, const Regi
     std::vector<std::wstring> parts;
 
     parts.push_back(r.T(a.Installed() ? texts::kOn : texts::kOff));
-    const FileState state = w.svc.fs.FileStateOf(a.FullName());
+    const FileState state = a.File();
     const char* file = state == FileState::Present ? "present" : state == FileState::Missing ? "missing" : "unreachable";
     if (state == FileState::Present) {
         parts.push_back(r.T(texts::kFileThere));
@@ -212,7 +212,6 @@ void Doctor(World& w, Reporter& r, const Options& o, const excel::Facts& facts) 
         else r.Add(std::move(item));
     }
     if (list.empty() && o.operands.empty()) r.Text(r.T(texts::kNoCandidates) + std::wstring(L"\n"));
-    ListingScope listing(w.svc.fs);
     for (const auto& a : chosen) r.Add(Diagnose(w, r, facts, view, a));
 }
 

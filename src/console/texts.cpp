@@ -53,6 +53,16 @@ std::wstring EnglishText(const Notice& n) {
         case Reason::PathTooLong:
             return L"The installed file's name is too long.\n"
                    L"Excel opens names of up to 218 characters, folder included.\n\" " + n.path + L" \"";
+        case Reason::ReadOnly:
+            return L"This file is read-only, so it cannot be deleted or replaced:\n\" " + n.path +
+                   L" \"\nClear \"Read-only\" in the file's properties, then try again.";
+        case Reason::OtherAccount:
+            return L"quorvelc runs as another user ( " + n.account +
+                   L" ) than the one logged on to the desktop.\nAdd-ins belong to each user: run it as the user "
+                   L"whose Excel it changes (Intune: \"User\" context).";
+        case Reason::KeptMark:
+            return L"The installed copy keeps the file's mark of the web; Excel may not run its macros "
+                   L"(--unblock removes the mark): " + n.path;
         case Reason::VersionUnsupported: return L"This Excel version is not supported.";
         case Reason::RuntimeMissing: return L"The VB6.0 runtime is missing.";
         case Reason::UnsupportedFile: return L"Not an add-in file = " + n.path + L" was given.\nThis file is skipped.";
@@ -80,7 +90,18 @@ std::optional<std::wstring> After(const std::wstring& text, const std::wstring& 
 
 }  // namespace
 
-std::wstring NoticeText(const Notice& n, Lang lang) { return lang == Lang::En ? EnglishText(n) : JapaneseText(n); }
+std::wstring NoticeText(const Notice& n, Lang lang) {
+    if (lang == Lang::En) return EnglishText(n);
+    // The wizard's texts name its own ways out; quorvelc's have their own.
+    if (n.reason == Reason::OtherAccount)
+        return L"quorvelc は、デスクトップにログオンしているユーザーとは別のユーザー（ " + n.account +
+               L" ）として実行されています。\nアドインはユーザーごとに登録されるため、Excelを変更するユーザーとして"
+               L"実行してください（Intune では「ユーザー」コンテキスト）。";
+    if (n.reason == Reason::KeptMark)
+        return L"インストールしたファイルには、インターネットから取得したファイルとしての印が残っています。"
+               L"Excelがマクロを実行しない場合があります（--unblock で印を残さずにインストールします）：" + n.path;
+    return JapaneseText(n);
+}
 
 const char* ReasonCode(Reason r) {
     switch (r) {
@@ -95,6 +116,9 @@ const char* ReasonCode(Reason r) {
         case Reason::DriveRefused: return "drive-refused";
         case Reason::AdminRights: return "admin-rights";
         case Reason::PathTooLong: return "path-too-long";
+        case Reason::ReadOnly: return "read-only";
+        case Reason::OtherAccount: return "wrong-account";
+        case Reason::KeptMark: return "marked-from-internet";
         case Reason::VersionUnsupported: return "excel-version";
         case Reason::RuntimeMissing: return "runtime-missing";
         case Reason::UnsupportedFile: return "not-xla";

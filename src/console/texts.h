@@ -40,6 +40,8 @@ inline constexpr Text kAlreadyGone{L"アドインリストにありません（�
 inline constexpr Text kPressAKey{L"\n何かキーを押すと終了します。", L"\nPress any key to close."};
 inline constexpr Text kLeftOnServer{L"サーバーの共有フォルダのファイルは削除していません：",
                                     L"The file on the server share was not deleted: "};
+inline constexpr Text kUnreachableLeft{L"ドライブまたは共有フォルダに接続できないため、そのままにします：",
+                                       L"Left alone: its drive or share cannot be reached: "};
 inline constexpr Text kAmbiguous{L"複数のアドインが該当します：", L"More than one add-in matches: "};
 inline constexpr Text kAskFullPath{L"フルパスで指定してください。", L"Give the full path."};
 inline constexpr Text kFileNotFound{L"ファイルが見つかりません：", L"File not found: "};

@@ -2,6 +2,7 @@
 #include "startup/excel_start.h"
 #include "operations/operations.h"
 #include "platform/paths.h"
+#include "platform/zone_identifier.h"
 
 namespace qv {
 
@@ -47,10 +48,10 @@ std::unique_ptr<excel::AddIn> SwitchOffOldVersion(const InstallRequest& r, excel
     return old;
 }
 
-void CopyKeepingOldVersion(Services& svc, const InstallRequest& r, const std::wstring& destination,
+void CopyKeepingOldVersion(Services& svc, const InstallRequest& r, const std::wstring& destination, ZoneMark mark,
                            excel::AddIn* switchedOff) {
     try {
-        svc.fs.CopyReplace(r.source, destination, ZoneMark::KeepSource);
+        svc.fs.CopyReplace(r.source, destination, mark);
     } catch (...) {
         // The old file is untouched; put its add-in back as it was before the failure leaves.
         if (switchedOff) {
@@ -99,10 +100,28 @@ InstallResult InstallAddin(Services& svc, const InstallRequest& r) {
         result.refusal = *refusal;
         return result;
     }
+    // Office blocks the macros of a file from the internet, and a copy keeps the mark.
+    ZoneMark mark = ZoneMark::KeepSource;
+    if (result.copied) {
+        const ZoneStream zone = svc.fs.ReadZoneStream(r.source);
+        if (zone.state == StreamState::Present && IsMarkedFromInternet(ZoneIdOf(zone.text))) {
+            const MarkChoice choice = r.askUnblock ? r.askUnblock() : MarkChoice::Keep;
+            if (choice == MarkChoice::Cancel) {
+                result.cancelled = true;
+                return result;
+            }
+            if (choice == MarkChoice::Unblock) mark = ZoneMark::None;
+            result.keptMark = choice == MarkChoice::Keep;
+        }
+    }
+    // Every question is answered: a new profile's user add-in folder may still have to be made.
+    if (r.oldFolder.empty() && !r.facts.userFolder.empty() && r.folder == r.facts.userFolder &&
+        !svc.fs.FolderExists(r.folder))
+        svc.fs.CreateFolders(r.folder);
 
     excel::Session excel(StartExcel(svc));
     auto switchedOff = SwitchOffOldVersion(r, *excel, fileName);
-    if (result.copied) CopyKeepingOldVersion(svc, r, result.fullName, switchedOff.get());
+    if (result.copied) CopyKeepingOldVersion(svc, r, result.fullName, mark, switchedOff.get());
     switchedOff.reset();
 
     if (SwitchOnListed(*excel, result.fullName))

@@ -13,10 +13,13 @@ std::optional<Notice> CheckFolderDrive(Drives& drives, const std::wstring& path)
     return n;
 }
 
-std::optional<Notice> CheckInstallFolder(FileSystem& fs, const std::wstring& folder, bool versionUp) {
+std::optional<Notice> CheckInstallFolder(FileSystem& fs, const std::wstring& folder, bool versionUp,
+                                         const std::wstring& userFolder) {
     // Excel gives the folder of an add-in at a drive's root as "C:", without the separator.
     const std::wstring checked = versionUp ? paths::WithRootSeparator(folder) : folder;
-    if (paths::IsFullFolderPath(checked) && fs.FolderExists(checked)) return std::nullopt;
+    // A new profile has no user add-in folder until Excel's own dialog first saves there.
+    const bool madeWhenMissing = !versionUp && !userFolder.empty() && folder == userFolder;
+    if (paths::IsFullFolderPath(checked) && (madeWhenMissing || fs.FolderExists(checked))) return std::nullopt;
     Notice n{Reason::InvalidFolder};
     n.folder = folder;
     return n;

@@ -26,8 +26,7 @@ const std::wstring& ListedAddin::Name() const { return Once(name_, [&] { return 
 const std::wstring& ListedAddin::FullName() const { return Once(fullName_, [&] { return Excel().FullName(); }); }
 const std::wstring& ListedAddin::Title() const { return Once(title_, [&] { return Excel().Title(); }); }
 const std::wstring& ListedAddin::Path() const { return Once(path_, [&] { return Excel().Path(); }); }
-bool ListedAddin::FileExists() const { return Once(fileExists_, [&] { return fs_->FileExists(FullName()); }); }
-bool ListedAddin::FileMissing() const { return Once(fileMissing_, [&] { return fs_->FileMissing(FullName()); }); }
+FileState ListedAddin::File() const { return Once(file_, [&] { return fs_->FileStateOf(FullName()); }); }
 
 void ListedAddin::ReadAllAndLetGo() {
     Title();

@@ -19,10 +19,11 @@ public:
     const std::wstring& FullName() const;
     const std::wstring& Title() const;
     const std::wstring& Path() const;      // folder without a closing separator
-    // An ordinary file lies at FullName.
-    bool FileExists() const;
-    // The file is known to be gone; one on a share out of reach is neither there nor gone.
-    bool FileMissing() const;
+    // Whether an ordinary file lies at FullName, is known to be gone, or lies on a drive or share
+    // out of reach, which is neither.
+    FileState File() const;
+    bool FileExists() const { return File() == FileState::Present; }
+    bool FileMissing() const { return File() == FileState::Missing; }
 
     // Reads Title, Name, FullName, Path and Installed, as far as not read yet, and lets the
     // Excel object go: the file checks and the rules may then run after that Excel has ended.
@@ -33,7 +34,8 @@ private:
 
     excel::AddIn* addin_;
     FileSystem* fs_;
-    mutable std::optional<bool> installed_, fileExists_, fileMissing_;
+    mutable std::optional<bool> installed_;
+    mutable std::optional<FileState> file_;
     mutable std::optional<std::wstring> name_, fullName_, title_, path_;
 };
 

@@ -47,10 +47,14 @@ std::wstring JapaneseText(const Notice& n) {
             return texts::kAdminFolder1 + n.folder + texts::kAdminFolder2 +
                    (n.userFolderHint ? texts::kAdminUserFolderHint : L"");
         case Reason::PathTooLong: return texts::kPathTooLong1 + n.path + texts::kPathTooLong2;
+        case Reason::ReadOnly: return texts::kReadOnlyFile1 + n.path + texts::kReadOnlyFile2;
+        case Reason::OtherAccount: return texts::kOtherAccount1 + n.account + texts::kOtherAccount2;
         case Reason::VersionUnsupported: return texts::kVersionUnsupported;
         case Reason::RuntimeMissing: return texts::kRuntimeMissing;
         case Reason::UnsupportedFile: return texts::kUnsupportedFile1 + n.path + texts::kUnsupportedFile2;
         case Reason::NoTitle: return texts::kNoTitle1 + paths::FileNamePart(n.path) + texts::kNoTitle2;
+        // Only the console program warns of it; the wizard asked before the copy.
+        case Reason::KeptMark: return L"";
     }
     return L"";
 }

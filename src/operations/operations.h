@@ -2,6 +2,7 @@
 // The add-in operations, for every front end. Each takes plain values and gives a plain
 // result: it reads no control and shows no message. A refusal comes back as the text to show;
 // any other failure leaves as an exception (Failure, excel::ExcelError).
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -27,29 +28,39 @@ struct StepResult {
     bool Done() const { return !refusal; }
 };
 
+// What to do with a file marked as from the internet (Mark of the Web) that is about to be copied.
+enum class MarkChoice { Unblock, Keep, Cancel };
+
 struct InstallRequest {
     std::wstring source;     // full path of the file to install
     std::wstring folder;     // the destination folder, as given
     std::wstring oldFolder;  // the folder of the listed old version under the same file name; empty for a new install
     excel::Facts facts;
     Changes* journal = nullptr;
+    // Asked only when the file is marked and will be copied; without it the copy keeps the mark.
+    std::function<MarkChoice()> askUnblock;
 };
 
 struct InstallResult : StepResult {
     std::wstring fullName;  // where the add-in now lies
     bool copied = false;
+    bool cancelled = false;  // the user chose to stop at the mark's question; nothing changed
+    bool keptMark = false;   // the copy carries the source's mark from the internet
 };
 
 // A new install, or a newer version over the listed old one: the old version off, the copy
 // (atomic, through a temporary file), then found by full name or added through a temporary
 // workbook, and switched on. A failed copy switches the old version back on before the
-// failure leaves. Refuses, with nothing changed, a destination Excel cannot open or one that
-// needs administrator rights.
+// failure leaves. Refuses, with nothing changed, a destination Excel cannot open, one that
+// needs administrator rights, or a read-only file there. A file marked as from the internet
+// is asked about before any Excel step; the user add-in folder is made when it is missing.
 InstallResult InstallAddin(Services& svc, const InstallRequest& request);
 
 // The install's destination folder must be an existing folder given as a full path. A version
-// up's folder as Excel gives it ("C:" for a drive's root) counts as that root.
-std::optional<Notice> CheckInstallFolder(FileSystem& fs, const std::wstring& folder, bool versionUp);
+// up's folder as Excel gives it ("C:" for a drive's root) counts as that root. A new install
+// into Excel's user add-in folder (exactly `userFolder`) may find it missing: it is made.
+std::optional<Notice> CheckInstallFolder(FileSystem& fs, const std::wstring& folder, bool versionUp,
+                                         const std::wstring& userFolder);
 
 // Only a folder on a fixed disk may be chosen: DriveRefused for a path on any other drive.
 std::optional<Notice> CheckFolderDrive(Drives& drives, const std::wstring& path);
@@ -105,7 +116,7 @@ bool IsDefaultFolder(const excel::Facts& facts, const std::wstring& folder);
 // replaceable. `newInstall` offers the user add-in folder as the way out.
 std::optional<Notice> CheckInstallTarget(Services& svc, const excel::Facts& facts, const std::wstring& folder,
                                          const std::wstring& fullName, bool copies, bool newInstall);
-// The add-in file `fullName` can be deleted.
+// The add-in file `fullName` can be deleted: it is not read-only, and no rights are missing.
 std::optional<Notice> CheckRemovable(Services& svc, const std::wstring& fullName);
 
 // Tool.XLA passes, tool.xlam does not.

@@ -9,6 +9,12 @@ namespace qv {
 
 namespace {
 
+Notice ReadOnlyFile(const std::wstring& path) {
+    Notice n{Reason::ReadOnly};
+    n.path = path;
+    return n;
+}
+
 Notice NeedsAdministrator(const std::wstring& folder, bool hintUserFolder) {
     Notice n{Reason::AdminRights};
     n.folder = folder;
@@ -27,6 +33,8 @@ std::optional<Notice> CheckInstallTarget(Services& svc, const excel::Facts& fact
     }
     // Nothing is written when the file already lies at its destination.
     if (!copies) return std::nullopt;
+    // Replacing it would fail only after the old version had been switched off.
+    if (svc.fs.IsReadOnly(fullName)) return ReadOnlyFile(fullName);
     // The folder up to and including its last "\", so that a file at a drive's root names "C:\", not "C:".
     const std::wstring folderPart = fullName.substr(0, fullName.size() - paths::FileNamePart(fullName).size());
     bool denied = svc.fs.ProbeCreate(folderPart) == Access::Denied;
@@ -40,6 +48,8 @@ std::optional<Notice> CheckInstallTarget(Services& svc, const excel::Facts& fact
 }
 
 std::optional<Notice> CheckRemovable(Services& svc, const std::wstring& fullName) {
+    // Opening a read-only file for delete succeeds; only the delete itself fails.
+    if (svc.fs.IsReadOnly(fullName)) return ReadOnlyFile(fullName);
     if (svc.fs.ProbeDelete(fullName) != Access::Denied) return std::nullopt;
     return NeedsAdministrator(paths::WithRootSeparator(paths::FolderPart(fullName)), false);
 }

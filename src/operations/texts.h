@@ -43,6 +43,20 @@ inline constexpr const wchar_t* kAdminFolder2 =
     L"ない場合は、システム管理者に依頼してください。";
 inline constexpr const wchar_t* kAdminUserFolderHint =
     L"\nまたは、アドインフォルダにユーザー用のフォルダ（【１】のフォルダ）を選択してください。";
+// A file that the removal would delete, or the install replace, is read-only: text 1, the path, text 2.
+inline constexpr const wchar_t* kReadOnlyFile1 = L"次のファイルは読み取り専用のため、削除や置き換えができません。\n「 ";
+inline constexpr const wchar_t* kReadOnlyFile2 =
+    L" 」\nファイルのプロパティで「読み取り専用」のチェックを外してから、もう一度実行してください。";
+// The file to install came from the internet (Mark of the Web): Yes unblocks the copy, No keeps
+// the mark, Cancel stops with nothing changed.
+inline constexpr const wchar_t* kUnblockQuestion =
+    L"このファイルは、インターネットから取得したファイルとしてブロックされています。\n"
+    L"このままインストールすると、Excelはこのアドインのマクロを実行しない場合があります。\n"
+    L"信頼できる提供元のファイルの場合のみ、ブロックを解除してください。\n\n"
+    L"　ブロックを解除してインストールする場合は「はい」\n"
+    L"　ブロックしたままインストールする場合は「いいえ」\n"
+    L"　処理を中止する場合は「キャンセル」\n\n"
+    L"をクリックしてください。";
 // Excel cannot open a workbook whose full name is longer than this many UTF-16 units.
 inline constexpr const wchar_t* kPathTooLong1 =
     L"インストール先のファイル名が長すぎます。\nExcelが開けるのは、フォルダを含めて218文字までのファイル名です。\n「 ";

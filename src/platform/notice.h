@@ -20,11 +20,14 @@ enum class Reason {
     DriveRefused,        // a folder on a drive that is not a fixed disk: path
     AdminRights,         // changing the folder needs administrator rights: folder, userFolderHint
     PathTooLong,         // Excel cannot open the destination's full name: path
+    ReadOnly,            // the file to delete or replace is read-only: path
+    OtherAccount,        // the program runs as another user than the desktop's: account
     VersionUnsupported,  // Excel older than 97, or a newer one not accepted
     RuntimeMissing,      // the VB runtime library is missing
     // Warnings: the step goes on.
     UnsupportedFile,     // an argument that is not a .xla file is skipped: path
     NoTitle,             // the file has no title: path
+    KeptMark,            // the installed copy keeps the source's mark of the web: path
 };
 
 struct Notice {
@@ -35,6 +38,7 @@ struct Notice {
     std::wstring path;    // a file's full path, as given
     std::wstring folder;  // a folder, as given
     std::wstring title;   // an add-in's title, as the user saw it
+    std::wstring account; // DOMAIN\user
     unsigned long processId = 0;
     bool userFolderHint = false;          // AdminRights: the user add-in folder is a way out
     bool hidden = false;                  // ExcelRunning: the instance was hidden

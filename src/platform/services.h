@@ -156,6 +156,9 @@ inline constexpr int kMbYesNoQuestion = 292;
 inline constexpr int kMbYesNoWarning = 4 + 48;
 // Brings the box to the front (MB_SETFOREGROUND). A box shown off the window's thread has no owner.
 inline constexpr int kMbSetForeground = 0x10000;
+// Yes, No and Cancel, warning icon, No as default (3 + 48 + 256).
+inline constexpr int kMbYesNoCancelWarningNo = 3 + 48 + 256;
+inline constexpr int kIdCancel = 2;
 inline constexpr int kIdYes = 6;
 inline constexpr int kIdNo = 7;
 

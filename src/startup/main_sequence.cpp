@@ -1,6 +1,7 @@
 #include <string>
 
 #include "excel/excel.h"
+#include "platform/account.h"
 #include "startup/running_excel.h"
 #include "startup/startup.h"
 
@@ -56,6 +57,16 @@ ExcelStart ReadExcelFacts(excel::Launcher& launcher, const std::function<bool()>
 
 StartupOutcome Main(Services& svc, SharedState& st, StartupDialogue& ui) {
     st.strCOMMAND = svc.sys.CommandArguments();
+
+    // Add-ins are registered per user: run as another account, the program would install into
+    // that account's profile, where the desktop's user never sees them.
+    const AccountFacts account = svc.accounts.Facts();
+    if (CheckAccount(account) == AccountVerdict::OtherUser) {
+        Notice n{Reason::OtherAccount};
+        n.account = account.own;
+        ui.Tell(n);
+        return StartupOutcome::Refused;
+    }
 
     if (auto running = AttachRunningExcel(svc.excel)) {
         RefuseRunningExcel(ui, std::move(running));

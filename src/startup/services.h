@@ -14,6 +14,7 @@ struct Services {
     Drives& drives;
     DetailsProvider& details;
     SystemInfo& sys;
+    Accounts& accounts;
 };
 
 }  // namespace qv

@@ -20,6 +20,12 @@ inline constexpr const wchar_t* kWorkbookIndent = L"　";
 inline constexpr const wchar_t* kOpenFilesEnd = L"です。";
 inline constexpr const wchar_t* kNoOpenFiles = L"ありません。";
 inline constexpr const wchar_t* kPleaseQuitExcel = L"Excelを終了させてください。";
+// The program runs as another user than the one logged on to the desktop: text 1, DOMAIN\user of
+// the program's own account, text 2.
+inline constexpr const wchar_t* kOtherAccount1 = L"Quorvel SPは、デスクトップにログオンしているユーザーとは別のユーザー（ ";
+inline constexpr const wchar_t* kOtherAccount2 =
+    L" ）として実行されています。\n"
+    L"アドインはユーザーごとに登録されるため、ログオンしているユーザーのまま起動し直してください。";
 // An Excel of the program's own from an earlier step had not ended in time: text 1, its process
 // id in ASCII digits, text 2.
 inline constexpr const wchar_t* kEarlierExcelAlive1 = L"前の処理で使ったExcel（プロセスID：";

@@ -21,6 +21,7 @@ bool IsTitleUsedByOtherAddin(Context& c, const std::wstring& title) {
     bool used = false;
     const std::wstring selected = c.ui.ListText();
     excel::Session excel(StartExcel(c.svc));
+    ListingScope listing(c.svc.fs);
     for (auto& addin : excel::each(excel->AddIns())) {
         if (TakesTitle(ListedAddin(*addin, c.svc.fs), title, selected)) {
             used = true;

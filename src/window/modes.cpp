@@ -62,6 +62,8 @@ long ListExcelAddins(Context& c, Mode m) {
     BusyScope busy(c.svc.busy);
     ListDrawingHeld drawing(c.ui);
     excel::Session excel(StartExcel(c.svc));
+    // A drive or share out of reach answers slowly: each is asked once for the whole list.
+    ListingScope listing(c.svc.fs);
     long rows = 0;
     for (auto& addin : excel::each(excel->AddIns())) {
         // The rule reads only what its tests need; the row's reads below are the row's own.

@@ -1,6 +1,7 @@
 #include "window/steps.h"
 
 #include "operations/notice_text.h"
+#include "operations/texts.h"
 #include "startup/texts.h"
 #include "window/texts.h"
 
@@ -45,7 +46,7 @@ std::wstring InstallFolder(Context& c) {
 }
 
 bool CheckInstallFolder(Context& c) {
-    auto refusal = CheckInstallFolder(c.svc.fs, InstallFolder(c), !c.st.strADDINPATH.empty());
+    auto refusal = CheckInstallFolder(c.svc.fs, InstallFolder(c), !c.st.strADDINPATH.empty(), c.st.strADDINFOLDER[0]);
     if (refusal) Tell(c, *refusal);
     return !refusal;
 }
@@ -56,6 +57,14 @@ bool InstallAddin(Context& c) {
     r.source = GetSelectedFile(c, SelectedItemData(c));
     r.oldFolder = c.st.strADDINPATH;
     r.facts = FactsOf(c.st);
+    r.askUnblock = [&c] {
+        // Yes, No and Cancel with No as the default, so that Enter keeps the mark.
+        switch (c.svc.msg.Show(texts::kUnblockQuestion, texts::kAppTitle, kMbYesNoCancelWarningNo)) {
+            case kIdYes: return MarkChoice::Unblock;
+            case kIdNo: return MarkChoice::Keep;
+            default: return MarkChoice::Cancel;
+        }
+    };
     // The row shows the file's name, and Excel lists it under that name.
     const std::wstring destination = paths::JoinFolder(r.folder, c.ui.ListText());
     auto remember = [&] {
@@ -73,6 +82,7 @@ bool InstallAddin(Context& c) {
         Tell(c, *result.refusal);
         return false;
     }
+    if (result.cancelled) return false;
     remember();
     return true;
 }

@@ -160,7 +160,7 @@ TEST(ProgramFolderFiles, OffersTheListedXlaFilesInListingOrder) {
     World w;
     ScriptedListing fs;
     fs.names = {L"zeta.xla", L"Alpha.XLA", L"tool.xlam", L"mid.Xla", L"other.old.xla"};
-    Services svc{w.launcher, fs, w.reg, w.drives, w.details, w.sys};
+    Services svc{w.launcher, fs, w.reg, w.drives, w.details, w.sys, w.accounts};
     w.sys.programFolder = L"C:\\Program Files\\Quorvel";
     w.st.strCOMMAND = L"";
 

@@ -16,7 +16,7 @@ struct Captured : Output {
 
 struct ConsoleWorld {
     fake::World w;
-    Services svc{w.launcher, w.fs, w.reg, w.drives, w.details, w.sys};
+    Services svc{w.launcher, w.fs, w.reg, w.drives, w.details, w.sys, w.accounts};
     World world{svc, [](const std::wstring&, const std::wstring&) { return false; }, nullptr};
     Captured out;
     int Run(std::vector<std::wstring> args) { return Main(world, args, out); }

@@ -614,8 +614,9 @@ struct World {
     FakeDrives drives;
     FakeDetailsProvider details;
     FakeSystem sys;
+    FakeAccounts accounts;
     FakeBusy busy;
-    WindowServices svc{{launcher, fs, reg, drives, details, sys}, msg, clip, shell, busy};
+    WindowServices svc{{launcher, fs, reg, drives, details, sys, accounts}, msg, clip, shell, busy};
     SharedState st;
     FakeControls ui;
     MainWindow win{svc, st, ui};

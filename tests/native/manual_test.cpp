@@ -39,8 +39,8 @@ TEST(Manual, EveryFailureIsSwallowed) {
     fake::World w;
     ThrowingShell shell;
     ThrowingSystem sys;
-    WindowServices throwingShell{{w.launcher, w.fs, w.reg, w.drives, w.details, w.sys}, w.msg, w.clip, shell, w.busy};
-    WindowServices throwingSys{{w.launcher, w.fs, w.reg, w.drives, w.details, sys}, w.msg, w.clip, w.shell, w.busy};
+    WindowServices throwingShell{{w.launcher, w.fs, w.reg, w.drives, w.details, w.sys, w.accounts}, w.msg, w.clip, shell, w.busy};
+    WindowServices throwingSys{{w.launcher, w.fs, w.reg, w.drives, w.details, sys, w.accounts}, w.msg, w.clip, w.shell, w.busy};
     for (WindowServices* svc : {&throwingShell, &throwingSys}) {
         MainWindow win(*svc, w.st, w.ui);
         EXPECT_NO_THROW(win.cmdMANUAL_Click());

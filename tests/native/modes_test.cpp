@@ -204,11 +204,11 @@ TEST(ModeSwitch, RemovalModesMakeTheCostlyTestsOnlyAfterTheCheapOnes) {
     const Case cases[] = {
         {L"a.xla", false, true, L"", {L"AddIn.Installed"}},
         {L"a.xlam", true, true, L"", {L"AddIn.Installed", L"AddIn.Name"}},
-        {L"a.xla", true, false, L"", {L"AddIn.Installed", L"AddIn.Name", L"AddIn.FullName", L"Exists C:\\U\\a.xla"}},
+        {L"a.xla", true, false, L"", {L"AddIn.Installed", L"AddIn.Name", L"AddIn.FullName", L"State? C:\\U\\a.xla"}},
         {L"a.xla", true, true, L"Microsoft",
-         {L"AddIn.Installed", L"AddIn.Name", L"AddIn.FullName", L"Exists C:\\U\\a.xla", L"Details C:\\U\\a.xla"}},
+         {L"AddIn.Installed", L"AddIn.Name", L"AddIn.FullName", L"State? C:\\U\\a.xla", L"Details C:\\U\\a.xla"}},
         {L"A.XLA", true, true, L"me",
-         {L"AddIn.Installed", L"AddIn.Name", L"AddIn.FullName", L"Exists C:\\U\\A.XLA", L"Details C:\\U\\A.XLA",
+         {L"AddIn.Installed", L"AddIn.Name", L"AddIn.FullName", L"State? C:\\U\\A.XLA", L"Details C:\\U\\A.XLA",
           L"AddIn.Title", L"AddIn.Title", L"AddIn.FullName"}},
     };
     for (const auto& k : cases) {
@@ -233,9 +233,9 @@ TEST(ModeSwitch, TidyModeTestsTheFileBeforeTheName) {
     t.AddAddin(L"C:\\G", L"Gone.Xla", L"G", false, false);
     t.win.optBTN_Click(5);
     const V expected{L"Create", L"AddIns",
-                     L"AddIn.FullName", L"Missing? C:\\U\\here.xla",
-                     L"AddIn.FullName", L"Missing? C:\\G\\gone.xll", L"AddIn.Name",
-                     L"AddIn.FullName", L"Missing? C:\\G\\Gone.Xla", L"AddIn.Name", L"AddIn.Title",
+                     L"AddIn.FullName", L"State? C:\\U\\here.xla",
+                     L"AddIn.FullName", L"State? C:\\G\\gone.xll", L"AddIn.Name",
+                     L"AddIn.FullName", L"State? C:\\G\\Gone.Xla", L"AddIn.Name", L"AddIn.Title",
                      L"AddIn.Title", L"AddIn.FullName",
                      L"Quit", L"Release"};
     EXPECT_EQ(t.w.excel.log, expected);

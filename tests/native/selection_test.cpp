@@ -157,7 +157,7 @@ TEST(RowSelection, NameLookupStopsAtTheMatchAndQuitsItsExcel) {
     t.AddAddin(L"C:\\A", L"a.xla", L"T", true);
     t.AddAddin(L"C:\\B", L"z.xla", L"Z", true);
     LookupAddinByName(t.ctx(), L"a.xla");
-    const V expected{L"Create", L"AddIns", L"AddIn.Name", L"AddIn.FullName", L"Exists C:\\A\\a.xla",
+    const V expected{L"Create", L"AddIns", L"AddIn.Name", L"AddIn.FullName", L"State? C:\\A\\a.xla",
                      L"AddIn.Title", L"AddIn.Path", L"Quit", L"Release"};
     EXPECT_EQ(t.w.excel.log, expected);
 }

@@ -143,30 +143,16 @@ TEST(StandinAddins, ListComesFromOptionsAddinManagerAndDefaultFolders) {
     pc.File(kLib + L"\\lib.xla", L"Library one");
     pc.File(kLib + L"\\notes.txt");
     pc.File(kLib + L"\\new.xlam");
-    pc.reg.keys[kOptions] = {{L"OPEN", L"/R \"D:\\Tools\\a.xla\""}, {L"Options3", L"x"}, {L"OPEN1", L"\"u.xla\""}};
-    pc.reg.keys[kManager] = {{L"D:\\Tools\\b.xla", L""}, {L"D:\\Gone\\missing.xla", L""}};
+    // A file named twice, whatever the letter case, is one entry; listed in Options, it is on.
+    pc.reg.keys[kOptions] = {{L"OPEN", L"/R \"D:\\Tools\\a.xla\""}, {L"Options3", L"x"}, {L"OPEN1", L"\"u.xla\""},
+                             {L"OPEN2", L"/R \"d:\\tools\\A.xla\""}};
+    pc.reg.keys[kManager] = {{L"D:\\Tools\\b.xla", L""}, {L"D:\\Gone\\missing.xla", L""}, {L"d:\\TOOLS\\a.xla", L""}};
     auto in = pc.Start();
     std::map<std::wstring, bool> expected = {{L"D:\\Tools\\a.xla", true},      {L"D:\\Tools\\b.xla", false},
                                              {kUser + L"\\u.xla", true},       {kLib + L"\\lib.xla", false},
                                              {L"D:\\Gone\\missing.xla", false}};
     EXPECT_EQ(States(in->addins), expected);
     EXPECT_EQ(in->addins.Count(), 5u);
-}
-
-TEST(StandinAddins, NamePathTitleAsExcelReportsThem) {
-    Machine pc;
-    pc.File(L"D:\\Tools\\a.b.xla", L"Alpha");
-    pc.File(L"D:\\Tools\\plain.xla");
-    pc.reg.keys[kManager] = {{L"D:\\Tools\\a.b.xla", L""}, {L"D:\\Tools\\plain.xla", L""}, {L"D:\\Gone\\m.xla", L""}};
-    pc.titles[L"D:\\Gone\\m.xla"] = L"never read";
-    auto in = pc.Start();
-    const Addin& a = in->addins.At(IdOf(in->addins, L"D:\\Tools\\a.b.xla"));
-    EXPECT_EQ(a.Name(), L"a.b.xla");
-    EXPECT_EQ(a.Path(), L"D:\\Tools");
-    EXPECT_EQ(a.title, L"Alpha");
-    EXPECT_EQ(in->addins.At(IdOf(in->addins, L"D:\\Tools\\plain.xla")).title, L"plain");
-    EXPECT_EQ(in->addins.At(IdOf(in->addins, L"D:\\Gone\\m.xla")).title, L"m");
-    EXPECT_EQ(std::count(pc.titleReads.begin(), pc.titleReads.end(), L"D:\\Gone\\m.xla"), 0);
 }
 
 TEST(StandinAddins, BareNameMeansUserFolderWhenTheFileIsThereElseLibrary) {
@@ -188,17 +174,6 @@ TEST(StandinAddins, BareNameMeansUserFolderWhenTheFileIsThereElseLibrary) {
         auto s = States(in->addins);
         EXPECT_TRUE(s.count(c.expected) && s[c.expected]) << c.inUser << c.inLib;
     }
-}
-
-TEST(StandinAddins, OneEntryPerFileWhateverTheLetterCase) {
-    Machine pc;
-    pc.File(kUser + L"\\u.xla");
-    pc.File(L"D:\\Tools\\a.xla");
-    pc.reg.keys[kOptions] = {{L"OPEN", L"\"u.xla\""}, {L"OPEN1", L"/R \"d:\\tools\\A.xla\""}};
-    pc.reg.keys[kManager] = {{L"D:\\Tools\\a.xla", L""}};
-    auto in = pc.Start();
-    EXPECT_EQ(in->addins.Count(), 2u);
-    for (int id : in->addins.Ordered()) EXPECT_TRUE(in->addins.At(id).installed);
 }
 
 TEST(StandinAddins, EnumeratesByTitleIgnoringCaseThenByPath) {
@@ -231,43 +206,73 @@ TEST(StandinAddins, FindByTitleIgnoresCaseAndFailsForAnUnknownTitle) {
 
 // ---- Switching on and off, written when the instance ends ----
 
-TEST(StandinAddins, SwitchingOnMovesFromAddinManagerToOptionsAtTheEnd) {
-    Machine pc;
-    pc.File(L"D:\\T\\a.xla");
-    pc.File(L"D:\\T\\b.xla");
-    pc.File(kUser + L"\\u.xla");
-    pc.reg.keys[kOptions] = {{L"OPEN", L"/R \"D:\\T\\a.xla\""}, {L"Other", L"1"}};
-    pc.reg.keys[kManager] = {{L"D:\\T\\b.xla", L""}};
-    auto in = pc.Start();
-    in->addins.SetInstalled(IdOf(in->addins, L"D:\\T\\b.xla"), true);
-    in->addins.SetInstalled(IdOf(in->addins, kUser + L"\\u.xla"), true);
-    EXPECT_TRUE(pc.reg.log.empty()) << "written before the end";
-    EXPECT_TRUE(in->addins.At(IdOf(in->addins, L"D:\\T\\b.xla")).installed);
-    in->End();
-    EXPECT_EQ(pc.Key(kOptions), (Values{{L"OPEN", L"/R \"D:\\T\\a.xla\""},
-                                        {L"Other", L"1"},
-                                        {L"OPEN1", L"/R \"D:\\T\\b.xla\""},
-                                        {L"OPEN2", L"\"u.xla\""}}));
-    EXPECT_EQ(pc.Key(kManager), Values{});
-}
-
-TEST(StandinAddins, SwitchingOffRenumbersWithoutGapsAndListsOutsideFilesInAddinManager) {
-    Machine pc;
-    pc.File(L"D:\\T\\a.xla");
-    pc.File(kLib + L"\\l.xla");
-    pc.File(L"D:\\T\\c.xla");
-    pc.File(kUser + L"\\u.xla");
-    pc.reg.keys[kOptions] = {{L"OPEN", L"/R \"D:\\T\\a.xla\""},
-                             {L"OPEN1", L"\"l.xla\""},
-                             {L"OPEN2", L"D:\\T\\c.xla"},
-                             {L"OPEN3", L"\"u.xla\""}};
-    auto in = pc.Start();
-    in->addins.SetInstalled(IdOf(in->addins, L"D:\\T\\a.xla"), false);
-    in->addins.SetInstalled(IdOf(in->addins, kLib + L"\\l.xla"), false);
-    EXPECT_TRUE(pc.reg.log.empty());
-    in->End();
-    EXPECT_EQ(pc.Key(kOptions), (Values{{L"OPEN", L"/R \"D:\\T\\c.xla\""}, {L"OPEN1", L"\"u.xla\""}}));
-    EXPECT_EQ(pc.Key(kManager), (Values{{L"D:\\T\\a.xla", L""}}));
+// Switching add-ins on and off (after AddIns.Add where asked) changes nothing in the registry
+// until the instance ends; then Options holds what is on, renumbered without gaps, a file of
+// the default folders by its bare name, and Add-in Manager what is off outside those folders.
+TEST(StandinAddins, SwitchesAreWrittenInExcelsFormAtTheEnd) {
+    const std::wstring a = L"D:\\T\\a.xla", b = L"D:\\T\\b.xla", c = L"D:\\T\\c.xla", gone = L"D:\\Gone\\m.xla";
+    const std::wstring u = kUser + L"\\u.xla", l = kLib + L"\\l.xla";
+    struct Switch {
+        std::wstring path;
+        bool on, add = false, fails = false;  // fails: Excel's error, and the add-in stays as it was
+    };
+    struct Case {
+        const char* what;
+        std::vector<std::wstring> files;
+        Values options, manager;
+        std::vector<Switch> switches;
+        Values optionsAfter, managerAfter;
+    } cases[] = {
+        {"on moves to Options",
+         {a, b, u},
+         {{L"OPEN", L"/R \"D:\\T\\a.xla\""}, {L"Other", L"1"}},
+         {{b, L""}},
+         {{b, true}, {u, true}},
+         {{L"OPEN", L"/R \"D:\\T\\a.xla\""}, {L"Other", L"1"}, {L"OPEN1", L"/R \"D:\\T\\b.xla\""}, {L"OPEN2", L"\"u.xla\""}},
+         {}},
+        {"off renumbers and lists outside files in Add-in Manager",
+         {a, l, c, u},
+         {{L"OPEN", L"/R \"D:\\T\\a.xla\""}, {L"OPEN1", L"\"l.xla\""}, {L"OPEN2", L"D:\\T\\c.xla"}, {L"OPEN3", L"\"u.xla\""}},
+         {},
+         {{a, false}, {l, false}},
+         {{L"OPEN", L"/R \"D:\\T\\c.xla\""}, {L"OPEN1", L"\"u.xla\""}},
+         {{a, L""}}},
+        {"a missing file can be switched off", {}, {{L"OPEN", L"/R \"D:\\Gone\\m.xla\""}}, {}, {{gone, false}}, {}, {{gone, L""}}},
+        {"a library file hidden by a user file of the same name is written in full",
+         {kUser + L"\\same.xla", kLib + L"\\same.xla"},
+         {},
+         {},
+         {{kLib + L"\\same.xla", true}},
+         {{L"OPEN", L"/R \"" + kLib + L"\\same.xla\""}},
+         {}},
+        {"added then switched on goes straight to Options", {a}, {}, {}, {{a, true, true}}, {{L"OPEN", L"/R \"D:\\T\\a.xla\""}}, {}},
+        {"added, it is listed switched off", {a}, {}, {}, {{a, false, true}}, {}, {{a, L""}}},
+        {"a missing file cannot be switched on", {}, {}, {{gone, L""}}, {{gone, true, false, true}}, {}, {{gone, L""}}},
+    };
+    for (auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Machine pc;
+        for (auto& f : c.files) pc.File(f);
+        if (!c.options.empty()) pc.reg.keys[kOptions] = c.options;
+        if (!c.manager.empty()) pc.reg.keys[kManager] = c.manager;
+        auto in = pc.Start();
+        for (auto& s : c.switches) {
+            if (s.add) in->workbooks.Add();
+            int id = s.add ? in->addins.Add(s.path, true) : IdOf(in->addins, s.path);
+            try {
+                in->addins.SetInstalled(id, s.on);
+                EXPECT_FALSE(s.fails);
+            } catch (const Error& e) {
+                EXPECT_TRUE(s.fails);
+                EXPECT_EQ(e.Code(), kErrExcel);
+            }
+            EXPECT_EQ(in->addins.At(id).installed, s.on != s.fails);
+        }
+        EXPECT_TRUE(pc.reg.log.empty()) << "written before the end";
+        in->End();
+        EXPECT_EQ(pc.Key(kOptions), c.optionsAfter);
+        EXPECT_EQ(pc.Key(kManager), c.managerAfter);
+    }
 }
 
 // Excel writes its whole list in its own form when its process ends, changed or not; only a
@@ -321,57 +326,6 @@ TEST(StandinAddins, OverlappingInstancesLoseEachOthersChanges) {
     EXPECT_EQ(pc.Key(kManager), (Values{{L"Not a path", L"kept"}, {L"D:\\T\\b.xla", L""}}));
 }
 
-TEST(StandinAddins, SwitchingOnAMissingFileFailsAndChangesNothing) {
-    Machine pc;
-    pc.reg.keys[kManager] = {{L"D:\\Gone\\m.xla", L""}};
-    auto in = pc.Start();
-    int id = IdOf(in->addins, L"D:\\Gone\\m.xla");
-    try {
-        in->addins.SetInstalled(id, true);
-        ADD_FAILURE() << "no failure";
-    } catch (const Error& e) {
-        EXPECT_EQ(e.Code(), kErrExcel);
-    }
-    EXPECT_FALSE(in->addins.At(id).installed);
-    in->End();
-    EXPECT_TRUE(pc.reg.log.empty());
-}
-
-TEST(StandinAddins, SwitchingOffAMissingFileWorks) {
-    Machine pc;
-    pc.reg.keys[kOptions] = {{L"OPEN", L"/R \"D:\\Gone\\m.xla\""}};
-    auto in = pc.Start();
-    in->addins.SetInstalled(IdOf(in->addins, L"D:\\Gone\\m.xla"), false);
-    in->End();
-    EXPECT_EQ(pc.Key(kOptions), Values{});
-    EXPECT_EQ(pc.Key(kManager), (Values{{L"D:\\Gone\\m.xla", L""}}));
-}
-
-TEST(StandinAddins, SwitchingOffClosesTheAddinsWorkbook) {
-    Machine pc;
-    pc.File(L"D:\\T\\a.xla");
-    pc.File(L"D:\\T\\b.xla");
-    pc.reg.keys[kOptions] = {{L"OPEN", L"/R \"D:\\T\\a.xla\""}};
-    pc.File(L"D:\\T\\A.XLA");  // the same file, spelt as another program spells it
-    auto in = pc.Start();
-    in->workbooks.Open(L"D:\\T\\A.XLA");
-    in->workbooks.Open(L"D:\\T\\b.xla");
-    in->addins.SetInstalled(IdOf(in->addins, L"D:\\T\\a.xla"), false);
-    ASSERT_EQ(in->workbooks.All().size(), 1u);
-    EXPECT_EQ(in->workbooks.All()[0].name, L"b.xla");
-}
-
-TEST(StandinAddins, ALibraryFileHiddenByAUserFileOfTheSameNameIsWrittenInFull) {
-    Machine pc;
-    pc.File(kUser + L"\\same.xla");
-    pc.File(kLib + L"\\same.xla");
-    auto in = pc.Start();
-    in->addins.SetInstalled(IdOf(in->addins, kLib + L"\\same.xla"), true);
-    in->End();
-    EXPECT_EQ(pc.Key(kOptions), (Values{{L"OPEN", L"/R \"" + kLib + L"\\same.xla\""}}));
-    EXPECT_EQ(pc.Key(kManager), Values{});
-}
-
 // ---- AddIns.Add ----
 
 TEST(StandinAddins, AddNeedsAnOpenWorkbookOtherThanAnAddinFileAndAnExistingFile) {
@@ -402,7 +356,7 @@ TEST(StandinAddins, AddNeedsAnOpenWorkbookOtherThanAnAddinFileAndAnExistingFile)
     }
 }
 
-TEST(StandinAddins, AddListsTheFileSwitchedOffAndWritesAtTheEnd) {
+TEST(StandinAddins, AddListsTheFileSwitchedOffOnceWhateverItsSpelling) {
     Machine pc;
     pc.File(L"D:\\T\\a.xla", L"Alpha");
     pc.File(kUser + L"\\u.xla");
@@ -418,20 +372,6 @@ TEST(StandinAddins, AddListsTheFileSwitchedOffAndWritesAtTheEnd) {
     EXPECT_EQ(in->addins.Count(), 2u);
     for (auto& op : pc.fs.log) EXPECT_EQ(op.rfind(L"Copy", 0), std::wstring::npos) << "CopyFile is ignored on a fixed disk";
     EXPECT_TRUE(pc.reg.log.empty());
-    in->End();
-    EXPECT_EQ(pc.Key(kManager), (Values{{L"D:\\T\\a.xla", L""}}));
-    EXPECT_EQ(pc.Key(kOptions), Values{});
-}
-
-TEST(StandinAddins, AddThenSwitchOnGoesStraightToOptions) {
-    Machine pc;
-    pc.File(L"D:\\T\\a.xla");
-    auto in = pc.Start();
-    in->workbooks.Add();
-    in->addins.SetInstalled(in->addins.Add(L"D:\\T\\a.xla", true), true);
-    in->End();
-    EXPECT_EQ(pc.Key(kOptions), (Values{{L"OPEN", L"/R \"D:\\T\\a.xla\""}}));
-    EXPECT_EQ(pc.Key(kManager), Values{});
 }
 
 TEST(StandinAddins, CopyFileCopiesFromARemovableDiskOnlyWhenAsked) {
@@ -451,7 +391,7 @@ TEST(StandinAddins, CopyFileCopiesFromARemovableDiskOnlyWhenAsked) {
 }
 
 // Excel holds the file of an open workbook and of an add-in it loaded, and of nothing else.
-TEST(StandinAddins, FilesAreHeldWhileOpenOrLoadedByThisInstance) {
+TEST(StandinAddins, FilesAreHeldWhileOpenOrLoadedAndSwitchingOffClosesTheAddinsWorkbook) {
     Machine pc;
     const std::wstring on = L"D:\\T\\on.xla", off = L"D:\\T\\off.xla", other = L"D:\\T\\other.xla";
     pc.File(on);
@@ -462,10 +402,15 @@ TEST(StandinAddins, FilesAreHeldWhileOpenOrLoadedByThisInstance) {
     auto in = pc.Start();
     EXPECT_FALSE(pc.holder.Held(on)) << "an instance started by automation loads no add-in by itself";
 
-    in->workbooks.Open(on);
-    EXPECT_TRUE(pc.holder.Held(on));
+    const std::wstring onUpper = L"D:\\T\\ON.XLA";  // the same file, spelt as another program spells it
+    pc.File(onUpper);
+    in->workbooks.Open(onUpper);
+    EXPECT_TRUE(pc.holder.Held(onUpper));
+    int book = in->workbooks.Open(other);
     in->addins.SetInstalled(IdOf(in->addins, on), false);
-    EXPECT_FALSE(pc.holder.Held(on)) << "switching off closes the add-in's workbook";
+    EXPECT_FALSE(pc.holder.Held(onUpper)) << "switching off closes the add-in's workbook";
+    ASSERT_EQ(in->workbooks.All().size(), 1u) << "and no other";
+    EXPECT_EQ(in->workbooks.All()[0].name, L"other.xla");
 
     int id = IdOf(in->addins, off);
     in->addins.SetInstalled(id, true);
@@ -473,7 +418,6 @@ TEST(StandinAddins, FilesAreHeldWhileOpenOrLoadedByThisInstance) {
     in->addins.SetInstalled(id, false);
     EXPECT_FALSE(pc.holder.Held(off));
 
-    int book = in->workbooks.Open(other);
     EXPECT_TRUE(pc.holder.Held(other));
     in->workbooks.Close(book);
     EXPECT_FALSE(pc.holder.Held(other));
@@ -534,83 +478,76 @@ TEST(StandinDialogText, SelectedPathsFromOneOrManyFiles) {
     for (auto& c : cases) EXPECT_EQ(SelectedPaths(c.buffer), c.paths);
 }
 
+// Name, FullName, Title, Path and Installed as Excel reports them: the name keeps every dot, a
+// file without a title is titled by its name, and a missing file's title is never read.
 TEST(StandinListReport, AddinLinesThenTheValuesBehindThem) {
     Machine pc;
-    pc.File(L"D:\\T\\a.xla", L"Alpha");
+    pc.File(L"D:\\T\\a.b.xla", L"Alpha");
     pc.File(kLib + L"\\l.xla");
-    pc.reg.keys[kOptions] = {{L"OPEN1", L"\"l.xla\""}, {L"Font", L"x"}, {L"OPEN", L"/R \"D:\\T\\a.xla\""}};
+    pc.titles[L"D:\\Gone\\m.xla"] = L"never read";
+    pc.reg.keys[kOptions] = {{L"OPEN1", L"\"l.xla\""}, {L"Font", L"x"}, {L"OPEN", L"/R \"D:\\T\\a.b.xla\""}};
     pc.reg.keys[kManager] = {{L"D:\\Gone\\m.xla", L""}};
     auto in = pc.Start();
     EXPECT_EQ(ListReport(in->addins, pc.reg),
-              (std::vector<std::wstring>{L"a.xla|D:\\T\\a.xla|Alpha|D:\\T|True", L"l.xla|" + kLib + L"\\l.xla|l|" + kLib + L"|True",
+              (std::vector<std::wstring>{L"a.b.xla|D:\\T\\a.b.xla|Alpha|D:\\T|True", L"l.xla|" + kLib + L"\\l.xla|l|" + kLib + L"|True",
                                          L"m.xla|D:\\Gone\\m.xla|m|D:\\Gone|False", L"[Options]",
-                                         L"OPEN=/R \"D:\\T\\a.xla\"", L"OPEN1=\"l.xla\"", L"[Add-in Manager]",
+                                         L"OPEN=/R \"D:\\T\\a.b.xla\"", L"OPEN1=\"l.xla\"", L"[Add-in Manager]",
                                          L"D:\\Gone\\m.xla="}));
+    EXPECT_EQ(std::count(pc.titleReads.begin(), pc.titleReads.end(), L"D:\\Gone\\m.xla"), 0);
 }
 
-TEST(StandinSettings, DefaultsAndTheKeysOfTheVersion) {
+TEST(StandinSettings, DefaultsValuesAndTheKeysOfTheVersion) {
     fake::FakeRegistry reg;
     Settings d = LoadSettings(reg, L"bob");
     EXPECT_EQ(d.version, L"11.0");
     EXPECT_EQ(d.userLibraryPath, L"C:\\users\\bob\\AppData\\Roaming\\Microsoft\\AddIns\\");
     EXPECT_EQ(d.libraryPath, L"C:\\Program Files\\Microsoft Office\\OFFICE11\\Library");
-    reg.keys[kSettingsKey] = {{L"Version", L"8.0"}, {L"UserLibraryPath", L""}, {L"LibraryPath", L"C:\\L"}};
-    Settings s = LoadSettings(reg, L"bob");
-    EXPECT_EQ(s.version, L"8.0");
-    EXPECT_EQ(s.userLibraryPath, L"");
-    EXPECT_EQ(OptionsKey(s), L"Software\\Microsoft\\Office\\8.0\\Excel\\Options");
-    EXPECT_EQ(AddinManagerKey(s), L"Software\\Microsoft\\Office\\8.0\\Excel\\Add-in Manager");
-    struct Case {
-        std::wstring version;
-        bool userFolder;
-    } cases[] = {{L"7.0", false}, {L"8.0", false}, {L"9.0", true}, {L"11.0", true}, {L"12.0", true}, {L"", true}};
-    for (auto& c : cases) EXPECT_EQ(HasUserLibrary(Settings{c.version, L"C:\\U\\", kLib}), c.userFolder) << c.version;
-}
-
-TEST(StandinSettings, HarshnessSettingsAndTheirDefaults) {
-    fake::FakeRegistry reg;
-    Settings d = LoadSettings(reg, L"bob");
     EXPECT_EQ(d.busyMilliseconds, 400u);
     EXPECT_EQ(d.exitDelayMilliseconds, 1000u);
     EXPECT_EQ(d.languages, std::vector<unsigned long>{1033});
     EXPECT_EQ(d.callLog, L"");
-    reg.keys[kSettingsKey] = {{L"BusyMilliseconds", L"0"}, {L"ExitDelayMilliseconds", L" 60000 "},
-                              {L"Languages", L"1041,1033"}, {L"CallLog", L"C:\\log.txt"}};
+    EXPECT_TRUE(d.modalFiles.empty());
+    EXPECT_EQ(d.modalMilliseconds, 0u);
+    EXPECT_FALSE(IsModalFile(d, L"D:\\T\\a.xla"));
+    reg.keys[kSettingsKey] = {{L"Version", L"8.0"}, {L"UserLibraryPath", L""}, {L"LibraryPath", L"C:\\L"},
+                              {L"BusyMilliseconds", L"0"}, {L"ExitDelayMilliseconds", L" 60000 "},
+                              {L"Languages", L"1041,1033"}, {L"CallLog", L"C:\\log.txt"},
+                              {L"ModalFiles", L"a.xla;Tool B.XLA"}, {L"ModalMilliseconds", L"1500"}};
     Settings s = LoadSettings(reg, L"bob");
+    EXPECT_EQ(s.version, L"8.0");
+    EXPECT_EQ(s.userLibraryPath, L"");
+    EXPECT_EQ(s.libraryPath, L"C:\\L");
+    EXPECT_EQ(OptionsKey(s), L"Software\\Microsoft\\Office\\8.0\\Excel\\Options");
+    EXPECT_EQ(AddinManagerKey(s), L"Software\\Microsoft\\Office\\8.0\\Excel\\Add-in Manager");
     EXPECT_EQ(s.busyMilliseconds, 0u);
     EXPECT_EQ(s.exitDelayMilliseconds, 60000u);
     EXPECT_EQ(s.languages, (std::vector<unsigned long>{1041, 1033}));
     EXPECT_EQ(s.callLog, L"C:\\log.txt");
+    EXPECT_EQ(s.modalFiles, (std::vector<std::wstring>{L"a.xla", L"Tool B.XLA"}));
+    EXPECT_EQ(s.modalMilliseconds, 1500u);
     reg.keys[kSettingsKey] = {{L"BusyMilliseconds", L"-5"}, {L"ExitDelayMilliseconds", L"soon"}};
     Settings bad = LoadSettings(reg, L"bob");
     EXPECT_EQ(bad.busyMilliseconds, 400u) << "a value that is no number means the default";
     EXPECT_EQ(bad.exitDelayMilliseconds, 1000u);
 
+    struct VersionCase {
+        std::wstring version;
+        bool userFolder, hwnd;
+    } versions[] = {{L"7.0", false, false}, {L"8.0", false, false}, {L"9.0", true, false},
+                    {L"10.0", true, true},  {L"11.0", true, true},  {L"16.0", true, true}, {L"", true, true}};
+    for (auto& c : versions) {
+        EXPECT_EQ(HasUserLibrary(Settings{c.version, L"C:\\U\\", kLib}), c.userFolder) << c.version;
+        EXPECT_EQ(HasHwnd(Settings{c.version, L"", kLib}), c.hwnd) << c.version;
+    }
     struct LangCase {
         std::wstring text;
         std::vector<unsigned long> langs;
     } langCases[] = {{L"", {}}, {L"1033", {1033}}, {L"1033, 1041", {1033, 1041}}, {L"x,1041,,", {1041}}, {L"0", {0}}};
     for (auto& c : langCases) EXPECT_EQ(ParseLanguages(c.text), c.langs) << testing::PrintToString(c.text);
-
-    struct HwndCase {
-        std::wstring version;
-        bool hwnd;
-    } hwndCases[] = {{L"8.0", false}, {L"9.0", false}, {L"10.0", true}, {L"11.0", true}, {L"16.0", true}, {L"", true}};
-    for (auto& c : hwndCases) EXPECT_EQ(HasHwnd(Settings{c.version, L"", kLib}), c.hwnd) << c.version;
 }
 
 // ModalFiles names the files whose add-in code shows a window: by file name, case ignored.
 TEST(StandinSettings, ModalFilesAreMatchedByFileNameIgnoringCase) {
-    fake::FakeRegistry reg;
-    Settings d = LoadSettings(reg, L"bob");
-    EXPECT_TRUE(d.modalFiles.empty());
-    EXPECT_EQ(d.modalMilliseconds, 0u);
-    EXPECT_FALSE(IsModalFile(d, L"D:\\T\\a.xla"));
-    reg.keys[kSettingsKey] = {{L"ModalFiles", L"a.xla;Tool B.XLA"}, {L"ModalMilliseconds", L"1500"}};
-    Settings s = LoadSettings(reg, L"bob");
-    EXPECT_EQ(s.modalFiles, (std::vector<std::wstring>{L"a.xla", L"Tool B.XLA"}));
-    EXPECT_EQ(s.modalMilliseconds, 1500u);
-
     struct ParseCase {
         std::wstring text;
         std::vector<std::wstring> names;

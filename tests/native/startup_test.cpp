@@ -84,7 +84,7 @@ TEST(StartupRunningExcel, HiddenWithTwoWorkbooksIsShownAndItsWorkbooksListed) {
     w.excel.runningVisible = false;
     w.excel.runningWorkbooks = {L"Book1.xls", L"売上 集計.xls"};
     VisibilityAtShow msg(w.excel);
-    Services svc{w.launcher, w.fs, w.reg, w.drives, w.details, w.sys};
+    Services svc{w.launcher, w.fs, w.reg, w.drives, w.details, w.sys, w.accounts};
 
     WizardStartup dialogue(msg);
     EXPECT_EQ(Main(svc, w.st, dialogue), StartupOutcome::Refused);
@@ -157,7 +157,7 @@ private:
 TEST(StartupRunningExcel, AFailingProbeCountsAsNoRunningExcel) {
     StartupWorld w;
     FailingProbe launcher(w.launcher);
-    Services svc{launcher, w.fs, w.reg, w.drives, w.details, w.sys};
+    Services svc{launcher, w.fs, w.reg, w.drives, w.details, w.sys, w.accounts};
 
     WizardStartup dialogue(w.msg);
     EXPECT_EQ(Main(svc, w.st, dialogue), StartupOutcome::ShowWindow);

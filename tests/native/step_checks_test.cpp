@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <optional>
 
 #include "excel/path_limit.h"
 #include "model/error.h"
 #include "model/instance.h"
 #include "ops_world.h"
+#include "operations/texts.h"
 #include "window/texts.h"
 
 namespace qv {
@@ -80,6 +82,83 @@ TEST(StepChecks, OnlyADenialRefusesAndThenNothingChanges) {
         EXPECT_TRUE(o.fs.log.empty() && o.reg.log.empty()) << c.name;
         EXPECT_EQ(o.ui.ListCount(), 1) << c.name;
         EXPECT_EQ(o.ui.items[Ctl::lblKEKKA].text, L"(before)") << c.name;
+    }
+}
+
+TEST(StepChecks, ReadOnlyFilesAreRefusedBeforeAnythingChanges) {
+    const std::wstring lib = L"C:\\Program Files\\Office\\Library", share = L"\\\\srv\\s\\a.xla";
+    struct Case { const char* name; int mode; std::wstring at, readOnly; bool versionUp, refused; } cases[] = {
+        {"version up over a read-only old file", 0, lib, lib + L"\\a.xla", true, true},
+        {"new install over a read-only file", 0, lib, lib + L"\\a.xla", false, true},
+        {"mode 3", 3, lib + L"\\a.xla", lib + L"\\a.xla", false, true},
+        {"mode 4", 4, lib + L"\\a.xla", lib + L"\\a.xla", false, true},
+        {"mode 4 leaves a read-only file on a share as it is", 4, share, share, false, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        OpsWorld o;
+        o.fs.files[c.readOnly] = L"old";
+        o.fs.readOnly.insert(c.readOnly);
+        Next(o, c.mode, c.at, c.versionUp);
+        EXPECT_EQ(o.excel.instancesCreated, c.refused ? 0 : 1);
+        ASSERT_EQ(o.fs.files.count(c.readOnly), 1u);
+        EXPECT_EQ(o.fs.files[c.readOnly].rfind(L"old", 0), 0u) << "neither deleted nor replaced";
+        if (!c.refused) continue;
+        ASSERT_EQ(o.w.msg.shown.size(), 1u);
+        EXPECT_EQ(o.w.msg.shown[0].text, texts::kReadOnlyFile1 + c.readOnly + texts::kReadOnlyFile2);
+        EXPECT_EQ(o.w.msg.shown[0].flags, kMbCritical);
+        EXPECT_EQ(o.ui.ListCount(), 1);
+    }
+}
+
+// A file from the internet is asked about only when it is copied; the copy carries the mark
+// exactly when the user keeps it, and the offered file is never changed.
+TEST(StepChecks, MarkOfTheWebIsAskedAboutBeforeExcelStarts) {
+    const std::string marked = "[ZoneTransfer]\r\nZoneId=3\r\n", intranet = "[ZoneTransfer]\r\nZoneId=1\r\n";
+    const std::wstring src = L"D:\\src\\a.xla", dest = L"C:\\Tools\\a.xla";
+    struct Case { const char* name; std::string zone; bool unreadable; std::vector<int> answers; bool asked, installed; std::optional<std::string> copyZone; } cases[] = {
+        {"unmarked", "", false, {}, false, true, std::nullopt},
+        {"intranet mark is kept without a question", intranet, false, {}, false, true, intranet},
+        {"unreadable stream", "", true, {}, false, true, std::nullopt},
+        {"marked, Yes unblocks the copy", marked, false, {kIdYes}, true, true, std::nullopt},
+        {"marked, No keeps the mark", marked, false, {kIdNo}, true, true, marked},
+        {"marked, Cancel changes nothing", marked, false, {kIdCancel}, true, false, std::nullopt},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        OpsWorld o;
+        if (!c.zone.empty()) o.fs.zones[src] = c.zone;
+        if (c.unreadable) o.fs.unreadableZones.insert(src);
+        o.w.msg.answers = c.answers;
+        Next(o, 0, L"C:\\Tools");
+        ASSERT_EQ(o.w.msg.shown.size(), c.asked ? 1u : 0u);
+        if (c.asked) {
+            EXPECT_EQ(o.w.msg.shown[0].text, texts::kUnblockQuestion);
+            EXPECT_EQ(o.w.msg.shown[0].flags, 3 + 48 + 256);
+        }
+        EXPECT_EQ(o.excel.instancesCreated, c.installed ? 1 : 0);
+        EXPECT_EQ(o.fs.files.count(dest), c.installed ? 1u : 0u);
+        EXPECT_EQ(o.ui.ListCount(), c.installed ? 0 : 1) << "a cancelled row stays";
+        EXPECT_EQ(o.fs.zones.count(dest) ? std::optional(o.fs.zones[dest]) : std::nullopt, c.copyZone);
+        EXPECT_EQ(o.fs.zones.count(src) ? o.fs.zones[src] : "", c.zone) << "the offered file keeps its own mark";
+    }
+}
+
+TEST(StepChecks, ANewInstallMakesAMissingUserFolderAndNoOtherFolder) {
+    for (const std::wstring& folder : {std::wstring(fake::kUserFolder), std::wstring(L"C:\\Elsewhere")}) {
+        SCOPED_TRACE(std::string(folder.begin(), folder.end()));
+        OpsWorld o;
+        o.ShowMode(0);
+        o.ui.items[Ctl::cmdNEXT].text = texts::kInstall1Run;
+        o.fs.files[L"D:\\src\\a.xla"] = L"new";
+        o.fs.folders.erase(folder);
+        o.ui.selected = o.FileRow(L"D:\\src\\a.xla");
+        o.ui.items[Ctl::cbxFOLDER].text = folder;
+        o.win.cmdNEXT_Click();
+        const bool user = folder == fake::kUserFolder;
+        EXPECT_EQ(o.fs.FolderExists(folder), user);
+        EXPECT_EQ(o.fs.files.count(folder + L"\\a.xla"), user ? 1u : 0u);
+        EXPECT_EQ(o.w.msg.shown.size(), user ? 0u : 1u) << "any other folder must exist";
     }
 }
 

@@ -137,7 +137,7 @@ struct TracedWorld {
     TracedRegistry tracedReg{w.reg, w.excel};
     TracedDetails tracedDetails{w.details, w.excel};
     BusyProbeLauncher launcher{w.launcher, w.busy};
-    WindowServices svc{{launcher, tracedFs, tracedReg, w.drives, tracedDetails, w.sys}, w.msg, w.clip, w.shell, w.busy};
+    WindowServices svc{{launcher, tracedFs, tracedReg, w.drives, tracedDetails, w.sys, w.accounts}, w.msg, w.clip, w.shell, w.busy};
     MainWindow win{svc, w.st, w.ui};
 
     // Mode `m`'s option button chosen and its list taken as shown, without a mode switch; -1: none.

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "operations/texts.h"
 #include "window/texts.h"
 
 namespace qv::e2e {
@@ -71,14 +72,15 @@ TEST_F(E2eFault, VersionUpOverAFileHeldOpenEndsWithTheOldVersionOn) {
     EXPECT_TRUE(Listed()[L"Other Tool"].installed);
 }
 
-TEST_F(E2eFault, VersionUpOverAReadOnlyFileEndsWithTheOldVersionOn) {
+TEST_F(E2eFault, VersionUpOverAReadOnlyFileIsRefusedBeforeAnythingChanges) {
     ASSERT_NO_FATAL_FAILURE(PrepareVersionUp());
     ASSERT_TRUE(SetFileAttributesW(Installed().c_str(), FILE_ATTRIBUTE_READONLY));
     WorldState before = Capture();
     Next();
-    ExpectReported(texts::kOpCopy);
-    ExpectUnchanged(before, false);
-    EXPECT_NE(GetFileAttributesW(Installed().c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
+    ASSERT_EQ(msg_.shown.size(), 1u);
+    EXPECT_EQ(msg_.shown[0].text, texts::kReadOnlyFile1 + Installed() + texts::kReadOnlyFile2);
+    ExpectUnchanged(before);
+    EXPECT_TRUE(IsWindow(dlg_));
     EXPECT_TRUE(Listed()[L"Other Tool"].installed);
 }
 

@@ -154,7 +154,7 @@ void E2eTest::Open() {
         cappedLauncher_ = std::make_unique<CappedWaitLauncher>(*launcher_, exitWaitCapMs_);
         details_ = win32::MakeDetailsProvider();
         svc_ = std::make_unique<WindowServices>(
-            WindowServices{{*cappedLauncher_, fs_, reg_, drives_, *details_, sys_}, msg_, clip_, shell_, busy_});
+            WindowServices{{*cappedLauncher_, fs_, reg_, drives_, *details_, sys_, accounts_}, msg_, clip_, shell_, busy_});
     }
     dlg_ = win32::CreateMainDialog(GetModuleHandleW(nullptr), *svc_, st_, top_);
     ASSERT_NE(dlg_, nullptr);

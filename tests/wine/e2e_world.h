@@ -163,8 +163,14 @@ struct ShownMessage {
 class RecordingMessageBoxes : public MessageBoxes {
 public:
     std::vector<ShownMessage> shown;
+    std::vector<int> answers;  // given in order; then No to a question, OK to anything else
     int Show(const std::wstring& text, const std::wstring& title, int flags) override {
         shown.push_back({text, title, flags});
+        if (!answers.empty()) {
+            const int a = answers.front();
+            answers.erase(answers.begin());
+            return a;
+        }
         return flags == kMbYesNoQuestion ? kIdNo : 1;
     }
 };
@@ -317,6 +323,7 @@ private:
     win32::Win32FileSystem fs_;
     win32::Win32Drives drives_;
     win32::Win32SystemInfo sys_;
+    win32::Win32Accounts accounts_;
     win32::Win32BusyCursor busy_;
     std::unique_ptr<excel::Launcher> launcher_;
     std::unique_ptr<excel::Launcher> cappedLauncher_;

@@ -13,7 +13,9 @@
 
 #include "excel/com/com_excel.h"
 #include "operations/operations.h"
+#include "fileinfo/win32/summary_writer.h"
 #include "platform/win32/handles.h"
+#include "reg_write.h"
 #include "wine_env.h"
 
 namespace {
@@ -30,31 +32,9 @@ constexpr const wchar_t* kVersion = L"14.0";
 constexpr const wchar_t* kOfficeKey = L"Software\\Microsoft\\Office\\14.0";
 constexpr const wchar_t* kAnswersKey = L"Software\\ExcelStandIn\\Answers";
 
-// An OLE compound document with no summary properties: a file the stand-in accepts as an
-// add-in, whose title is then its file name without the extension.
-bool WriteBareAddin(const std::wstring& path) {
-    IStorage* stg = nullptr;
-    HRESULT hr = StgCreateDocfile(path.c_str(), STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE, 0, &stg);
-    if (FAILED(hr)) return false;
-    hr = stg->Commit(STGC_DEFAULT);
-    stg->Release();
-    return SUCCEEDED(hr);
-}
-
-void SetAnswer(const std::wstring& name, DWORD type, const std::wstring& data) {
-    HKEY k = nullptr;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, kAnswersKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &k, nullptr),
-              ERROR_SUCCESS);
-    RegSetValueExW(k, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(data.data()),
-                   static_cast<DWORD>(data.size() * sizeof(wchar_t)));
-    RegCloseKey(k);
-}
-
-std::wstring MultiString(const std::vector<std::wstring>& items) {
-    std::wstring s;
-    for (auto& i : items) s += i + L'\0';
-    return s + L'\0';
-}
+// An add-in file with no title of its own: the stand-in then gives its file name without the
+// extension.
+bool WriteBareAddin(const std::wstring& path) { return qv::win32::WriteXlaFixture(path, L"", L""); }
 
 class ExcelBoundaryTest : public testing::Test {
 protected:
@@ -99,7 +79,9 @@ protected:
     std::unique_ptr<qv::excel::Launcher> launcher = qv::excel::com::MakeLauncher();
 };
 
-TEST_F(ExcelBoundaryTest, VersionAndFoldersComeThroughTheBoundary) {
+TEST_F(ExcelBoundaryTest, FoldersAndAddInsAddWithNamedArgumentsOnceAWorkbookIsOpen) {
+    const std::wstring path = otherFolder() + L"\\tool.xla";
+    ASSERT_TRUE(WriteBareAddin(path));
     auto app = Create();
     ASSERT_TRUE(app);
     EXPECT_EQ(qv::test::CountStandIns(), 1);
@@ -108,20 +90,16 @@ TEST_F(ExcelBoundaryTest, VersionAndFoldersComeThroughTheBoundary) {
     EXPECT_EQ(app->LibraryPath(), libraryFolder());
     EXPECT_FALSE(app->Visible()) << "a created instance starts invisible";
     EXPECT_EQ(app->WorkbookCount(), 0);
-    app->Quit();
-    app.reset();
-    EXPECT_TRUE(qv::test::WaitForStandInCount(0, 15000)) << "Quit and release must end the instance";
-}
 
-TEST_F(ExcelBoundaryTest, AddInsAddTakesNamedArgumentsOnceAWorkbookIsOpen) {
-    const std::wstring path = otherFolder() + L"\\tool.xla";
-    ASSERT_TRUE(WriteBareAddin(path));
-    auto app = Create();
-    ASSERT_TRUE(app);
-
-    EXPECT_THROW(app->AddAddIn(path, false), ExcelError) << "Add needs an open workbook";
+    try {
+        app->AddAddIn(path, false);
+        ADD_FAILURE() << "Add needs an open workbook";
+    } catch (const ExcelError& e) {
+        EXPECT_FALSE(e.Description().empty());
+    }
     auto book = app->AddWorkbook();
     ASSERT_TRUE(book);
+    EXPECT_EQ(book->Name(), L"Book1");
     EXPECT_EQ(app->WorkbookCount(), 1);
 
     auto added = app->AddAddIn(path, false);
@@ -131,6 +109,10 @@ TEST_F(ExcelBoundaryTest, AddInsAddTakesNamedArgumentsOnceAWorkbookIsOpen) {
     EXPECT_EQ(added->Path(), otherFolder());
     EXPECT_EQ(added->Title(), L"tool");
     EXPECT_FALSE(added->Installed());
+    EXPECT_EQ(app->AddAddIn(path, false)->FullName(), path) << "adding a listed file gives its entry";
+    int entries = 0;
+    for (auto& a : qv::excel::each(app->AddIns())) entries += a->FullName() == path;
+    EXPECT_EQ(entries, 1);
 
     auto listed = qv::FindAddinByFullName(*app, path);
     EXPECT_EQ(listed->FullName(), path);
@@ -146,6 +128,7 @@ TEST_F(ExcelBoundaryTest, AddInsAddTakesNamedArgumentsOnceAWorkbookIsOpen) {
         ADD_FAILURE() << "a missing file was opened";
     } catch (const ExcelError& e) {
         EXPECT_EQ(e.Member(), L"Open");
+        EXPECT_NE(e.Description().find(L"missing.xla"), std::wstring::npos);
     }
     app->OpenWorkbook(path);
     app->Quit();
@@ -191,31 +174,22 @@ TEST_F(ExcelBoundaryTest, CollectionsEnumerateAndMayBeLeftEarly) {
 TEST_F(ExcelBoundaryTest, DialogAnswersArriveAsPathsOrCancel) {
     auto app = Create();
     ASSERT_TRUE(app);
-    struct OpenCase {
-        int line;
-        std::vector<std::wstring> answer;  // empty = Cancel
-    } opens[] = {
-        {__LINE__, {L"C:\\x\\a.xla", L"C:\\x\\b b.xla"}},
-        {__LINE__, {L"C:\\only\\one.xla"}},
-        {__LINE__, {}},
-    };
-    for (const OpenCase& c : opens) {
-        SCOPED_TRACE(testing::Message() << "case at line " << c.line);
-        SetAnswer(L"GetOpenFilename", REG_MULTI_SZ, MultiString(c.answer));
+    const std::vector<std::wstring> opens[] = {{L"C:\\x\\a.xla", L"C:\\x\\b b.xla"}, {L"C:\\only\\one.xla"}, {}};
+    for (const auto& answer : opens) {  // no paths: Cancel
+        ASSERT_TRUE(qv::test::SetRegMulti(kAnswersKey, L"GetOpenFilename", answer));
         auto got = app->GetOpenFilenames(L"Add-ins (*.xla), *.xla");
-        if (c.answer.empty()) EXPECT_EQ(got, std::nullopt);
-        else EXPECT_EQ(got, c.answer);
+        if (answer.empty()) EXPECT_EQ(got, std::nullopt);
+        else EXPECT_EQ(got, answer);
+        auto recorded = qv::test::RegStrings(kAnswersKey);
+        EXPECT_EQ(recorded.count(L"GetOpenFilename"), 0u) << "the answer is consumed";
+        EXPECT_EQ(recorded[L"LastOpenFilter"], L"Add-ins (*.xla), *.xla");
     }
-    struct SaveCase {
-        int line;
-        std::wstring answer;  // empty = Cancel
-    } saves[] = {{__LINE__, L"C:\\x\\saved.xla"}, {__LINE__, L""}};
-    for (const SaveCase& c : saves) {
-        SCOPED_TRACE(testing::Message() << "case at line " << c.line);
-        SetAnswer(L"GetSaveAsFilename", REG_SZ, c.answer + L'\0');
+    for (const std::wstring answer : {L"C:\\x\\saved.xla", L""}) {  // empty: Cancel
+        ASSERT_TRUE(qv::test::SetRegString(kAnswersKey, L"GetSaveAsFilename", answer));
         auto got = app->GetSaveAsFilename(L"initial.xla");
-        if (c.answer.empty()) EXPECT_EQ(got, std::nullopt);
-        else EXPECT_EQ(got, c.answer);
+        if (answer.empty()) EXPECT_EQ(got, std::nullopt);
+        else EXPECT_EQ(got, answer);
+        EXPECT_EQ(qv::test::RegStrings(kAnswersKey)[L"LastSaveAsInitial"], L"initial.xla");
     }
     app->Quit();
     app.reset();
@@ -328,13 +302,13 @@ void PrintTo(const RunningCase& c, std::ostream* os) { *os << c.label; }
 
 class RunningExcelTest : public ExcelBoundaryTest, public testing::WithParamInterface<RunningCase> {};
 
-TEST_P(RunningExcelTest, AttachFindsItAndQuitEndsIt) {
+TEST_P(RunningExcelTest, AttachFindsItShowsItAndQuitEndsIt) {
     const RunningCase& c = GetParam();
     EXPECT_EQ(launcher->Attach(), nullptr) << "nothing runs yet";
 
     std::wstring args = L"/running";
     if (c.hidden) args += L" /hidden";
-    for (auto& w : c.workbooks) args += L" " + w;
+    for (auto& w : c.workbooks) args += w.find(L' ') == std::wstring::npos ? L" " + w : L" \"" + w + L"\"";
     qv::test::StandInProcess running(args);
     ASSERT_TRUE(running.Started()) << "could not start " << Narrow(qv::test::StandInExe());
 
@@ -343,6 +317,12 @@ TEST_P(RunningExcelTest, AttachFindsItAndQuitEndsIt) {
     ASSERT_TRUE(app) << "GetActiveObject never found the running stand-in";
 
     EXPECT_EQ(app->Visible(), !c.hidden);
+    EXPECT_EQ(FindWindowW(nullptr, L"Excel stand-in") != nullptr, !c.hidden) << "its window shows while it is visible";
+    if (c.hidden) {
+        app->SetVisible(true);
+        EXPECT_TRUE(app->Visible());
+        EXPECT_NE(FindWindowW(nullptr, L"Excel stand-in"), nullptr);
+    }
     EXPECT_EQ(app->WorkbookCount(), static_cast<long>(c.workbooks.size()));
     std::vector<std::wstring> names;
     for (auto& book : qv::excel::each(app->Workbooks())) names.push_back(book->Name());
@@ -355,7 +335,7 @@ TEST_P(RunningExcelTest, AttachFindsItAndQuitEndsIt) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Standin, RunningExcelTest,
-                         testing::Values(RunningCase{"Visible", false, {L"Book1.xls", L"Sales.xls"}},
+                         testing::Values(RunningCase{"Visible", false, {L"Book1", L"My sheet.xls"}},
                                          RunningCase{"Hidden", true, {L"Hidden.xls"}},
                                          RunningCase{"NoWorkbooks", true, {}}),
                          [](const testing::TestParamInfo<RunningCase>& i) { return std::string(i.param.label); });

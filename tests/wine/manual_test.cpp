@@ -37,7 +37,7 @@ TEST(ManualBesideExe, ButtonHandsTheBuiltManualToTheShell) {
     InitCommonControlsEx(&icc);
     qv::fake::World w;
     qv::win32::Win32SystemInfo sys;  // the real program folder; everything else is faked
-    qv::WindowServices svc{{w.launcher, w.fs, w.reg, w.drives, w.details, sys}, w.msg, w.clip, w.shell, w.busy};
+    qv::WindowServices svc{{w.launcher, w.fs, w.reg, w.drives, w.details, sys, w.accounts}, w.msg, w.clip, w.shell, w.busy};
     CountingTopLevel top;
     HWND dlg = qv::win32::CreateMainDialog(GetModuleHandleW(nullptr), svc, w.st, top);
     ASSERT_NE(dlg, nullptr);

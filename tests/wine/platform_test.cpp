@@ -14,6 +14,7 @@
 #include "platform/error.h"
 #include "platform/win32/platform.h"
 #include "platform/zone_identifier.h"
+#include "prefix_link.h"
 #include "wine_env.h"
 #include "window/texts.h"
 
@@ -430,35 +431,9 @@ TEST_F(FileSystemTest, ReadOnlyFilesAndCreatedFolders) {
 // ---- Drives that do not answer ----
 
 // Drive Q: of the prefix, made to lead to a folder that does not exist, as a mapped drive whose
-// share is not connected yet; removed again when dropped. Wine starts a Linux program without a
-// process handle to wait on, so each command leaves a marker file, which is waited for.
-class DanglingDrive {
-public:
-    DanglingDrive() {
-        const char* prefix = std::getenv("WINEPREFIX");
-        if (!prefix || !*prefix || GetDriveTypeW(L"Q:\\") != DRIVE_NO_ROOT_DIR) return;
-        link_ = std::string(prefix) + "/dosdevices/q:";
-        ok_ = OnLinux("ln -sfn /nonexistent/qv-unconnected-share '" + link_ + "'");
-    }
-    ~DanglingDrive() { ok_ && OnLinux("rm -f '" + link_ + "'"); }
-    bool Ok() const { return ok_; }
-
-private:
-    static bool OnLinux(const std::string& command) {
-        const std::string marker = "/tmp/qv-linux-done-" + std::to_string(GetCurrentProcessId());
-        std::wstring line = L"Z:\\bin\\sh -c \"" + qv::test::Widen(command + " && touch " + marker) + L"\"";
-        STARTUPINFOW si{};
-        si.cb = sizeof si;
-        PROCESS_INFORMATION pi{};
-        if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
-        for (HANDLE h : {pi.hThread, pi.hProcess}) if (h) CloseHandle(h);
-        const std::wstring done = qv::test::WindowsPath(marker);
-        for (int i = 0; i < 200; ++i, Sleep(50))
-            if (GetFileAttributesW(done.c_str()) != INVALID_FILE_ATTRIBUTES) return DeleteFileW(done.c_str()) != FALSE;
-        return false;
-    }
-    std::string link_;
-    bool ok_ = false;
+// share is not connected yet.
+struct DanglingDrive : qv::test::PrefixLink {
+    DanglingDrive() : PrefixLink("q:", "/nonexistent/qv-unconnected-share") {}
 };
 
 TEST_F(FileSystemTest, AFileOnADriveThatDoesNotAnswerIsUnreachable) {

@@ -6,6 +6,7 @@
 #include "e2e_world.h"
 #include "excel/com/com_excel.h"
 #include "platform/paths.h"
+#include "platform/win32/platform.h"
 #include "window/texts.h"
 
 namespace qv::e2e {
@@ -218,6 +219,23 @@ TEST_F(Quorvelc, RunningExcelIsRefusedAndLeftRunningUntouched) {
     app->Quit();
     app.reset();
     EXPECT_TRUE(running.Ended(15000));
+}
+
+TEST_F(Quorvelc, InstallKeepsTheMarkOfTheWebWithAWarningUnlessUnblocked) {
+    win32::Win32FileSystem fs;
+    const std::string marked = "[ZoneTransfer]\r\nZoneId=3\r\n";
+    const std::wstring a = MakeXla(SrcDir(), L"a.xla", L"A"), b = MakeXla(SrcDir(), L"b.xla", L"B");
+    fs.WriteZoneStream(a, marked);
+    fs.WriteZoneStream(b, marked);
+    Ran kept = RunQuorvelc(L"install " + Quoted(a) + L" --json");
+    EXPECT_EQ(kept.exit, 0u) << test::Narrow(kept.err);
+    EXPECT_EQ(Json(kept)["warnings"][0]["code"], "marked-from-internet");
+    EXPECT_EQ(fs.ReadZoneStream(UserDir() + L"\\a.xla").text, marked);
+    Ran unblocked = RunQuorvelc(L"install " + Quoted(b) + L" --unblock");
+    EXPECT_EQ(unblocked.exit, 0u) << test::Narrow(unblocked.err);
+    EXPECT_TRUE(unblocked.err.empty()) << test::Narrow(unblocked.err);
+    EXPECT_EQ(fs.ReadZoneStream(UserDir() + L"\\b.xla").state, StreamState::Absent);
+    EXPECT_EQ(fs.ReadZoneStream(b).text, marked) << "the offered file keeps its mark";
 }
 
 // A pipe gets the code page its reader decodes in: the console's output code page for a

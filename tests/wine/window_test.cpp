@@ -15,6 +15,7 @@
 
 #include "../native/fakes.h"
 #include "control_probe.h"
+#include "reg_write.h"
 #include "window/failure_report.h"
 #include "window/texts.h"
 #include "window/win32/controls_win32.h"
@@ -241,89 +242,39 @@ TEST(Resources, ManifestAsksForCommonControls6AndPerMonitorDpi) {
 // Wine reads the DPI once per process, so each size is measured by a child run of this
 // exe, started after the setting has been written.
 
-const wchar_t kDpiReportVar[] = L"QV_DPI_REPORT";
+const wchar_t kDpiChildVar[] = L"QV_DPI_CHILD";
 
 // The child half: runs only inside the child process that ScalesWithTheScreenDpi starts.
 TEST(DialogDpi, ChildReportsClientSize) {
-    wchar_t path[MAX_PATH] = {};
-    if (!GetEnvironmentVariableW(kDpiReportVar, path, MAX_PATH)) GTEST_SKIP() << "only run as the child of ScalesWithTheScreenDpi";
+    if (!GetEnvironmentVariableW(kDpiChildVar, nullptr, 0)) GTEST_SKIP() << "only run as the child of ScalesWithTheScreenDpi";
     InitControls();
     HWND dlg = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_MAIN), nullptr, PlainProc, 0);
     ASSERT_NE(dlg, nullptr);
     RECT r{};
     GetClientRect(dlg, &r);
     DestroyWindow(dlg);
-    FILE* f = _wfopen(path, L"w");
-    ASSERT_NE(f, nullptr);
-    fprintf(f, "%ld %ld\n", r.right, r.bottom);
-    fclose(f);
+    printf("client size: %ld %ld\n", r.right, r.bottom);
 }
 
-class ScopedLogPixels {
-public:
-    explicit ScopedLogPixels() {
-        RegCreateKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr,
-                        &key_, nullptr);
-        DWORD size = sizeof old_;
-        had_ = RegQueryValueExW(key_, L"LogPixels", nullptr, nullptr, reinterpret_cast<BYTE*>(&old_), &size) ==
-               ERROR_SUCCESS;
-    }
-    ~ScopedLogPixels() {
-        if (had_) RegSetValueExW(key_, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&old_), sizeof old_);
-        else RegDeleteValueW(key_, L"LogPixels");
-        RegCloseKey(key_);
-    }
-    void Set(DWORD dpi) {
-        RegSetValueExW(key_, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof dpi);
-    }
-
-private:
-    HKEY key_ = nullptr;
-    DWORD old_ = 0;
-    bool had_ = false;
-};
-
 // Client size of the dialog in a child process started at `dpi`; {0, 0} on failure.
-std::pair<long, long> ChildClientSize(ScopedLogPixels& setting, DWORD dpi) {
-    setting.Set(dpi);
-    wchar_t exe[MAX_PATH] = {}, temp[MAX_PATH] = {}, report[MAX_PATH] = {};
+std::pair<long, long> ChildClientSize(DWORD dpi) {
+    EXPECT_TRUE(qv::test::SetRegDword(L"Control Panel\\Desktop", L"LogPixels", dpi));
+    wchar_t exe[MAX_PATH] = {};
     GetModuleFileNameW(nullptr, exe, MAX_PATH);
-    GetTempPathW(MAX_PATH, temp);
-    GetTempFileNameW(temp, L"dpi", 0, report);
-    SetEnvironmentVariableW(kDpiReportVar, report);
-    std::wstring cmd = L"\"" + std::wstring(exe) + L"\" --gtest_filter=DialogDpi.ChildReportsClientSize";
-    // The child's own test output is of no interest here.
-    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    HANDLE nul = CreateFileW(L"NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
-                             OPEN_EXISTING, 0, nullptr);
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    si.dwFlags = STARTF_USESTDHANDLES;
-    si.hStdInput = si.hStdOutput = si.hStdError = nul;
-    PROCESS_INFORMATION pi{};
+    SetEnvironmentVariableW(kDpiChildVar, L"1");
+    auto ran = qv::test::Run(exe, L"--gtest_filter=DialogDpi.ChildReportsClientSize", 60000);
+    SetEnvironmentVariableW(kDpiChildVar, nullptr);
     std::pair<long, long> size{0, 0};
-    BOOL started = CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi);
-    if (nul != INVALID_HANDLE_VALUE) CloseHandle(nul);
-    if (started) {
-        WaitForSingleObject(pi.hProcess, 60000);
-        CloseHandle(pi.hThread);
-        CloseHandle(pi.hProcess);
-        if (FILE* f = _wfopen(report, L"r")) {
-            if (fscanf(f, "%ld %ld", &size.first, &size.second) != 2) size = {0, 0};
-            fclose(f);
-        }
-    }
-    SetEnvironmentVariableW(kDpiReportVar, nullptr);
-    DeleteFileW(report);
+    size_t at = ran.out.find("client size: ");
+    if (at == std::string::npos || sscanf(ran.out.c_str() + at, "client size: %ld %ld", &size.first, &size.second) != 2)
+        return {0, 0};
     return size;
 }
 
 TEST(DialogDpi, ScalesWithTheScreenDpi) {
-    ScopedLogPixels setting;
-    auto at96 = ChildClientSize(setting, 96);
-    auto at144 = ChildClientSize(setting, 144);
-    RecordProperty("at96", std::to_string(at96.first) + "x" + std::to_string(at96.second));
-    RecordProperty("at144", std::to_string(at144.first) + "x" + std::to_string(at144.second));
+    qv::test::SavedKey setting(L"Control Panel\\Desktop");
+    auto at96 = ChildClientSize(96);
+    auto at144 = ChildClientSize(144);
     ASSERT_GT(at96.first, 0);
     ASSERT_GT(at144.first, 0);
     EXPECT_NEAR(static_cast<double>(at144.first) / at96.first, 1.5, 0.1);
@@ -347,19 +298,14 @@ protected:
 };
 
 TEST_F(AdapterTest, ListRowsKeepInsertionOrderAndItemData) {
-    EXPECT_EQ(ui->ListAdd(L"b.xla"), 0);
-    EXPECT_EQ(ui->ListAdd(L"a.xla"), 1);
-    EXPECT_EQ(ui->ListAdd(L""), 2);
+    const std::vector<std::wstring> rows{L"b.xla", L"a.xla", L""};
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(ui->ListAdd(rows[i]), i);
     ui->ListSetItemData(0, 3);
     ui->ListSetItemData(1, 1);
     ui->ListSetItemData(2, 70000);
-    EXPECT_EQ(SendMessageW(List(), LB_GETCOUNT, 0, 0), 3);
-    EXPECT_EQ(SendMessageW(List(), LB_GETITEMDATA, 0, 0), 3);
-    EXPECT_EQ(SendMessageW(List(), LB_GETITEMDATA, 1, 0), 1);
+    EXPECT_EQ(qv::test::ListRows(List()), rows);
+    EXPECT_EQ(qv::test::ListItemData(List()), (std::vector<long>{3, 1, 70000}));
     EXPECT_EQ(ui->ListItemData(2), 70000);
-    wchar_t row1[32] = {};
-    SendMessageW(List(), LB_GETTEXT, 1, reinterpret_cast<LPARAM>(row1));
-    EXPECT_STREQ(row1, L"a.xla");
 
     EXPECT_EQ(ui->ListIndex(), -1);
     EXPECT_EQ(ui->ListText(), L"");
@@ -400,7 +346,7 @@ TEST_F(AdapterTest, RowsOutOfRangeFail) {
     EXPECT_EQ(ui->ListCount(), 1);
 }
 
-TEST_F(AdapterTest, TextsCaptionsAndJapanese) {
+TEST_F(AdapterTest, TextsCaptionsJapaneseAndTheEndOfALongPath) {
     struct Case {
         Ctl ctl;
         std::wstring text;
@@ -409,7 +355,8 @@ TEST_F(AdapterTest, TextsCaptionsAndJapanese) {
         {Ctl::lblKEKKA, L"「テスト」のインストールが完了しました。"},
         {Ctl::txtSTEP, qv::texts::kSteps3},
         {Ctl::cmdNEXT, qv::texts::kInstall1Run},
-        {Ctl::txtFOLDER, L"C:\\Program Files\\Microsoft Office\\OFFICE11\\Library"},
+        {Ctl::txtFOLDER, L"C:\\users\\root\\AppData\\Roaming\\Microsoft\\AddIns\\"
+                         L"とても長いフォルダの名前がここに続きます\\最後のアドイン.xla"},
         {Ctl::cbxFOLDER, L"D:\\任意\\フォルダ"},
         {Ctl::Text1, qv::texts::kHelpText},
         {Ctl::lblMSG1, L""},
@@ -420,22 +367,15 @@ TEST_F(AdapterTest, TextsCaptionsAndJapanese) {
         EXPECT_EQ(ui->Text(c.ctl), c.text);
         EXPECT_EQ(TextOf(Item(qv::win32::ControlId(c.ctl))), c.text);
     }
+    // A folder path too long for its box shows its end: for a one-line edit this is the index
+    // of the first character shown.
+    EXPECT_GT(SendMessageW(Item(IDC_TXTFOLDER), EM_GETFIRSTVISIBLELINE, 0, 0), 0);
     ui->SetCaption(L"キャプション");
     EXPECT_EQ(TextOf(dlg), L"キャプション");
 }
 
-TEST_F(AdapterTest, LongFolderPathShowsItsEnd) {
-    const std::wstring path = L"C:\\users\\root\\AppData\\Roaming\\Microsoft\\AddIns\\"
-                              L"とても長いフォルダの名前がここに続きます\\最後のアドイン.xla";
-    ui->SetText(Ctl::txtFOLDER, path);
-    HWND edit = Item(qv::win32::ControlId(Ctl::txtFOLDER));
-    // For a one-line edit this is the index of the first character shown.
-    EXPECT_GT(SendMessageW(edit, EM_GETFIRSTVISIBLELINE, 0, 0), 0);
-    EXPECT_EQ(TextOf(edit), path);
-}
-
-TEST_F(AdapterTest, VisibilityIsTheControlsOwnEvenWhileTheWindowIsHidden) {
-    ASSERT_FALSE(IsWindowVisible(dlg));
+TEST_F(AdapterTest, VisibleEnabledReadOnlyCheckedAndClose) {
+    ASSERT_FALSE(IsWindowVisible(dlg));  // each control's visibility is its own even so
     EXPECT_TRUE(ui->Visible(Ctl::cmdFolder));
     ui->SetVisible(Ctl::cmdFolder, false);
     EXPECT_FALSE(ui->Visible(Ctl::cmdFolder));
@@ -449,6 +389,19 @@ TEST_F(AdapterTest, VisibilityIsTheControlsOwnEvenWhileTheWindowIsHidden) {
     EXPECT_FALSE(ui->Enabled(Ctl::cmdNEXT));
     ui->SetEnabled(Ctl::cmdNEXT, true);
     EXPECT_TRUE(IsWindowEnabled(Item(IDC_CMDNEXT)));
+
+    ui->SetReadOnly(Ctl::txtFOLDER, false);
+    EXPECT_EQ(StyleOf(Item(IDC_TXTFOLDER)) & ES_READONLY, 0);
+    ui->SetReadOnly(Ctl::txtFOLDER, true);
+    EXPECT_NE(StyleOf(Item(IDC_TXTFOLDER)) & ES_READONLY, 0);
+
+    EXPECT_FALSE(ui->Checked(Ctl::optBTN4));
+    SendMessageW(Item(IDC_OPTBTN4), BM_SETCHECK, BST_CHECKED, 0);
+    EXPECT_TRUE(ui->Checked(Ctl::optBTN4));
+    EXPECT_FALSE(ui->Checked(Ctl::optBTN0));
+
+    ui->Close();
+    EXPECT_FALSE(IsWindow(dlg));
 }
 
 TEST_F(AdapterTest, FocusMovesOnWhenItsControlIsHiddenOrDisabled) {
@@ -527,24 +480,6 @@ TEST_F(AdapterTest, ToolTipsAddAndReplace) {
     EXPECT_EQ(ToolTipText(tip, dlg, info.hwndItem), qv::texts::kCbxFolderTip);
 }
 
-TEST_F(AdapterTest, ReadOnlyAndChecked) {
-    HWND txt = Item(IDC_TXTFOLDER);
-    ui->SetReadOnly(Ctl::txtFOLDER, false);
-    EXPECT_EQ(StyleOf(txt) & ES_READONLY, 0);
-    ui->SetReadOnly(Ctl::txtFOLDER, true);
-    EXPECT_NE(StyleOf(txt) & ES_READONLY, 0);
-
-    EXPECT_FALSE(ui->Checked(Ctl::optBTN4));
-    SendMessageW(Item(IDC_OPTBTN4), BM_SETCHECK, BST_CHECKED, 0);
-    EXPECT_TRUE(ui->Checked(Ctl::optBTN4));
-    EXPECT_FALSE(ui->Checked(Ctl::optBTN0));
-}
-
-TEST_F(AdapterTest, CloseDestroysTheWindow) {
-    ui->Close();
-    EXPECT_FALSE(IsWindow(dlg));
-}
-
 // ---- The real dialog procedure with fake services ----
 
 struct RecordingTopLevel : qv::win32::TopLevel {
@@ -582,6 +517,11 @@ protected:
     std::wstring Text(int id) const { return TextOf(Item(id)); }
     bool Checked(int id) const { return SendMessageW(Item(id), BM_GETCHECK, 0, 0) == BST_CHECKED; }
     void Click(int id) { SendMessageW(Item(id), BM_CLICK, 0, 0); }
+    // Selects a row as the user does: the list tells the dialog.
+    void SelectRow(int row) {
+        SendMessageW(Item(IDC_LSTADDIN), LB_SETCURSEL, row, 0);
+        SendMessageW(dlg, WM_COMMAND, MAKEWPARAM(IDC_LSTADDIN, LBN_SELCHANGE), reinterpret_cast<LPARAM>(Item(IDC_LSTADDIN)));
+    }
     std::vector<std::wstring> Rows() const { return qv::test::ListRows(Item(IDC_LSTADDIN)); }
     std::vector<long> RowData() const { return qv::test::ListItemData(Item(IDC_LSTADDIN)); }
     void AddFile(const std::wstring& path, bool done = false) { w.st.strSELFILE.push_back({path, done}); }
@@ -596,45 +536,29 @@ protected:
     HWND dlg = nullptr;
 };
 
-TEST_F(MainDialogTest, LoadFillsTheWindow) {
+TEST_F(MainDialogTest, LoadFillsTheWindowWithItsTipsAndRunsModeZeroWithTheFocusOnItsButton) {
     AddFile(L"C:\\A\\one.xla");
-    AddFile(L"C:\\B\\two.xla");
-    ASSERT_NO_FATAL_FAILURE(Open());
+    AddFile(L"C:\\B\\two.xla", true);
+    AddFile(L"three.xla");
+    ASSERT_NO_FATAL_FAILURE(Open(true));
     EXPECT_EQ(TextOf(dlg), qv::texts::kAppTitle);
     EXPECT_EQ(Text(IDC_TEXT1), qv::texts::kHelpText);
     EXPECT_EQ(Text(IDC_LBLVERSION), L"Ver 1.0.2");
     EXPECT_EQ(Text(IDC_TXTFOLDER), L"");
     EXPECT_TRUE(SameRect(RectIn(dlg, Item(IDC_TXTFOLDER)), RectIn(dlg, Item(IDC_CBXFOLDER))));
-    EXPECT_EQ(Rows(), (std::vector<std::wstring>{L"one.xla", L"two.xla"}));
-    EXPECT_EQ(RowData(), (std::vector<long>{1, 2}));
-}
-
-TEST_F(MainDialogTest, DesignToolTipsAndBannerFont) {
-    ASSERT_NO_FATAL_FAILURE(Open());
     HWND tip = qv::win32::MainDialogToolTip(dlg);
     ASSERT_NE(tip, nullptr);
-    struct Case {
-        int id;
-        const wchar_t* tip;
-    };
-    for (const Case c : {Case{IDC_OPTBTN0, qv::texts::kOptTip0}, Case{IDC_CMDADDIN, qv::texts::kCmdAddinTip},
-                         Case{IDC_CBXFOLDER, qv::texts::kCbxFolderTip}, Case{IDC_TXTFOLDER, qv::texts::kTxtFolderTip},
-                         Case{IDC_CMDEND, qv::texts::kCmdEndTip}, Case{IDC_CMDMANUAL, qv::texts::kCmdManualTip}}) {
-        SCOPED_TRACE(c.id);
-        EXPECT_EQ(ToolTipText(tip, dlg, Item(c.id)), c.tip);
-    }
+    // The design's tips, and mode zero's on the Next button.
+    for (auto [id, text] : {std::pair{IDC_OPTBTN0, qv::texts::kOptTip0}, {IDC_CMDADDIN, qv::texts::kCmdAddinTip},
+                            {IDC_CBXFOLDER, qv::texts::kCbxFolderTip}, {IDC_TXTFOLDER, qv::texts::kTxtFolderTip},
+                            {IDC_CMDEND, qv::texts::kCmdEndTip}, {IDC_CMDMANUAL, qv::texts::kCmdManualTip},
+                            {IDC_CMDNEXT, qv::texts::kNextTip0}})
+        EXPECT_EQ(ToolTipText(tip, dlg, Item(id)), text) << id;
     LOGFONTW body{}, banner{};
     GetObjectW(reinterpret_cast<HFONT>(SendMessageW(dlg, WM_GETFONT, 0, 0)), sizeof body, &body);
     GetObjectW(reinterpret_cast<HFONT>(SendMessageW(Item(IDC_LABEL1), WM_GETFONT, 0, 0)), sizeof banner, &banner);
     EXPECT_GT(std::abs(banner.lfHeight), std::abs(body.lfHeight));
     EXPECT_GE(banner.lfWeight, FW_BOLD);
-}
-
-TEST_F(MainDialogTest, FirstModeButtonHasTheFocusAndModeZeroHasRun) {
-    AddFile(L"C:\\A\\one.xla");
-    AddFile(L"C:\\B\\two.xla", true);
-    AddFile(L"three.xla");
-    ASSERT_NO_FATAL_FAILURE(Open(true));
     EXPECT_EQ(GetFocus(), Item(IDC_OPTBTN0));
     EXPECT_TRUE(Checked(IDC_OPTBTN0));
     for (int id = IDC_OPTBTN1; id <= IDC_OPTBTN6; ++id) EXPECT_FALSE(Checked(id)) << id;
@@ -643,7 +567,6 @@ TEST_F(MainDialogTest, FirstModeButtonHasTheFocusAndModeZeroHasRun) {
     EXPECT_EQ(Text(IDC_TXTSTEP), qv::texts::kSteps0);
     EXPECT_EQ(Text(IDC_CMDNEXT), qv::texts::kInstall1Run);
     EXPECT_EQ(Text(IDC_LBLKEKKA), L"");
-    EXPECT_EQ(ToolTipText(qv::win32::MainDialogToolTip(dlg), dlg, Item(IDC_CMDNEXT)), qv::texts::kNextTip0);
     EXPECT_EQ(Rows(), (std::vector<std::wstring>{L"one.xla", L"three.xla"}));
     EXPECT_EQ(RowData(), (std::vector<long>{1, 3}));
     EXPECT_TRUE(IsWindowEnabled(Item(IDC_CMDNEXT)));
@@ -729,9 +652,7 @@ TEST_F(MainDialogTest, ListSelectionRunsTheRowHandler) {
     w.fs.files[L"C:\\A\\one.xla"] = L"x";
     w.details.Add(L"C:\\A\\one.xla", L"someone", L"One");
     ASSERT_NO_FATAL_FAILURE(Open());
-    HWND list = Item(IDC_LSTADDIN);
-    SendMessageW(list, LB_SETCURSEL, 0, 0);
-    SendMessageW(dlg, WM_COMMAND, MAKEWPARAM(IDC_LSTADDIN, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+    SelectRow(0);
     // A new install: the folder choice offers Excel's two add-in folders, the title shows.
     HWND combo = Item(IDC_CBXFOLDER);
     EXPECT_NE(StyleOf(combo) & WS_VISIBLE, 0);
@@ -742,15 +663,20 @@ TEST_F(MainDialogTest, ListSelectionRunsTheRowHandler) {
     EXPECT_EQ(w.excel.instancesAlive, 0);
 }
 
+// The dialog's cursor as the mouse over it would set it: the wait cursor while a handler works.
+HCURSOR CursorOverDialog(HWND dlg) {
+    SetCursor(LoadCursorW(nullptr, IDC_ARROW));
+    SendMessageW(dlg, WM_SETCURSOR, reinterpret_cast<WPARAM>(dlg), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    return GetCursor();
+}
+
 // Looks at the dialog's cursor while a handler reads a file's details, that is, while the
 // handler shows the busy cursor and messages can still reach the window.
-class CursorProbe : public qv::fake::FakeDetailsProvider {
+class DetailsCursorProbe : public qv::fake::FakeDetailsProvider {
 public:
     std::unique_ptr<qv::FileDetails> Open(const std::wstring& folder, const std::wstring& name) override {
         if (dlg) {
-            SetCursor(LoadCursorW(nullptr, IDC_ARROW));
-            SendMessageW(dlg, WM_SETCURSOR, reinterpret_cast<WPARAM>(dlg), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
-            cursorsSeen.push_back(GetCursor());
+            cursorsSeen.push_back(CursorOverDialog(dlg));
             busySeen.push_back(qv::win32::MainDialogBusy(dlg));
         }
         return FakeDetailsProvider::Open(folder, name);
@@ -760,40 +686,13 @@ public:
     std::vector<bool> busySeen;
 };
 
-TEST_F(MainDialogTest, WaitCursorStaysWhileAHandlerIsBusy) {
-    CursorProbe probe;
-    qv::WindowServices svc{{w.launcher, w.fs, w.reg, w.drives, probe, w.sys}, w.msg, w.clip, w.shell, w.busy};
-    AddFile(L"C:\\A\\one.xla");
-    w.st.strADDINFOLDER[1] = L"C:\\Office\\Library";
-    probe.Add(L"C:\\A\\one.xla", L"someone", L"One");
-    dlg = qv::win32::CreateMainDialog(GetModuleHandleW(nullptr), svc, w.st, top);
-    ASSERT_NE(dlg, nullptr);
-    probe.dlg = dlg;
-
-    SetCursor(LoadCursorW(nullptr, IDC_ARROW));
-    SendMessageW(dlg, WM_SETCURSOR, reinterpret_cast<WPARAM>(dlg), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
-    EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_ARROW));
-    EXPECT_FALSE(qv::win32::MainDialogBusy(dlg));
-
-    HWND list = Item(IDC_LSTADDIN);
-    SendMessageW(list, LB_SETCURSEL, 0, 0);
-    SendMessageW(dlg, WM_COMMAND, MAKEWPARAM(IDC_LSTADDIN, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
-    ASSERT_FALSE(probe.cursorsSeen.empty());
-    EXPECT_EQ(probe.cursorsSeen[0], LoadCursorW(nullptr, IDC_WAIT));
-    EXPECT_TRUE(probe.busySeen[0]);
-    EXPECT_EQ(w.busy.depth, 0);
-    EXPECT_GE(w.busy.begun, 1);
-    EXPECT_FALSE(qv::win32::MainDialogBusy(dlg));
-}
-
 // Looks at the dialog's cursor while one of the program's message boxes waits for the user.
 // The box's own window shows the arrow once the mouse is over it.
 class MessageBoxCursorProbe : public qv::fake::FakeMessageBoxes {
 public:
     int Show(const std::wstring& text, const std::wstring& title, int flags) override {
         cursorAtShow = GetCursor();
-        SendMessageW(dlg, WM_SETCURSOR, reinterpret_cast<WPARAM>(dlg), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
-        cursorOverDialog = GetCursor();
+        cursorOverDialog = CursorOverDialog(dlg);
         busyWhileShown = qv::win32::MainDialogBusy(dlg);
         SetCursor(LoadCursorW(nullptr, IDC_ARROW));
         return FakeMessageBoxes::Show(text, title, flags);
@@ -820,65 +719,58 @@ public:
     HCURSOR cursorAtEnd = nullptr;
 };
 
-TEST_F(MainDialogTest, ArrowWhileAMessageBoxWaitsThenTheWaitCursorAgain) {
-    MessageBoxCursorProbe probe;
+// A row whose file has no title: the handler reads the file's details, then warns.
+TEST_F(MainDialogTest, WaitCursorWhileAHandlerWorksArrowWhileItsMessageBoxWaits) {
+    DetailsCursorProbe details;
+    MessageBoxCursorProbe boxes;
     CursorSettingBusy busy;
-    qv::WindowServices svc{{w.launcher, w.fs, w.reg, w.drives, w.details, w.sys}, probe, w.clip, w.shell, busy};
+    qv::WindowServices svc{{w.launcher, w.fs, w.reg, w.drives, details, w.sys, w.accounts}, boxes, w.clip, w.shell, busy};
     AddFile(L"C:\\A\\untitled.xla");
     w.st.strADDINFOLDER[1] = L"C:\\Office\\Library";
-    w.details.Add(L"C:\\A\\untitled.xla", L"someone", L"");  // no title: the handler warns
+    details.Add(L"C:\\A\\untitled.xla", L"someone", L"");
     dlg = qv::win32::CreateMainDialog(GetModuleHandleW(nullptr), svc, w.st, top);
     ASSERT_NE(dlg, nullptr);
-    probe.dlg = dlg;
-
-    HWND list = Item(IDC_LSTADDIN);
-    SendMessageW(list, LB_SETCURSEL, 0, 0);
-    SendMessageW(dlg, WM_COMMAND, MAKEWPARAM(IDC_LSTADDIN, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
-    ASSERT_EQ(probe.shown.size(), 1u);
+    details.dlg = boxes.dlg = dlg;
     const HCURSOR arrow = LoadCursorW(nullptr, IDC_ARROW), wait = LoadCursorW(nullptr, IDC_WAIT);
-    EXPECT_EQ(probe.cursorAtShow, arrow);
-    EXPECT_EQ(probe.cursorOverDialog, arrow);
-    EXPECT_FALSE(probe.busyWhileShown);
+    EXPECT_EQ(CursorOverDialog(dlg), arrow);
+    EXPECT_FALSE(qv::win32::MainDialogBusy(dlg));
+
+    SelectRow(0);
+    ASSERT_FALSE(details.cursorsSeen.empty());
+    EXPECT_EQ(details.cursorsSeen[0], wait);
+    EXPECT_TRUE(details.busySeen[0]);
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.cursorAtShow, arrow);
+    EXPECT_EQ(boxes.cursorOverDialog, arrow);
+    EXPECT_FALSE(boxes.busyWhileShown);
     EXPECT_EQ(busy.cursorAtEnd, wait) << "the handler went on working after the box closed";
     EXPECT_EQ(busy.depth, 0);
+    EXPECT_FALSE(qv::win32::MainDialogBusy(dlg));
 }
 
-TEST_F(MainDialogTest, ManualButtonOpensTheManual) {
-    ASSERT_NO_FATAL_FAILURE(Open());
-    Click(IDC_CMDMANUAL);
-    EXPECT_EQ(w.shell.opened, (std::vector<std::wstring>{w.sys.programFolder + qv::texts::kManualFile}));
-    EXPECT_TRUE(IsWindow(dlg));
-}
-
-TEST_F(MainDialogTest, ExitButtonClosesWithoutTouchingAnything) {
+// The exit button, the close box and Escape unload the window and touch nothing else.
+TEST_F(MainDialogTest, ExitButtonCloseBoxAndEscapeUnloadTheWindow) {
     AddFile(L"C:\\A\\one.xla");
-    ASSERT_NO_FATAL_FAILURE(Open());
-    Click(IDC_CMDEND);
-    EXPECT_FALSE(IsWindow(dlg));
-    EXPECT_EQ(top.closed, 1);
-    EXPECT_TRUE(w.excel.log.empty());
-    EXPECT_TRUE(w.fs.log.empty());
-    EXPECT_TRUE(w.reg.log.empty());
-    EXPECT_TRUE(w.msg.shown.empty());
-}
-
-TEST_F(MainDialogTest, CloseBoxAndEscapeUnloadTheWindow) {
     struct Case {
         const char* name;
+        int item;  // 0: the dialog itself
         UINT msg;
         WPARAM wp;
     };
-    for (const Case c : {Case{"close box", WM_CLOSE, 0}, Case{"escape", WM_COMMAND, IDCANCEL},
-                         Case{"system close", WM_SYSCOMMAND, SC_CLOSE}}) {
+    for (const Case c : {Case{"exit button", IDC_CMDEND, BM_CLICK, 0}, Case{"close box", 0, WM_CLOSE, 0},
+                         Case{"escape", 0, WM_COMMAND, IDCANCEL}, Case{"system close", 0, WM_SYSCOMMAND, SC_CLOSE}}) {
         SCOPED_TRACE(c.name);
         top = {};
         ASSERT_NO_FATAL_FAILURE(Open());
-        SendMessageW(dlg, c.msg, c.wp, 0);
+        SendMessageW(c.item ? Item(c.item) : dlg, c.msg, c.wp, 0);
         EXPECT_FALSE(IsWindow(dlg));
         EXPECT_EQ(top.closed, 1);
         EXPECT_TRUE(top.reports.empty());
     }
     EXPECT_TRUE(w.excel.log.empty());
+    EXPECT_TRUE(w.fs.log.empty());
+    EXPECT_TRUE(w.reg.log.empty());
+    EXPECT_TRUE(w.msg.shown.empty());
 }
 
 }  // namespace

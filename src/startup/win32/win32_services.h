@@ -25,6 +25,7 @@ private:
     Win32FileSystem fs_;
     Win32Drives drives_;
     Win32SystemInfo sys_;
+    Win32Accounts accounts_;
     std::unique_ptr<excel::Launcher> launcher_;
     std::unique_ptr<DetailsProvider> details_;
     Services svc_;

@@ -92,7 +92,7 @@ public:
           msg_(p.svc->msg, busy_, [this] {
               if (depth_ > 0 && !gone_) EnableWindow(hwnd_, FALSE);
           }),
-          svc_{{p.svc->excel, p.svc->fs, p.svc->reg, p.svc->drives, p.svc->details, p.svc->sys},
+          svc_{{p.svc->excel, p.svc->fs, p.svc->reg, p.svc->drives, p.svc->details, p.svc->sys, p.svc->accounts},
                msg_, p.svc->clip, p.svc->shell, busy_},
           ui_(hwnd),
           win_(svc_, *p.st, ui_) {}
