@@ -68,11 +68,13 @@ TEST(CommandLineFiles, KeepsXlaPathsAndAnnouncesEveryOtherOnce) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.args);
         World w;
+        w.st.strSELFILE = {SelFileRow{}, SelFileRow{L"C:\\old\\x.xla", true}};  // replaced
         w.st.strCOMMAND = c.args;
 
         Collect(w.svc, w.st, w.msg);
 
         EXPECT_EQ(Entries(w.st), c.kept);
+        EXPECT_EQ(w.st.strSELFILE[0].Path, L"");
         for (size_t i = 1; i < w.st.strSELFILE.size(); ++i) EXPECT_FALSE(w.st.strSELFILE[i].Done);
         std::vector<std::wstring> shown;
         for (auto& m : w.msg.shown) {
@@ -94,23 +96,6 @@ TEST(CommandLineFiles, TheAnnouncementReadsAsOneSentenceThenTheSkipNotice) {
     ASSERT_EQ(w.msg.shown.size(), 1u);
     EXPECT_EQ(w.msg.shown[0].text,
               L"対象外のファイル = C:\\a b\\a.db が選択されました。\nこのファイルをスキップします。");
-}
-
-TEST(CommandLineFiles, OneDroppedPathLeavesOnlySlotZero) {
-    World w;
-    w.st.strCOMMAND = LR"(C:\a\list.txt)";
-    Collect(w.svc, w.st, w.msg);
-    ASSERT_EQ(w.st.strSELFILE.size(), 1u);
-    EXPECT_EQ(w.st.strSELFILE[0].Path, L"");
-    EXPECT_EQ(w.msg.shown.size(), 1u);
-}
-
-TEST(CommandLineFiles, ReplacesWhateverTheListHeldBefore) {
-    World w;
-    w.st.strSELFILE = {SelFileRow{}, SelFileRow{L"C:\\old\\x.xla", true}, SelFileRow{L"C:\\old\\y.xla", false}};
-    w.st.strCOMMAND = LR"(C:\new\z.xla)";
-    Collect(w.svc, w.st, w.msg);
-    EXPECT_EQ(Entries(w.st), std::vector<std::wstring>{L"C:\\new\\z.xla"});
 }
 
 TEST(CommandLineFiles, SplitsAtBlanksOutsideQuotes) {
