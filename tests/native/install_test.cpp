@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "ops_world.h"
 
 namespace qv {
@@ -171,76 +173,72 @@ TEST(InstallAddin, SwitchesOnTheEntryAtTheDestinationOrAddsOne) {
     }
 }
 
-TEST(InstallAddinFaults, LockedDestinationLeavesTheOldVersionAsItWas) {
-    OpsWorld o;
-    o.List(L"C:\\Tools\\a.xla", L"Tool", true);
-    SelectVersionUp(o, L"D:\\src\\a.xla", L"C:\\Tools", L"Tool");
-    o.fs.locked.insert(L"C:\\Tools\\a.xla");
+// A failing install leaves the old version as it was, switched on again, and no Excel or
+// workbook open.
+TEST(InstallAddinFaults, FailureLeavesTheOldVersionAndNoExcel) {
+    struct Case {
+        const char* what;
+        bool versionUp;
+        std::function<void(OpsWorld&)> fault;
+        bool excelError, copyTried;
+        const wchar_t* destAfter;  // nullptr: no file
+    };
+    const Case cases[] = {
+        {"locked destination", true, [](OpsWorld& o) { o.fs.locked.insert(L"C:\\Tools\\a.xla"); }, false, true,
+         L"old C:\\Tools\\a.xla"},
+        {"offered file vanished", false, [](OpsWorld& o) { o.fs.files.erase(L"D:\\src\\a.xla"); }, false, true, nullptr},
+        {"failing open of the old version", true,
+         [](OpsWorld& o) { o.excel.failing.insert(L"Workbooks.Open C:\\Tools\\a.xla"); }, true, false,
+         L"old C:\\Tools\\a.xla"},
+        {"failing add", false, [](OpsWorld& o) { o.excel.failing.insert(L"AddIns.Add C:\\Tools\\a.xla True"); }, true,
+         true, L"new D:\\src\\a.xla"},
+        {"old version missing from Excel's list", true,
+         [](OpsWorld& o) { o.excel.addins[0].FullName = L"C:\\Elsewhere\\a.xla"; }, false, false,
+         L"old C:\\Tools\\a.xla"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        OpsWorld o;
+        if (c.versionUp) {
+            o.List(L"C:\\Tools\\a.xla", L"Tool", true);
+            SelectVersionUp(o, L"D:\\src\\a.xla", L"C:\\Tools", L"Tool");
+        } else {
+            SelectNewInstall(o, L"D:\\src\\a.xla", L"C:\\Tools");
+        }
+        c.fault(o);
 
-    EXPECT_THROW(InstallAddin(o.ctx()), Failure);
+        if (c.excelError) {
+            EXPECT_THROW(InstallAddin(o.ctx()), excel::ExcelError);
+        } else {
+            EXPECT_THROW(InstallAddin(o.ctx()), Failure);
+        }
 
-    EXPECT_EQ(o.fs.files[L"C:\\Tools\\a.xla"], L"old C:\\Tools\\a.xla");
-    EXPECT_TRUE(o.Addin(L"C:\\Tools\\a.xla")->Installed);
-    EXPECT_LT(o.Position(L"fs Copy D:\\src\\a.xla -> C:\\Tools\\a.xla"),
-              o.Position(L"AddIn.Installed=True C:\\Tools\\a.xla"));
-    EXPECT_LT(o.Position(L"AddIn.Installed=True C:\\Tools\\a.xla"), o.Position(L"Quit"));
-    EXPECT_FALSE(o.Logged(L"Workbooks.Add"));
-    EXPECT_FALSE(o.Logged(L"AddIns.Add"));
-    EXPECT_EQ(o.excel.instancesAlive, 0);
-    EXPECT_EQ(o.excel.quits, 1);
-}
-
-TEST(InstallAddinFaults, FailedCopyOfANewInstallChangesNothingInExcel) {
-    OpsWorld o;
-    SelectNewInstall(o, L"D:\\src\\a.xla", L"C:\\Tools");
-    o.fs.files.erase(L"D:\\src\\a.xla");  // the offered file vanished meanwhile
-
-    EXPECT_THROW(InstallAddin(o.ctx()), Failure);
-
-    EXPECT_FALSE(o.fs.files.count(L"C:\\Tools\\a.xla"));
-    EXPECT_FALSE(o.Logged(L"AddIn.Installed="));
-    EXPECT_EQ(o.excel.instancesAlive, 0);
-    EXPECT_EQ(o.excel.quits, 1);
-}
-
-TEST(InstallAddinFaults, FailingOpenOfTheOldVersionCopiesNothing) {
-    OpsWorld o;
-    o.List(L"C:\\Tools\\a.xla", L"Tool", true);
-    SelectVersionUp(o, L"D:\\src\\a.xla", L"C:\\Tools", L"Tool");
-    o.excel.failing.insert(L"Workbooks.Open C:\\Tools\\a.xla");
-
-    EXPECT_THROW(InstallAddin(o.ctx()), excel::ExcelError);
-
-    EXPECT_TRUE(o.fs.log.empty());
-    EXPECT_EQ(o.fs.files[L"C:\\Tools\\a.xla"], L"old C:\\Tools\\a.xla");
-    EXPECT_TRUE(o.Addin(L"C:\\Tools\\a.xla")->Installed);
-    EXPECT_TRUE(o.reg.log.empty());
-    EXPECT_EQ(o.excel.instancesAlive, 0);
-    EXPECT_EQ(o.excel.quits, 1);
-}
-
-TEST(InstallAddinFaults, FailingAddClosesTheTemporaryWorkbookBeforeExcelQuits) {
-    OpsWorld o;
-    SelectNewInstall(o, L"D:\\src\\a.xla", L"C:\\Tools");
-    o.excel.failing.insert(L"AddIns.Add C:\\Tools\\a.xla True");
-
-    EXPECT_THROW(InstallAddin(o.ctx()), excel::ExcelError);
-
-    EXPECT_LT(o.Position(L"Workbook.Close(False)"), o.Position(L"Quit"));
-    EXPECT_EQ(o.excel.openWorkbooks, 0);
-    EXPECT_EQ(o.excel.instancesAlive, 0);
-}
-
-TEST(InstallAddinFaults, OldVersionMissingFromExcelsListStopsBeforeTheCopy) {
-    OpsWorld o;
-    o.List(L"C:\\Elsewhere\\a.xla", L"Tool", true);
-    SelectVersionUp(o, L"D:\\src\\a.xla", L"C:\\Tools", L"Tool");
-
-    EXPECT_THROW(InstallAddin(o.ctx()), Failure);
-
-    EXPECT_TRUE(o.fs.log.empty());
-    EXPECT_TRUE(o.Addin(L"C:\\Elsewhere\\a.xla")->Installed);
-    EXPECT_EQ(o.excel.instancesAlive, 0);
+        EXPECT_EQ(o.Logged(L"fs Copy"), c.copyTried);
+        if (c.destAfter) {
+            EXPECT_EQ(o.fs.files[L"C:\\Tools\\a.xla"], c.destAfter);
+        } else {
+            EXPECT_FALSE(o.fs.files.count(L"C:\\Tools\\a.xla"));
+        }
+        if (c.versionUp) {
+            EXPECT_TRUE(o.excel.addins[0].Installed);
+            EXPECT_FALSE(o.Logged(L"Workbooks.Add"));
+            EXPECT_FALSE(o.Logged(L"AddIns.Add"));
+        } else {
+            EXPECT_FALSE(o.Logged(L"AddIn.Installed="));
+        }
+        if (c.versionUp && c.copyTried) {  // switched on again once the copy failed, before Excel quits
+            EXPECT_LT(o.Position(L"fs Copy D:\\src\\a.xla -> C:\\Tools\\a.xla"),
+                      o.Position(L"AddIn.Installed=True C:\\Tools\\a.xla"));
+            EXPECT_LT(o.Position(L"AddIn.Installed=True C:\\Tools\\a.xla"), o.Position(L"Quit"));
+        }
+        if (o.Logged(L"Workbooks.Add")) {
+            EXPECT_LT(o.Position(L"Workbook.Close(False)"), o.Position(L"Quit"));
+        }
+        EXPECT_TRUE(o.reg.log.empty());
+        EXPECT_EQ(o.excel.openWorkbooks, 0);
+        EXPECT_EQ(o.excel.instancesAlive, 0);
+        EXPECT_EQ(o.excel.quits, 1);
+    }
 }
 
 TEST(InstallFolderPath, FullPathsOnly) {
