@@ -121,66 +121,45 @@ TEST(ModeSwitch, InstallModeListsOfferedFilesNotYetInstalledWithoutExcel) {
     EXPECT_FALSE(ui.Visible(Ctl::lblMSG1));
 }
 
-TEST(ModeSwitch, EmptyListDisablesNextAndSaysSoInEveryMode) {
-    for (int m = 0; m < 7; ++m) {
-        SCOPED_TRACE(m);
-        WindowWorld t;
-        // Nothing to list: the one offered file is installed already and Excel lists nothing.
-        t.w.st.strSELFILE.push_back({L"C:\\A\\one.xla", true});
-        t.w.ui.SetEnabled(Ctl::cmdNEXT, true);
-        t.ShowMode(m);
-        t.win.optBTN_Click(m);
-        EXPECT_EQ(t.w.ui.ListCount(), 0);
-        EXPECT_EQ(t.w.ui.Text(Ctl::lblMSG1), texts::kNoCandidates);
-        EXPECT_TRUE(t.w.ui.Visible(Ctl::lblMSG1));
-        EXPECT_FALSE(t.w.ui.Enabled(Ctl::cmdNEXT));
-        EXPECT_EQ(t.w.ui.Visible(Ctl::cmdADDIN), m == 0);
-        EXPECT_TRUE(t.Clean());
-    }
-}
-
-TEST(ModeSwitch, NextIsEnabledAgainWhenTheNextModeHasRows) {
-    WindowWorld t;
-    t.AddAddin(L"C:\\U", L"a.xla", L"A", true);
-    t.win.optBTN_Click(1);  // nothing inactive
-    ASSERT_FALSE(t.w.ui.Enabled(Ctl::cmdNEXT));
-    t.win.optBTN_Click(2);
-    EXPECT_TRUE(t.w.ui.Enabled(Ctl::cmdNEXT));
-    EXPECT_FALSE(t.w.ui.Visible(Ctl::lblMSG1));
-    EXPECT_EQ(t.w.ui.Text(Ctl::lblMSG1), L"");
-}
-
+// A switch clears what an earlier selection or step left; an empty list disables Next and
+// says so, a list with rows enables it again.
 TEST(ModeSwitch, ResetsWhatAnEarlierSelectionOrOperationLeft) {
-    for (int m = 0; m < 7; ++m) {
-        SCOPED_TRACE(m);
-        WindowWorld t;
-        t.AddAddin(L"C:\\G", L"gone.xla", L"F", true, false);
-        t.w.st.strSELFILE.push_back({L"C:\\A\\one.xla", false});
-        auto& ui = t.w.ui;
-        ui.SetVisible(Ctl::cmdFolder, true);
-        ui.SetVisible(Ctl::cbxFOLDER, true);
-        ui.SetVisible(Ctl::txtFOLDER, true);
-        ui.SetText(Ctl::txtFOLDER, L"D:\\Tools");
-        ui.SetText(Ctl::lblMSG1, L"title");
-        ui.SetVisible(Ctl::lblMSG1, true);
-        ui.SetText(Ctl::lblKEKKA, L"done");
-        ui.SetVisible(Ctl::cmdADDIN, m != 0);
-        ui.ListAdd(L"old row");
-        ui.selected = 0;
-        t.win.optBTN_Click(m);
-        EXPECT_FALSE(ui.Visible(Ctl::cmdFolder));
-        EXPECT_FALSE(ui.Visible(Ctl::cbxFOLDER));
-        EXPECT_EQ(ui.Visible(Ctl::txtFOLDER), m == 0 || m == 3 || m == 4 || m == 6);
-        EXPECT_EQ(ui.Text(Ctl::txtFOLDER), L"");
-        const bool empty = ui.ListCount() == 0;
-        EXPECT_EQ(empty, m == 1 || m == 3 || m == 4);
-        EXPECT_EQ(ui.Text(Ctl::lblMSG1), empty ? texts::kNoCandidates : L"");
-        EXPECT_EQ(ui.Visible(Ctl::lblMSG1), empty);
-        EXPECT_EQ(ui.Text(Ctl::lblKEKKA), L"");
-        EXPECT_EQ(ui.Visible(Ctl::cmdADDIN), m == 0);
-        EXPECT_EQ(ui.selected, -1);
-        const V texts = ui.RowTexts();
-        EXPECT_EQ(std::count(texts.begin(), texts.end(), L"old row"), 0);
+    for (bool nothing : {false, true}) {
+        for (int m = 0; m < 7; ++m) {
+            SCOPED_TRACE(testing::Message() << "mode " << m << (nothing ? ", nothing to list" : ""));
+            WindowWorld t;
+            // Nothing to list: the one offered file is installed already and Excel lists nothing.
+            if (!nothing) t.AddAddin(L"C:\\G", L"gone.xla", L"F", true, false);
+            t.w.st.strSELFILE.push_back({L"C:\\A\\one.xla", nothing});
+            const bool empty = nothing || m == 1 || m == 3 || m == 4;
+            auto& ui = t.w.ui;
+            ui.SetVisible(Ctl::cmdFolder, true);
+            ui.SetVisible(Ctl::cbxFOLDER, true);
+            ui.SetVisible(Ctl::txtFOLDER, true);
+            ui.SetText(Ctl::txtFOLDER, L"D:\\Tools");
+            ui.SetText(Ctl::lblMSG1, L"title");
+            ui.SetVisible(Ctl::lblMSG1, true);
+            ui.SetText(Ctl::lblKEKKA, L"done");
+            ui.SetVisible(Ctl::cmdADDIN, m != 0);
+            ui.SetEnabled(Ctl::cmdNEXT, empty);
+            ui.ListAdd(L"old row");
+            ui.selected = 0;
+            t.win.optBTN_Click(m);
+            EXPECT_FALSE(ui.Visible(Ctl::cmdFolder));
+            EXPECT_FALSE(ui.Visible(Ctl::cbxFOLDER));
+            EXPECT_EQ(ui.Visible(Ctl::txtFOLDER), m == 0 || m == 3 || m == 4 || m == 6);
+            EXPECT_EQ(ui.Text(Ctl::txtFOLDER), L"");
+            EXPECT_EQ(ui.ListCount() == 0, empty);
+            EXPECT_EQ(ui.Enabled(Ctl::cmdNEXT), !empty);
+            EXPECT_EQ(ui.Text(Ctl::lblMSG1), empty ? texts::kNoCandidates : L"");
+            EXPECT_EQ(ui.Visible(Ctl::lblMSG1), empty);
+            EXPECT_EQ(ui.Text(Ctl::lblKEKKA), L"");
+            EXPECT_EQ(ui.Visible(Ctl::cmdADDIN), m == 0);
+            EXPECT_EQ(ui.selected, -1);
+            const V texts = ui.RowTexts();
+            EXPECT_EQ(std::count(texts.begin(), texts.end(), L"old row"), 0);
+            EXPECT_TRUE(t.Clean());
+        }
     }
 }
 
