@@ -151,28 +151,24 @@ TEST(ChooseFolder, EveryOtherDriveIsRefusedNamingItInFullWidth) {
     }
 }
 
-TEST(ChooseFolder, DialogStartsWithTheSelectedRowsFileName) {
+// The dialog starts with the selected row's file name; cancelled, it changes nothing.
+TEST(ChooseFolder, DialogStartsWithTheSelectedRowsFileNameAndCancelChangesNothing) {
     for (int row : {1, -1}) {
+        SCOPED_TRACE(row);
         WindowWorld t;
         t.w.ui.ListAdd(L"a.xla");
         t.w.ui.ListAdd(L"b.xla");
         t.w.ui.selected = row;
+        t.w.ui.SetText(Ctl::cbxFOLDER, L"C:\\Before");
         t.w.excel.saveAsAnswer.reset();
         t.win.cmdFolder_Click();
         EXPECT_EQ(t.w.excel.Calls(L"GetSaveAsFilename"), V{row < 0 ? L"GetSaveAsFilename " : L"GetSaveAsFilename b.xla"});
+        EXPECT_EQ(t.w.ui.Text(Ctl::cbxFOLDER), L"C:\\Before");
+        EXPECT_TRUE(t.w.drives.asked.empty());
+        EXPECT_TRUE(t.w.msg.shown.empty());
+        EXPECT_EQ(t.w.excel.quits, 1);
+        EXPECT_TRUE(t.Clean());
     }
-}
-
-TEST(ChooseFolder, CancelChangesNothing) {
-    WindowWorld t;
-    t.w.ui.SetText(Ctl::cbxFOLDER, L"C:\\Before");
-    t.w.excel.saveAsAnswer.reset();
-    t.win.cmdFolder_Click();
-    EXPECT_EQ(t.w.ui.Text(Ctl::cbxFOLDER), L"C:\\Before");
-    EXPECT_TRUE(t.w.drives.asked.empty());
-    EXPECT_TRUE(t.w.msg.shown.empty());
-    EXPECT_EQ(t.w.excel.quits, 1);
-    EXPECT_TRUE(t.Clean());
 }
 
 TEST(ChooseFolder, NoExcelIsLeftAliveWhenTheDialogFails) {

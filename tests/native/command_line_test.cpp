@@ -159,32 +159,25 @@ TEST(ProgramFolderFiles, OffersTheListedXlaFilesInListingOrder) {
     EXPECT_TRUE(w.msg.shown.empty()) << "files of the program's folder are never announced";
 }
 
-TEST(ProgramFolderFiles, NoAddinInTheFolderLeavesTheListEmptyWithoutMessage) {
-    World w;
-    w.sys.programFolder = L"C:\\Prog";
-    w.fs.files[L"C:\\Prog\\quorvel.exe"] = L"";
-    w.fs.files[L"C:\\Other\\tool.xla"] = L"";
-    w.st.strCOMMAND = L"";
-
-    Collect(w.svc, w.st, w.msg);
-
-    EXPECT_EQ(w.st.strSELFILE.size(), 1u);
-    EXPECT_TRUE(w.msg.shown.empty());
-    EXPECT_EQ(w.fs.log, std::vector<std::wstring>{L"List C:\\Prog *.xla"});
-}
-
+// Only the folder's own visible .xla files are offered; none leaves the list empty, unannounced.
 TEST(ProgramFolderFiles, HiddenFilesAndOtherFoldersAreLeftOut) {
-    World w;
-    w.sys.programFolder = L"C:\\Prog";
-    w.fs.files[L"C:\\Prog\\b.xla"] = L"";
-    w.fs.files[L"C:\\Prog\\a.xla"] = L"";
-    w.fs.files[L"C:\\Prog\\secret.xla"] = L"";
-    w.fs.hidden.insert(L"C:\\Prog\\secret.xla");
-    w.fs.files[L"C:\\Prog\\sub\\c.xla"] = L"";
-
-    Collect(w.svc, w.st, w.msg);
-
-    EXPECT_EQ(Entries(w.st), (std::vector<std::wstring>{L"C:\\Prog\\a.xla", L"C:\\Prog\\b.xla"}));
+    struct Case { std::vector<std::wstring> files; std::vector<std::wstring> offered; };
+    const Case cases[] = {
+        {{L"C:\\Prog\\quorvel.exe", L"C:\\Other\\tool.xla"}, {}},
+        {{L"C:\\Prog\\b.xla", L"C:\\Prog\\a.xla", L"C:\\Prog\\secret.xla", L"C:\\Prog\\sub\\c.xla"},
+         {L"C:\\Prog\\a.xla", L"C:\\Prog\\b.xla"}},
+    };
+    for (const auto& c : cases) {
+        World w;
+        w.sys.programFolder = L"C:\\Prog";
+        w.st.strCOMMAND = L"";
+        for (auto& f : c.files) w.fs.files[f] = L"";
+        w.fs.hidden.insert(L"C:\\Prog\\secret.xla");
+        Collect(w.svc, w.st, w.msg);
+        EXPECT_EQ(Entries(w.st), c.offered);
+        EXPECT_TRUE(w.msg.shown.empty());
+        EXPECT_EQ(w.fs.log, std::vector<std::wstring>{L"List C:\\Prog *.xla"});
+    }
 }
 
 }  // namespace
