@@ -241,31 +241,6 @@ TEST(InstallAddinFaults, FailureLeavesTheOldVersionAndNoExcel) {
     }
 }
 
-TEST(InstallFolderPath, FullPathsOnly) {
-    struct Case { const wchar_t* folder; bool full; };
-    const Case cases[] = {
-        {L"C:\\Tools", true},
-        {L"C:\\", true},
-        {L"z:\\a\\b\\", true},
-        {L"\\\\srv\\share", true},
-        {L"\\\\srv\\share\\sub", true},
-        {L"", false},
-        {L"Tools", false},
-        {L"Tools\\Sub", false},
-        {L"\\Tools", false},
-        {L"C:", false},
-        {L"C:Tools", false},
-        {L"C:/Tools", false},
-        {L"1:\\Tools", false},
-        {L"CD:\\Tools", false},
-        {L"\\\\srv", false},
-        {L"\\\\srv\\", false},
-        {L"\\\\\\share", false},
-        {L"\\\\", false},
-    };
-    for (const auto& c : cases) EXPECT_EQ(paths::IsFullFolderPath(c.folder), c.full) << c.folder;
-}
-
 TEST(InstallFolderPath, DefaultFolderComparisonIsExact) {
     OpsWorld o;
     EXPECT_TRUE(IsDefaultFolder(FactsOf(o.st), fake::kUserFolder));
