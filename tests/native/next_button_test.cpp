@@ -74,43 +74,42 @@ TEST(NextDispatch, TheShownModeDecidesNotAButtonChangedSince) {
     EXPECT_TRUE(o.fs.files.count(L"C:\\Tools\\a.xla")) << "mode 4 would have deleted the file";
 }
 
-TEST(NextCompletion, TextsPerModeAndRowRemoved) {
-    struct Case { int mode; bool installed; const wchar_t* text; };
+// Each step runs under the busy cursor, says what it did and removes its row; only removals
+// wait for Excel to end. The install text uses the title label, even when empty.
+TEST(NextCompletion, TextsPerModeRowRemovedBusyCursorAndWait) {
+    struct Case { int mode; bool installed; const wchar_t* title; const wchar_t* text; };
     const Case cases[] = {
-        {1, false, L"「Tool」のインストールが完了しました。"},
-        {2, true, L"「Tool」のアンインストールが完了しました。"},
-        {3, true, L"「Tool」のアンインストールが完了しました。"},
-        {4, false, L"「Tool」の削除が完了しました。"},
-        {5, true, L"「Tool」の削除が完了しました。"},
+        {0, false, L"便利ツール", L"「便利ツール」のインストールが完了しました。"},
+        {0, false, L"", L"「」のインストールが完了しました。"},
+        {1, false, L"Tool", L"「Tool」のインストールが完了しました。"},
+        {2, true, L"Tool", L"「Tool」のアンインストールが完了しました。"},
+        {3, true, L"Tool", L"「Tool」のアンインストールが完了しました。"},
+        {4, false, L"Tool", L"「Tool」の削除が完了しました。"},
+        {5, true, L"Tool", L"「Tool」の削除が完了しました。"},
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
         OpsWorld o;
-        o.Row(L"C:\\Keep\\k.xla", L"Keep");
-        SelectAddinMode(o, c.mode, c.installed);
-        o.win.cmdNEXT_Click();
-        EXPECT_EQ(o.ui.Text(Ctl::lblKEKKA), c.text) << c.mode;
-        EXPECT_EQ(o.ui.RowTexts(), std::vector<std::wstring>{L"Keep"}) << c.mode;
-        EXPECT_EQ(o.ui.ListIndex(), -1) << c.mode;
-        EXPECT_TRUE(o.ui.Visible(Ctl::cmdFolder)) << c.mode;
-        EXPECT_EQ(o.excel.instancesCreated, 1) << c.mode;
-        EXPECT_EQ(o.excel.instancesAlive, 0) << c.mode;
-    }
-}
-
-TEST(NextCompletion, InstallTextUsesTheTitleLabelEvenWhenEmpty) {
-    struct Case { const wchar_t* title; const wchar_t* text; };
-    const Case cases[] = {
-        {L"便利ツール", L"「便利ツール」のインストールが完了しました。"},
-        {L"", L"「」のインストールが完了しました。"},
-    };
-    for (const auto& c : cases) {
-        OpsWorld o;
-        SelectInstall(o, L"D:\\src\\a.xla", c.title);
+        if (c.mode == 0) {
+            SelectInstall(o, L"D:\\src\\a.xla", c.title);
+        } else {
+            o.Row(L"C:\\Keep\\k.xla", L"Keep");
+            SelectAddinMode(o, c.mode, c.installed);
+        }
         o.win.cmdNEXT_Click();
         EXPECT_EQ(o.ui.Text(Ctl::lblKEKKA), c.text);
-        EXPECT_TRUE(o.fs.files.count(L"C:\\Tools\\a.xla"));
-        EXPECT_EQ(o.ui.ListCount(), 0);
-        EXPECT_FALSE(o.ui.Visible(Ctl::cmdFolder));
+        EXPECT_EQ(o.ui.RowTexts(), c.mode == 0 ? std::vector<std::wstring>{} : std::vector<std::wstring>{L"Keep"});
+        EXPECT_EQ(o.ui.ListIndex(), -1);
+        EXPECT_EQ(o.ui.Visible(Ctl::cmdFolder), c.mode != 0);
+        if (c.mode == 0) {
+            EXPECT_TRUE(o.fs.files.count(L"C:\\Tools\\a.xla"));
+        }
+        EXPECT_EQ(o.launcher.busyAtCreate, std::vector<bool>{true});
+        EXPECT_EQ(o.w.busy.begun, 1);
+        EXPECT_EQ(o.w.busy.depth, 0);
+        EXPECT_EQ(o.excel.Calls(L"WaitForInstancesToEnd").size(), c.mode >= 3 ? 1u : 0u);
+        EXPECT_EQ(o.excel.instancesCreated, 1);
+        EXPECT_EQ(o.excel.instancesAlive, 0);
     }
 }
 
@@ -203,21 +202,6 @@ TEST(NextInstall, VersionUpChecksTheShownFolderNotTheComboBox) {
     }
 }
 
-// The busy cursor shows while each step runs; only removals wait for Excel to end.
-TEST(NextBusy, CursorShowsWhileTheStepRunsAndOnlyRemovalsWaitForExcel) {
-    for (int mode = 0; mode <= 5; ++mode) {
-        SCOPED_TRACE(mode);
-        OpsWorld o;
-        if (mode == 0) SelectInstall(o, L"D:\\src\\a.xla", L"A");
-        else SelectAddinMode(o, mode, mode == 2 || mode == 3 || mode == 5);
-        o.win.cmdNEXT_Click();
-        EXPECT_EQ(o.launcher.busyAtCreate, std::vector<bool>{true});
-        EXPECT_EQ(o.w.busy.begun, 1);
-        EXPECT_EQ(o.w.busy.depth, 0);
-        EXPECT_EQ(o.excel.Calls(L"WaitForInstancesToEnd").size(), mode >= 3 ? 1u : 0u);
-    }
-}
-
 TEST(NextClipboard, Mode6CopiesTheShownFullNameAndKeepsTheRow) {
     OpsWorld o;
     SelectAddinMode(o, 6, true);
@@ -232,40 +216,32 @@ TEST(NextClipboard, Mode6CopiesTheShownFullNameAndKeepsTheRow) {
 }
 
 TEST(NextFailures, FailingStepLeavesTheWindowAndMarksAsTheyWere) {
-    {
+    for (int mode : {6, 4, 0}) {  // clipboard busy; file locked for removal; for a version-up
+        SCOPED_TRACE(mode);
         OpsWorld o;
-        SelectAddinMode(o, 6, true);
-        o.w.clip.fail = true;
-        EXPECT_THROW(o.win.cmdNEXT_Click(), Failure);
-        EXPECT_EQ(o.ui.ListCount(), 1);
-    }
-    {
-        OpsWorld o;
-        SelectAddinMode(o, 4, false);
+        if (mode == 0) {
+            o.List(L"C:\\Tools\\a.xla", L"A", true);
+            SelectInstall(o, L"D:\\src\\a.xla", L"A");
+            o.st.strADDINTITLE = L"A";
+            o.st.strADDINPATH = L"C:\\Tools";
+            o.ui.items[Ctl::txtFOLDER].text = L"C:\\Tools";
+        } else {
+            SelectAddinMode(o, mode, mode == 6);
+        }
         o.reg.keys[fake::kManagerKey11] = {{L"C:\\Tools\\a.xla", L""}};
         o.fs.locked.insert(L"C:\\Tools\\a.xla");
+        o.w.clip.fail = true;
         EXPECT_THROW(o.win.cmdNEXT_Click(), Failure);
         EXPECT_EQ(o.ui.Text(Ctl::lblKEKKA), L"(before)");
         EXPECT_EQ(o.ui.ListCount(), 1);
         EXPECT_EQ(o.ui.ListIndex(), 0);
+        EXPECT_EQ(o.fs.files[L"C:\\Tools\\a.xla"], L"old C:\\Tools\\a.xla");
         EXPECT_TRUE(o.reg.GetString(fake::kManagerKey11, L"C:\\Tools\\a.xla").has_value());
-        EXPECT_EQ(o.excel.instancesAlive, 0);
-        EXPECT_EQ(o.w.busy.depth, 0);
-    }
-    {
-        OpsWorld o;
-        o.List(L"C:\\Tools\\a.xla", L"A", true);
-        SelectInstall(o, L"D:\\src\\a.xla", L"A");
-        o.st.strADDINTITLE = L"A";
-        o.st.strADDINPATH = L"C:\\Tools";
-        o.ui.items[Ctl::txtFOLDER].text = L"C:\\Tools";
-        o.fs.locked.insert(L"C:\\Tools\\a.xla");
-        EXPECT_THROW(o.win.cmdNEXT_Click(), Failure);
-        EXPECT_EQ(o.ui.Text(Ctl::lblKEKKA), L"(before)");
-        EXPECT_EQ(o.ui.ListCount(), 1);
-        EXPECT_FALSE(o.st.strSELFILE[1].Done);
-        EXPECT_TRUE(o.ui.Visible(Ctl::cmdFolder));
-        EXPECT_TRUE(o.Addin(L"C:\\Tools\\a.xla")->Installed);
+        EXPECT_EQ(o.Addin(L"C:\\Tools\\a.xla")->Installed, mode != 4);
+        if (mode == 0) {
+            EXPECT_FALSE(o.st.strSELFILE[1].Done);
+            EXPECT_TRUE(o.ui.Visible(Ctl::cmdFolder));
+        }
         EXPECT_EQ(o.excel.instancesAlive, 0);
         EXPECT_EQ(o.w.busy.depth, 0);
     }
