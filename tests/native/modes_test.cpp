@@ -36,9 +36,13 @@ struct ModeCase {
     bool folderShown;
 };
 
-TEST(ModeSwitch, ListsEachModesAddinsWithRowRecordsAndControls) {
+// Modes 1 to 6 list Excel's add-ins through one instance with a record per row; mode 0
+// lists the offered files not yet installed, without Excel, and keeps the records.
+TEST(ModeSwitch, ListsEachModesRowsWithRecordsAndControls) {
     const std::wstring run = texts::kRunSuffix;
     const ModeCase cases[] = {
+        {0, {L"two.xla", L"two.xla", L"bare.xla"}, texts::kListHeader0, texts::kNextTip0, texts::kSteps0,
+         texts::kInstall1Run, true},
         {1, {L"B", L"E", L"G", L"I", L"J", L"K"}, texts::kListHeader1, texts::kNextTip1, texts::kSteps1,
          texts::kOptCaption1 + run, false},
         {2, {L"A", L"C", L"D", L"F", L"H"}, texts::kListHeader2, texts::kNextTip2, texts::kSteps2,
@@ -54,22 +58,42 @@ TEST(ModeSwitch, ListsEachModesAddinsWithRowRecordsAndControls) {
         SCOPED_TRACE(k.mode);
         WindowWorld t;
         FillMixedList(t);
+        auto& st = t.w.st;
+        st.strSELFILE.push_back({L"C:\\A\\one.xla", true});
+        st.strSELFILE.push_back({L"C:\\B\\two.xla", false});
+        st.strSELFILE.push_back({L"D:\\two.xla", false});
+        st.strSELFILE.push_back({L"bare.xla", false});
+        st.udtADDINROW = {{}, {L"C:\\x.xla", L"X"}};
         t.ShowMode(k.mode);
         t.win.optBTN_Click(k.mode);
 
         auto& ui = t.w.ui;
         ASSERT_EQ(ui.RowTexts(), k.titles);
-        ASSERT_EQ(t.w.st.udtADDINROW.size(), k.titles.size() + 1);
-        EXPECT_EQ(t.w.st.udtADDINROW[0].FullName, L"");
-        EXPECT_EQ(t.w.st.udtADDINROW[0].Title, L"");
-        for (size_t r = 0; r < k.titles.size(); ++r) {
-            EXPECT_EQ(ui.rows[r].data, static_cast<long>(r + 1));
-            const auto& rec = t.w.st.udtADDINROW[r + 1];
-            EXPECT_EQ(rec.Title, k.titles[r]);
-            // The record names the add-in shown in the row.
-            auto it = std::find_if(t.w.excel.addins.begin(), t.w.excel.addins.end(),
-                                   [&](const fake::FakeAddinData& d) { return d.Title == k.titles[r]; });
-            EXPECT_EQ(rec.FullName, it->FullName);
+        if (k.mode == 0) {
+            EXPECT_EQ(ui.RowData(), (std::vector<long>{2, 3, 4}));
+            ASSERT_EQ(st.udtADDINROW.size(), 2u);
+            EXPECT_EQ(st.udtADDINROW[1].FullName, L"C:\\x.xla");
+            EXPECT_TRUE(t.w.excel.log.empty());
+            EXPECT_EQ(t.w.busy.begun, 0);
+        } else {
+            ASSERT_EQ(st.udtADDINROW.size(), k.titles.size() + 1);
+            EXPECT_EQ(st.udtADDINROW[0].FullName, L"");
+            EXPECT_EQ(st.udtADDINROW[0].Title, L"");
+            for (size_t r = 0; r < k.titles.size(); ++r) {
+                EXPECT_EQ(ui.rows[r].data, static_cast<long>(r + 1));
+                const auto& rec = st.udtADDINROW[r + 1];
+                EXPECT_EQ(rec.Title, k.titles[r]);
+                // The record names the add-in shown in the row.
+                auto it = std::find_if(t.w.excel.addins.begin(), t.w.excel.addins.end(),
+                                       [&](const fake::FakeAddinData& d) { return d.Title == k.titles[r]; });
+                EXPECT_EQ(rec.FullName, it->FullName);
+            }
+            EXPECT_EQ(t.w.excel.instancesCreated, 1);
+            EXPECT_EQ(t.w.excel.quits, 1);
+            EXPECT_EQ(t.w.excel.log.back(), L"Release");
+            EXPECT_EQ(t.w.excel.log[t.w.excel.log.size() - 2], L"Quit");
+            EXPECT_EQ(t.w.busy.begun, 1);
+            EXPECT_EQ(t.launcher.busyAtCreate, std::vector<bool>{true});
         }
         EXPECT_EQ(ui.selected, -1);
         EXPECT_EQ(ui.Text(Ctl::lblMSG0), k.header);
@@ -80,45 +104,11 @@ TEST(ModeSwitch, ListsEachModesAddinsWithRowRecordsAndControls) {
         EXPECT_EQ(ui.Visible(Ctl::txtFOLDER), k.folderShown);
         EXPECT_FALSE(ui.Visible(Ctl::cbxFOLDER));
         EXPECT_FALSE(ui.Visible(Ctl::cmdFolder));
-        EXPECT_FALSE(ui.Visible(Ctl::cmdADDIN));
+        EXPECT_EQ(ui.Visible(Ctl::cmdADDIN), k.mode == 0);
         EXPECT_FALSE(ui.Visible(Ctl::lblMSG1));
         EXPECT_EQ(ui.Text(Ctl::lblMSG1), L"");
-        EXPECT_EQ(t.w.excel.instancesCreated, 1);
-        EXPECT_EQ(t.w.excel.quits, 1);
-        EXPECT_EQ(t.w.excel.log.back(), L"Release");
-        EXPECT_EQ(t.w.excel.log[t.w.excel.log.size() - 2], L"Quit");
         EXPECT_TRUE(t.Clean());
-        EXPECT_EQ(t.w.busy.begun, 1);
-        EXPECT_EQ(t.launcher.busyAtCreate, std::vector<bool>{true});
     }
-}
-
-TEST(ModeSwitch, InstallModeListsOfferedFilesNotYetInstalledWithoutExcel) {
-    WindowWorld t;
-    auto& st = t.w.st;
-    st.strSELFILE.push_back({L"C:\\A\\one.xla", true});
-    st.strSELFILE.push_back({L"C:\\B\\two.xla", false});
-    st.strSELFILE.push_back({L"D:\\two.xla", false});
-    st.strSELFILE.push_back({L"bare.xla", false});
-    st.udtADDINROW = {{}, {L"C:\\x.xla", L"X"}};
-    t.ShowMode(0);
-    t.win.optBTN_Click(0);
-
-    auto& ui = t.w.ui;
-    EXPECT_EQ(ui.RowTexts(), (V{L"two.xla", L"two.xla", L"bare.xla"}));
-    EXPECT_EQ(ui.RowData(), (std::vector<long>{2, 3, 4}));
-    ASSERT_EQ(st.udtADDINROW.size(), 2u);  // mode 0 leaves the previous mode's records
-    EXPECT_EQ(st.udtADDINROW[1].FullName, L"C:\\x.xla");
-    EXPECT_TRUE(t.w.excel.log.empty());
-    EXPECT_EQ(t.w.busy.begun, 0);
-    EXPECT_EQ(ui.Text(Ctl::lblMSG0), texts::kListHeader0);
-    EXPECT_EQ(ui.items[Ctl::cmdNEXT].tip, texts::kNextTip0);
-    EXPECT_EQ(ui.Text(Ctl::txtSTEP), texts::kSteps0);
-    EXPECT_EQ(ui.Text(Ctl::cmdNEXT), texts::kInstall1Run);
-    EXPECT_TRUE(ui.Enabled(Ctl::cmdNEXT));
-    EXPECT_TRUE(ui.Visible(Ctl::cmdADDIN));
-    EXPECT_TRUE(ui.Visible(Ctl::txtFOLDER));
-    EXPECT_FALSE(ui.Visible(Ctl::lblMSG1));
 }
 
 // A switch clears what an earlier selection or step left; an empty list disables Next and
