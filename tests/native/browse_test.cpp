@@ -43,19 +43,6 @@ TEST(ChooseFiles, ReplacesTheOfferedFilesWithTheChosenOnes) {
     }
 }
 
-TEST(ChooseFiles, ChosenRowsLeadToTheirOwnFiles) {
-    WindowWorld t;
-    t.w.excel.openAnswer = V{L"D:\\a.xla", L"D:\\b.xla", L"D:\\c.xla"};
-    t.w.fs.files[L"D:\\b.xla"] = L"x";
-    t.w.details.Add(L"D:\\b.xla", L"me", L"B");
-    t.win.cmdADDIN_Click();
-    t.ShowMode(0);
-    t.w.ui.selected = 1;
-    t.win.lstADDIN_Click();
-    EXPECT_EQ(t.w.st.strSRCFILE, L"D:\\b.xla");
-    EXPECT_EQ(GetSelectedFile(t.ctx(), SelectedItemData(t.ctx())), L"D:\\b.xla");
-}
-
 TEST(ChooseFiles, CancelOrAnEmptyAnswerKeepsWhatWasOffered) {
     for (bool cancelled : {true, false}) {
         SCOPED_TRACE(cancelled);

@@ -72,17 +72,6 @@ TEST(StartExcel, AnotherExcelRefusesBeforeAnyInstanceIsCreated) {
     }
 }
 
-TEST(StartExcel, TheProbeComesBeforeTheCreation) {
-    OpsWorld o;
-    o.excel.logAttach = true;
-    auto app = StartExcel(o.svc);
-    ASSERT_GE(o.excel.log.size(), 2u);
-    EXPECT_EQ(o.excel.log[0], L"Attach");
-    EXPECT_EQ(o.excel.log[1], L"Create");
-}
-
-// An earlier Excel still ending, or an OPEN value still naming the add-in once Excel has
-// ended: the removal is refused and deletes nothing.
 TEST(Removals, AnEarlierExcelOrAStaleRegistrationDeletesNothing) {
     for (bool stillRegistered : {false, true}) {
         for (int mode : {3, 4, 5}) {
