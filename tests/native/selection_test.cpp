@@ -196,7 +196,8 @@ TEST(RowSelection, TitleUsedUnderAnotherFileNameIsRefused) {
         WindowWorld t;
         t.AddAddin(L"C:\\X", k.listedName, k.listedTitle, true, false);
         Offer(t, L"D:\\a.xla", L"New");
-        SelectOffered(t, {L"D:\\a.xla"}, 0);
+        Offer(t, L"D:\\c.xla", L"Other");
+        SelectOffered(t, {L"D:\\a.xla", L"D:\\c.xla"}, 0);
         t.win.lstADDIN_Click();
         if (k.refused) {
             EXPECT_TRUE(t.w.msg.OnlyStop(texts::kTitleConflict));
@@ -214,20 +215,11 @@ TEST(RowSelection, TitleUsedUnderAnotherFileNameIsRefused) {
         EXPECT_EQ(t.launcher.busyAtCreate, (std::vector<bool>{true, true}));
         EXPECT_EQ(t.w.busy.begun, 1);
         EXPECT_TRUE(t.Clean());
+        // A refusal lasts only until the next click.
+        t.w.ui.selected = 1;
+        t.win.lstADDIN_Click();
+        EXPECT_TRUE(t.w.ui.Enabled(Ctl::cmdNEXT));
     }
-}
-
-TEST(RowSelection, ARefusalLastsUntilTheNextClick) {
-    WindowWorld t;
-    t.AddAddin(L"C:\\X", L"b.xla", L"New", true, false);
-    Offer(t, L"D:\\a.xla", L"New");
-    Offer(t, L"D:\\c.xla", L"Other");
-    SelectOffered(t, {L"D:\\a.xla", L"D:\\c.xla"}, 0);
-    t.win.lstADDIN_Click();
-    ASSERT_FALSE(t.w.ui.Enabled(Ctl::cmdNEXT));
-    t.w.ui.selected = 1;
-    t.win.lstADDIN_Click();
-    EXPECT_TRUE(t.w.ui.Enabled(Ctl::cmdNEXT));
 }
 
 TEST(RowSelection, FileWithoutTitleIsWarnedAboutButNotRefused) {
