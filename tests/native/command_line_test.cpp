@@ -7,7 +7,6 @@
 #include "fakes.h"
 #include "startup/startup.h"
 #include "window/steps.h"
-#include "window/texts.h"
 
 namespace qv {
 namespace {
