@@ -149,6 +149,10 @@ TEST(StartupVersion, DecidesWhetherToGoOnAskOrRefuse) {
         int major;
         bool readsFolders;
         const wchar_t* userFolder;
+        // Excel's answers, when not the usual: the user folder loses its last character, the
+        // library is kept as it is.
+        const wchar_t* userAnswer = nullptr;
+        const wchar_t* library = L"C:\\Office\\Library";
     };
     const std::wstring refused = texts::kVersionUnsupported, question = texts::kVersionQuestion;
     const Case cases[] = {
@@ -162,12 +166,19 @@ TEST(StartupVersion, DecidesWhetherToGoOnAskOrRefuse) {
         {L"11.5", {kIdNo}, StartupOutcome::Refused, {{question, 292}}, 12, false, L""},
         {L"10.5", {}, StartupOutcome::ShowWindow, {}, 10, true, L"C:\\Users\\u\\AddIns"},
         {L"", {}, StartupOutcome::Refused, {{refused, 16}}, 0, false, L""},
+        {L"11.0", {}, StartupOutcome::ShowWindow, {}, 11, true, L"C:\\Users\\u\\AddIns", L"C:\\Users\\u\\AddIns\\",
+         L"C:\\Office\\Library\\"},
+        {L"11.0", {}, StartupOutcome::ShowWindow, {}, 11, true, L"", L"X", L""},
+        // An empty answer leaves the user folder empty.
+        {L"11.0", {}, StartupOutcome::ShowWindow, {}, 11, true, L"", L"", L"C:\\Lib"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::wstring(c.version) + L" answers " + std::to_wstring(c.answers.size()));
         StartupWorld w;
         w.excel.version = c.version;
         w.msg.answers = c.answers;
+        if (c.userAnswer) w.excel.userLibraryPath = c.userAnswer;
+        w.excel.libraryPath = c.library;
 
         EXPECT_EQ(w.Run(), c.outcome);
 
@@ -183,7 +194,7 @@ TEST(StartupVersion, DecidesWhetherToGoOnAskOrRefuse) {
         EXPECT_EQ(w.excel.Calls(L"UserLibraryPath").size(), c.readsFolders && c.major != 8 ? 1u : 0u);
         if (c.readsFolders) {
             EXPECT_EQ(w.st.strADDINFOLDER[0], c.userFolder);
-            EXPECT_EQ(w.st.strADDINFOLDER[1], L"C:\\Office\\Library");
+            EXPECT_EQ(w.st.strADDINFOLDER[1], c.library);
         }
         EXPECT_EQ(w.excel.instancesCreated, 1);
         EXPECT_EQ(w.excel.Calls(L"Quit").size(), 1u) << "the instance is quit on every path";
@@ -203,30 +214,6 @@ TEST(StartupVersion, MajorNumberIsTheLeadingDecimalRoundedHalfToEven) {
     for (const auto& c : cases) EXPECT_EQ(ExcelMajorVersion(c.text), c.major) << c.text;
 }
 
-// ---- The add-in folders ----
-
-TEST(StartupFolders, UserFolderLosesItsLastCharacterAndLibraryIsKeptAsIs) {
-    struct Case { const wchar_t* user; const wchar_t* library; const wchar_t* folder0; };
-    const Case cases[] = {
-        {L"C:\\Users\\u\\AddIns\\", L"C:\\Office\\Library", L"C:\\Users\\u\\AddIns"},
-        {L"C:\\Users\\u\\AddIns\\", L"C:\\Office\\Library\\", L"C:\\Users\\u\\AddIns"},
-        {L"X", L"", L""},
-        // An empty answer leaves the user folder empty.
-        {L"", L"C:\\Lib", L""},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.user);
-        StartupWorld w;
-        w.excel.userLibraryPath = c.user;
-        w.excel.libraryPath = c.library;
-        EXPECT_EQ(w.Run(), StartupOutcome::ShowWindow);
-        EXPECT_EQ(w.st.strADDINFOLDER[0], c.folder0);
-        EXPECT_EQ(w.st.strADDINFOLDER[1], c.library);
-    }
-}
-
-// The probe for the user's Excel comes first; the instance is quit right after the folders
-// are read. A failing Excel stops start-up and leaves no instance.
 TEST(StartupExcel, QuitRightAfterTheFoldersOrAtTheFailure) {
     struct Case { const wchar_t* failing; int quits; };
     const Case cases[] = {
