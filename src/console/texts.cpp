@@ -80,6 +80,7 @@ const std::pair<const wchar_t*, const wchar_t*> kOperations[] = {
     {qv::texts::kOpRegistry, L"changing the registry"},
     {qv::texts::kOpFileDetails, L"reading the file's properties"},
     {qv::texts::kOpWindow, L"the window"},
+    {qv::texts::kOpCreateFolder, L"creating the folder"},
 };
 
 // The text after `prefix` when `text` starts with it.

@@ -62,7 +62,7 @@ COMING: set = set()
 # The texts that are not message boxes (or are inserts into one, such as the operation a
 # failure report names).
 WINDOW_TEXTS = re.compile(r"k(OptCaption\d|OptTip\d|LblOpt\d|ListHeader\d|NextTip\d|Steps\d|Header\w+|"
-                          r"Op(Excel|Copy|Delete|Clipboard|Registry|FileDetails|Window)|"
+                          r"Op(Excel|Copy|Delete|Clipboard|Registry|FileDetails|Window|CreateFolder)|"
                           r"Cmd\w+(Caption|Tip)|Label\d|LblMsg0Design|CbxFolderTip|TxtFolderTip|HelpText|VersionPrefix|"
                           r"NoCandidates|RunSuffix|CopyToClipboard|Install1Run|OpenFilter|ManualFile|AppTitle|"
                           r"AddinManagerKey\d|ExcelOptionsKey\d|(Install|Uninstall|Delete)Done|RuntimeFileName|"

@@ -86,17 +86,26 @@ TEST(IsNotMicrosoftAddin, AuthorContainingMicrosoftInAnyCaseIsMicrosofts) {
     }
 }
 
-TEST(IsNotMicrosoftAddin, AnyAuthorColumnNamingMicrosoftCounts) {
-    fake::FakeDetailsProvider p;
-    AddRow(p, kTool, {texts::kHeaderAuthor, texts::kHeaderTitle, texts::kHeaderAuthor}, {L"someone", L"T", L"Microsoft"});
-    EXPECT_FALSE(IsNotMicrosoftAddin(p, kTool));
-}
-
-TEST(IsNotMicrosoftAddin, ColumnsAfterTheFirstEmptyHeaderAreNeverReached) {
-    fake::FakeDetailsProvider p;
-    AddRow(p, kTool, {texts::kHeaderName, L"", texts::kHeaderAuthor}, {L"tool.xla", L"", L"Microsoft"});
-    EXPECT_TRUE(IsNotMicrosoftAddin(p, kTool));
-    EXPECT_EQ(p.headerReads, 2);  // the scan stopped at the empty header
+// Where the author column is looked for: every column headed 作成者 exactly, up to the first
+// empty header.
+TEST(IsNotMicrosoftAddin, OnlyExactJapaneseAuthorHeadersBeforeAnEmptyOneCount) {
+    const std::wstring author = texts::kHeaderAuthor;
+    struct Case { const char* what; std::vector<std::wstring> headers, values; bool notMicrosoft; int headerReads; } cases[] = {
+        {"a second author column", {author, texts::kHeaderTitle, author}, {L"someone", L"T", L"Microsoft"}, false, -1},
+        {"after an empty header", {texts::kHeaderName, L"", author}, {L"tool.xla", L"", L"Microsoft"}, true, 2},
+        {"English headers", {L"Name", L"Author"}, {L"tool.xla", L"Microsoft"}, true, -1},
+        {"a blank after", {author + L" "}, {L"Microsoft"}, true, -1},
+        {"a blank before", {L" " + author}, {L"Microsoft"}, true, -1},
+        {"a part of it", {author.substr(0, 2)}, {L"Microsoft"}, true, -1},
+    };
+    for (const auto& c : cases) {
+        fake::FakeDetailsProvider p;
+        AddRow(p, kTool, c.headers, c.values);
+        EXPECT_EQ(IsNotMicrosoftAddin(p, kTool), c.notMicrosoft) << c.what;
+        if (c.headerReads >= 0) {
+            EXPECT_EQ(p.headerReads, c.headerReads) << c.what << ": the scan goes no further";
+        }
+    }
 }
 
 TEST(IsNotMicrosoftAddin, ColumnsAbove60AreNeverLookedAt) {
@@ -107,22 +116,6 @@ TEST(IsNotMicrosoftAddin, ColumnsAbove60AreNeverLookedAt) {
         AddAfterFillers(p, kTool, c.column, texts::kHeaderAuthor, L"Microsoft");
         EXPECT_EQ(IsNotMicrosoftAddin(p, kTool), c.notMicrosoft) << "author in column " << c.column;
         EXPECT_LE(p.headerReads, kMaxDetailColumn + 1) << "author in column " << c.column;
-    }
-}
-
-TEST(IsNotMicrosoftAddin, HeadersThatAreNotJapaneseNeverMatch) {
-    fake::FakeDetailsProvider p;
-    AddRow(p, kTool, {L"Name", L"Size", L"Author", L"Title"}, {L"tool.xla", L"1 KB", L"Microsoft", L"Tool"});
-    EXPECT_TRUE(IsNotMicrosoftAddin(p, kTool));
-}
-
-TEST(IsNotMicrosoftAddin, HeadersAreComparedExactly) {
-    const std::wstring near[] = {std::wstring(texts::kHeaderAuthor) + L" ", std::wstring(L" ") + texts::kHeaderAuthor,
-                                 std::wstring(texts::kHeaderAuthor).substr(0, 2)};
-    for (const auto& h : near) {
-        fake::FakeDetailsProvider p;
-        AddRow(p, kTool, {h}, {L"Microsoft"});
-        EXPECT_TRUE(IsNotMicrosoftAddin(p, kTool));
     }
 }
 
@@ -145,54 +138,43 @@ std::wstring TitleTold(DetailsProvider& details, MessageBoxes& msg, const std::w
     return read.title;
 }
 
-TEST(GetAddinFileTitle, TitleIsReturnedUnchangedWithoutAMessage) {
-    const std::wstring titles[] = {L"Tool", L" 日付 ヘルパー ", L"売上集計ツール", L"a\tb"};
-    for (const auto& t : titles) {
-        fake::FakeDetailsProvider p;
-        fake::FakeMessageBoxes msg;
-        p.Add(kTool, L"Microsoft", t);
-        EXPECT_EQ(TitleTold(p, msg, kTool), t);
-        EXPECT_TRUE(msg.shown.empty()) << t;
-    }
-}
-
-TEST(GetAddinFileTitle, NoTitleWarnsWithTheFileNameInBrackets) {
-    fake::FakeDetailsProvider p;
-    fake::FakeMessageBoxes msg;
-    p.Add(kTool, L"someone", L"");
-    EXPECT_EQ(TitleTold(p, msg, kTool), L"");
-    ASSERT_EQ(msg.shown.size(), 1u);
-    EXPECT_EQ(msg.shown[0].text, NoTitleWarning(L"tool.xla"));
-    EXPECT_EQ(msg.shown[0].title, L"Quorvel SP");
-    EXPECT_EQ(msg.shown[0].flags, 16);
-    // One line feed between the lines, one blank inside each bracket.
-    const std::wstring& text = msg.shown[0].text;
-    EXPECT_EQ(text.find(L'\r'), std::wstring::npos);
-    EXPECT_EQ(text.substr(text.find(L'\n') + 1), std::wstring(texts::kOpenQuote) + L" tool.xla" + texts::kNoTitle2);
-    EXPECT_EQ(std::wstring(texts::kNoTitle2).front(), L' ');
-}
-
-TEST(GetAddinFileTitle, EveryWayOfHavingNoTitleWarnsAndGivesEmptyText) {
-    struct Case {
-        const char* what;
-        std::vector<std::wstring> headers;
-        std::vector<std::wstring> values;
-    };
-    const Case cases[] = {
-        {"empty title value", {texts::kHeaderName, texts::kHeaderTitle}, {L"tool.xla", L""}},
-        {"no title column", {texts::kHeaderName, texts::kHeaderAuthor}, {L"tool.xla", L"x"}},
-        {"title after an empty header", {texts::kHeaderName, L"", texts::kHeaderTitle}, {L"tool.xla", L"", L"T"}},
-        {"English headers", {L"Name", L"Title"}, {L"tool.xla", L"T"}},
-        {"no columns at all", {}, {}},
+// The title as it stands, or, for every way of having none, empty text and one warning naming
+// the file.
+TEST(GetAddinFileTitle, TitleAsItStandsOrOneWarningNamingTheFile) {
+    const std::wstring title = texts::kHeaderTitle, name = texts::kHeaderName;
+    struct Case { const char* what; std::vector<std::wstring> headers, values; const wchar_t* expected; } cases[] = {
+        {"plain", {name, title}, {L"tool.xla", L"Tool"}, L"Tool"},
+        {"blanks and Japanese kept", {title}, {L" 日付 ヘルパー "}, L" 日付 ヘルパー "},
+        {"a tab kept", {title}, {L"a\tb"}, L"a\tb"},
+        {"empty title value", {name, title}, {L"tool.xla", L""}, L""},
+        {"no title column", {name, texts::kHeaderAuthor}, {L"tool.xla", L"x"}, L""},
+        {"title after an empty header", {name, L"", title}, {L"tool.xla", L"", L"T"}, L""},
+        {"English headers", {L"Name", L"Title"}, {L"tool.xla", L"T"}, L""},
+        {"no columns at all", {}, {}, L""},
     };
     for (const auto& c : cases) {
         fake::FakeDetailsProvider p;
         fake::FakeMessageBoxes msg;
         AddRow(p, kTool, c.headers, c.values);
-        EXPECT_EQ(TitleTold(p, msg, kTool), L"") << c.what;
-        ASSERT_EQ(msg.shown.size(), 1u) << c.what;
-        EXPECT_EQ(msg.shown[0].text, NoTitleWarning(L"tool.xla")) << c.what;
+        EXPECT_EQ(TitleTold(p, msg, kTool), c.expected) << c.what;
+        ASSERT_EQ(msg.shown.size(), std::wstring(c.expected).empty() ? 1u : 0u) << c.what;
+        if (!msg.shown.empty()) {
+            EXPECT_EQ(msg.shown[0].text, NoTitleWarning(L"tool.xla")) << c.what;
+        }
     }
+    // A file whose details cannot be read at all has no title either.
+    fake::FakeDetailsProvider none;
+    fake::FakeMessageBoxes msg;
+    EXPECT_EQ(TitleTold(none, msg, L"D:\\Gone\\Old Tool.xla"), L"");
+    ASSERT_EQ(msg.shown.size(), 1u);
+    EXPECT_EQ(msg.shown[0].text, NoTitleWarning(L"Old Tool.xla"));
+    EXPECT_EQ(msg.shown[0].title, L"Quorvel SP");
+    EXPECT_EQ(msg.shown[0].flags, kMbCritical);
+    // One line feed between the lines, one blank inside each bracket.
+    const std::wstring& text = msg.shown[0].text;
+    EXPECT_EQ(text.find(L'\r'), std::wstring::npos);
+    EXPECT_EQ(text.substr(text.find(L'\n') + 1), std::wstring(texts::kOpenQuote) + L" Old Tool.xla" + texts::kNoTitle2);
+    EXPECT_EQ(std::wstring(texts::kNoTitle2).front(), L' ');
 }
 
 TEST(GetAddinFileTitle, TitleColumnBoundIsSixty) {
@@ -203,17 +185,7 @@ TEST(GetAddinFileTitle, TitleColumnBoundIsSixty) {
         fake::FakeMessageBoxes msg;
         AddAfterFillers(p, kTool, c.column, texts::kHeaderTitle, L"Edge");
         EXPECT_EQ(TitleTold(p, msg, kTool), c.expected) << c.column;
-        EXPECT_EQ(msg.shown.size(), std::wstring(c.expected).empty() ? 1u : 0u) << c.column;
     }
-}
-
-TEST(GetAddinFileTitle, UnreadableFileWarnsAndGivesEmptyText) {
-    fake::FakeDetailsProvider p;
-    fake::FakeMessageBoxes msg;
-    EXPECT_EQ(TitleTold(p, msg, L"D:\\Gone\\Old Tool.xla"), L"");
-    ASSERT_EQ(msg.shown.size(), 1u);
-    EXPECT_EQ(msg.shown[0].text, NoTitleWarning(L"Old Tool.xla"));
-    EXPECT_EQ(msg.shown[0].flags, kMbCritical);
 }
 
 TEST(ReadDetail, PathIsSplitAtTheLastBackslash) {

@@ -7,7 +7,6 @@
 #include "fakes.h"
 #include "startup/startup.h"
 #include "window/steps.h"
-#include "window/texts.h"
 
 namespace qv {
 namespace {
@@ -25,8 +24,9 @@ std::vector<std::wstring> Entries(const SharedState& st) {
     return paths;
 }
 
+// One sentence naming the file, then the skip notice.
 std::wstring Announcement(const std::wstring& path) {
-    return std::wstring(texts::kUnsupportedFile1) + path + texts::kUnsupportedFile2;
+    return L"対象外のファイル = " + path + L" が選択されました。\nこのファイルをスキップします。";
 }
 
 TEST(CommandLineFiles, KeepsXlaPathsAndAnnouncesEveryOtherOnce) {
@@ -68,11 +68,13 @@ TEST(CommandLineFiles, KeepsXlaPathsAndAnnouncesEveryOtherOnce) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.args);
         World w;
+        w.st.strSELFILE = {SelFileRow{}, SelFileRow{L"C:\\old\\x.xla", true}};  // replaced
         w.st.strCOMMAND = c.args;
 
         Collect(w.svc, w.st, w.msg);
 
         EXPECT_EQ(Entries(w.st), c.kept);
+        EXPECT_EQ(w.st.strSELFILE[0].Path, L"");
         for (size_t i = 1; i < w.st.strSELFILE.size(); ++i) EXPECT_FALSE(w.st.strSELFILE[i].Done);
         std::vector<std::wstring> shown;
         for (auto& m : w.msg.shown) {
@@ -85,32 +87,6 @@ TEST(CommandLineFiles, KeepsXlaPathsAndAnnouncesEveryOtherOnce) {
         EXPECT_EQ(shown, expected);
         EXPECT_TRUE(w.fs.log.empty()) << "the program folder is not listed when there are arguments";
     }
-}
-
-TEST(CommandLineFiles, TheAnnouncementReadsAsOneSentenceThenTheSkipNotice) {
-    World w;
-    w.st.strCOMMAND = LR"("C:\a b\a.db")";
-    Collect(w.svc, w.st, w.msg);
-    ASSERT_EQ(w.msg.shown.size(), 1u);
-    EXPECT_EQ(w.msg.shown[0].text,
-              L"対象外のファイル = C:\\a b\\a.db が選択されました。\nこのファイルをスキップします。");
-}
-
-TEST(CommandLineFiles, OneDroppedPathLeavesOnlySlotZero) {
-    World w;
-    w.st.strCOMMAND = LR"(C:\a\list.txt)";
-    Collect(w.svc, w.st, w.msg);
-    ASSERT_EQ(w.st.strSELFILE.size(), 1u);
-    EXPECT_EQ(w.st.strSELFILE[0].Path, L"");
-    EXPECT_EQ(w.msg.shown.size(), 1u);
-}
-
-TEST(CommandLineFiles, ReplacesWhateverTheListHeldBefore) {
-    World w;
-    w.st.strSELFILE = {SelFileRow{}, SelFileRow{L"C:\\old\\x.xla", true}, SelFileRow{L"C:\\old\\y.xla", false}};
-    w.st.strCOMMAND = LR"(C:\new\z.xla)";
-    Collect(w.svc, w.st, w.msg);
-    EXPECT_EQ(Entries(w.st), std::vector<std::wstring>{L"C:\\new\\z.xla"});
 }
 
 TEST(CommandLineFiles, SplitsAtBlanksOutsideQuotes) {
@@ -174,32 +150,25 @@ TEST(ProgramFolderFiles, OffersTheListedXlaFilesInListingOrder) {
     EXPECT_TRUE(w.msg.shown.empty()) << "files of the program's folder are never announced";
 }
 
-TEST(ProgramFolderFiles, NoAddinInTheFolderLeavesTheListEmptyWithoutMessage) {
-    World w;
-    w.sys.programFolder = L"C:\\Prog";
-    w.fs.files[L"C:\\Prog\\quorvel.exe"] = L"";
-    w.fs.files[L"C:\\Other\\tool.xla"] = L"";
-    w.st.strCOMMAND = L"";
-
-    Collect(w.svc, w.st, w.msg);
-
-    EXPECT_EQ(w.st.strSELFILE.size(), 1u);
-    EXPECT_TRUE(w.msg.shown.empty());
-    EXPECT_EQ(w.fs.log, std::vector<std::wstring>{L"List C:\\Prog *.xla"});
-}
-
+// Only the folder's own visible .xla files are offered; none leaves the list empty, unannounced.
 TEST(ProgramFolderFiles, HiddenFilesAndOtherFoldersAreLeftOut) {
-    World w;
-    w.sys.programFolder = L"C:\\Prog";
-    w.fs.files[L"C:\\Prog\\b.xla"] = L"";
-    w.fs.files[L"C:\\Prog\\a.xla"] = L"";
-    w.fs.files[L"C:\\Prog\\secret.xla"] = L"";
-    w.fs.hidden.insert(L"C:\\Prog\\secret.xla");
-    w.fs.files[L"C:\\Prog\\sub\\c.xla"] = L"";
-
-    Collect(w.svc, w.st, w.msg);
-
-    EXPECT_EQ(Entries(w.st), (std::vector<std::wstring>{L"C:\\Prog\\a.xla", L"C:\\Prog\\b.xla"}));
+    struct Case { std::vector<std::wstring> files; std::vector<std::wstring> offered; };
+    const Case cases[] = {
+        {{L"C:\\Prog\\quorvel.exe", L"C:\\Other\\tool.xla"}, {}},
+        {{L"C:\\Prog\\b.xla", L"C:\\Prog\\a.xla", L"C:\\Prog\\secret.xla", L"C:\\Prog\\sub\\c.xla"},
+         {L"C:\\Prog\\a.xla", L"C:\\Prog\\b.xla"}},
+    };
+    for (const auto& c : cases) {
+        World w;
+        w.sys.programFolder = L"C:\\Prog";
+        w.st.strCOMMAND = L"";
+        for (auto& f : c.files) w.fs.files[f] = L"";
+        w.fs.hidden.insert(L"C:\\Prog\\secret.xla");
+        Collect(w.svc, w.st, w.msg);
+        EXPECT_EQ(Entries(w.st), c.offered);
+        EXPECT_TRUE(w.msg.shown.empty());
+        EXPECT_EQ(w.fs.log, std::vector<std::wstring>{L"List C:\\Prog *.xla"});
+    }
 }
 
 }  // namespace

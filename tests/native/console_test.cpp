@@ -115,36 +115,43 @@ TEST(ConsoleText, Utf8RoundTripKeepsCharactersOutsideThePlane) {
     EXPECT_EQ(FromUtf8("a\xFF" "b"), L"a\uFFFD" L"b");
 }
 
-TEST(ConsoleStartup, RunningExcelIsRefusedAndLeftAsItWas) {
-    ConsoleWorld c;
-    c.w.excel.running = true;
-    c.w.excel.runningVisible = false;
-    c.w.excel.runningWorkbooks = {L"Book1.xls"};
-    EXPECT_EQ(c.Run({L"list"}), kExitTryLater);
-    EXPECT_NE(c.out.err.find(L"Book1.xls"), std::wstring::npos);
-    EXPECT_NE(c.out.err.find(qv::texts::kExcelRunningHidden), std::wstring::npos);
-    EXPECT_FALSE(c.w.excel.runningVisible) << "the user's hidden Excel must stay hidden";
-    EXPECT_TRUE(c.w.excel.Calls(L"Quit").empty()) << "the user's Excel must not be asked to quit";
-    EXPECT_EQ(c.w.excel.instancesCreated, 0);
-}
-
-TEST(ConsoleStartup, AnotherExcelOrAnEarlierOneStillEndingChangesNothing) {
-    struct Case { const char* what; unsigned long hiddenPid, earlierPid; int exit; const wchar_t* says; };
-    const Case cases[] = {
-        {"a hidden Excel of someone else's", 555, 0, kExitTryLater, L"（プロセスID：555）が動作している"},
-        {"quorvelc's earlier Excel", 0, 556, kExitTryLater, L"（プロセスID：556）が時間内に終了しなかった"},
+// What stops quorvelc before it changes anything: another Excel (try again later), or an
+// Excel it will not work with (it cannot run here). The user's own Excel is neither shown nor
+// asked to quit.
+TEST(ConsoleStartup, RefusalsBeforeAnyChange) {
+    struct Case {
+        const char* what;
+        bool running;
+        unsigned long hiddenPid, earlierPid;
+        const wchar_t* version;
+        std::vector<std::wstring> args;
+        int exit;
+        const wchar_t* says;
+    } cases[] = {
+        {"the user's hidden Excel", true, 0, 0, L"11.0", {L"on", L"A"}, kExitTryLater, L"Book1.xls"},
+        {"a hidden Excel of someone else's", false, 555, 0, L"11.0", {L"on", L"A"}, kExitTryLater, L"（プロセスID：555）が動作している"},
+        {"quorvelc's earlier Excel", false, 0, 556, L"11.0", {L"on", L"A"}, kExitTryLater, L"（プロセスID：556）が時間内に終了しなかった"},
+        {"a newer Excel not allowed", false, 0, 0, L"16.0", {L"on", L"A"}, kExitCannotRun, L"--allow-newer-excel"},
+        {"a newer Excel allowed", false, 0, 0, L"16.0", {L"on", L"A", L"--allow-newer-excel"}, kExitDone, L""},
+        {"an Excel too old", false, 0, 0, L"7.0", {L"on", L"A", L"--allow-newer-excel"}, kExitCannotRun, L"サポート対象外"},
     };
     for (const auto& k : cases) {
         SCOPED_TRACE(k.what);
         ConsoleWorld c;
         c.w.excel.addins = {{L"a.xla", L"C:\\T\\a.xla", L"A", L"C:\\T", false}};
         c.w.fs.files = {{L"C:\\T\\a.xla", L"a"}};
+        c.w.excel.running = k.running;
+        c.w.excel.runningVisible = false;
+        c.w.excel.runningWorkbooks = {L"Book1.xls"};
         c.w.excel.otherExcelPid = k.hiddenPid;
         c.w.excel.earlierAlivePid = k.earlierPid;
-        EXPECT_EQ(c.Run({L"on", L"A"}), k.exit);
-        EXPECT_NE(c.out.err.find(k.says), std::wstring::npos);
-        EXPECT_FALSE(c.w.excel.addins[0].Installed);
-        EXPECT_EQ(c.w.excel.instancesCreated, 0);
+        c.w.excel.version = k.version;
+        EXPECT_EQ(c.Run(k.args), k.exit);
+        EXPECT_NE(c.out.err.find(k.says), std::wstring::npos) << ToUtf8(c.out.err);
+        EXPECT_EQ(c.w.excel.addins[0].Installed, k.exit == kExitDone);
+        EXPECT_EQ(c.w.excel.instancesAlive, 0);
+        EXPECT_FALSE(c.w.excel.runningVisible) << "the user's hidden Excel must stay hidden";
+        EXPECT_EQ(c.w.excel.running, k.running) << "the user's Excel must not be asked to quit";
     }
 }
 
@@ -167,23 +174,6 @@ TEST(ConsoleArguments, TimeoutTakesWholeSecondsWithinADay) {
     for (const wchar_t* bad : {L"0", L"-5", L"1.5", L"86401", L"999999999999", L"", L"soon"})
         EXPECT_FALSE(ParseArguments({L"list", L"--timeout", bad}).error.empty()) << bad;
     EXPECT_FALSE(ParseArguments({L"list", L"--timeout"}).error.empty());
-}
-
-TEST(ConsoleStartup, NewerExcelOnlyWhenAllowedOlderNever) {
-    ConsoleWorld refused;
-    refused.w.excel.version = L"16.0";
-    EXPECT_EQ(refused.Run({L"list"}), kExitCannotRun);
-    EXPECT_NE(refused.out.err.find(L"--allow-newer-excel"), std::wstring::npos);
-
-    ConsoleWorld allowed;
-    allowed.w.excel.version = L"16.0";
-    allowed.w.excel.addins = {{L"a.xla", L"C:\\T\\a.xla", L"A", L"C:\\T", true}};
-    EXPECT_EQ(allowed.Run({L"list", L"--allow-newer-excel"}), kExitDone);
-    EXPECT_NE(allowed.out.out.find(L"C:\\T\\a.xla"), std::wstring::npos);
-
-    ConsoleWorld old;
-    old.w.excel.version = L"7.0";
-    EXPECT_EQ(old.Run({L"list", L"--allow-newer-excel"}), kExitCannotRun);
 }
 
 TEST(ConsoleCommands, SeveralNamesGiveTheHighestExitCode) {

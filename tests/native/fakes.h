@@ -1,5 +1,7 @@
 #pragma once
 // In-memory fakes of the core's interfaces, shared by the native tests.
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <cstdint>
 #include <cwctype>
@@ -411,6 +413,14 @@ public:
         int a = answers.front();
         answers.erase(answers.begin());
         return a;
+    }
+    // The only message shown was `text`, a critical stop under the program's title.
+    testing::AssertionResult OnlyStop(const std::wstring& text) const {
+        if (shown.size() != 1) return testing::AssertionFailure() << shown.size() << " messages shown";
+        const auto& m = shown[0];
+        if (m.text == text && m.title == L"Quorvel SP" && m.flags == 16) return testing::AssertionSuccess();
+        return testing::AssertionFailure() << "shown: " << testing::PrintToString(m.text) << " / "
+                                           << testing::PrintToString(m.title) << " / " << m.flags;
     }
 };
 

@@ -20,7 +20,8 @@ TEST(FormLoad, ListsTheFileNameOfEveryOfferedEntry) {
     struct Case {
         std::vector<std::wstring> paths;
         std::vector<std::wstring> rows;
-        std::vector<long> data;
+        std::vector<long> data;  // the entry number, whatever row the entry lands on
+        bool designRow = false;
     };
     const Case cases[] = {
         {{}, {}, {}},
@@ -28,26 +29,18 @@ TEST(FormLoad, ListsTheFileNameOfEveryOfferedEntry) {
         {{L"tool.xla"}, {L"tool.xla"}, {1}},
         {{L"C:\\A\\same.xla", L"D:\\B\\same.xla"}, {L"same.xla", L"same.xla"}, {1, 2}},
         {{L"C:\\A\\one.xla", L"", L"C:\\my.dir\\x y.xla"}, {L"one.xla", L"", L"x y.xla"}, {1, 2, 3}},
+        {{L"C:\\a\\x.xla"}, {L"design row", L"x.xla"}, {0, 1}, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.paths.size());
         World w;
+        if (c.designRow) w.ui.ListAdd(L"design row");
         Offer(w, c.paths);
         w.win.Form_Load();
         EXPECT_EQ(w.ui.RowTexts(), c.rows);
         EXPECT_EQ(w.ui.RowData(), c.data);
         EXPECT_EQ(w.ui.selected, -1);
     }
-}
-
-TEST(FormLoad, ListsEntriesAfterRowsAlreadyThere) {
-    // Item data is the entry number, whatever row the entry lands on.
-    World w;
-    w.ui.ListAdd(L"design row");
-    Offer(w, {L"C:\\a\\x.xla"});
-    w.win.Form_Load();
-    EXPECT_EQ(w.ui.RowTexts(), (std::vector<std::wstring>{L"design row", L"x.xla"}));
-    EXPECT_EQ(w.ui.RowData(), (std::vector<long>{0, 1}));
 }
 
 TEST(FormLoad, VersionLabelShowsMajorMinorRevision) {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "ops_world.h"
 
 namespace qv {
@@ -32,22 +34,16 @@ TEST(InstallAddin, NewInstallCopiesThenAddsThroughATemporaryWorkbook) {
 
     InstallAddin(o.ctx());
 
-    EXPECT_EQ(o.Actions(), (Log{
-        L"Create",
-        L"fs Copy D:\\src\\a.xla -> C:\\Tools\\a.xla",
-        L"AddIns",
-        L"Workbooks.Add",
-        L"AddIns.Add C:\\Tools\\a.xla True",
-        L"AddIn.Installed=True C:\\Tools\\a.xla",
-        L"Workbook.Close(False)",
-        L"Quit",
-        L"Release",
-    }));
+    // Excel adds only a file that is already in place, and only with a workbook open.
+    const long add = o.Position(L"AddIns.Add C:\\Tools\\a.xla True");
+    EXPECT_LT(o.Position(L"fs Copy D:\\src\\a.xla -> C:\\Tools\\a.xla"), add);
+    EXPECT_LT(o.Position(L"Workbooks.Add"), add);
+    EXPECT_LT(add, o.Position(L"AddIn.Installed=True C:\\Tools\\a.xla"));
+    EXPECT_LT(o.Position(L"Workbook.Close(False)"), o.Position(L"Quit"));
     EXPECT_EQ(o.fs.files[L"C:\\Tools\\a.xla"], L"new D:\\src\\a.xla");
-    EXPECT_EQ(o.st.strADDINFILE, L"C:\\Tools\\a.xla");
-    EXPECT_EQ(o.st.strSRCFILE, L"D:\\src\\a.xla");
     ASSERT_NE(o.Addin(L"C:\\Tools\\a.xla"), nullptr);
     EXPECT_TRUE(o.Addin(L"C:\\Tools\\a.xla")->Installed);
+    EXPECT_TRUE(o.Addin(L"C:\\Other\\b.xla")->Installed);
     EXPECT_EQ(o.excel.openWorkbooks, 0);
     EXPECT_EQ(o.excel.instancesAlive, 0);
 }
@@ -64,7 +60,6 @@ TEST(InstallAddin, DestinationJoinsFolderAndRowTextWithOneBackslash) {
         OpsWorld o;
         SelectNewInstall(o, L"D:\\src\\a.xla", c.folder);
         InstallAddin(o.ctx());
-        EXPECT_EQ(o.st.strADDINFILE, c.dest) << c.folder;
         EXPECT_TRUE(o.fs.files.count(c.dest)) << c.folder;
         EXPECT_EQ(o.excel.Calls(L"AddIns.Add"), Log{L"AddIns.Add " + std::wstring(c.dest) + L" True"}) << c.folder;
     }
@@ -77,54 +72,40 @@ TEST(InstallAddin, SourceIsTheEntryNamedByTheRowsItemDataNotItsPosition) {
     SelectNewInstall(o, L"D:\\second\\a.xla", L"C:\\Tools");
     ASSERT_EQ(o.ui.selected, 0);
     ASSERT_EQ(o.ui.ListItemData(0), 2);
-
     InstallAddin(o.ctx());
-
-    EXPECT_EQ(o.st.strSRCFILE, L"D:\\second\\a.xla");
     EXPECT_EQ(o.fs.files[L"C:\\Tools\\a.xla"], L"new D:\\second\\a.xla");
 }
 
 TEST(InstallAddin, VersionUpSwitchesTheOldVersionOffBeforeItsFileIsReplaced) {
-    OpsWorld o;
-    o.List(L"C:\\Tools\\a.xla", L"Tool", true);
-    SelectVersionUp(o, L"D:\\src\\a.xla", L"C:\\Tools", L"Tool");
+    struct Case { const char* what; bool installed; const wchar_t* title; };
+    const Case cases[] = {
+        {"switched on", true, L"Tool"},
+        {"switched off: opens nothing", false, L"Tool"},
+        {"switched on, without a title", true, L""},
+    };
+    const std::wstring copy = L"fs Copy D:\\src\\a.xla -> C:\\Tools\\a.xla";
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        OpsWorld o;
+        o.List(L"C:\\Tools\\a.xla", c.title, c.installed);
+        SelectVersionUp(o, L"D:\\src\\a.xla", L"C:\\Tools", c.title);
 
-    InstallAddin(o.ctx());
+        InstallAddin(o.ctx());
 
-    EXPECT_EQ(o.Actions(), (Log{
-        L"Create",
-        L"AddIns",
-        L"Workbooks.Open C:\\Tools\\a.xla",
-        L"AddIn.Installed=False C:\\Tools\\a.xla",
-        L"fs Copy D:\\src\\a.xla -> C:\\Tools\\a.xla",
-        L"AddIns",
-        L"AddIn.Installed=True C:\\Tools\\a.xla",
-        L"Quit",
-        L"Release",
-    }));
-    EXPECT_LT(o.Position(L"AddIn.Installed=False C:\\Tools\\a.xla"),
-              o.Position(L"fs Copy D:\\src\\a.xla -> C:\\Tools\\a.xla"));
-    EXPECT_EQ(o.fs.files[L"C:\\Tools\\a.xla"], L"new D:\\src\\a.xla");
-    EXPECT_TRUE(o.Addin(L"C:\\Tools\\a.xla")->Installed);
-    EXPECT_EQ(o.excel.addins.size(), 1u);
-}
-
-TEST(InstallAddin, VersionUpOfASwitchedOffAddinOpensNothing) {
-    OpsWorld o;
-    o.List(L"C:\\Tools\\a.xla", L"Tool", false);
-    SelectVersionUp(o, L"D:\\src\\a.xla", L"C:\\Tools", L"Tool");
-
-    InstallAddin(o.ctx());
-
-    EXPECT_EQ(o.Actions(), (Log{
-        L"Create",
-        L"AddIns",
-        L"fs Copy D:\\src\\a.xla -> C:\\Tools\\a.xla",
-        L"AddIns",
-        L"AddIn.Installed=True C:\\Tools\\a.xla",
-        L"Quit",
-        L"Release",
-    }));
+        EXPECT_EQ(o.excel.Calls(L"Workbooks.Open").size(), c.installed ? 1u : 0u);
+        if (c.installed) {
+            EXPECT_LT(o.Position(L"AddIn.Installed=False C:\\Tools\\a.xla"), o.Position(copy));
+        } else {
+            EXPECT_FALSE(o.Logged(L"AddIn.Installed=False"));
+        }
+        EXPECT_LT(o.Position(copy), o.Position(L"AddIn.Installed=True C:\\Tools\\a.xla"));
+        EXPECT_FALSE(o.Logged(L"Workbooks.Add"));
+        EXPECT_FALSE(o.Logged(L"AddIns.Add"));
+        EXPECT_EQ(o.fs.files[L"C:\\Tools\\a.xla"], L"new D:\\src\\a.xla");
+        EXPECT_TRUE(o.Addin(L"C:\\Tools\\a.xla")->Installed);
+        EXPECT_EQ(o.excel.addins.size(), 1u);
+        EXPECT_EQ(o.excel.instancesAlive, 0);
+    }
 }
 
 TEST(InstallAddin, VersionUpUsesTheShownFolderNotTheComboBox) {
@@ -132,7 +113,7 @@ TEST(InstallAddin, VersionUpUsesTheShownFolderNotTheComboBox) {
     o.List(L"E:\\Shared\\a.xla", L"Tool", false);
     SelectVersionUp(o, L"D:\\src\\a.xla", L"E:\\Shared", L"Tool");
     InstallAddin(o.ctx());
-    EXPECT_EQ(o.st.strADDINFILE, L"E:\\Shared\\a.xla");
+    EXPECT_EQ(o.fs.files[L"E:\\Shared\\a.xla"], L"new D:\\src\\a.xla");
     EXPECT_FALSE(o.fs.files.count(L"C:\\NotThisOne\\a.xla"));
 }
 
@@ -151,161 +132,113 @@ TEST(InstallAddin, OldVersionIsTheOneInItsFolderWhenTitlesAreShared) {
     EXPECT_EQ(o.fs.files[L"C:\\Other\\b.xla"], L"old C:\\Other\\b.xla");
 }
 
-TEST(InstallAddin, FileAlreadyAtTheDestinationIsNotCopied) {
-    struct Case { bool listed; Log actions; };
+// A new install switches on the entry Excel lists for exactly the destination path, and
+// adds the file only when there is none.
+TEST(InstallAddin, SwitchesOnTheEntryAtTheDestinationOrAddsOne) {
+    struct Listed { const wchar_t* fullName; bool fileExists; };
+    struct Case {
+        const char* what;
+        std::vector<Listed> listed;  // all switched off
+        const wchar_t* src;
+        Log adds;
+    };
     const Case cases[] = {
-        {true, {L"Create", L"AddIns", L"AddIn.Installed=True C:\\Tools\\a.xla", L"Quit", L"Release"}},
-        {false, {L"Create", L"AddIns", L"Workbooks.Add", L"AddIns.Add C:\\Tools\\a.xla False",
-                 L"AddIn.Installed=True C:\\Tools\\a.xla", L"Workbook.Close(False)", L"Quit", L"Release"}},
+        {"file already there and listed", {{L"C:\\Tools\\a.xla", true}}, L"C:\\Tools\\a.xla", {}},
+        {"file already there, not listed", {}, L"C:\\Tools\\a.xla", {L"AddIns.Add C:\\Tools\\a.xla False"}},
+        {"name differs in case", {{L"C:\\Tools\\A.xla", true}}, L"D:\\src\\a.xla", {L"AddIns.Add C:\\Tools\\a.xla True"}},
+        {"same name elsewhere, listed first", {{L"C:\\Else\\a.xla", true}, {L"C:\\Tools\\a.xla", true}},
+         L"D:\\src\\a.xla", {}},
+        // Excel still lists a.xla from a folder whose file is gone: the new file is added instead.
+        {"stale entry elsewhere", {{L"C:\\Old\\a.xla", false}}, L"D:\\src\\a.xla", {L"AddIns.Add C:\\Tools\\a.xla True"}},
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
         OpsWorld o;
-        if (c.listed) o.List(L"C:\\Tools\\a.xla", L"Tool", false);
-        SelectNewInstall(o, L"C:\\Tools\\a.xla", L"C:\\Tools");
+        for (auto& l : c.listed) o.List(l.fullName, L"Tool", false, l.fileExists);
+        SelectNewInstall(o, c.src, L"C:\\Tools");
+        const bool inPlace = std::wstring(c.src) == L"C:\\Tools\\a.xla";
+
         InstallAddin(o.ctx());
-        EXPECT_EQ(o.Actions(), c.actions) << "listed " << c.listed;
-        EXPECT_TRUE(o.fs.log.empty());
+
+        EXPECT_EQ(o.excel.Calls(L"AddIns.Add"), c.adds);
+        EXPECT_EQ(o.Logged(L"Workbooks.Add"), !c.adds.empty());
+        EXPECT_EQ(o.excel.Calls(L"AddIn.Installed="), Log{L"AddIn.Installed=True C:\\Tools\\a.xla"});
+        EXPECT_EQ(o.fs.log.empty(), inPlace) << "a file already in place is not copied";
+        for (auto& l : c.listed) {
+            if (std::wstring(l.fullName) != L"C:\\Tools\\a.xla") {
+                EXPECT_FALSE(o.Addin(l.fullName)->Installed);
+            }
+        }
+        EXPECT_EQ(o.excel.openWorkbooks, 0);
     }
 }
 
-TEST(InstallAddin, NameMatchIsCaseSensitive) {
-    OpsWorld o;
-    o.List(L"C:\\Tools\\A.xla", L"Upper", false);
-    SelectNewInstall(o, L"D:\\src\\a.xla", L"C:\\Tools");
-    InstallAddin(o.ctx());
-    EXPECT_EQ(o.excel.Calls(L"AddIns.Add"), Log{L"AddIns.Add C:\\Tools\\a.xla True"});
-    EXPECT_FALSE(o.Addin(L"C:\\Tools\\A.xla")->Installed);
-}
-
-TEST(InstallAddin, SwitchesOnTheListedAddinAtTheDestinationOnly) {
-    OpsWorld o;
-    o.List(L"C:\\Else\\a.xla", L"Two", false);  // same file name, listed first
-    o.List(L"C:\\Tools\\a.xla", L"One", false);
-    SelectNewInstall(o, L"D:\\src\\a.xla", L"C:\\Tools");
-    InstallAddin(o.ctx());
-    EXPECT_EQ(o.excel.Calls(L"AddIn.Installed="), Log{L"AddIn.Installed=True C:\\Tools\\a.xla"});
-    EXPECT_FALSE(o.Addin(L"C:\\Else\\a.xla")->Installed);
-    EXPECT_TRUE(o.excel.Calls(L"AddIns.Add").empty());
-}
-
-TEST(InstallAddin, AStaleEntryOfTheSameNameElsewhereIsLeftAloneAndTheNewFileAdded) {
-    // Excel still lists a.xla from a folder whose file is gone: a new install elsewhere
-    // registers the new file instead of switching on the stale entry.
-    OpsWorld o;
-    o.List(L"C:\\Old\\a.xla", L"Old", false);
-    o.fs.files.erase(L"C:\\Old\\a.xla");
-    SelectNewInstall(o, L"D:\\src\\a.xla", L"C:\\Tools");
-    InstallAddin(o.ctx());
-    EXPECT_EQ(o.excel.Calls(L"AddIns.Add"), Log{L"AddIns.Add C:\\Tools\\a.xla True"});
-    EXPECT_EQ(o.excel.Calls(L"AddIn.Installed="), Log{L"AddIn.Installed=True C:\\Tools\\a.xla"});
-    EXPECT_FALSE(o.Addin(L"C:\\Old\\a.xla")->Installed);
-}
-
-TEST(InstallAddin, VersionUpOfAnAddinWithoutATitleStillSwitchesItOffFirst) {
-    OpsWorld o;
-    o.List(L"C:\\Tools\\a.xla", L"", true);
-    SelectVersionUp(o, L"D:\\src\\a.xla", L"C:\\Tools", L"");
-    InstallAddin(o.ctx());
-    EXPECT_LT(o.Position(L"AddIn.Installed=False C:\\Tools\\a.xla"),
-              o.Position(L"fs Copy D:\\src\\a.xla -> C:\\Tools\\a.xla"));
-    EXPECT_TRUE(o.Addin(L"C:\\Tools\\a.xla")->Installed);
-}
-
-TEST(InstallAddinFaults, LockedDestinationLeavesTheOldVersionAsItWas) {
-    OpsWorld o;
-    o.List(L"C:\\Tools\\a.xla", L"Tool", true);
-    SelectVersionUp(o, L"D:\\src\\a.xla", L"C:\\Tools", L"Tool");
-    o.fs.locked.insert(L"C:\\Tools\\a.xla");
-
-    EXPECT_THROW(InstallAddin(o.ctx()), Failure);
-
-    EXPECT_EQ(o.fs.files[L"C:\\Tools\\a.xla"], L"old C:\\Tools\\a.xla");
-    EXPECT_TRUE(o.Addin(L"C:\\Tools\\a.xla")->Installed);
-    EXPECT_LT(o.Position(L"fs Copy D:\\src\\a.xla -> C:\\Tools\\a.xla"),
-              o.Position(L"AddIn.Installed=True C:\\Tools\\a.xla"));
-    EXPECT_LT(o.Position(L"AddIn.Installed=True C:\\Tools\\a.xla"), o.Position(L"Quit"));
-    EXPECT_FALSE(o.Logged(L"Workbooks.Add"));
-    EXPECT_FALSE(o.Logged(L"AddIns.Add"));
-    EXPECT_EQ(o.excel.instancesAlive, 0);
-    EXPECT_EQ(o.excel.quits, 1);
-}
-
-TEST(InstallAddinFaults, FailedCopyOfANewInstallChangesNothingInExcel) {
-    OpsWorld o;
-    SelectNewInstall(o, L"D:\\src\\a.xla", L"C:\\Tools");
-    o.fs.files.erase(L"D:\\src\\a.xla");  // the offered file vanished meanwhile
-
-    EXPECT_THROW(InstallAddin(o.ctx()), Failure);
-
-    EXPECT_FALSE(o.fs.files.count(L"C:\\Tools\\a.xla"));
-    EXPECT_FALSE(o.Logged(L"AddIn.Installed="));
-    EXPECT_EQ(o.excel.instancesAlive, 0);
-    EXPECT_EQ(o.excel.quits, 1);
-}
-
-TEST(InstallAddinFaults, FailingOpenOfTheOldVersionCopiesNothing) {
-    OpsWorld o;
-    o.List(L"C:\\Tools\\a.xla", L"Tool", true);
-    SelectVersionUp(o, L"D:\\src\\a.xla", L"C:\\Tools", L"Tool");
-    o.excel.failing.insert(L"Workbooks.Open C:\\Tools\\a.xla");
-
-    EXPECT_THROW(InstallAddin(o.ctx()), excel::ExcelError);
-
-    EXPECT_TRUE(o.fs.log.empty());
-    EXPECT_EQ(o.fs.files[L"C:\\Tools\\a.xla"], L"old C:\\Tools\\a.xla");
-    EXPECT_TRUE(o.Addin(L"C:\\Tools\\a.xla")->Installed);
-    EXPECT_TRUE(o.reg.log.empty());
-    EXPECT_EQ(o.excel.instancesAlive, 0);
-    EXPECT_EQ(o.excel.quits, 1);
-}
-
-TEST(InstallAddinFaults, FailingAddClosesTheTemporaryWorkbookBeforeExcelQuits) {
-    OpsWorld o;
-    SelectNewInstall(o, L"D:\\src\\a.xla", L"C:\\Tools");
-    o.excel.failing.insert(L"AddIns.Add C:\\Tools\\a.xla True");
-
-    EXPECT_THROW(InstallAddin(o.ctx()), excel::ExcelError);
-
-    EXPECT_LT(o.Position(L"Workbook.Close(False)"), o.Position(L"Quit"));
-    EXPECT_EQ(o.excel.openWorkbooks, 0);
-    EXPECT_EQ(o.excel.instancesAlive, 0);
-}
-
-TEST(InstallAddinFaults, OldVersionMissingFromExcelsListStopsBeforeTheCopy) {
-    OpsWorld o;
-    o.List(L"C:\\Elsewhere\\a.xla", L"Tool", true);
-    SelectVersionUp(o, L"D:\\src\\a.xla", L"C:\\Tools", L"Tool");
-
-    EXPECT_THROW(InstallAddin(o.ctx()), Failure);
-
-    EXPECT_TRUE(o.fs.log.empty());
-    EXPECT_TRUE(o.Addin(L"C:\\Elsewhere\\a.xla")->Installed);
-    EXPECT_EQ(o.excel.instancesAlive, 0);
-}
-
-TEST(InstallFolderPath, FullPathsOnly) {
-    struct Case { const wchar_t* folder; bool full; };
-    const Case cases[] = {
-        {L"C:\\Tools", true},
-        {L"C:\\", true},
-        {L"z:\\a\\b\\", true},
-        {L"\\\\srv\\share", true},
-        {L"\\\\srv\\share\\sub", true},
-        {L"", false},
-        {L"Tools", false},
-        {L"Tools\\Sub", false},
-        {L"\\Tools", false},
-        {L"C:", false},
-        {L"C:Tools", false},
-        {L"C:/Tools", false},
-        {L"1:\\Tools", false},
-        {L"CD:\\Tools", false},
-        {L"\\\\srv", false},
-        {L"\\\\srv\\", false},
-        {L"\\\\\\share", false},
-        {L"\\\\", false},
+// A failing install leaves the old version as it was, switched on again, and no Excel or
+// workbook open.
+TEST(InstallAddinFaults, FailureLeavesTheOldVersionAndNoExcel) {
+    struct Case {
+        const char* what;
+        bool versionUp;
+        std::function<void(OpsWorld&)> fault;
+        bool excelError, copyTried;
+        const wchar_t* destAfter;  // nullptr: no file
     };
-    for (const auto& c : cases) EXPECT_EQ(paths::IsFullFolderPath(c.folder), c.full) << c.folder;
+    const Case cases[] = {
+        {"locked destination", true, [](OpsWorld& o) { o.fs.locked.insert(L"C:\\Tools\\a.xla"); }, false, true,
+         L"old C:\\Tools\\a.xla"},
+        {"offered file vanished", false, [](OpsWorld& o) { o.fs.files.erase(L"D:\\src\\a.xla"); }, false, true, nullptr},
+        {"failing open of the old version", true,
+         [](OpsWorld& o) { o.excel.failing.insert(L"Workbooks.Open C:\\Tools\\a.xla"); }, true, false,
+         L"old C:\\Tools\\a.xla"},
+        {"failing add", false, [](OpsWorld& o) { o.excel.failing.insert(L"AddIns.Add C:\\Tools\\a.xla True"); }, true,
+         true, L"new D:\\src\\a.xla"},
+        {"old version missing from Excel's list", true,
+         [](OpsWorld& o) { o.excel.addins[0].FullName = L"C:\\Elsewhere\\a.xla"; }, false, false,
+         L"old C:\\Tools\\a.xla"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        OpsWorld o;
+        if (c.versionUp) {
+            o.List(L"C:\\Tools\\a.xla", L"Tool", true);
+            SelectVersionUp(o, L"D:\\src\\a.xla", L"C:\\Tools", L"Tool");
+        } else {
+            SelectNewInstall(o, L"D:\\src\\a.xla", L"C:\\Tools");
+        }
+        c.fault(o);
+
+        if (c.excelError) {
+            EXPECT_THROW(InstallAddin(o.ctx()), excel::ExcelError);
+        } else {
+            EXPECT_THROW(InstallAddin(o.ctx()), Failure);
+        }
+
+        EXPECT_EQ(o.Logged(L"fs Copy"), c.copyTried);
+        if (c.destAfter) {
+            EXPECT_EQ(o.fs.files[L"C:\\Tools\\a.xla"], c.destAfter);
+        } else {
+            EXPECT_FALSE(o.fs.files.count(L"C:\\Tools\\a.xla"));
+        }
+        if (c.versionUp) {
+            EXPECT_TRUE(o.excel.addins[0].Installed);
+            EXPECT_FALSE(o.Logged(L"Workbooks.Add"));
+            EXPECT_FALSE(o.Logged(L"AddIns.Add"));
+        } else {
+            EXPECT_FALSE(o.Logged(L"AddIn.Installed="));
+        }
+        if (c.versionUp && c.copyTried) {  // switched on again once the copy failed, before Excel quits
+            EXPECT_LT(o.Position(L"fs Copy D:\\src\\a.xla -> C:\\Tools\\a.xla"),
+                      o.Position(L"AddIn.Installed=True C:\\Tools\\a.xla"));
+            EXPECT_LT(o.Position(L"AddIn.Installed=True C:\\Tools\\a.xla"), o.Position(L"Quit"));
+        }
+        if (o.Logged(L"Workbooks.Add")) {
+            EXPECT_LT(o.Position(L"Workbook.Close(False)"), o.Position(L"Quit"));
+        }
+        EXPECT_TRUE(o.reg.log.empty());
+        EXPECT_EQ(o.excel.openWorkbooks, 0);
+        EXPECT_EQ(o.excel.instancesAlive, 0);
+        EXPECT_EQ(o.excel.quits, 1);
+    }
 }
 
 TEST(InstallFolderPath, DefaultFolderComparisonIsExact) {

@@ -16,23 +16,20 @@ public:
     std::wstring ProgramFolder() override { throw std::runtime_error("no module name"); }
 };
 
-TEST(Manual, OpensTheManualBesideTheProgram) {
-    fake::World w;
-    w.sys.programFolder = L"C:\\Program Files\\Quorvel";
-    w.win.cmdMANUAL_Click();
-    EXPECT_EQ(w.shell.opened, std::vector<std::wstring>{std::wstring(L"C:\\Program Files\\Quorvel") + texts::kManualFile});
-    EXPECT_EQ(w.shell.opened[0], L"C:\\Program Files\\Quorvel\\操作説明.pdf");
-    EXPECT_TRUE(w.msg.shown.empty());
-    EXPECT_TRUE(w.excel.log.empty());
-}
-
-TEST(Manual, AbsentFileOrFailingShellShowsNothing) {
-    fake::World w;
-    w.shell.result = false;  // the file is absent, or no viewer is associated
-    EXPECT_NO_THROW(w.win.cmdMANUAL_Click());
-    EXPECT_EQ(w.shell.opened.size(), 1u);
-    EXPECT_TRUE(w.msg.shown.empty());
-    EXPECT_FALSE(w.ui.closed);
+// The manual beside the program is handed to the shell; an absent file or a shell without a
+// viewer shows nothing.
+TEST(Manual, OpensTheManualBesideTheProgramAndAnAbsentOneShowsNothing) {
+    for (bool opens : {true, false}) {
+        fake::World w;
+        w.sys.programFolder = L"C:\\Program Files\\Quorvel";
+        w.shell.result = opens;
+        EXPECT_NO_THROW(w.win.cmdMANUAL_Click());
+        EXPECT_EQ(w.shell.opened, std::vector<std::wstring>{std::wstring(L"C:\\Program Files\\Quorvel") + texts::kManualFile});
+        EXPECT_EQ(w.shell.opened[0], L"C:\\Program Files\\Quorvel\\操作説明.pdf");
+        EXPECT_TRUE(w.msg.shown.empty());
+        EXPECT_TRUE(w.excel.log.empty());
+        EXPECT_FALSE(w.ui.closed);
+    }
 }
 
 TEST(Manual, EveryFailureIsSwallowed) {

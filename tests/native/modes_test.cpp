@@ -36,9 +36,13 @@ struct ModeCase {
     bool folderShown;
 };
 
-TEST(ModeSwitch, ListsEachModesAddinsWithRowRecordsAndControls) {
+// Modes 1 to 6 list Excel's add-ins through one instance with a record per row; mode 0
+// lists the offered files not yet installed, without Excel, and keeps the records.
+TEST(ModeSwitch, ListsEachModesRowsWithRecordsAndControls) {
     const std::wstring run = texts::kRunSuffix;
     const ModeCase cases[] = {
+        {0, {L"two.xla", L"two.xla", L"bare.xla"}, texts::kListHeader0, texts::kNextTip0, texts::kSteps0,
+         texts::kInstall1Run, true},
         {1, {L"B", L"E", L"G", L"I", L"J", L"K"}, texts::kListHeader1, texts::kNextTip1, texts::kSteps1,
          texts::kOptCaption1 + run, false},
         {2, {L"A", L"C", L"D", L"F", L"H"}, texts::kListHeader2, texts::kNextTip2, texts::kSteps2,
@@ -54,22 +58,43 @@ TEST(ModeSwitch, ListsEachModesAddinsWithRowRecordsAndControls) {
         SCOPED_TRACE(k.mode);
         WindowWorld t;
         FillMixedList(t);
+        auto& st = t.w.st;
+        st.strSELFILE.push_back({L"C:\\A\\one.xla", true});
+        st.strSELFILE.push_back({L"C:\\B\\two.xla", false});
+        st.strSELFILE.push_back({L"D:\\two.xla", false});
+        st.strSELFILE.push_back({L"bare.xla", false});
+        // Stale records from an earlier mode, more than some modes list and fewer than others.
+        st.udtADDINROW = {{}, {L"C:\\x.xla", L"X"}, {L"2", L"2"}, {L"3", L"3"}, {L"4", L"4"}};
         t.ShowMode(k.mode);
         t.win.optBTN_Click(k.mode);
 
         auto& ui = t.w.ui;
         ASSERT_EQ(ui.RowTexts(), k.titles);
-        ASSERT_EQ(t.w.st.udtADDINROW.size(), k.titles.size() + 1);
-        EXPECT_EQ(t.w.st.udtADDINROW[0].FullName, L"");
-        EXPECT_EQ(t.w.st.udtADDINROW[0].Title, L"");
-        for (size_t r = 0; r < k.titles.size(); ++r) {
-            EXPECT_EQ(ui.rows[r].data, static_cast<long>(r + 1));
-            const auto& rec = t.w.st.udtADDINROW[r + 1];
-            EXPECT_EQ(rec.Title, k.titles[r]);
-            // The record names the add-in shown in the row.
-            auto it = std::find_if(t.w.excel.addins.begin(), t.w.excel.addins.end(),
-                                   [&](const fake::FakeAddinData& d) { return d.Title == k.titles[r]; });
-            EXPECT_EQ(rec.FullName, it->FullName);
+        if (k.mode == 0) {
+            EXPECT_EQ(ui.RowData(), (std::vector<long>{2, 3, 4}));
+            ASSERT_EQ(st.udtADDINROW.size(), 5u);
+            EXPECT_EQ(st.udtADDINROW[1].FullName, L"C:\\x.xla");
+            EXPECT_TRUE(t.w.excel.log.empty());
+            EXPECT_EQ(t.w.busy.begun, 0);
+        } else {
+            ASSERT_EQ(st.udtADDINROW.size(), k.titles.size() + 1);
+            EXPECT_EQ(st.udtADDINROW[0].FullName, L"");
+            EXPECT_EQ(st.udtADDINROW[0].Title, L"");
+            for (size_t r = 0; r < k.titles.size(); ++r) {
+                EXPECT_EQ(ui.rows[r].data, static_cast<long>(r + 1));
+                const auto& rec = st.udtADDINROW[r + 1];
+                EXPECT_EQ(rec.Title, k.titles[r]);
+                // The record names the add-in shown in the row.
+                auto it = std::find_if(t.w.excel.addins.begin(), t.w.excel.addins.end(),
+                                       [&](const fake::FakeAddinData& d) { return d.Title == k.titles[r]; });
+                EXPECT_EQ(rec.FullName, it->FullName);
+            }
+            EXPECT_EQ(t.w.excel.instancesCreated, 1);
+            EXPECT_EQ(t.w.excel.quits, 1);
+            EXPECT_EQ(t.w.excel.log.back(), L"Release");
+            EXPECT_EQ(t.w.excel.log[t.w.excel.log.size() - 2], L"Quit");
+            EXPECT_EQ(t.w.busy.begun, 1);
+            EXPECT_EQ(t.launcher.busyAtCreate, std::vector<bool>{true});
         }
         EXPECT_EQ(ui.selected, -1);
         EXPECT_EQ(ui.Text(Ctl::lblMSG0), k.header);
@@ -80,107 +105,52 @@ TEST(ModeSwitch, ListsEachModesAddinsWithRowRecordsAndControls) {
         EXPECT_EQ(ui.Visible(Ctl::txtFOLDER), k.folderShown);
         EXPECT_FALSE(ui.Visible(Ctl::cbxFOLDER));
         EXPECT_FALSE(ui.Visible(Ctl::cmdFolder));
-        EXPECT_FALSE(ui.Visible(Ctl::cmdADDIN));
+        EXPECT_EQ(ui.Visible(Ctl::cmdADDIN), k.mode == 0);
         EXPECT_FALSE(ui.Visible(Ctl::lblMSG1));
         EXPECT_EQ(ui.Text(Ctl::lblMSG1), L"");
-        EXPECT_EQ(t.w.excel.instancesCreated, 1);
-        EXPECT_EQ(t.w.excel.quits, 1);
-        EXPECT_EQ(t.w.excel.log.back(), L"Release");
-        EXPECT_EQ(t.w.excel.log[t.w.excel.log.size() - 2], L"Quit");
-        EXPECT_TRUE(t.Clean());
-        EXPECT_EQ(t.w.busy.begun, 1);
-        EXPECT_EQ(t.launcher.busyAtCreate, std::vector<bool>{true});
-    }
-}
-
-TEST(ModeSwitch, InstallModeListsOfferedFilesNotYetInstalledWithoutExcel) {
-    WindowWorld t;
-    auto& st = t.w.st;
-    st.strSELFILE.push_back({L"C:\\A\\one.xla", true});
-    st.strSELFILE.push_back({L"C:\\B\\two.xla", false});
-    st.strSELFILE.push_back({L"D:\\two.xla", false});
-    st.strSELFILE.push_back({L"bare.xla", false});
-    st.udtADDINROW = {{}, {L"C:\\x.xla", L"X"}};
-    t.ShowMode(0);
-    t.win.optBTN_Click(0);
-
-    auto& ui = t.w.ui;
-    EXPECT_EQ(ui.RowTexts(), (V{L"two.xla", L"two.xla", L"bare.xla"}));
-    EXPECT_EQ(ui.RowData(), (std::vector<long>{2, 3, 4}));
-    ASSERT_EQ(st.udtADDINROW.size(), 2u);  // mode 0 leaves the previous mode's records
-    EXPECT_EQ(st.udtADDINROW[1].FullName, L"C:\\x.xla");
-    EXPECT_TRUE(t.w.excel.log.empty());
-    EXPECT_EQ(t.w.busy.begun, 0);
-    EXPECT_EQ(ui.Text(Ctl::lblMSG0), texts::kListHeader0);
-    EXPECT_EQ(ui.items[Ctl::cmdNEXT].tip, texts::kNextTip0);
-    EXPECT_EQ(ui.Text(Ctl::txtSTEP), texts::kSteps0);
-    EXPECT_EQ(ui.Text(Ctl::cmdNEXT), texts::kInstall1Run);
-    EXPECT_TRUE(ui.Enabled(Ctl::cmdNEXT));
-    EXPECT_TRUE(ui.Visible(Ctl::cmdADDIN));
-    EXPECT_TRUE(ui.Visible(Ctl::txtFOLDER));
-    EXPECT_FALSE(ui.Visible(Ctl::lblMSG1));
-}
-
-TEST(ModeSwitch, EmptyListDisablesNextAndSaysSoInEveryMode) {
-    for (int m = 0; m < 7; ++m) {
-        SCOPED_TRACE(m);
-        WindowWorld t;
-        // Nothing to list: the one offered file is installed already and Excel lists nothing.
-        t.w.st.strSELFILE.push_back({L"C:\\A\\one.xla", true});
-        t.w.ui.SetEnabled(Ctl::cmdNEXT, true);
-        t.ShowMode(m);
-        t.win.optBTN_Click(m);
-        EXPECT_EQ(t.w.ui.ListCount(), 0);
-        EXPECT_EQ(t.w.ui.Text(Ctl::lblMSG1), texts::kNoCandidates);
-        EXPECT_TRUE(t.w.ui.Visible(Ctl::lblMSG1));
-        EXPECT_FALSE(t.w.ui.Enabled(Ctl::cmdNEXT));
-        EXPECT_EQ(t.w.ui.Visible(Ctl::cmdADDIN), m == 0);
         EXPECT_TRUE(t.Clean());
     }
 }
 
-TEST(ModeSwitch, NextIsEnabledAgainWhenTheNextModeHasRows) {
-    WindowWorld t;
-    t.AddAddin(L"C:\\U", L"a.xla", L"A", true);
-    t.win.optBTN_Click(1);  // nothing inactive
-    ASSERT_FALSE(t.w.ui.Enabled(Ctl::cmdNEXT));
-    t.win.optBTN_Click(2);
-    EXPECT_TRUE(t.w.ui.Enabled(Ctl::cmdNEXT));
-    EXPECT_FALSE(t.w.ui.Visible(Ctl::lblMSG1));
-    EXPECT_EQ(t.w.ui.Text(Ctl::lblMSG1), L"");
-}
-
+// A switch clears what an earlier selection or step left; an empty list disables Next and
+// says so, a list with rows enables it again.
 TEST(ModeSwitch, ResetsWhatAnEarlierSelectionOrOperationLeft) {
-    for (int m = 0; m < 7; ++m) {
-        SCOPED_TRACE(m);
-        WindowWorld t;
-        t.AddAddin(L"C:\\G", L"gone.xla", L"F", true, false);
-        t.w.st.strSELFILE.push_back({L"C:\\A\\one.xla", false});
-        auto& ui = t.w.ui;
-        ui.SetVisible(Ctl::cmdFolder, true);
-        ui.SetVisible(Ctl::cbxFOLDER, true);
-        ui.SetVisible(Ctl::txtFOLDER, true);
-        ui.SetText(Ctl::txtFOLDER, L"D:\\Tools");
-        ui.SetText(Ctl::lblMSG1, L"title");
-        ui.SetVisible(Ctl::lblMSG1, true);
-        ui.SetText(Ctl::lblKEKKA, L"done");
-        ui.SetVisible(Ctl::cmdADDIN, m != 0);
-        ui.ListAdd(L"old row");
-        ui.selected = 0;
-        t.win.optBTN_Click(m);
-        EXPECT_FALSE(ui.Visible(Ctl::cmdFolder));
-        EXPECT_FALSE(ui.Visible(Ctl::cbxFOLDER));
-        EXPECT_EQ(ui.Visible(Ctl::txtFOLDER), m == 0 || m == 3 || m == 4 || m == 6);
-        EXPECT_EQ(ui.Text(Ctl::txtFOLDER), L"");
-        const bool empty = ui.ListCount() == 0;
-        EXPECT_EQ(empty, m == 1 || m == 3 || m == 4);
-        EXPECT_EQ(ui.Text(Ctl::lblMSG1), empty ? texts::kNoCandidates : L"");
-        EXPECT_EQ(ui.Visible(Ctl::lblMSG1), empty);
-        EXPECT_EQ(ui.Text(Ctl::lblKEKKA), L"");
-        EXPECT_EQ(ui.Visible(Ctl::cmdADDIN), m == 0);
-        EXPECT_EQ(ui.selected, -1);
-        const V texts = ui.RowTexts();
-        EXPECT_EQ(std::count(texts.begin(), texts.end(), L"old row"), 0);
+    for (bool nothing : {false, true}) {
+        for (int m = 0; m < 7; ++m) {
+            SCOPED_TRACE(testing::Message() << "mode " << m << (nothing ? ", nothing to list" : ""));
+            WindowWorld t;
+            // Nothing to list: the one offered file is installed already and Excel lists nothing.
+            if (!nothing) t.AddAddin(L"C:\\G", L"gone.xla", L"F", true, false);
+            t.w.st.strSELFILE.push_back({L"C:\\A\\one.xla", nothing});
+            const bool empty = nothing || m == 1 || m == 3 || m == 4;
+            auto& ui = t.w.ui;
+            ui.SetVisible(Ctl::cmdFolder, true);
+            ui.SetVisible(Ctl::cbxFOLDER, true);
+            ui.SetVisible(Ctl::txtFOLDER, true);
+            ui.SetText(Ctl::txtFOLDER, L"D:\\Tools");
+            ui.SetText(Ctl::lblMSG1, L"title");
+            ui.SetVisible(Ctl::lblMSG1, true);
+            ui.SetText(Ctl::lblKEKKA, L"done");
+            ui.SetVisible(Ctl::cmdADDIN, m != 0);
+            ui.SetEnabled(Ctl::cmdNEXT, empty);
+            ui.ListAdd(L"old row");
+            ui.selected = 0;
+            t.win.optBTN_Click(m);
+            EXPECT_FALSE(ui.Visible(Ctl::cmdFolder));
+            EXPECT_FALSE(ui.Visible(Ctl::cbxFOLDER));
+            EXPECT_EQ(ui.Visible(Ctl::txtFOLDER), m == 0 || m == 3 || m == 4 || m == 6);
+            EXPECT_EQ(ui.Text(Ctl::txtFOLDER), L"");
+            EXPECT_EQ(ui.ListCount() == 0, empty);
+            EXPECT_EQ(ui.Enabled(Ctl::cmdNEXT), !empty);
+            EXPECT_EQ(ui.Text(Ctl::lblMSG1), empty ? texts::kNoCandidates : L"");
+            EXPECT_EQ(ui.Visible(Ctl::lblMSG1), empty);
+            EXPECT_EQ(ui.Text(Ctl::lblKEKKA), L"");
+            EXPECT_EQ(ui.Visible(Ctl::cmdADDIN), m == 0);
+            EXPECT_EQ(ui.selected, -1);
+            const V texts = ui.RowTexts();
+            EXPECT_EQ(std::count(texts.begin(), texts.end(), L"old row"), 0);
+            EXPECT_TRUE(t.Clean());
+        }
     }
 }
 
@@ -240,25 +210,6 @@ TEST(ModeSwitch, TidyModeTestsTheFileBeforeTheName) {
                      L"Quit", L"Release"};
     EXPECT_EQ(t.w.excel.log, expected);
     EXPECT_EQ(t.w.ui.RowTexts(), V{L"G"});
-}
-
-TEST(ModeSwitch, ExcelModesReplaceTheRowRecordsAndInstallModeKeepsThem) {
-    WindowWorld t;
-    t.AddAddin(L"C:\\U", L"a.xla", L"A", true);
-    t.AddAddin(L"C:\\U", L"b.xla", L"B", true);
-    t.w.st.udtADDINROW = {{}, {L"1", L"1"}, {L"2", L"2"}, {L"3", L"3"}, {L"4", L"4"}};
-    t.win.optBTN_Click(3);
-    ASSERT_EQ(t.w.st.udtADDINROW.size(), 3u);
-    EXPECT_EQ(t.w.st.udtADDINROW[2].FullName, L"C:\\U\\b.xla");
-
-    t.w.excel.addins.erase(t.w.excel.addins.begin());
-    t.win.optBTN_Click(0);
-    ASSERT_EQ(t.w.st.udtADDINROW.size(), 3u);
-    EXPECT_EQ(t.w.st.udtADDINROW[1].FullName, L"C:\\U\\a.xla");
-
-    t.win.optBTN_Click(2);
-    ASSERT_EQ(t.w.st.udtADDINROW.size(), 2u);
-    EXPECT_EQ(t.w.st.udtADDINROW[1].FullName, L"C:\\U\\b.xla");
 }
 
 TEST(ModeSwitch, EmptyAndRepeatedTitlesAreOrdinaryRows) {

@@ -53,16 +53,6 @@ struct OpsWorld : TracedWorld {
         for (auto& a : excel.addins) if (a.FullName == fullName) return &a;
         return nullptr;
     }
-    // Log entries that are not reads of add-in properties: what the step did, in order.
-    std::vector<std::wstring> Actions() const {
-        std::vector<std::wstring> r;
-        for (auto& l : excel.log) {
-            bool read = l == L"AddIn.Name" || l == L"AddIn.FullName" || l == L"AddIn.Title" ||
-                        l == L"AddIn.Path" || l == L"AddIn.Installed";
-            if (!read) r.push_back(l);
-        }
-        return r;
-    }
 };
 
 }  // namespace qv::fake

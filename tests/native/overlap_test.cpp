@@ -72,27 +72,24 @@ TEST(StartExcel, AnotherExcelRefusesBeforeAnyInstanceIsCreated) {
     }
 }
 
-TEST(StartExcel, TheProbeComesBeforeTheCreation) {
-    OpsWorld o;
-    o.excel.logAttach = true;
-    auto app = StartExcel(o.svc);
-    ASSERT_GE(o.excel.log.size(), 2u);
-    EXPECT_EQ(o.excel.log[0], L"Attach");
-    EXPECT_EQ(o.excel.log[1], L"Create");
-}
-
-TEST(Removals, AnEarlierExcelStillEndingDeletesNothing) {
-    for (int mode : {3, 4, 5}) {
-        SCOPED_TRACE(mode);
-        OpsWorld o;
-        Select(o, kTools, mode != 4, mode);
-        if (mode == 5) o.fs.files.erase(kTools);
-        o.excel.earlierAlivePid = 12;
-        o.win.cmdNEXT_Click();
-        EXPECT_EQ(Shown(o), std::vector<std::wstring>{texts::kExcelDidNotEnd});
-        EXPECT_EQ(o.fs.files.count(kTools), mode == 5 ? 0u : 1u);
-        EXPECT_TRUE(o.reg.log.empty());
-        EXPECT_EQ(o.ui.ListCount(), 1);
+TEST(Removals, AnEarlierExcelOrAStaleRegistrationDeletesNothing) {
+    for (bool stillRegistered : {false, true}) {
+        for (int mode : {3, 4, 5}) {
+            SCOPED_TRACE(testing::Message() << "mode " << mode << (stillRegistered ? " registered" : " earlier Excel"));
+            OpsWorld o;
+            Select(o, kTools, mode != 4, mode);
+            if (mode == 5) o.fs.files.erase(kTools);
+            if (stillRegistered) {
+                o.reg.keys[kOptions11] = {{L"OPEN", L"/R \"C:\\Other\\b.xla\""}, {L"OPEN1", L"/R \"c:\\tools\\A.XLA\""}};
+            } else {
+                o.excel.earlierAlivePid = 12;
+            }
+            o.win.cmdNEXT_Click();
+            EXPECT_EQ(Shown(o), std::vector<std::wstring>{stillRegistered ? texts::kStillRegistered : texts::kExcelDidNotEnd});
+            EXPECT_EQ(o.fs.files.count(kTools), mode == 5 ? 0u : 1u);
+            EXPECT_TRUE(o.reg.log.empty());
+            EXPECT_EQ(o.ui.ListCount(), 1);
+        }
     }
 }
 
@@ -108,21 +105,6 @@ TEST(RemoveInactiveAddin, RefusesAnAddinItsExcelFindsSwitchedOn) {
     EXPECT_TRUE(o.reg.log.empty());
     EXPECT_TRUE(o.Addin(kTools)->Installed);
     EXPECT_EQ(o.excel.quits, 1);
-}
-
-TEST(Removals, ARegistrationLeftAfterExcelEndedDeletesNothing) {
-    for (int mode : {3, 4, 5}) {
-        SCOPED_TRACE(mode);
-        OpsWorld o;
-        Select(o, kTools, mode != 4, mode);
-        if (mode == 5) o.fs.files.erase(kTools);
-        o.reg.keys[kOptions11] = {{L"OPEN", L"/R \"C:\\Other\\b.xla\""}, {L"OPEN1", L"/R \"c:\\tools\\A.XLA\""}};
-        o.win.cmdNEXT_Click();
-        EXPECT_EQ(Shown(o), std::vector<std::wstring>{texts::kStillRegistered});
-        EXPECT_EQ(o.fs.files.count(kTools), mode == 5 ? 0u : 1u);
-        EXPECT_TRUE(o.reg.GetString(fake::kManagerKey11, kTools).has_value());
-        EXPECT_EQ(o.ui.ListCount(), 1);
-    }
 }
 
 TEST(OpenValueNames, MatchesFullPathsAndBareNamesInDefaultFolders) {

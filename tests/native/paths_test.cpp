@@ -61,6 +61,12 @@ TEST(Paths, KindsOfFolder) {
         {L"\\\\\\share", true, false, false, L"\\\\\\share", L"\\\\\\share"},
         {L"A\\B", false, false, false, L"A\\B", L"A\\B"},
         {L"", false, false, false, L"", L""},
+        {L"z:\\a\\b\\", false, false, true, L"z:\\a\\b\\", L"z:\\a\\b"},
+        {L"\\\\srv\\share\\sub", true, false, true, L"\\\\srv\\share\\sub", L"\\\\srv\\share\\sub"},
+        {L"\\Tools", false, false, false, L"\\Tools", L"\\Tools"},
+        {L"C:/Tools", false, false, false, L"C:/Tools", L"C:/Tools"},
+        {L"CD:\\Tools", false, false, false, L"CD:\\Tools", L"CD:\\Tools"},
+        {L"\\\\", true, false, false, L"\\\\", L""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << "folder #" << (&c - cases));
