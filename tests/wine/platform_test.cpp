@@ -15,6 +15,7 @@
 #include "platform/win32/platform.h"
 #include "platform/zone_identifier.h"
 #include "prefix_link.h"
+#include "reg_write.h"
 #include "wine_env.h"
 #include "window/texts.h"
 
@@ -30,21 +31,6 @@ using qv::test::ScratchFolder;
 using qv::test::ScratchKey;
 using qv::win32::Win32FileSystem;
 using qv::win32::Win32Registry;
-
-bool RawKeyExists(const std::wstring& key) {
-    HKEY k = nullptr;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS) return false;
-    RegCloseKey(k);
-    return true;
-}
-
-void RawSetDword(const std::wstring& key, const std::wstring& name, DWORD value) {
-    HKEY k = nullptr;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &k, nullptr),
-              ERROR_SUCCESS);
-    RegSetValueExW(k, name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
-    RegCloseKey(k);
-}
 
 // A Japanese path of the kind the wizard keeps in the registry and puts on the clipboard.
 std::wstring JapanesePath() {
@@ -78,18 +64,13 @@ TEST_F(RegistryTest, AbsentIsAnAnswerNotAFailure) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "case at line " << c.line);
-        EXPECT_EQ(RawKeyExists(c.key), c.keyExists);
+        EXPECT_EQ(qv::test::RegKeyExists(c.key), c.keyExists);
         EXPECT_EQ(reg.GetString(c.key, c.name), c.value);
         EXPECT_EQ(reg.DeleteValue(c.key, c.name), c.deleted);
         EXPECT_EQ(reg.GetString(c.key, c.name), std::nullopt) << "still there after the delete";
+        EXPECT_EQ(qv::test::RegKeyExists(c.key), c.keyExists) << "a delete made the key";
     }
-}
-
-TEST_F(RegistryTest, DeleteValueNeverCreatesTheKey) {
-    const std::wstring key = scratch.Sub(L"Software\\Microsoft\\Office\\11.0\\Excel\\Add-in Manager");
-    EXPECT_EQ(reg.DeleteValue(key, L"C:\\AddIns\\a.xla"), RegResult::Absent);
-    EXPECT_FALSE(RawKeyExists(key));
-    EXPECT_FALSE(RawKeyExists(scratch.Sub(L"Software")));
+    EXPECT_FALSE(qv::test::RegKeyExists(scratch.Sub(L"Missing")));
 }
 
 TEST_F(RegistryTest, NamesAreUsedAsTheyStand) {
@@ -106,37 +87,23 @@ TEST_F(RegistryTest, NamesAreUsedAsTheyStand) {
     EXPECT_EQ(reg.DeleteValue(key, L"trailing blank "), RegResult::Ok);
 }
 
-TEST_F(RegistryTest, StringValuesKeepOrderAndSkipOtherTypes) {
+TEST_F(RegistryTest, StringValuesKeepOrderSkipOtherTypesAndComeBackWhole) {
     const std::wstring key = scratch.Sub(L"Options");
+    const std::wstring longName(300, L'z'), longData(5000, L'd');  // last by any order
     reg.SetString(key, L"OPEN", L"/R \"C:\\x\\a.xla\"");
-    RawSetDword(key, L"Counter", 7);
+    ASSERT_TRUE(qv::test::SetRegDword(key, L"Counter", 7));
     reg.SetString(key, L"OPEN1", JapanesePath());
     reg.SetString(key, L"OPEN2", L"");
+    reg.SetString(key, longName, longData);
 
-    auto values = reg.StringValues(key);
-    ASSERT_EQ(values.size(), 3u);
-    EXPECT_EQ(values[0].name, L"OPEN");
-    EXPECT_EQ(values[0].data, L"/R \"C:\\x\\a.xla\"");
-    EXPECT_EQ(values[1].name, L"OPEN1");
-    EXPECT_EQ(values[1].data, JapanesePath());
-    EXPECT_EQ(values[2].name, L"OPEN2");
-    EXPECT_EQ(values[2].data, L"");
+    std::vector<std::pair<std::wstring, std::wstring>> got;
+    for (auto& v : reg.StringValues(key)) got.push_back({v.name, v.data});
+    EXPECT_EQ(got, (std::vector<std::pair<std::wstring, std::wstring>>{
+                       {L"OPEN", L"/R \"C:\\x\\a.xla\""}, {L"OPEN1", JapanesePath()}, {L"OPEN2", L""}, {longName, longData}}));
+    EXPECT_EQ(reg.GetString(key, longName), longData);
     EXPECT_EQ(reg.GetString(key, L"Counter"), std::nullopt) << "a number is no text";
     EXPECT_TRUE(reg.StringValues(scratch.Sub(L"Missing")).empty());
 }
-
-TEST_F(RegistryTest, LongValuesComeBackWhole) {
-    const std::wstring key = scratch.Sub(L"Long");
-    std::wstring longName(300, L'n');
-    std::wstring longData(5000, L'd');
-    reg.SetString(key, longName, longData);
-    EXPECT_EQ(reg.GetString(key, longName), longData);
-    auto values = reg.StringValues(key);
-    ASSERT_EQ(values.size(), 1u);
-    EXPECT_EQ(values[0].name, longName);
-    EXPECT_EQ(values[0].data, longData);
-}
-
 
 // `root` may be HKLM; `view` picks its 32-bit or 64-bit view.
 void RawSet(const std::wstring& key, const std::wstring& name, DWORD type, const void* data, DWORD bytes,
@@ -152,7 +119,7 @@ TEST_F(RegistryTest, TypedValuesAndSubkeys) {
     const std::wstring key = scratch.Sub(L"Resiliency\\DisabledItems");
     const std::vector<std::uint8_t> item = {1, 0, 0, 0, 8, 0, 0, 0, L'C', 0, L':', 0, L'\\', 0, L'a', 0};
     RawSet(key, L"2C7A1F", REG_BINARY, item.data(), static_cast<DWORD>(item.size()));
-    RawSetDword(key, L"Flag", 1);
+    ASSERT_TRUE(qv::test::SetRegDword(key, L"Flag", 1));
     const wchar_t expandable[] = L"%QV_TEST_FOLDER%\\AddIns";
     RawSet(key, L"Path", REG_EXPAND_SZ, expandable, sizeof expandable);
     reg.SetString(key, L"Plain", L"%QV_TEST_FOLDER%");
@@ -209,115 +176,84 @@ protected:
     }
 };
 
-TEST_F(FileSystemTest, OnlyOrdinaryFilesExist) {
+// Only ordinary files count: hidden and system files neither exist nor are listed, and a folder
+// is no file, whatever its name.
+TEST_F(FileSystemTest, OnlyOrdinaryFilesExistAndAreListed) {
+    const std::wstring plain = Make(L"plain.xla", 0), readOnly = Make(L"readonly.xla", FILE_ATTRIBUTE_READONLY),
+                       archive = Make(L"archive.xla", FILE_ATTRIBUTE_ARCHIVE),
+                       hidden = Make(L"hidden.xla", FILE_ATTRIBUTE_HIDDEN),
+                       system = Make(L"system.xla", FILE_ATTRIBUTE_SYSTEM);
+    Make(L"notes.txt", 0);
     CreateDirectoryW(dir.File(L"folder.xla").c_str(), nullptr);
     struct Case {
-        int line;
         std::wstring path;
-        bool file;
-        bool folder;
+        bool file, folder;
     } cases[] = {
-        {__LINE__, Make(L"plain.xla", 0), true, false},
-        {__LINE__, Make(L"readonly.xla", FILE_ATTRIBUTE_READONLY), true, false},
-        {__LINE__, Make(L"archive.xla", FILE_ATTRIBUTE_ARCHIVE), true, false},
-        {__LINE__, Make(L"hidden.xla", FILE_ATTRIBUTE_HIDDEN), false, false},
-        {__LINE__, Make(L"system.xla", FILE_ATTRIBUTE_SYSTEM), false, false},
-        {__LINE__, dir.File(L"folder.xla"), false, true},
-        {__LINE__, dir.File(L"missing.xla"), false, false},
-        {__LINE__, dir.File(L"missing\\a.xla"), false, false},
-        {__LINE__, dir.Path(), false, true},
+        {plain, true, false},   {readOnly, true, false}, {archive, true, false},
+        {hidden, false, false}, {system, false, false},  {dir.File(L"folder.xla"), false, true},
+        {dir.File(L"missing.xla"), false, false}, {dir.File(L"missing\\a.xla"), false, false}, {dir.Path(), false, true},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << "case at line " << c.line);
+        SCOPED_TRACE(qv::test::Narrow(c.path));
         EXPECT_EQ(fs.FileExists(c.path), c.file);
         EXPECT_EQ(fs.FolderExists(c.path), c.folder);
         // Everything here is reachable, so whatever is not an ordinary file is missing.
         EXPECT_EQ(fs.FileMissing(c.path), !c.file);
     }
-}
 
-TEST_F(FileSystemTest, ListFilesKeepsOrdinaryMatchesOnly) {
-    Make(L"a.xla", 0);
-    Make(L"b.xla", FILE_ATTRIBUTE_READONLY);
-    Make(L"hidden.xla", FILE_ATTRIBUTE_HIDDEN);
-    Make(L"system.xla", FILE_ATTRIBUTE_SYSTEM);
-    Make(L"notes.txt", 0);
-    CreateDirectoryW(dir.File(L"sub.xla").c_str(), nullptr);
-
-    struct Case {
-        int line;
-        std::wstring folder;
-        std::wstring pattern;
+    const std::vector<std::wstring> xla{L"archive.xla", L"plain.xla", L"readonly.xla"};
+    struct ListCase {
+        std::wstring folder, pattern;
         std::vector<std::wstring> expected;
-    } cases[] = {
-        {__LINE__, dir.Path(), L"*.xla", {L"a.xla", L"b.xla"}},
-        {__LINE__, dir.Path() + L"\\", L"*.xla", {L"a.xla", L"b.xla"}},
-        {__LINE__, dir.Path(), L"*", {L"a.xla", L"b.xla", L"notes.txt"}},
-        {__LINE__, dir.Path(), L"a.xla", {L"a.xla"}},
-        {__LINE__, dir.Path(), L"hidden.xla", {}},
-        {__LINE__, dir.Path(), L"*.xlb", {}},
-        {__LINE__, dir.File(L"missing"), L"*.xla", {}},
+    } lists[] = {
+        {dir.Path(), L"*.xla", xla},
+        {dir.Path() + L"\\", L"*.xla", xla},
+        {dir.Path(), L"*", {L"archive.xla", L"notes.txt", L"plain.xla", L"readonly.xla"}},
+        {dir.Path(), L"plain.xla", {L"plain.xla"}},
+        {dir.Path(), L"hidden.xla", {}},
+        {dir.Path(), L"*.xlb", {}},
+        {dir.File(L"missing"), L"*.xla", {}},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << "case at line " << c.line);
+    for (const ListCase& c : lists) {
+        SCOPED_TRACE(qv::test::Narrow(c.folder + L" " + c.pattern));
         auto names = fs.ListFiles(c.folder, c.pattern);
         std::sort(names.begin(), names.end());
         EXPECT_EQ(names, c.expected);
     }
 }
 
-TEST_F(FileSystemTest, CopyReplaceOverwritesAndLeavesNoTemporaryFile) {
+// A copy replaces the destination whole or, failing, leaves it as it was; no temporary file
+// stays behind either way.
+TEST_F(FileSystemTest, CopyReplaceOverwritesOrKeepsTheOldDestination) {
     std::wstring src = Make(L"new.xla", 0, "new content");
-    struct Case {
-        int line;
-        bool dstExists;
-    } cases[] = {{__LINE__, true}, {__LINE__, false}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << "case at line " << c.line);
-        std::wstring dst = dir.File(L"installed.xla");
-        DeleteFileW(dst.c_str());
-        if (c.dstExists) Make(L"installed.xla", 0, "old content that is longer");
-        fs.CopyReplace(src, dst, ZoneMark::KeepSource);
-        EXPECT_EQ(ReadAll(dst), "new content");
-        EXPECT_EQ(ReadAll(src), "new content");
-        EXPECT_EQ(Entries(), (std::vector<std::wstring>{L"installed.xla", L"new.xla"}));
-    }
-}
-
-TEST_F(FileSystemTest, AFailedCopyKeepsTheOldDestination) {
-    std::wstring src = Make(L"new.xla", 0, "new content");
-    enum class Obstacle { ReadOnly, HeldOpen, MissingSource, MissingFolder };
-    struct Case {
-        int line;
-        Obstacle obstacle;
-    } cases[] = {
-        {__LINE__, Obstacle::ReadOnly},
-        {__LINE__, Obstacle::HeldOpen},
-        {__LINE__, Obstacle::MissingSource},
-        {__LINE__, Obstacle::MissingFolder},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << "case at line " << c.line);
+    enum class Obstacle { None, NoDestination, ReadOnly, HeldOpen, MissingSource, MissingFolder };
+    for (Obstacle obstacle : {Obstacle::None, Obstacle::NoDestination, Obstacle::ReadOnly, Obstacle::HeldOpen,
+                              Obstacle::MissingSource, Obstacle::MissingFolder}) {
+        SCOPED_TRACE(static_cast<int>(obstacle));
         std::wstring dst = dir.File(L"installed.xla");
         SetFileAttributesW(dst.c_str(), FILE_ATTRIBUTE_NORMAL);
-        Make(L"installed.xla", c.obstacle == Obstacle::ReadOnly ? FILE_ATTRIBUTE_READONLY : 0, "old content");
+        DeleteFileW(dst.c_str());
+        if (obstacle != Obstacle::NoDestination)
+            Make(L"installed.xla", obstacle == Obstacle::ReadOnly ? FILE_ATTRIBUTE_READONLY : 0, "old content, longer");
         HANDLE held = INVALID_HANDLE_VALUE;
-        if (c.obstacle == Obstacle::HeldOpen)
+        if (obstacle == Obstacle::HeldOpen)
             held = CreateFileW(dst.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
                                nullptr);
-        std::wstring from = c.obstacle == Obstacle::MissingSource ? dir.File(L"missing.xla") : src;
-        std::wstring to = c.obstacle == Obstacle::MissingFolder ? dir.File(L"missing\\installed.xla") : dst;
-
+        std::wstring from = obstacle == Obstacle::MissingSource ? dir.File(L"missing.xla") : src;
+        std::wstring to = obstacle == Obstacle::MissingFolder ? dir.File(L"missing\\installed.xla") : dst;
+        const bool fails = obstacle > Obstacle::NoDestination;
         try {
             fs.CopyReplace(from, to, ZoneMark::KeepSource);
-            ADD_FAILURE() << "the copy went through";
+            EXPECT_FALSE(fails) << "the copy went through";
         } catch (const Failure& f) {
+            EXPECT_TRUE(fails) << qv::test::Narrow(f.Detail());
             EXPECT_EQ(f.What(), qv::texts::kOpCopy);
             EXPECT_NE(f.Code(), 0);
             EXPECT_FALSE(f.Detail().empty());
         }
         if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
-        EXPECT_EQ(ReadAll(dst), "old content");
+        EXPECT_EQ(ReadAll(dst), fails ? "old content, longer" : "new content");
+        EXPECT_EQ(ReadAll(src), "new content");
         EXPECT_EQ(Entries(), (std::vector<std::wstring>{L"installed.xla", L"new.xla"})) << "a temporary file was left";
     }
 }
