@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <set>
+#include <utility>
 
 namespace qv::console {
 
@@ -40,6 +41,19 @@ std::optional<std::wstring> OptionValue(const std::vector<std::wstring>& args, s
     return a.substr(name.size() + 1);
 }
 
+// The switch an option without a value sets; nullptr for any other argument.
+bool Options::*FlagOf(const std::wstring& a) {
+    static const std::pair<const wchar_t*, bool Options::*> kFlags[] = {
+        {L"--json", &Options::json},       {L"--dry-run", &Options::dryRun},
+        {L"--allow-newer-excel", &Options::allowNewerExcel}, {L"--version", &Options::version},
+        {L"--utf8", &Options::utf8},       {L"--unblock", &Options::unblock},
+        {L"--if-present", &Options::ifPresent},
+    };
+    for (const auto& [name, flag] : kFlags)
+        if (a == name) return flag;
+    return nullptr;
+}
+
 bool IsOption(const std::wstring& a, const std::wstring& name) { return a == name || a.rfind(name + L"=", 0) == 0; }
 
 }  // namespace
@@ -57,20 +71,8 @@ Parsed ParseArguments(const std::vector<std::wstring>& args) {
             optionsEnded = true;
         } else if (a == L"--help" || a == L"-h" || a == L"/?") {
             o.help = true;
-        } else if (a == L"--json") {
-            o.json = true;
-        } else if (a == L"--dry-run") {
-            o.dryRun = true;
-        } else if (a == L"--allow-newer-excel") {
-            o.allowNewerExcel = true;
-        } else if (a == L"--version") {
-            o.version = true;
-        } else if (a == L"--utf8") {
-            o.utf8 = true;
-        } else if (a == L"--unblock") {
-            o.unblock = true;
-        } else if (a == L"--if-present") {
-            o.ifPresent = true;
+        } else if (bool Options::*flag = FlagOf(a)) {
+            o.*flag = true;
         } else if (IsOption(a, L"--sha256")) {
             o.sha256 = OptionValue(args, i, L"--sha256", L"64 hexadecimal digits", p.error);
             if (!p.error.empty()) return p;
