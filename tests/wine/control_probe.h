@@ -1,5 +1,5 @@
 #pragma once
-// Reads what real list and combo box controls hold, for tests that drive the dialog.
+// Reads what real controls hold, for tests that drive the dialog.
 #include <windows.h>
 
 #include <string>
@@ -7,32 +7,39 @@
 
 namespace qv::test {
 
-inline std::vector<std::wstring> ListRows(HWND list) {
+inline std::wstring WindowText(HWND h) {
+    wchar_t buf[4096] = {};
+    GetWindowTextW(h, buf, 4096);
+    return buf;
+}
+
+// Handles the thread's waiting messages, as the message loop would.
+inline void Pump() {
+    MSG m;
+    while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&m);
+        DispatchMessageW(&m);
+    }
+}
+
+// The rows of a list box or a combo box, through its own count, length and text messages.
+inline std::vector<std::wstring> Rows(HWND control, UINT count, UINT length, UINT text) {
     std::vector<std::wstring> r;
-    for (LRESULT i = 0, n = SendMessageW(list, LB_GETCOUNT, 0, 0); i < n; ++i) {
-        std::wstring row(static_cast<size_t>(SendMessageW(list, LB_GETTEXTLEN, i, 0)) + 1, L'\0');
-        SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(row.data()));
+    for (LRESULT i = 0, n = SendMessageW(control, count, 0, 0); i < n; ++i) {
+        std::wstring row(static_cast<size_t>(SendMessageW(control, length, i, 0)) + 1, L'\0');
+        SendMessageW(control, text, i, reinterpret_cast<LPARAM>(row.data()));
         row.resize(wcslen(row.c_str()));
         r.push_back(row);
     }
     return r;
 }
+inline std::vector<std::wstring> ListRows(HWND list) { return Rows(list, LB_GETCOUNT, LB_GETTEXTLEN, LB_GETTEXT); }
+inline std::vector<std::wstring> ComboRows(HWND combo) { return Rows(combo, CB_GETCOUNT, CB_GETLBTEXTLEN, CB_GETLBTEXT); }
 
 inline std::vector<long> ListItemData(HWND list) {
     std::vector<long> r;
     for (LRESULT i = 0, n = SendMessageW(list, LB_GETCOUNT, 0, 0); i < n; ++i)
         r.push_back(static_cast<long>(SendMessageW(list, LB_GETITEMDATA, i, 0)));
-    return r;
-}
-
-inline std::vector<std::wstring> ComboRows(HWND combo) {
-    std::vector<std::wstring> r;
-    for (LRESULT i = 0, n = SendMessageW(combo, CB_GETCOUNT, 0, 0); i < n; ++i) {
-        std::wstring row(static_cast<size_t>(SendMessageW(combo, CB_GETLBTEXTLEN, i, 0)) + 1, L'\0');
-        SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(row.data()));
-        row.resize(wcslen(row.c_str()));
-        r.push_back(row);
-    }
     return r;
 }
 

@@ -73,20 +73,13 @@ const Fixture kFixtures[] = {
     {L"bare.xla", L"", L"", true},
 };
 
-TEST_F(DetailsTest, GeneratedFixturesReadBackThroughTheProvider) {
+TEST_F(DetailsTest, GeneratedFixturesReadBackThroughTheProviderWithTheWarningForNoTitle) {
     auto provider = MakeDetailsProvider();
     for (const auto& f : kFixtures) {
         ASSERT_TRUE(WriteXlaFixture(Path(f.file), f.title, f.author)) << f.file;
         EXPECT_EQ(ReadDetail(*provider, Path(f.file), texts::kHeaderTitle), f.title) << f.file;
         EXPECT_EQ(ReadDetail(*provider, Path(f.file), texts::kHeaderAuthor), f.author) << f.file;
         EXPECT_EQ(IsNotMicrosoftAddin(*provider, Path(f.file)), f.notMicrosoft) << f.file;
-    }
-}
-
-TEST_F(DetailsTest, TitleOfAGeneratedFixtureOrTheWarning) {
-    auto provider = MakeDetailsProvider();
-    for (const auto& f : kFixtures) {
-        ASSERT_TRUE(WriteXlaFixture(Path(f.file), f.title, f.author)) << f.file;
         ExpectTitle(*provider, Path(f.file), f.title);
     }
 }
@@ -184,11 +177,7 @@ TEST_F(DetailsTest, ShellSaysWhenFolderOrFileIsMissing) {
 }
 
 TEST_F(DetailsTest, FileThatIsNoCompoundDocumentHasEmptyDetails) {
-    UniqueHandle h(CreateFileW(Path(L"text.xla").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-    ASSERT_TRUE(h);
-    DWORD written = 0;
-    WriteFile(h.get(), "not an add-in", 13, &written, nullptr);
-    h.reset();
+    ASSERT_FALSE(folder_.Write(L"text.xla", "not an add-in").empty());
     auto provider = MakeDetailsProvider();
     auto details = provider->Open(dir_, L"text.xla");
     EXPECT_EQ(details->Header(9), texts::kHeaderAuthor);
@@ -229,16 +218,7 @@ TEST_F(DetailsTest, RealAddinFilesInSeveralCodePages) {
 
 // Runs make-xla.exe from beside this test program; returns its exit code.
 DWORD RunMakeXla(const std::wstring& args) {
-    std::wstring cmd = L"\"" + qv::test::BinDir() + L"\\make-xla.exe\" " + args;
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return 9999;
-    UniqueHandle process(pi.hProcess), thread(pi.hThread);
-    WaitForSingleObject(pi.hProcess, 60000);
-    DWORD code = 9999;
-    GetExitCodeProcess(pi.hProcess, &code);
-    return code;
+    return qv::test::Run(qv::test::BinDir() + L"\\make-xla.exe", args, 60000).exit.value_or(9999);
 }
 
 TEST_F(DetailsTest, MakeXlaWritesOneFileAndTheSamples) {

@@ -13,32 +13,6 @@ namespace {
 
 using Strings = std::vector<std::wstring>;
 
-std::wstring ClassOf(HWND h) {
-    wchar_t cls[64] = {};
-    GetClassNameW(h, cls, 64);
-    return cls;
-}
-
-// The visible message windows (#32770 "Microsoft Excel") of stand-in processes.
-std::vector<HWND> StandInMessageWindows() {
-    struct Found {
-        std::vector<DWORD> pids = test::StandInProcessIds();
-        std::vector<HWND> windows;
-    } found;
-    EnumWindows(
-        [](HWND h, LPARAM p) -> BOOL {
-            auto* f = reinterpret_cast<Found*>(p);
-            DWORD pid = 0;
-            GetWindowThreadProcessId(h, &pid);
-            if (IsWindowVisible(h) && ClassOf(h) == L"#32770" && WindowText(h) == L"Microsoft Excel" &&
-                std::find(f->pids.begin(), f->pids.end(), pid) != f->pids.end())
-                f->windows.push_back(h);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&found));
-    return found.windows;
-}
-
 // Runs `watch` on a thread of its own while the test thread is held inside a handler.
 class Beside {
 public:
@@ -58,17 +32,6 @@ private:
 void WaitForQuit(const std::wstring& log, size_t from, const std::atomic<bool>& stop) {
     for (DWORD start = GetTickCount(); !stop && GetTickCount() - start < 30000; Sleep(20))
         if (test::ReadAll(log).find("|Quit|", from) != std::string::npos) return;
-}
-
-// Waits until the user's Excel has registered itself where start-up looks for it.
-bool WaitForRunningExcel() {
-    CLSID clsid;
-    if (FAILED(CLSIDFromProgID(L"Excel.Application", &clsid))) return false;
-    for (DWORD start = GetTickCount(); GetTickCount() - start < 10000; Sleep(50)) {
-        win32::ComPtr<IUnknown> unk;
-        if (SUCCEEDED(GetActiveObject(clsid, nullptr, unk.put())) && unk) return true;
-    }
-    return false;
 }
 
 class E2eOverlap : public E2eTest {
@@ -96,7 +59,6 @@ TEST_F(E2eOverlap, TwoQuickSwitchOnsBothStay) {
     Next();
     SelectRow(L"Library Tool");
     Next();
-    EXPECT_TRUE(msg_.shown.empty());
     auto listed = Listed();
     EXPECT_TRUE(listed[L"Off Tool"].installed);
     EXPECT_TRUE(listed[L"Library Tool"].installed);
@@ -108,13 +70,10 @@ TEST_F(E2eOverlap, AnExcelOpenedWhileTheWindowIsOpenRefusesTheStep) {
     {
         test::StandInProcess users(L"/running Book1.xls");
         ASSERT_TRUE(users.Started());
-        ASSERT_TRUE(WaitForRunningExcel());
+        ASSERT_TRUE(test::WaitForRunningExcel());
         Mode(1);
-        ASSERT_EQ(msg_.shown.size(), 1u);
-        EXPECT_EQ(msg_.shown[0].flags, kMbCritical);
-        EXPECT_EQ(msg_.shown[0].text, std::wstring(texts::kExcelRunning) + L"\n" + texts::kOpenFilesAre + L"\n" +
-                                          texts::kWorkbookIndent + L"Book1.xls\n" + texts::kOpenFilesEnd + L"\n\n" +
-                                          texts::kPleaseQuitExcel);
+        ExpectBox(std::wstring(texts::kExcelRunning) + L"\n" + texts::kOpenFilesAre + L"\n" + texts::kWorkbookIndent +
+                  L"Book1.xls\n" + texts::kOpenFilesEnd + L"\n\n" + texts::kPleaseQuitExcel);
         EXPECT_TRUE(Rows().empty());
         EXPECT_FALSE(users.Ended(0)) << "the user's Excel is not asked to quit";
         // The user quits it.
@@ -134,16 +93,13 @@ TEST_F(E2eOverlap, AnExcelOpenedWhileTheWindowIsOpenRefusesTheStep) {
         const auto pids = test::StandInProcessIds();
         ASSERT_EQ(pids.size(), 1u);
         Mode(1);  // the same button again: the refused switch did not count
-        ASSERT_EQ(msg_.shown.size(), 2u);
-        EXPECT_EQ(msg_.shown[1].text, texts::kHiddenExcelRunning1 + std::to_wstring(pids[0]) +
-                                          texts::kHiddenExcelRunning2);
+        ExpectBox(texts::kHiddenExcelRunning1 + std::to_wstring(pids[0]) + texts::kHiddenExcelRunning2);
         EXPECT_TRUE(Rows().empty());
     }
     ASSERT_TRUE(NoStandInLeft());
 
     Mode(1);
     EXPECT_EQ(Rows(), (Strings{L"Library Tool", L"Off Tool"}));
-    EXPECT_EQ(msg_.shown.size(), 2u);
 }
 
 TEST_F(E2eOverlap, AnAddinsWindowInsideACallComesToTheFrontAndTheStepGoesOnOnceClosed) {
@@ -158,7 +114,7 @@ TEST_F(E2eOverlap, AnAddinsWindowInsideACallComesToTheFrontAndTheStepGoesOnOnceC
         Beside answer([&](std::atomic<bool>& stop) {
             DWORD seen = 0;
             while (!stop) {
-                auto boxes = StandInMessageWindows();
+                auto boxes = test::StandInMessageWindows();
                 if (boxes.empty()) {
                     seen = 0;
                     Sleep(50);
@@ -193,16 +149,13 @@ TEST_F(E2eOverlap, AnExcelThatNeverAnswersIsEndedWhenTheQuestionSaysSoAndNothing
         return false;
     };
     ASSERT_NO_FATAL_FAILURE(Open());
-    const auto before = Files();
-    const auto optionsBefore = Options();
+    const WorldState before = Capture();
     Mode(3);
     SelectRow(L"Other Tool");
     Next();
     EXPECT_EQ(asked.load(), 1);
     EXPECT_EQ(TakeReports().size(), 1u) << "the step ends as a failure";
-    EXPECT_TRUE(NoStandInLeft());
-    EXPECT_EQ(Files(), before);
-    EXPECT_EQ(Options(), optionsBefore);
+    ExpectUnchanged(before);
 }
 
 TEST_F(E2eOverlap, ClicksMadeWhileARemovalWaitsAreDropped) {
@@ -232,7 +185,6 @@ TEST_F(E2eOverlap, ClicksMadeWhileARemovalWaitsAreDropped) {
         Next();
     }
     Pump();
-    EXPECT_TRUE(msg_.shown.empty());
     EXPECT_EQ(Text(IDC_LBLKEKKA), texts::kOpenQuote + std::wstring(L"Off Tool") + texts::kDeleteDone);
     EXPECT_EQ(Rows(), Strings{L"Library Tool"});
     EXPECT_FALSE(Exists(OtherDir() + L"\\off.xla"));
@@ -262,8 +214,7 @@ TEST_F(E2eOverlap, ARegistrationLeftByAnExcelThatDidNotEndCleanlyDeletesNothing)
         });
         Next();
     }
-    ASSERT_EQ(msg_.shown.size(), 1u);
-    EXPECT_EQ(msg_.shown[0].text, texts::kStillRegistered);
+    ExpectBox(texts::kStillRegistered);
     EXPECT_EQ(Files(), before);
     EXPECT_EQ(Rows(), (Strings{L"Other Tool", L"User Tool"}));
 }

@@ -3,6 +3,8 @@
 
 #include <cstdio>
 
+#include "window/texts.h"
+
 namespace qv::e2e {
 
 namespace {
@@ -79,6 +81,7 @@ void E2eTest::TearDown() {
     Pump();
     for (const auto& f : top_.reports)
         ADD_FAILURE() << "failure report: " << test::Narrow(f.operation) << ": " << test::Narrow(f.detail);
+    for (const auto& m : msg_.shown) ADD_FAILURE() << "message box: " << test::Narrow(m.text);
     // A stand-in left by a failing test is ended so that it cannot disturb the next one.
     if (!NoStandInLeft()) {
         ADD_FAILURE() << "a stand-in was still running at the end of the test";
@@ -93,6 +96,21 @@ void E2eTest::TearDown() {
     com_.reset();
     if (!scratch_) test::RemoveTree(root_);
     scratch_.reset();
+}
+
+void E2eTest::ExpectBox(const std::wstring& text, int flags) {
+    const auto shown = std::exchange(msg_.shown, {});
+    ASSERT_EQ(shown.size(), 1u) << "expected: " << test::Narrow(text);
+    EXPECT_EQ(shown[0].text, text);
+    EXPECT_EQ(shown[0].title, texts::kAppTitle);
+    EXPECT_EQ(shown[0].flags, flags);
+}
+
+void E2eTest::ExpectUnchanged(const WorldState& before, bool onOrderKept) const {
+    if (onOrderKept) EXPECT_EQ(Options(), before.options);
+    else EXPECT_EQ(SwitchedOn(Options()), SwitchedOn(before.options));
+    EXPECT_EQ(Manager(), before.manager);
+    EXPECT_TRUE(Files() == before.files) << "files changed";
 }
 
 void E2eTest::Screenshot(const std::wstring& name) {
@@ -134,15 +152,7 @@ void E2eTest::BuildStandardWorld() {
 void E2eTest::RegisterOff(const std::wstring& fullPath) { SetString(ManagerKey(), fullPath, L""); }
 
 void E2eTest::AnswerOpen(const std::vector<std::wstring>& paths) {
-    std::wstring multi;
-    for (const auto& p : paths) multi += p + L'\0';
-    multi += L'\0';
-    HKEY k = nullptr;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, kAnswersKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &k, nullptr),
-              ERROR_SUCCESS);
-    RegSetValueExW(k, L"GetOpenFilename", 0, REG_MULTI_SZ, reinterpret_cast<const BYTE*>(multi.data()),
-                   static_cast<DWORD>(multi.size() * sizeof(wchar_t)));
-    RegCloseKey(k);
+    ASSERT_TRUE(test::SetRegMulti(kAnswersKey, L"GetOpenFilename", paths));
 }
 
 void E2eTest::AnswerSaveAs(const std::wstring& path) { SetString(kAnswersKey, L"GetSaveAsFilename", path); }

@@ -57,12 +57,7 @@ inline std::map<std::wstring, std::wstring> StringValues(const std::wstring& key
 }
 
 inline void SetString(const std::wstring& key, const std::wstring& name, const std::wstring& data) {
-    HKEY k = nullptr;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &k, nullptr),
-              ERROR_SUCCESS);
-    RegSetValueExW(k, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
-                   static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t)));
-    RegCloseKey(k);
+    ASSERT_TRUE(test::SetRegString(key, name, data)) << test::Narrow(key);
 }
 
 // Excel's OPEN values as the add-ins they switch on, leaving out their numbering: switching
@@ -185,19 +180,8 @@ public:
 
 // ---- The fixture ----
 
-inline std::wstring WindowText(HWND h) {
-    wchar_t buf[4096] = {};
-    GetWindowTextW(h, buf, 4096);
-    return buf;
-}
-
-inline void Pump() {
-    MSG m;
-    while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&m);
-        DispatchMessageW(&m);
-    }
-}
+using test::Pump;
+using test::WindowText;
 
 // True when the run takes pictures for the manual and review (scripts/screenshots.sh and
 // scripts/manual.sh set QV_SCREENSHOTS).
@@ -298,6 +282,19 @@ protected:
 
     // The failure reports so far, taken: TearDown fails a test that leaves one untaken.
     std::vector<FailureInfo> TakeReports() { return std::exchange(top_.reports, {}); }
+    // Takes the message boxes shown since the last taken: exactly one, with this text, the
+    // program's title and these flags. TearDown fails a test that leaves a box untaken.
+    void ExpectBox(const std::wstring& text, int flags = kMbCritical);
+
+    // Everything a step might change: taken before it and compared after it.
+    struct WorldState {
+        std::map<std::wstring, std::wstring> options, manager;
+        FileTree files;
+    };
+    WorldState Capture() const { return {Options(), Manager(), Files()}; }
+    // `onOrderKept` false: the add-ins switched on are the same, but their numbering may
+    // differ, because an add-in was switched off and on again.
+    void ExpectUnchanged(const WorldState& before, bool onOrderKept = true) const;
 
     // True when no stand-in process is left within a few seconds.
     static bool NoStandInLeft() { return test::WaitForStandInCount(0, 10000); }

@@ -432,19 +432,6 @@ TEST_F(FileSystemTest, AShortHoldIsWaitedOutAndALongOneFailsWithTheOldFileIntact
 
 // ---- Clipboard ----
 
-std::optional<std::wstring> ClipboardText() {
-    if (!OpenClipboard(nullptr)) return std::nullopt;
-    std::optional<std::wstring> text;
-    if (HANDLE h = GetClipboardData(CF_UNICODETEXT)) {
-        if (auto* p = static_cast<const wchar_t*>(GlobalLock(h))) {
-            text = p;
-            GlobalUnlock(h);
-        }
-    }
-    CloseClipboard();
-    return text;
-}
-
 TEST(ClipboardTest, TextRoundTripsAsUnicode) {
     qv::win32::Win32Clipboard clip;
     const std::wstring texts[] = {JapanesePath(), L"C:\\AddIns\\plain.xla", L""};
@@ -452,7 +439,7 @@ TEST(ClipboardTest, TextRoundTripsAsUnicode) {
         SCOPED_TRACE(qv::test::Narrow(t));
         clip.SetText(t);
         EXPECT_TRUE(IsClipboardFormatAvailable(CF_UNICODETEXT));
-        EXPECT_EQ(ClipboardText(), t);
+        EXPECT_EQ(qv::test::ClipboardText(), t);
     }
 }
 

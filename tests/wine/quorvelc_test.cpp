@@ -134,27 +134,23 @@ TEST_F(Quorvelc, ListJsonReadsAsJson) {
 TEST_F(Quorvelc, TitleSharedByTwoIsRefusedAndNothingChanges) {
     RegisterOn(MakeXla(OtherDir(), L"a.xla", L"Twin"));
     RegisterOff(MakeXla(OtherDir(), L"b.xla", L"Twin"));
-    const auto options = Options();
-    const auto manager = Manager();
+    const WorldState before = Capture();
     Ran r = RunQuorvelc(L"off Twin");
     EXPECT_EQ(r.exit, 3u);
     EXPECT_NE(r.err.find(OtherDir() + L"\\a.xla"), std::wstring::npos) << test::Narrow(r.err);
     EXPECT_NE(r.err.find(OtherDir() + L"\\b.xla"), std::wstring::npos);
-    EXPECT_EQ(Options(), options);
-    EXPECT_EQ(Manager(), manager);
+    ExpectUnchanged(before);
 }
 
 TEST_F(Quorvelc, TidyDryRunChangesNothingTidyRemoves) {
     BuildStandardWorld();
-    const auto options = Options();
-    const auto files = Files();
+    const WorldState before = Capture();
     Ran dry = RunQuorvelc(L"tidy --dry-run --json");
     ASSERT_EQ(dry.exit, 0u) << test::Narrow(dry.err);
     auto doc = Json(dry);
     ASSERT_EQ(doc["addins"].size(), 1u);
     EXPECT_EQ(doc["addins"][0]["fullName"], U8(OtherDir() + L"\\gone.xla"));
-    EXPECT_EQ(Options(), options);
-    EXPECT_EQ(Files(), files);
+    ExpectUnchanged(before);
 
     Ran tidy = RunQuorvelc(L"tidy");
     EXPECT_EQ(tidy.exit, 0u) << test::Narrow(tidy.err);
@@ -203,11 +199,7 @@ TEST_F(Quorvelc, ExitCodes) {
 TEST_F(Quorvelc, RunningExcelIsRefusedAndLeftRunningUntouched) {
     test::StandInProcess running(L"/running /hidden Book1.xls");
     ASSERT_TRUE(running.Started());
-    auto launcher = excel::com::MakeLauncher();
-    std::unique_ptr<excel::Application> app;
-    for (DWORD start = GetTickCount(); !app && GetTickCount() - start < 15000; Sleep(100)) app = launcher->Attach();
-    ASSERT_TRUE(app);
-    app.reset();
+    ASSERT_TRUE(test::WaitForRunningExcel());
 
     const std::wstring src = MakeXla(SrcDir(), L"x.xla", L"X Tool");
     Ran r = RunQuorvelc(L"install " + Quoted(src));
@@ -216,7 +208,8 @@ TEST_F(Quorvelc, RunningExcelIsRefusedAndLeftRunningUntouched) {
     EXPECT_NE(r.err.find(texts::kExcelRunningHidden), std::wstring::npos);
     EXPECT_FALSE(running.Ended(3000)) << "the user's Excel was ended";
     EXPECT_FALSE(Exists(UserDir() + L"\\x.xla"));
-    app = launcher->Attach();
+    auto launcher = excel::com::MakeLauncher();
+    auto app = launcher->Attach();
     ASSERT_TRUE(app);
     EXPECT_FALSE(app->Visible()) << "the user's hidden Excel was shown";
     app->Quit();
@@ -275,10 +268,7 @@ TEST_F(Quorvelc, StatusAnswersWhileTheUsersExcelRuns) {
 
     test::StandInProcess running(L"/running /hidden");
     ASSERT_TRUE(running.Started());
-    auto launcher = excel::com::MakeLauncher();
-    std::unique_ptr<excel::Application> app;
-    for (DWORD start = GetTickCount(); !app && GetTickCount() - start < 15000; Sleep(100)) app = launcher->Attach();
-    ASSERT_TRUE(app);
+    ASSERT_TRUE(test::WaitForRunningExcel());
 
     Ran installed = RunQuorvelc(L"status " + Quoted(SrcDir() + L"\\on.xla") + L" --lang en");
     EXPECT_EQ(installed.exit, 0u) << test::Narrow(installed.err);
@@ -305,6 +295,9 @@ TEST_F(Quorvelc, StatusAnswersWhileTheUsersExcelRuns) {
         << test::Narrow(user);
 
     EXPECT_FALSE(running.Ended(1000)) << "the user's Excel was ended";
+    auto launcher = excel::com::MakeLauncher();
+    auto app = launcher->Attach();
+    ASSERT_TRUE(app);
     app->Quit();
     app.reset();
     EXPECT_TRUE(running.Ended(15000));
@@ -319,10 +312,7 @@ void WriteDisabledItem(const std::wstring& key, const std::wstring& path) {
     dword(2);
     for (wchar_t c : path + L'\0') blob.push_back(static_cast<BYTE>(c)), blob.push_back(static_cast<BYTE>(c >> 8));
     blob.push_back(0), blob.push_back(0);
-    HKEY k = nullptr;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &k, nullptr), ERROR_SUCCESS);
-    RegSetValueExW(k, L"1A2B3C", 0, REG_BINARY, blob.data(), static_cast<DWORD>(blob.size()));
-    RegCloseKey(k);
+    ASSERT_TRUE(test::SetRegValue(key, L"1A2B3C", REG_BINARY, blob.data(), blob.size()));
 }
 
 TEST_F(Quorvelc, DoctorFindsAMarkADisabledItemAndATrustedLocation) {

@@ -81,18 +81,7 @@ TEST_F(Smoke, RunningExcelIsRefusedAndToldToQuit) {
     ASSERT_TRUE(standIn.Started());
     {
         HRESULT init = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-        CLSID clsid{};
-        ASSERT_EQ(CLSIDFromProgID(L"Excel.Application", &clsid), S_OK);
-        bool registered = false;
-        for (DWORD waited = 0; waited < kWaitMs && !registered; waited += 100) {
-            IUnknown* unk = nullptr;
-            if (SUCCEEDED(GetActiveObject(clsid, nullptr, &unk)) && unk) {
-                unk->Release();
-                registered = true;
-            } else {
-                Sleep(100);
-            }
-        }
+        const bool registered = qv::test::WaitForRunningExcel(kWaitMs);
         if (SUCCEEDED(init)) CoUninitialize();
         ASSERT_TRUE(registered) << "the stand-in never registered as the running Excel";
     }

@@ -537,28 +537,10 @@ HRESULT CallThen(IDispatch* app, const std::wstring& collection, const std::wstr
 // A visible dialog titled "Microsoft Excel" in a stand-in's process; null when none shows
 // within `ms`.
 HWND WaitForExcelBox(DWORD ms) {
-    struct Search {
-        std::vector<DWORD> standIns;
-        HWND found = nullptr;
-    };
     for (DWORD start = GetTickCount();; Sleep(50)) {
-        Search s{qv::test::StandInProcessIds()};
-        EnumWindows(
-            [](HWND w, LPARAM lp) -> BOOL {
-                auto& s = *reinterpret_cast<Search*>(lp);
-                wchar_t cls[32] = {}, title[64] = {};
-                GetClassNameW(w, cls, 32);
-                GetWindowTextW(w, title, 64);
-                DWORD pid = 0;
-                GetWindowThreadProcessId(w, &pid);
-                if (lstrcmpW(cls, L"#32770") || lstrcmpW(title, L"Microsoft Excel") || !IsWindowVisible(w) ||
-                    std::find(s.standIns.begin(), s.standIns.end(), pid) == s.standIns.end())
-                    return TRUE;
-                s.found = w;
-                return FALSE;
-            },
-            reinterpret_cast<LPARAM>(&s));
-        if (s.found || GetTickCount() - start >= ms) return s.found;
+        const auto boxes = qv::test::StandInMessageWindows();
+        if (!boxes.empty()) return boxes[0];
+        if (GetTickCount() - start >= ms) return nullptr;
     }
 }
 

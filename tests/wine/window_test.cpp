@@ -27,12 +27,8 @@ namespace {
 
 using namespace std::string_literals;
 using qv::Ctl;
-
-std::wstring TextOf(HWND h) {
-    wchar_t buf[4096] = {};
-    GetWindowTextW(h, buf, 4096);
-    return buf;
-}
+using qv::test::Pump;
+using qv::test::WindowText;
 
 std::wstring ClassOf(HWND h) {
     wchar_t buf[64] = {};
@@ -72,14 +68,6 @@ void PressKey(HWND dialog, UINT vk) {
     m.wParam = vk;
     m.lParam = 1;
     IsDialogMessageW(dialog, &m);
-}
-
-void Pump() {
-    MSG m;
-    while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&m);
-        DispatchMessageW(&m);
-    }
 }
 
 void InitControls() {
@@ -124,11 +112,11 @@ TEST_F(PlainDialog, DesignTextsMatchTheWizardsTexts) {
         {IDC_CMDEND, qv::texts::kCmdEndCaption}, {IDC_CMDMANUAL, qv::texts::kCmdManualCaption},
         {IDC_LABEL2, qv::texts::kLabel2}, {IDC_LABEL1, qv::texts::kLabel1}, {IDC_LBLVERSION, L"Label5"},
     };
-    EXPECT_EQ(TextOf(dlg), qv::texts::kAppTitle);
+    EXPECT_EQ(WindowText(dlg), qv::texts::kAppTitle);
     for (const auto& c : cases) {
         SCOPED_TRACE(c.id);
         ASSERT_NE(Item(c.id), nullptr);
-        EXPECT_EQ(TextOf(Item(c.id)), c.text);
+        EXPECT_EQ(WindowText(Item(c.id)), c.text);
     }
 }
 
@@ -365,13 +353,13 @@ TEST_F(AdapterTest, TextsCaptionsJapaneseAndTheEndOfALongPath) {
         SCOPED_TRACE(static_cast<int>(c.ctl));
         ui->SetText(c.ctl, c.text);
         EXPECT_EQ(ui->Text(c.ctl), c.text);
-        EXPECT_EQ(TextOf(Item(qv::win32::ControlId(c.ctl))), c.text);
+        EXPECT_EQ(WindowText(Item(qv::win32::ControlId(c.ctl))), c.text);
     }
     // A folder path too long for its box shows its end: for a one-line edit this is the index
     // of the first character shown.
     EXPECT_GT(SendMessageW(Item(IDC_TXTFOLDER), EM_GETFIRSTVISIBLELINE, 0, 0), 0);
     ui->SetCaption(L"キャプション");
-    EXPECT_EQ(TextOf(dlg), L"キャプション");
+    EXPECT_EQ(WindowText(dlg), L"キャプション");
 }
 
 TEST_F(AdapterTest, VisibleEnabledReadOnlyCheckedAndClose) {
@@ -514,7 +502,7 @@ protected:
         Pump();
     }
     HWND Item(int id) const { return GetDlgItem(dlg, id); }
-    std::wstring Text(int id) const { return TextOf(Item(id)); }
+    std::wstring Text(int id) const { return WindowText(Item(id)); }
     bool Checked(int id) const { return SendMessageW(Item(id), BM_GETCHECK, 0, 0) == BST_CHECKED; }
     void Click(int id) { SendMessageW(Item(id), BM_CLICK, 0, 0); }
     // Selects a row as the user does: the list tells the dialog.
@@ -541,7 +529,7 @@ TEST_F(MainDialogTest, LoadFillsTheWindowWithItsTipsAndRunsModeZeroWithTheFocusO
     AddFile(L"C:\\B\\two.xla", true);
     AddFile(L"three.xla");
     ASSERT_NO_FATAL_FAILURE(Open(true));
-    EXPECT_EQ(TextOf(dlg), qv::texts::kAppTitle);
+    EXPECT_EQ(WindowText(dlg), qv::texts::kAppTitle);
     EXPECT_EQ(Text(IDC_TEXT1), qv::texts::kHelpText);
     EXPECT_EQ(Text(IDC_LBLVERSION), L"Ver 1.0.2");
     EXPECT_EQ(Text(IDC_TXTFOLDER), L"");
@@ -657,7 +645,7 @@ TEST_F(MainDialogTest, ListSelectionRunsTheRowHandler) {
     HWND combo = Item(IDC_CBXFOLDER);
     EXPECT_NE(StyleOf(combo) & WS_VISIBLE, 0);
     EXPECT_EQ(SendMessageW(combo, CB_GETCOUNT, 0, 0), 2);
-    EXPECT_EQ(TextOf(combo), L"C:\\Users\\u\\AddIns");
+    EXPECT_EQ(WindowText(combo), L"C:\\Users\\u\\AddIns");
     EXPECT_EQ(Text(IDC_LBLMSG1), L"One");
     EXPECT_GE(w.excel.instancesCreated, 1);
     EXPECT_EQ(w.excel.instancesAlive, 0);

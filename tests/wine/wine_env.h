@@ -5,11 +5,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "host.h"
+#include "reg_write.h"
 
 namespace qv::test {
 
@@ -164,57 +167,66 @@ inline std::wstring StandInRegistrationProblem() {
     return std::wstring();
 }
 
-// Sets the stand-in's settings for one test and puts the previous values back afterwards.
+// Waits until an Excel (a stand-in started with /running) has registered itself where
+// GetActiveObject finds it. COM must be initialised on the calling thread.
+inline bool WaitForRunningExcel(DWORD ms = 15000) {
+    CLSID clsid;
+    if (FAILED(CLSIDFromProgID(L"Excel.Application", &clsid))) return false;
+    for (DWORD start = GetTickCount(); GetTickCount() - start < ms; Sleep(50)) {
+        IUnknown* unk = nullptr;
+        if (SUCCEEDED(GetActiveObject(clsid, nullptr, &unk)) && unk) {
+            unk->Release();
+            return true;
+        }
+    }
+    return false;
+}
+
+// The visible message windows (#32770 "Microsoft Excel") of stand-in processes.
+inline std::vector<HWND> StandInMessageWindows() {
+    struct Found {
+        std::vector<DWORD> pids = StandInProcessIds();
+        std::vector<HWND> windows;
+    } found;
+    EnumWindows(
+        [](HWND h, LPARAM p) -> BOOL {
+            auto* f = reinterpret_cast<Found*>(p);
+            wchar_t cls[32] = {}, title[64] = {};
+            GetClassNameW(h, cls, 32);
+            GetWindowTextW(h, title, 64);
+            DWORD pid = 0;
+            GetWindowThreadProcessId(h, &pid);
+            if (IsWindowVisible(h) && !lstrcmpW(cls, L"#32770") && !lstrcmpW(title, L"Microsoft Excel") &&
+                std::find(f->pids.begin(), f->pids.end(), pid) != f->pids.end())
+                f->windows.push_back(h);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    return found.windows;
+}
+
+// The clipboard's Unicode text; none when the clipboard cannot be opened or holds no text.
+inline std::optional<std::wstring> ClipboardText() {
+    if (!OpenClipboard(nullptr)) return std::nullopt;
+    std::optional<std::wstring> text;
+    if (HANDLE h = GetClipboardData(CF_UNICODETEXT)) {
+        if (auto* p = static_cast<const wchar_t*>(GlobalLock(h))) {
+            text = p;
+            GlobalUnlock(h);
+        }
+    }
+    CloseClipboard();
+    return text;
+}
+
+// Sets the stand-in's settings for one test and puts the key's values back as they were afterwards.
 class StandInSettings {
 public:
-    StandInSettings() = default;
-    ~StandInSettings() {
-        for (auto& s : saved_) {
-            HKEY k = nullptr;
-            if (RegCreateKeyExW(HKEY_CURRENT_USER, kStandInSettingsKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &k,
-                                nullptr) != ERROR_SUCCESS)
-                continue;
-            if (s.existed)
-                RegSetValueExW(k, s.name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(s.data.c_str()),
-                               static_cast<DWORD>((s.data.size() + 1) * sizeof(wchar_t)));
-            else
-                RegDeleteValueW(k, s.name.c_str());
-            RegCloseKey(k);
-        }
-    }
-    StandInSettings(const StandInSettings&) = delete;
-    StandInSettings& operator=(const StandInSettings&) = delete;
     // Sets a REG_SZ value under HKCU\Software\ExcelStandIn; false when that failed.
-    bool Set(const std::wstring& name, const std::wstring& data) {
-        HKEY k = nullptr;
-        if (RegCreateKeyExW(HKEY_CURRENT_USER, kStandInSettingsKey, 0, nullptr, 0, KEY_QUERY_VALUE | KEY_SET_VALUE,
-                            nullptr, &k, nullptr) != ERROR_SUCCESS)
-            return false;
-        Saved s{name, false, L""};
-        wchar_t buf[2048];
-        DWORD bytes = sizeof buf - sizeof(wchar_t), type = 0;
-        if (RegQueryValueExW(k, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buf), &bytes) == ERROR_SUCCESS &&
-            type == REG_SZ) {
-            s.existed = true;
-            s.data.assign(buf, bytes / sizeof(wchar_t));
-            while (!s.data.empty() && s.data.back() == L'\0') s.data.pop_back();
-        }
-        bool known = false;
-        for (auto& o : saved_) known = known || o.name == name;
-        if (!known) saved_.push_back(s);
-        LSTATUS r = RegSetValueExW(k, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
-                                   static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t)));
-        RegCloseKey(k);
-        return r == ERROR_SUCCESS;
-    }
+    bool Set(const std::wstring& name, const std::wstring& data) { return SetRegString(kStandInSettingsKey, name, data); }
 
 private:
-    struct Saved {
-        std::wstring name;
-        bool existed;
-        std::wstring data;
-    };
-    std::vector<Saved> saved_;
+    SavedKey saved_{kStandInSettingsKey};
 };
 
 }  // namespace qv::test
