@@ -210,6 +210,8 @@ TEST(ModeSwitch, TidyModeTestsTheFileBeforeTheName) {
                      L"Quit", L"Release"};
     EXPECT_EQ(t.w.excel.log, expected);
     EXPECT_EQ(t.w.ui.RowTexts(), V{L"G"});
+    EXPECT_EQ(t.w.fs.listings, 1) << "a drive out of reach is asked once for the whole list";
+    EXPECT_EQ(t.w.fs.listingDepth, 0);
 }
 
 TEST(ModeSwitch, EmptyAndRepeatedTitlesAreOrdinaryRows) {

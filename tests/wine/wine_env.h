@@ -191,14 +191,15 @@ inline std::vector<HWND> StandInMessageWindows() {
     EnumWindows(
         [](HWND h, LPARAM p) -> BOOL {
             auto* f = reinterpret_cast<Found*>(p);
+            DWORD pid = 0;
+            GetWindowThreadProcessId(h, &pid);
+            if (!IsWindowVisible(h) || std::find(f->pids.begin(), f->pids.end(), pid) == f->pids.end()) return TRUE;
+            // Only a stand-in's window is read: reading the text of a window of this process
+            // waits for its thread, which may be the one held inside the call being watched.
             wchar_t cls[32] = {}, title[64] = {};
             GetClassNameW(h, cls, 32);
             GetWindowTextW(h, title, 64);
-            DWORD pid = 0;
-            GetWindowThreadProcessId(h, &pid);
-            if (IsWindowVisible(h) && !lstrcmpW(cls, L"#32770") && !lstrcmpW(title, L"Microsoft Excel") &&
-                std::find(f->pids.begin(), f->pids.end(), pid) != f->pids.end())
-                f->windows.push_back(h);
+            if (!lstrcmpW(cls, L"#32770") && !lstrcmpW(title, L"Microsoft Excel")) f->windows.push_back(h);
             return TRUE;
         },
         reinterpret_cast<LPARAM>(&found));
