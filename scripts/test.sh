@@ -31,7 +31,7 @@ ctest --test-dir "$QV_NATIVE" --output-on-failure || status=1
 # (it renders two pages to build/screenshots/ for review), then the release zip.
 qv_say "manual and release"
 "$QV_PYTHON" "$QV_ROOT/tests/manual/check_manual.py" "$QV_BUILD/manual/texts.json" "$QV_WIN/操作説明.pdf" \
-  "$QV_BUILD/manual/shots" "$QV_BUILD/screenshots" || status=1
+  "$QV_BUILD/manual/shots" "$QV_BUILD/screenshots" "$QV_BUILD/manual/manual.html" || status=1
 "$QV_PYTHON" "$QV_ROOT/tests/manual/check_release.py" "$QV_ROOT" || status=1
 
 qv_start_xvfb

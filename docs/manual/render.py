@@ -14,6 +14,18 @@ HERE = Path(__file__).resolve().parent
 MARK = re.compile(r"\{\{(?:(\w+):)?([^{}]*)\}\}")
 PART = re.compile(r'\s*(k\w+|"(?:[^"\\]|\\.)*")\s*(?:\+|$)')
 ICONS = {"critical", "question", "information", "warning"}
+# A message box's buttons, as a Japanese Windows labels them; the default one comes last in
+# the name (yesno-no: はい and いいえ, いいえ being the default).
+BUTTONS = {
+    "ok": (["OK"], 0),
+    "yesno": (["はい(Y)", "いいえ(N)"], 0),
+    "yesno-no": (["はい(Y)", "いいえ(N)"], 1),
+    "yesnocancel-no": (["はい(Y)", "いいえ(N)", "キャンセル"], 1),
+}
+# The closing characters of a paragraph or a list item are kept on one line, so that a
+# sentence's last word never stands alone on the next line.
+TAIL_CHARS = 6
+TAIL = re.compile(r"(<(p|li)\b[^>]*>)((?:(?!</?(?:p|li|ul|ol)\b).)*?)([^<>&]{%d,})(</\2>)" % TAIL_CHARS, re.S)
 # A part of the manual that only applies once the wizard has certain texts: a message box
 # that another change is still adding. It is left out while any of the names is missing.
 NEEDS = re.compile(r'<section\b[^>]*\bdata-needs="([^"]*)"[^>]*>.*?</section>', re.S)
@@ -66,13 +78,20 @@ class Manual:
         return f'<div class="shot"><img src="{png.as_uri()}" alt="{html.escape(alt)}"></div>'
 
     def box(self, mark):
-        icon, _, expression = mark.partition("|")
+        kind, _, expression = mark.partition("|")
+        icon, _, buttons = kind.partition(" ")
         if icon not in ICONS:
             raise SystemExit(f"render.py: unknown message box icon {icon!r}")
+        if (buttons or "ok") not in BUTTONS:
+            raise SystemExit(f"render.py: unknown message box buttons {buttons!r}")
+        labels, default = BUTTONS[buttons or "ok"]
+        row = "".join(f'<span class="msgbox-button{" default" if i == default else ""}">{html.escape(l)}</span>'
+                      for i, l in enumerate(labels))
         return ('<div class="msgbox">'
                 f'<div class="msgbox-title">{html.escape(self.text("kAppTitle"))}</div>'
                 f'<div class="msgbox-body"><div class="msgbox-icon {icon}"></div>'
-                f'{line_block(self.joined(expression), "msgbox-text")}</div></div>')
+                f'{line_block(self.joined(expression), "msgbox-text")}</div>'
+                f'<div class="msgbox-buttons">{row}</div></div>')
 
     def fill(self, match):
         kind, arg = match.group(1), match.group(2)
@@ -104,6 +123,13 @@ def contents(page):
     return "<ul>" + "".join(items) + "</ul>"
 
 
+def keep_tail(m):
+    """<p>…words</p> becomes <p>…wo<span class="tail">rds</span></p>."""
+    start, _, body, text, end = m.groups()
+    cut = len(text) - TAIL_CHARS
+    return f'{start}{body}{text[:cut]}<span class="tail">{text[cut:]}</span>{end}'
+
+
 def main(argv):
     if len(argv) not in (5, 6):
         raise SystemExit(__doc__)
@@ -118,6 +144,7 @@ def main(argv):
     # A command block keeps its lines as written.
     page = "".join(part if part.startswith('<div class="cmd">') else JOINED_LINE.sub("", part)
                    for part in re.split(r'(<div class="cmd">.*?</div>)', page, flags=re.S))
+    page = TAIL.sub(keep_tail, page)
     page = page.replace("{{toc}}", contents(page))
     if len(argv) == 6:
         Path(argv[5]).write_text(page, encoding="utf-8")
