@@ -39,7 +39,7 @@ inline constexpr const wchar_t* kStillRegistered =
 // a new install adds the hint on the user add-in folder.
 inline constexpr const wchar_t* kAdminFolder1 = L"次のフォルダを変更するには、管理者の権限が必要です。\n「 ";
 inline constexpr const wchar_t* kAdminFolder2 =
-    L" 」\nご自分のアカウントに管理者の権限がある場合は、Quorvel SPを右クリックし、「管理者として実行」で起動し直してください。\n"
+    L" 」\nご自分のアカウントに管理者の権限がある場合は、quorvel.exeを右クリックし、「管理者として実行」で起動し直してください。\n"
     L"ない場合は、システム管理者に依頼してください。";
 inline constexpr const wchar_t* kAdminUserFolderHint =
     L"\nまたは、アドインフォルダにユーザー用のフォルダ（【１】のフォルダ）を選択してください。";

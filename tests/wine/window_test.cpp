@@ -334,7 +334,7 @@ TEST_F(AdapterTest, RowsOutOfRangeFail) {
     EXPECT_EQ(ui->ListCount(), 1);
 }
 
-TEST_F(AdapterTest, TextsCaptionsJapaneseAndTheEndOfALongPath) {
+TEST_F(AdapterTest, TextsCaptionsJapaneseAndTheStartOfALongPath) {
     struct Case {
         Ctl ctl;
         std::wstring text;
@@ -355,9 +355,26 @@ TEST_F(AdapterTest, TextsCaptionsJapaneseAndTheEndOfALongPath) {
         EXPECT_EQ(ui->Text(c.ctl), c.text);
         EXPECT_EQ(WindowText(Item(qv::win32::ControlId(c.ctl))), c.text);
     }
-    // A folder path too long for its box shows its end: for a one-line edit this is the index
-    // of the first character shown.
-    EXPECT_GT(SendMessageW(Item(IDC_TXTFOLDER), EM_GETFIRSTVISIBLELINE, 0, 0), 0);
+    // A folder path too long for its box shows its start, even where the box was scrolled
+    // to the end of the path before: for a one-line edit EM_GETFIRSTVISIBLELINE gives the
+    // index of the first character shown.
+    const HWND folder = Item(IDC_TXTFOLDER);
+    const std::wstring longPath = L"C:\\Users\\yamada\\AppData\\Roaming\\Microsoft\\AddIns\\"
+                                  L"部署で共有している請求書作成ツールの最新版\\seikyu.xla";
+    for (const auto& before : {std::wstring(L"C:\\"), longPath}) {
+        SCOPED_TRACE(before);
+        ui->SetText(Ctl::txtFOLDER, before);
+        const auto end = static_cast<WPARAM>(before.size());
+        SendMessageW(folder, EM_SETSEL, end, static_cast<LPARAM>(end));
+        SendMessageW(folder, EM_SCROLLCARET, 0, 0);
+        ui->SetText(Ctl::txtFOLDER, longPath);
+        EXPECT_EQ(SendMessageW(folder, EM_GETFIRSTVISIBLELINE, 0, 0), 0);
+        // The path really is wider than the box: its last character is not in view.
+        RECT box{};
+        GetClientRect(folder, &box);
+        const LRESULT last = SendMessageW(folder, EM_POSFROMCHAR, longPath.size() - 1, 0);
+        EXPECT_TRUE(last == -1 || static_cast<short>(LOWORD(last)) >= box.right) << LOWORD(last);
+    }
     ui->SetCaption(L"キャプション");
     EXPECT_EQ(WindowText(dlg), L"キャプション");
 }

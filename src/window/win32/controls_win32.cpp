@@ -97,11 +97,11 @@ std::wstring DialogControls::Text(Ctl c) { return WindowText(Item(c)); }
 void DialogControls::SetText(Ctl c, const std::wstring& text) {
     HWND h = Item(c);
     SetWindowTextW(h, text.c_str());
-    // The folder field often holds a path longer than it is wide; its end (the file
-    // name, or the innermost folder) is the part the user needs to see.
+    // The folder field often holds a path longer than it is wide. It shows the path from its
+    // start (the drive and the first folders), which tells where the file lies; the rest
+    // scrolls into view with the caret.
     if (c == Ctl::txtFOLDER) {
-        const auto end = static_cast<WPARAM>(text.size());
-        SendMessageW(h, EM_SETSEL, end, static_cast<LPARAM>(end));
+        SendMessageW(h, EM_SETSEL, 0, 0);
         SendMessageW(h, EM_SCROLLCARET, 0, 0);
     }
 }
