@@ -104,9 +104,15 @@ def shown(text):
     return "\n".join(l for l in lines if l)
 
 
+def flat(text):
+    """Text without its blanks and line breaks: a message box wraps its long lines at the width of
+    its picture, as a real one does, so a line of the text may come back as two."""
+    return re.sub(r"[\s\u3000]+", "", text)
+
+
 def message_pattern(texts, parts):
     raw = "".join("\0" if p is ANY else texts[p] if p.startswith("k") else p for p in parts)
-    return "[^\n]+".join(re.escape(piece) for piece in shown(raw).split("\0"))
+    return ".+?".join(re.escape(flat(piece)) for piece in raw.split("\0"))
 
 
 def check_message_boxes(texts, body):
@@ -125,7 +131,7 @@ def check_message_boxes(texts, body):
         if missing:
             check(False, f"message {key}: no text named {', '.join(missing)}")
             continue
-        check(re.search(message_pattern(texts, parts), body),
+        check(re.search(message_pattern(texts, parts), flat(body)),
               f"troubleshooting: the message {key} has no entry, or not with its exact text")
 
 
@@ -299,8 +305,9 @@ def check_code_font(rules, fonts):
         font = ImageFont.truetype(path, 120)
         check(mirror_overlap(font, "\\") < 0.5, f"{selector}: {families[0]} draws the backslash as another sign (¥?)")
         check(mirror_overlap(font, '"') > 0.8, f"{selector}: {families[0]} draws the double quote curly")
-        embedded = families[0].replace(" ", "")
-        check(any(embedded in line for line in fonts), f"{selector}: {families[0]} is not in the PDF")
+        embedded = re.sub(r"[\s-]", "", families[0]).lower()
+        check(any(embedded in re.sub(r"[\s-]", "", line.split()[0]).lower() for line in fonts),
+              f"{selector}: {families[0]} is not in the PDF")
 
 
 def check_page_fill(pdf, count):
