@@ -13,14 +13,17 @@ PACKAGES=(
   g++-mingw-w64-x86-64-posix mingw-w64-tools
   wine wine64 fonts-wine
   xvfb xauth xdotool imagemagick
-  fonts-ipafont-gothic locales procps util-linux
+  fonts-ipafont-gothic fonts-dejavu-core locales procps util-linux
   python3 python3-pil weasyprint poppler-utils
 )
 
 STANDIN_CLSID='{5E0B7C1A-3F2D-4C8B-9A61-7D2E4F8B1C35}'
-FONT_FACES=("MS UI Gothic" "MS Shell Dlg" "MS Shell Dlg 2" "Tahoma" "MS Gothic" "MS PGothic")
+# Windows' Japanese faces on the IPA fonts: the proportional ones on IPAPGothic, the
+# monospaced MS Gothic on IPAGothic.
+PROPORTIONAL_FACES=("MS UI Gothic" "MS PGothic" "MS Shell Dlg" "MS Shell Dlg 2" "Tahoma")
+MONOSPACED_FACES=("MS Gothic")
 # Bump when the prefix recipe below changes, so existing prefixes are redone.
-PREFIX_RECIPE=3
+PREFIX_RECIPE=4
 
 install_packages() {
   local missing=() p
@@ -78,7 +81,10 @@ reg_sz() { # <key> <value name, empty = default> <data>
 
 register_fonts() {
   local face
-  for face in "${FONT_FACES[@]}"; do
+  for face in "${PROPORTIONAL_FACES[@]}"; do
+    reg_sz 'HKCU\Software\Wine\Fonts\Replacements' "$face" IPAPGothic
+  done
+  for face in "${MONOSPACED_FACES[@]}"; do
     reg_sz 'HKCU\Software\Wine\Fonts\Replacements' "$face" IPAGothic
   done
   # The title bar's buttons are Marlett glyphs. This Wine does not read the fonts of its own
