@@ -66,6 +66,10 @@ int Run() {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    // Every later load, ours or a system DLL's, searches System32 only, never the folder the
+    // program was started from (a user's Downloads). DLLs that the loader resolved before this
+    // line, the few allowed imports and their own (such as COMCTL32's), are beyond its reach.
+    SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
     try {
         return Run();
     } catch (...) {

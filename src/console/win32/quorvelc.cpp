@@ -132,6 +132,10 @@ int Run(StdOutput& out) {
 }  // namespace
 
 int wmain() {
+    // Every later load, ours or a system DLL's, searches System32 only, never the folder the
+    // program was started from (a user's Downloads). DLLs that the loader resolved before this
+    // line, the few allowed imports and their own (such as COMCTL32's), are beyond its reach.
+    SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
     StdOutput out;
     qv::win32::ComInit com;
     qv::excel::com::RetryingMessageFilter retry;

@@ -1,0 +1,129 @@
+// DLL planting: DLLs named as the system DLLs that the programs use lie beside copies of both
+// programs, as anything may lie beside them in a Downloads folder. A control program that
+// imports version.dll the ordinary way loads its planted copy; the programs load none.
+#include <windows.h>
+#include <objbase.h>
+#include <oleauto.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/texts.h"
+#include "wine_env.h"
+
+namespace {
+
+using qv::test::Process;
+constexpr DWORD kWaitMs = 30000;
+const std::vector<std::wstring> kPlanted = {L"version.dll", L"wtsapi32.dll", L"bcrypt.dll"};
+
+// Wine prefers its builtin DLLs; native first, it searches the program's folder first, as
+// Windows does for every DLL outside KnownDLLs. Set for the children only, while it lives.
+class NativeFirst {
+public:
+    NativeFirst() {
+        wchar_t buf[4096];
+        DWORD n = GetEnvironmentVariableW(L"WINEDLLOVERRIDES", buf, 4096);
+        had_ = n > 0 && n < 4096;
+        if (had_) old_.assign(buf, n);
+        SetEnvironmentVariableW(L"WINEDLLOVERRIDES", L"version,wtsapi32,bcrypt=n,b");
+    }
+    ~NativeFirst() { SetEnvironmentVariableW(L"WINEDLLOVERRIDES", had_ ? old_.c_str() : nullptr); }
+    NativeFirst(const NativeFirst&) = delete;
+    NativeFirst& operator=(const NativeFirst&) = delete;
+
+private:
+    bool had_ = false;
+    std::wstring old_;
+};
+
+// The markers that the planted DLLs left in `folder`, each "<dll>.loaded-by.<program>".
+std::vector<std::wstring> Markers(const qv::test::ScratchFolder& folder) {
+    std::vector<std::wstring> markers;
+    for (const std::wstring& name : folder.Entries())
+        if (name.find(L".loaded-by.") != std::wstring::npos) markers.push_back(name);
+    return markers;
+}
+
+std::string Joined(const std::vector<std::wstring>& names) {
+    std::string all;
+    for (const auto& n : names) all += qv::test::Narrow(n) + " ";
+    return all;
+}
+
+// A visible top-level window of process `pid` titled "Quorvel SP" (the main window or a
+// message box), polled for up to 30 s.
+HWND FindProgramWindow(DWORD pid) {
+    struct Search {
+        DWORD pid;
+        HWND found;
+    };
+    for (DWORD waited = 0; waited <= kWaitMs; waited += 100) {
+        Search s{pid, nullptr};
+        EnumWindows(
+            [](HWND h, LPARAM lp) -> BOOL {
+                auto* s = reinterpret_cast<Search*>(lp);
+                DWORD owner = 0;
+                GetWindowThreadProcessId(h, &owner);
+                wchar_t title[64] = {};
+                if (owner != s->pid || !IsWindowVisible(h)) return TRUE;
+                GetWindowTextW(h, title, 64);
+                if (lstrcmpW(title, qv::texts::kAppTitle) != 0) return TRUE;
+                s->found = h;
+                return FALSE;
+            },
+            reinterpret_cast<LPARAM>(&s));
+        if (s.found) return s.found;
+        Sleep(100);
+    }
+    return nullptr;
+}
+
+class Planting : public testing::Test {
+protected:
+    void SetUp() override {
+        const std::wstring bin = qv::test::BinDir();
+        for (const std::wstring& dll : kPlanted)
+            ASSERT_TRUE(CopyFileW((bin + L"\\plant\\" + dll).c_str(), folder.File(dll).c_str(), FALSE))
+                << "no planted " << qv::test::Narrow(dll) << " in " << qv::test::Narrow(bin) << "\\plant";
+        for (const wchar_t* exe : {L"plant\\plant_control.exe", L"quorvel.exe", L"quorvelc.exe"}) {
+            std::wstring from = bin + L"\\" + exe;
+            std::wstring name = from.substr(from.find_last_of(L'\\') + 1);
+            ASSERT_TRUE(CopyFileW(from.c_str(), folder.File(name).c_str(), FALSE)) << qv::test::Narrow(from);
+        }
+    }
+    void TearDown() override { qv::test::EndLeftoverStandIns(); }
+
+    qv::test::ScratchFolder folder;
+    NativeFirst overrides;
+};
+
+TEST_F(Planting, OnlyTheControlProgramLoadsThePlantedDlls) {
+    // The control shows that the plants and the overrides work here: it loads version.dll
+    // from its own folder.
+    qv::test::Ran control = qv::test::Run(folder.File(L"plant_control.exe"), L"", kWaitMs);
+    ASSERT_EQ(control.exit, 0u);
+    ASSERT_EQ(Markers(folder), std::vector<std::wstring>{L"version.dll.loaded-by.plant_control.exe"})
+        << "the planted version.dll was not loaded by the control program; the test cannot tell anything";
+
+    qv::test::Ran version = qv::test::Run(folder.File(L"quorvelc.exe"), L"--version --utf8", kWaitMs);
+    EXPECT_EQ(version.exit, 0u) << version.err;
+    EXPECT_NE(version.out.find("1."), std::string::npos) << version.out;
+
+    // The wizard reaches its window or a start-up message; then it is closed.
+    {
+        Process wizard(folder.File(L"quorvel.exe"), L"");
+        ASSERT_TRUE(wizard.Started());
+        HWND window = FindProgramWindow(wizard.Id());
+        EXPECT_NE(window, nullptr) << "the wizard showed no window titled Quorvel SP";
+        if (window) PostMessageW(window, WM_CLOSE, 0, 0);
+        wizard.Wait(kWaitMs);
+    }
+
+    EXPECT_EQ(Markers(folder), std::vector<std::wstring>{L"version.dll.loaded-by.plant_control.exe"})
+        << "planted DLLs loaded: " << Joined(Markers(folder));
+}
+
+}  // namespace
