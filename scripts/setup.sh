@@ -15,6 +15,7 @@ PACKAGES=(
   xvfb xauth xdotool imagemagick
   fonts-ipafont-gothic locales procps util-linux
   python3 python3-pil weasyprint poppler-utils
+  binutils osslsigncode openssl
 )
 
 STANDIN_CLSID='{5E0B7C1A-3F2D-4C8B-9A61-7D2E4F8B1C35}'
