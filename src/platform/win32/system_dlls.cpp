@@ -1,5 +1,7 @@
 #include "platform/win32/system_dlls.h"
 
+#include <string>
+
 namespace qv::win32 {
 
 namespace {
@@ -9,7 +11,13 @@ constexpr NTSTATUS kDllNotFound = static_cast<NTSTATUS>(0xC0000135L);
 }  // namespace
 
 FARPROC SystemDllProc(const wchar_t* dll, const char* name) {
-    HMODULE module = LoadLibraryExW(dll, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    // By its full System32 path: a bare name would also match a module of that name that is
+    // already loaded from elsewhere. The flag keeps the DLL's own imports in System32 as well.
+    wchar_t folder[MAX_PATH];
+    const UINT n = GetSystemDirectoryW(folder, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH) return nullptr;
+    const std::wstring path = std::wstring(folder, n) + L"\\" + dll;
+    HMODULE module = LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
     return module ? GetProcAddress(module, name) : nullptr;
 }
 
