@@ -27,25 +27,9 @@ using qv::test::Process;
 constexpr DWORD kWaitMs = 30000;
 const std::vector<std::wstring> kPlanted = {L"version.dll", L"wtsapi32.dll", L"bcrypt.dll"};
 
-// Wine prefers its builtin DLLs; native first, it searches the program's folder first, as
-// Windows does for every DLL outside KnownDLLs. Set for the children only, while it lives.
-class NativeFirst {
-public:
-    NativeFirst() {
-        wchar_t buf[4096];
-        DWORD n = GetEnvironmentVariableW(L"WINEDLLOVERRIDES", buf, 4096);
-        had_ = n > 0 && n < 4096;
-        if (had_) old_.assign(buf, n);
-        SetEnvironmentVariableW(L"WINEDLLOVERRIDES", L"version,wtsapi32,bcrypt=n,b");
-    }
-    ~NativeFirst() { SetEnvironmentVariableW(L"WINEDLLOVERRIDES", had_ ? old_.c_str() : nullptr); }
-    NativeFirst(const NativeFirst&) = delete;
-    NativeFirst& operator=(const NativeFirst&) = delete;
-
-private:
-    bool had_ = false;
-    std::wstring old_;
-};
+// Wine prefers its builtin DLLs: the ctest entry wine_planting runs this with WINEDLLOVERRIDES
+// set native first for the plants' names (Wine reads it from the Unix environment only, which
+// the children inherit), so that Wine looks beside a program first, as Windows does.
 
 // The markers that the planted DLLs left in `folder`, each "<dll>.loaded-by.<program>" or
 // "<dll>.called-by.<program>", in lower case (the loader keeps the letter case of the name
@@ -111,7 +95,6 @@ protected:
     void TearDown() override { qv::test::EndLeftoverStandIns(); }
 
     qv::test::ScratchFolder folder;
-    NativeFirst overrides;
 };
 
 TEST_F(Planting, OnlyTheControlProgramLoadsThePlantedDlls) {
@@ -121,8 +104,9 @@ TEST_F(Planting, OnlyTheControlProgramLoadsThePlantedDlls) {
     ASSERT_EQ(control.exit, 0u);
     const std::set<std::wstring> byControl = {L"version.dll.loaded-by.plant_control.exe",
                                               L"version.dll.called-by.plant_control.exe"};
-    ASSERT_EQ(Markers(folder), byControl) << "the control program did not load and call the planted version.dll; "
-                                             "the test cannot tell anything";
+    ASSERT_EQ(Markers(folder), byControl) << "the control program did not load and call the planted version.dll, so the "
+                                             "test cannot tell anything: run it as ctest's wine_planting, which sets "
+                                             "WINEDLLOVERRIDES";
     qv::test::Ran user32 = qv::test::Run(folder.File(L"plant_user32_control.exe"), L"", kWaitMs);
     ASSERT_EQ(user32.exit, 0u);
     // What Wine's own DLLs do with the plants, before and beside any program's code.
