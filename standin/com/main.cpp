@@ -66,9 +66,7 @@ int Run() {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-    // Every later load, ours or a system DLL's, searches System32 only, never the folder the
-    // program was started from (a user's Downloads). DLLs that the loader resolved before this
-    // line, the few allowed imports and their own (such as COMCTL32's), are beyond its reach.
+    // As in the programs: every later load searches System32 only, never this exe's folder.
     SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
     try {
         return Run();
