@@ -1,7 +1,11 @@
 #!/usr/bin/env python3
 """Packs the Windows build into the release zip and prints its SHA-256.
 
-usage: release.py CHECKOUT BUILD_WIN VERSION OUT_ZIP
+usage: release.py CHECKOUT BUILD_WIN VERSION OUT_ZIP [EXES]
+       release.py --signing-time
+
+EXES is the folder of the exes to pack (signed copies), BUILD_WIN's by default. --signing-time
+prints the fixed date as Unix time, which a signature takes as its signing time.
 
 The zip holds one folder, QuorvelSP-<version>/, and the files inside it, in a fixed order with
 a fixed date, so the same build always gives the same bytes, and "extract here" makes that one
@@ -9,6 +13,7 @@ folder. Every name carries the UTF-8 flag, so that Windows shows the
 Japanese names right. The text files get CR LF line ends; お読みください.txt also a BOM,
 so that Notepad on any Windows reads it as UTF-8.
 """
+import calendar
 import hashlib
 import os
 import struct
@@ -58,17 +63,21 @@ def windows_text(path, bom=False, version=None):
 
 
 def main(argv):
-    if len(argv) != 5:
+    if argv[1:] == ["--signing-time"]:
+        print(calendar.timegm(FIXED_DATE))
+        return
+    if len(argv) not in (5, 6):
         raise SystemExit(__doc__)
     root, win, version, out = Path(argv[1]), Path(argv[2]), argv[3], Path(argv[4])
-    exe = win / "quorvel.exe"
+    exes = Path(argv[5]) if len(argv) == 6 else win
+    exe = exes / "quorvel.exe"
     built = exe_version(exe)
     if built != version:
         raise SystemExit(f"release: quorvel.exe is version {built}, the project is {version}; build again")
 
     entries = [
         ("quorvel.exe", exe.read_bytes()),
-        ("quorvelc.exe", (win / "quorvelc.exe").read_bytes()),
+        ("quorvelc.exe", (exes / "quorvelc.exe").read_bytes()),
         ("操作説明.pdf", (win / "操作説明.pdf").read_bytes()),
         ("お読みください.txt", windows_text(root / "docs/release/お読みください.txt", bom=True, version=version)),
         ("LICENSE", windows_text(root / "LICENSE")),

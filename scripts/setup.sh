@@ -4,9 +4,18 @@
 # build/wineprefix with the Excel stand-in registered, and the manual
 # (操作説明.pdf beside quorvel.exe). Run as root.
 # Safe to run again: finished steps are skipped, so a second run takes seconds.
-set -euo pipefail
+set -Eeuo pipefail
 exec </dev/null
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
+
+# No step stops the set-up silently: a failing command is named, with where it ran. Its own
+# output, where it has any, is printed above (the registry writes print theirs themselves).
+setup_failed() { # <exit status> <command>
+  # The functions it ran in, innermost first, without this one and the script's own "main".
+  local where=${FUNCNAME[*]:1:${#FUNCNAME[@]}-2}
+  qv_say "FAILED (exit status $1): $2${where:+ (in ${where// / <- })}" >&2
+}
+trap 'setup_failed $? "$BASH_COMMAND"' ERR
 
 PACKAGES=(
   build-essential cmake ninja-build googletest nlohmann-json3-dev
@@ -15,6 +24,7 @@ PACKAGES=(
   xvfb xauth xdotool imagemagick
   fonts-ipafont-gothic fonts-dejavu-core locales procps util-linux
   python3 python3-pil weasyprint poppler-utils
+  binutils osslsigncode openssl
 )
 
 STANDIN_CLSID='{5E0B7C1A-3F2D-4C8B-9A61-7D2E4F8B1C35}'
@@ -71,12 +81,23 @@ wine_step() {
   wineserver -w
 }
 
+# Writes one REG_SZ value into the prefix. A new prefix may still be settling: each try first
+# waits for the Wine server, and a write is tried up to three times. When all fail, wine's own
+# message is printed with the command.
 reg_sz() { # <key> <value name, empty = default> <data>
-  if [[ -z $2 ]]; then
-    wine reg add "$1" /ve /t REG_SZ /d "$3" /f >/dev/null
-  else
-    wine reg add "$1" /v "$2" /t REG_SZ /d "$3" /f >/dev/null
-  fi
+  local args=(reg add "$1")
+  if [[ -z $2 ]]; then args+=(/ve); else args+=(/v "$2"); fi
+  args+=(/t REG_SZ /d "$3" /f)
+  local try out=
+  for try in 1 2 3; do
+    wineserver -w
+    if out=$(wine "${args[@]}" 2>&1); then
+      return 0
+    fi
+  done
+  qv_say "FAILED after $try tries: wine ${args[*]@Q}" >&2
+  printf '%s\n' "$out" >&2
+  return 1
 }
 
 register_fonts() {

@@ -93,6 +93,10 @@ int Run(HINSTANCE instance, int show, qv::win32::MessageBoxTopLevel& top) {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
+    // Every later load, ours or a system DLL's, searches System32 only, never the folder the
+    // program was started from (a user's Downloads). DLLs that the loader resolved before this
+    // line, the few allowed imports and their own (such as COMCTL32's), are beyond its reach.
+    SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
     EnablePerMonitorDpi();
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
     InitCommonControlsEx(&icc);

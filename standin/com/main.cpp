@@ -66,6 +66,8 @@ int Run() {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    // As in the programs: every later load searches System32 only, never this exe's folder.
+    SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
     try {
         return Run();
     } catch (...) {

@@ -547,6 +547,18 @@ TEST_F(MainDialogTest, LoadFillsTheWindowWithItsTipsAndRunsModeZeroWithTheFocusO
     AddFile(L"three.xla");
     ASSERT_NO_FATAL_FAILURE(Open(true));
     EXPECT_EQ(WindowText(dlg), qv::texts::kAppTitle);
+    // The programs' icon in the title bar and the taskbar, at the sizes the system asks for.
+    for (auto [which, metric] : {std::pair{ICON_BIG, SM_CXICON}, {ICON_SMALL, SM_CXSMICON}}) {
+        auto icon = reinterpret_cast<HICON>(SendMessageW(dlg, WM_GETICON, which, 0));
+        ASSERT_NE(icon, nullptr) << "WM_GETICON " << which;
+        ICONINFO info{};
+        ASSERT_TRUE(GetIconInfo(icon, &info));
+        BITMAP bm{};
+        GetObjectW(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof bm, &bm);
+        EXPECT_EQ(bm.bmWidth, GetSystemMetrics(metric)) << "WM_GETICON " << which;
+        if (info.hbmColor) DeleteObject(info.hbmColor);
+        if (info.hbmMask) DeleteObject(info.hbmMask);
+    }
     EXPECT_EQ(Text(IDC_TEXT1), qv::texts::kHelpText);
     EXPECT_EQ(Text(IDC_LBLVERSION), L"Ver 1.0.2");
     EXPECT_EQ(Text(IDC_TXTFOLDER), L"");

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "console/console.h"
+#include "console/key_wait.h"
 #include "console/texts.h"
 #include "console/utf8.h"
 #include "excel/com/com_excel.h"
@@ -67,19 +68,25 @@ private:
     UINT codePage_ = 0;
 };
 
-// Started by a double-click, the console holds only this process and closes with it: the help
-// then waits for a key instead of flashing past.
-bool StartedFromExplorer() {
+qv::console::ConsoleFacts ReadConsoleFacts() {
     DWORD list[2];
     DWORD mode = 0;
-    return GetConsoleProcessList(list, 2) == 1 && GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode);
+    qv::console::ConsoleFacts facts;
+    facts.hasWindow = GetConsoleWindow() != nullptr;
+    facts.processes = GetConsoleProcessList(list, 2);
+    facts.inputIsConsole = GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode) != FALSE;
+    return facts;
 }
 
+// Waits for a key press, at most kKeyWaitMilliseconds.
 void WaitForKey(qv::console::Output& out, qv::console::Lang lang) {
     out.Out(qv::console::In(lang, qv::console::texts::kPressAKey));
     HANDLE in = GetStdHandle(STD_INPUT_HANDLE);
     FlushConsoleInputBuffer(in);
+    const ULONGLONG deadline = GetTickCount64() + qv::console::kKeyWaitMilliseconds;
     for (;;) {
+        const ULONGLONG now = GetTickCount64();
+        if (now >= deadline || WaitForSingleObject(in, static_cast<DWORD>(deadline - now)) != WAIT_OBJECT_0) return;
         INPUT_RECORD record;
         DWORD read = 0;
         if (!ReadConsoleInputW(in, &record, 1, &read) || read == 0) return;
@@ -112,7 +119,7 @@ int Run(StdOutput& out) {
     const qv::console::Parsed parsed = qv::console::ParseArguments(args);
     // Also when the arguments are bad, so that the refusal itself reads right.
     if (std::find(args.begin(), args.end(), L"--utf8") != args.end()) out.UseUtf8();
-    if (args.empty() && StartedFromExplorer()) {
+    if (args.empty() && qv::console::WaitsForKey(ReadConsoleFacts())) {
         out.Out(qv::console::HelpText(parsed.options.lang));
         WaitForKey(out, parsed.options.lang);
         return qv::console::kExitBadArguments;
@@ -132,6 +139,10 @@ int Run(StdOutput& out) {
 }  // namespace
 
 int wmain() {
+    // Every later load, ours or a system DLL's, searches System32 only, never the folder the
+    // program was started from (a user's Downloads). DLLs that the loader resolved before this
+    // line, the few allowed imports and their own (such as COMCTL32's), are beyond its reach.
+    SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
     StdOutput out;
     qv::win32::ComInit com;
     qv::excel::com::RetryingMessageFilter retry;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/win32/platform.h"
+#include "platform/win32/system_dlls.h"
 
 namespace qv::win32 {
 
@@ -58,10 +59,10 @@ std::optional<std::vector<BYTE>> ShellUser() {
 std::wstring SessionText(WTS_INFO_CLASS what) {
     wchar_t* buf = nullptr;
     DWORD bytes = 0;
-    if (!WTSQuerySessionInformationW(WTS_CURRENT_SERVER_HANDLE, WTS_CURRENT_SESSION, what, &buf, &bytes) || !buf)
+    if (!system_dll::WTSQuerySessionInformationW(WTS_CURRENT_SERVER_HANDLE, WTS_CURRENT_SESSION, what, &buf, &bytes) || !buf)
         return std::wstring();
     std::wstring text(buf);
-    WTSFreeMemory(buf);
+    system_dll::WTSFreeMemory(buf);
     return text;
 }
 

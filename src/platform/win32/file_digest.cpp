@@ -8,6 +8,7 @@
 
 #include "platform/win32/handles.h"
 #include "platform/win32/long_path.h"
+#include "platform/win32/system_dlls.h"
 
 namespace qv::win32 {
 
@@ -45,8 +46,8 @@ bool ReadFull(HANDLE h, std::vector<char>& buf) {
     return true;
 }
 
-struct CloseAlgorithm { void operator()(BCRYPT_ALG_HANDLE h) const { BCryptCloseAlgorithmProvider(h, 0); } };
-struct DestroyHash { void operator()(BCRYPT_HASH_HANDLE h) const { BCryptDestroyHash(h); } };
+struct CloseAlgorithm { void operator()(BCRYPT_ALG_HANDLE h) const { system_dll::BCryptCloseAlgorithmProvider(h, 0); } };
+struct DestroyHash { void operator()(BCRYPT_HASH_HANDLE h) const { system_dll::BCryptDestroyHash(h); } };
 
 }  // namespace
 
@@ -67,18 +68,18 @@ std::optional<std::string> FileSha256(const std::wstring& path) {
     UniqueHandle file = OpenShared(path);
     if (!file) return std::nullopt;
     Unique<BCRYPT_ALG_HANDLE, CloseAlgorithm, nullptr> alg;
-    if (!BCRYPT_SUCCESS(BCryptOpenAlgorithmProvider(alg.put(), BCRYPT_SHA256_ALGORITHM, nullptr, 0))) return std::nullopt;
+    if (!BCRYPT_SUCCESS(system_dll::BCryptOpenAlgorithmProvider(alg.put(), BCRYPT_SHA256_ALGORITHM, nullptr, 0))) return std::nullopt;
     Unique<BCRYPT_HASH_HANDLE, DestroyHash, nullptr> hash;
-    if (!BCRYPT_SUCCESS(BCryptCreateHash(alg.get(), hash.put(), nullptr, 0, nullptr, 0, 0))) return std::nullopt;
+    if (!BCRYPT_SUCCESS(system_dll::BCryptCreateHash(alg.get(), hash.put(), nullptr, 0, nullptr, 0, 0))) return std::nullopt;
     std::vector<char> buf;
     for (;;) {
         if (!ReadChunk(file.get(), buf)) return std::nullopt;
         if (buf.empty()) break;
-        if (!BCRYPT_SUCCESS(BCryptHashData(hash.get(), reinterpret_cast<PUCHAR>(buf.data()), static_cast<ULONG>(buf.size()), 0)))
+        if (!BCRYPT_SUCCESS(system_dll::BCryptHashData(hash.get(), reinterpret_cast<PUCHAR>(buf.data()), static_cast<ULONG>(buf.size()), 0)))
             return std::nullopt;
     }
     unsigned char digest[32];
-    if (!BCRYPT_SUCCESS(BCryptFinishHash(hash.get(), digest, sizeof digest, 0))) return std::nullopt;
+    if (!BCRYPT_SUCCESS(system_dll::BCryptFinishHash(hash.get(), digest, sizeof digest, 0))) return std::nullopt;
     static constexpr char kHex[] = "0123456789abcdef";
     std::string hex;
     for (unsigned char b : digest) {

@@ -1,4 +1,5 @@
 #include "platform/win32/platform.h"
+#include "platform/win32/system_dlls.h"
 
 #include <shlobj.h>
 #include <knownfolders.h>
@@ -70,13 +71,13 @@ std::wstring Win32SystemInfo::ProgramFolder() {
 ProgramVersion FileVersionOf(const std::wstring& path) {
     ProgramVersion v;
     DWORD ignored = 0;
-    DWORD size = GetFileVersionInfoSizeW(path.c_str(), &ignored);
+    DWORD size = system_dll::GetFileVersionInfoSizeW(path.c_str(), &ignored);
     if (size == 0) return v;
     std::vector<BYTE> block(size);
-    if (!GetFileVersionInfoW(path.c_str(), 0, size, block.data())) return v;
+    if (!system_dll::GetFileVersionInfoW(path.c_str(), 0, size, block.data())) return v;
     VS_FIXEDFILEINFO* info = nullptr;
     UINT len = 0;
-    if (!VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&info), &len) || !info ||
+    if (!system_dll::VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&info), &len) || !info ||
         len < sizeof(VS_FIXEDFILEINFO))
         return v;
     v.major = HIWORD(info->dwFileVersionMS);

@@ -281,7 +281,24 @@ void MainDialog::OnCommand(int id, int code) {
 
 MainDialog* FromWindow(HWND h) { return reinterpret_cast<MainDialog*>(GetWindowLongPtrW(h, DWLP_USER)); }
 
+// The programs' icon in the title bar, the taskbar and Alt+Tab, large and small at the sizes
+// the system asks for; Explorer takes the exe's first icon resource by itself.
+void SetWindowIcons(HWND h) {
+    const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(h, GWLP_HINSTANCE));
+    const struct {
+        WPARAM which;
+        int cx, cy;
+    } kinds[] = {{ICON_BIG, SM_CXICON, SM_CYICON}, {ICON_SMALL, SM_CXSMICON, SM_CYSMICON}};
+    for (const auto& k : kinds) {
+        // Shared: the system frees it, and a second window gets the same handle.
+        HANDLE icon = LoadImageW(instance, MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON, GetSystemMetrics(k.cx),
+                                 GetSystemMetrics(k.cy), LR_SHARED);
+        if (icon) SendMessageW(h, WM_SETICON, k.which, reinterpret_cast<LPARAM>(icon));
+    }
+}
+
 INT_PTR OnInitDialog(HWND h, LPARAM lp) {
+    SetWindowIcons(h);
     const auto* p = reinterpret_cast<const CreateParams*>(lp);
     MainDialog* d = nullptr;
     try {

@@ -2,6 +2,8 @@
 #pragma once
 
 #define IDD_MAIN 100
+// The programs' icon: the only icon, so the first that Explorer finds.
+#define IDI_APP 1
 
 #define IDC_OPTBTN0 1000
 #define IDC_OPTBTN1 1001
