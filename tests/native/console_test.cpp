@@ -82,7 +82,7 @@ TEST(ConsoleText, EachNoticeIsWordedInBothLanguagesWithItsInsertsUntouched) {
     n.workbookCount = 1;
     n.workbooks = {L"Book「1」.xls"};
     n.account = L"営業\\山田";
-    for (int r = 0; r <= static_cast<int>(Reason::KeptMark); ++r) {
+    for (int r = 0; r <= static_cast<int>(Reason::MarkNotKept); ++r) {
         n.reason = static_cast<Reason>(r);
         SCOPED_TRACE(ReasonCode(n.reason));
         // quorvelc words these two its own way; every other Japanese text is the wizard's.
