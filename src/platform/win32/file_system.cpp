@@ -189,23 +189,22 @@ private:
     // One stream step, tried again while another program holds the file.
     template <class Step>
     StreamWrite Stream(const std::wstring& path, Step step) {
-        long failed = 0;
         std::optional<Failure> failure;
         fs_.WhileHeld(
             [&] {
                 try {
                     step();
+                    failure.reset();
                     return true;
                 } catch (const Failure& f) {
                     failure = f;
-                    failed = f.Code();
-                    SetLastError(static_cast<DWORD>(failed));
+                    SetLastError(static_cast<DWORD>(f.Code()));
                     return false;
                 }
             },
             path);
-        if (!failure || failed == 0) return StreamWrite::Done;
-        if (IsNoStreams(failed)) return StreamWrite::NoStreams;
+        if (!failure) return StreamWrite::Done;
+        if (IsNoStreams(failure->Code())) return StreamWrite::NoStreams;
         throw Failure(texts::kOpCopy, failure->Detail(), failure->Code());
     }
 
