@@ -33,7 +33,7 @@ STANDIN_CLSID='{5E0B7C1A-3F2D-4C8B-9A61-7D2E4F8B1C35}'
 PROPORTIONAL_FACES=("MS UI Gothic" "MS PGothic" "MS Shell Dlg" "MS Shell Dlg 2" "Tahoma")
 MONOSPACED_FACES=("MS Gothic")
 # Bump when the prefix recipe below changes, so existing prefixes are redone.
-PREFIX_RECIPE=4
+PREFIX_RECIPE=5
 
 install_packages() {
   local missing=() p
@@ -178,6 +178,13 @@ prepare_prefix() {
       printf 'Placeholder for the VB6 runtime file.\r\n' \
         >"$WINEPREFIX/drive_c/windows/$dir/MSVBVM60.DLL"
   done
+
+  # N: is a network drive, so that tests can put an add-in on a share: a link under
+  # dosdevices and the drive's type in the registry. Wine reads that type only when the
+  # prefix's server starts, which is why it is set here and not by a test.
+  mkdir -p "$WINEPREFIX/network-share"
+  ln -sfn ../network-share "$WINEPREFIX/dosdevices/n:"
+  wine_step reg_sz 'HKLM\Software\Wine\Drives' 'n:' network
 
   # Excel's two default add-in folders, as the stand-in reports them.
   local user

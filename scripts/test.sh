@@ -16,6 +16,11 @@ fi
 export QV_CORPUS
 export LANG=ja_JP.UTF-8
 unset LC_ALL
+# Removed add-ins go to the desktop's trash, which Wine keeps under $XDG_DATA_HOME/Trash: the
+# tests get a trash of their own, emptied for each run, not the user's.
+export XDG_DATA_HOME=$QV_BUILD/test-data-home
+rm -rf "$XDG_DATA_HOME"
+mkdir -p "$XDG_DATA_HOME"
 
 cleanup() {
   qv_stop_wine

@@ -17,6 +17,7 @@
 #include "operations/operations.h"
 #include "operations/texts.h"
 #include "platform/paths.h"
+#include "platform/zone_identifier.h"
 #include "startup/startup.h"
 #include "startup/texts.h"
 #include "platform/account.h"
@@ -37,6 +38,7 @@ std::wstring Describe(const Reporter& r, Change c) {
         case Change::SwitchedOn: return r.T(texts::kChangeSwitchedOn);
         case Change::SwitchedOff: return r.T(texts::kChangeSwitchedOff);
         case Change::FileDeleted: return r.T(texts::kChangeFileDeleted);
+        case Change::FileRecycled: return r.T(texts::kChangeFileRecycled);
         case Change::RegistryValueDeleted: return r.T(texts::kChangeRegistry);
     }
     return L"";
@@ -216,10 +218,14 @@ void InstallOne(World& w, Reporter& r, const Options& o, const excel::Facts& fac
             return;
         }
 
-        // Already there, byte for byte, listed and switched on: nothing to do.
+        // Already there, byte for byte, listed and switched on: nothing to do, unless a mark is
+        // still to be taken away.
         const std::wstring destination = paths::JoinFolder(req.folder, fileName);
+        const ZoneStream destinationMark = svc.fs.ReadZoneStream(destination);
+        const bool unblockDue = o.unblock && destinationMark.state == StreamState::Present &&
+                                IsMarkedFromInternet(ZoneIdOf(destinationMark.text));
         for (const auto& a : list) {
-            if (a.FullName() == destination && a.Installed() && a.FileExists() &&
+            if (!unblockDue && a.FullName() == destination && a.Installed() && a.FileExists() &&
                 (destination == source || w.sameContents(source, destination))) {
                 item.message = r.T(texts::kNothingToDo) + destination;
                 item.fullName = destination;
@@ -233,11 +239,7 @@ void InstallOne(World& w, Reporter& r, const Options& o, const excel::Facts& fac
             Refuse(r, item, journal, *result.refusal);
             return;
         }
-        if (result.keptMark) {
-            Notice kept{Reason::KeptMark};
-            kept.path = result.fullName;
-            r.Warn(kept);
-        }
+        if (auto mark = MarkNotice(result)) r.Warn(*mark);
         item.fullName = result.fullName;
         Succeed(r, item, journal, title, Done::Installed);
     });
@@ -288,19 +290,33 @@ const Text& NotRemovableText(RemovalBar bar) {
     return texts::kNotRemovableMicrosoft;
 }
 
-void RemoveOne(World& w, Reporter& r, const excel::Facts& facts, const std::wstring& name, bool ifPresent) {
+// The JSON's word for what a removal did with the file.
+const char* DisposalCode(FileDisposal d) {
+    switch (d) {
+        case FileDisposal::Recycled: return "recycled";
+        case FileDisposal::Deleted: return "deleted";
+        case FileDisposal::Left: break;
+    }
+    return "left";
+}
+
+void RemoveOne(World& w, Reporter& r, const excel::Facts& facts, const std::wstring& name, bool ifPresent,
+               bool permanent) {
     ForNamedAddin(w, r, name, [&](const ListedAddin& a, Item& item, Changes& journal) {
         // What the wizard's removal modes never offer, refused.
         if (auto bar = RemovalBarOf(a, w.svc.details))
             return Fail(r, item, journal, r.T(NotRemovableText(*bar)) + a.FullName(), "not-removable");
-        const AddinRequest req{a.FullName(), a.Title(), facts, &journal};
+        AddinRequest req{a.FullName(), a.Title(), facts, &journal};
+        req.permanent = permanent;
         RemovalResult result = a.Installed() ? RemoveActiveAddin(w.svc, req) : RemoveInactiveAddin(w.svc, req);
+        if (result.disposal) item.details["fileDisposal"] = DisposalCode(*result.disposal);
         // The wizard's text names its buttons; quorvelc has none.
         if (result.refusal && result.refusal->reason == Reason::SwitchedOn)
             return Fail(r, item, journal, r.T(texts::kRemoveSwitchedOn) + a.FullName(), ReasonCode(Reason::SwitchedOn));
         if (result.refusal) return Refuse(r, item, journal, *result.refusal);
         Succeed(r, item, journal, a.Title(), a.Installed() ? Done::Uninstalled : Done::Deleted);
-        if (paths::IsNetworkPath(a.FullName())) item.message += L"\n" + r.T(texts::kLeftOnServer) + a.FullName();
+        if (result.disposal == FileDisposal::Left) item.message += L"\n" + r.T(texts::kLeftOnServer) + a.FullName();
+        if (result.disposal == FileDisposal::Recycled) item.message += L"\n" + r.T(texts::kInRecycleBin) + a.FullName();
     }, ifPresent);
 }
 
@@ -423,7 +439,7 @@ int Run(World& w, const Options& given, Output& out) {
     } else if (o.command == L"on" || o.command == L"off") {
         for (const auto& n : o.operands) SwitchOne(w, r, facts, n, o.command == L"on");
     } else if (o.command == L"remove") {
-        for (const auto& n : o.operands) RemoveOne(w, r, facts, n, o.ifPresent);
+        for (const auto& n : o.operands) RemoveOne(w, r, facts, n, o.ifPresent, o.permanent);
     } else if (o.command == L"tidy") {
         Tidy(w, r, facts, o.dryRun);
     } else if (o.command == L"where") {

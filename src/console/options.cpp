@@ -47,7 +47,7 @@ bool Options::*FlagOf(const std::wstring& a) {
         {L"--json", &Options::json},       {L"--dry-run", &Options::dryRun},
         {L"--allow-newer-excel", &Options::allowNewerExcel}, {L"--version", &Options::version},
         {L"--utf8", &Options::utf8},       {L"--unblock", &Options::unblock},
-        {L"--if-present", &Options::ifPresent},
+        {L"--if-present", &Options::ifPresent}, {L"--permanent", &Options::permanent},
     };
     for (const auto& [name, flag] : kFlags)
         if (a == name) return flag;
@@ -114,6 +114,7 @@ Parsed ParseArguments(const std::vector<std::wstring>& args) {
     else if (o.dryRun && o.command != L"tidy") p.error = L"--dry-run belongs to 'tidy' only";
     else if (o.unblock && o.command != L"install") p.error = L"--unblock belongs to 'install' only";
     else if (o.ifPresent && o.command != L"remove") p.error = L"--if-present belongs to 'remove' only";
+    else if (o.permanent && o.command != L"remove") p.error = L"--permanent belongs to 'remove' only";
     else if (o.sha256 && (o.command != L"status" || o.operands.size() != 1))
         p.error = L"--sha256 belongs to 'status' with one NAME";
     return p;

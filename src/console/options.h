@@ -21,6 +21,7 @@ struct Options {
     bool utf8 = false;                    // --utf8: pipes and files get UTF-8 whatever the code page
     bool unblock = false;                 // install --unblock: the copy carries no mark of the web
     bool ifPresent = false;               // remove --if-present: an add-in not listed counts as done
+    bool permanent = false;               // remove --permanent: the file is deleted, not recycled
     std::optional<std::wstring> sha256;   // status NAME --sha256 HEX
     Lang lang = Lang::Ja;
     // --timeout SECONDS: how long a call to Excel may go unanswered before quorvelc ends that Excel.

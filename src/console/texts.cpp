@@ -63,6 +63,15 @@ std::wstring EnglishText(const Notice& n) {
         case Reason::KeptMark:
             return L"The installed copy keeps the file's mark of the web; Excel may not run its macros "
                    L"(--unblock removes the mark): " + n.path;
+        case Reason::MarkNotSet:
+            return L"The install is done, but the installed file could not be given the file's mark of the web: " +
+                   n.path;
+        case Reason::MarkNotRemoved:
+            return L"The install is done, but the mark of the web could not be removed from the installed file; "
+                   L"Excel may not run its macros (tick \"Unblock\" in the file's properties): " + n.path;
+        case Reason::MarkNotKept:
+            return L"The install is done, but the installed file's drive keeps no mark of the web, so the file "
+                   L"has none: " + n.path;
         case Reason::VersionUnsupported: return L"This Excel version is not supported.";
         case Reason::RuntimeMissing: return L"The VB6.0 runtime is missing.";
         case Reason::UnsupportedFile: return L"Not an add-in file = " + n.path + L" was given.\nThis file is skipped.";
@@ -120,6 +129,9 @@ const char* ReasonCode(Reason r) {
         case Reason::ReadOnly: return "read-only";
         case Reason::OtherAccount: return "wrong-account";
         case Reason::KeptMark: return "marked-from-internet";
+        case Reason::MarkNotSet: return "mark-not-set";
+        case Reason::MarkNotRemoved: return "mark-not-removed";
+        case Reason::MarkNotKept: return "mark-not-kept";
         case Reason::VersionUnsupported: return "excel-version";
         case Reason::RuntimeMissing: return "runtime-missing";
         case Reason::UnsupportedFile: return "not-xla";
@@ -162,8 +174,10 @@ Usage:
                                          install, or install a newer version, and switch on
   quorvelc on NAME...                    switch listed add-ins on
   quorvelc off NAME...                   switch listed add-ins off
-  quorvelc remove NAME... [--if-present] remove add-ins completely (file, list entry);
-                                         a file on a server share (\\server\...) stays
+  quorvelc remove NAME... [--if-present] [--permanent]
+                                         remove add-ins completely (file, list entry); the file
+                                         goes to the Recycle Bin where its drive has one; a file
+                                         on the network (\\server\... or a network drive) stays
   quorvelc tidy [--dry-run]              remove list entries whose file is gone
   quorvelc where NAME                    print the add-in's full path
   quorvelc status FILE...                detection: is each FILE installed, switched on and
@@ -190,6 +204,7 @@ Options:
   --unblock             install: the installed copy does not keep the file's mark of the web
                         (without it the mark stays, and a warning says so)
   --if-present          remove: an add-in that is not listed counts as done
+  --permanent           remove: delete the file for good, not to the Recycle Bin
   --timeout SECONDS     end quorvelc's own Excel when a call to it has not returned after
                         this long (an add-in showing a message nobody sees); 120 by default
   --version             the program's version
@@ -218,8 +233,11 @@ Exit codes (with several FILEs or NAMEs, the first of 6, 7, 2, 5, 1618, 4, 3, 1,
                                          新規インストールまたはバージョンアップし、動作中にします
   quorvelc on NAME...                    アドインを動作中にします
   quorvelc off NAME...                   アドインを非動作中にします
-  quorvelc remove NAME... [--if-present] アドインを完全削除します（ファイル、アドインリスト）。
-                                         サーバーの共有フォルダ（\\server\...）のファイルは残します
+  quorvelc remove NAME... [--if-present] [--permanent]
+                                         アドインを完全削除します（ファイル、アドインリスト）。
+                                         ファイルは、ドライブにごみ箱があればごみ箱に移します。
+                                         ネットワーク上（\\server\... やネットワークドライブ）の
+                                         ファイルは残します
   quorvelc tidy [--dry-run]              ファイルが存在しないアドインをアドインリストから削除します
   quorvelc where NAME                    アドインのフルパスを表示します
   quorvelc status FILE...                検出：各 FILE がインストール済みで動作中、かつ同じ内容
@@ -246,6 +264,7 @@ NAME は、フルパス（"\" を含むもの。大文字と小文字は区別�
   --unblock             install：インストールしたファイルに、インターネットから取得したファイル
                         としての印（ブロック）を残しません（指定しないときは残し、警告します）
   --if-present          remove：アドインリストにないアドインは、削除済みとして扱います
+  --permanent           remove：ファイルをごみ箱に移さず、完全に削除します
   --timeout SECONDS     quorvelc のExcelへの呼び出しがこの秒数を過ぎても戻らないとき、そのExcelを
                         終了します（アドインが誰にも見えないメッセージを表示している場合）。既定は120
   --version             バージョンを表示します

@@ -38,8 +38,10 @@ inline constexpr Text kSeeHelp{L"使い方は quorvelc --help で表示されま
 inline constexpr Text kNotFound{L"アドインリストにありません：", L"Not in the add-in list: "};
 inline constexpr Text kAlreadyGone{L"アドインリストにありません（削除済み）：", L"Not in the add-in list (already removed): "};
 inline constexpr Text kPressAKey{L"\n何かキーを押すと終了します。", L"\nPress any key to close."};
-inline constexpr Text kLeftOnServer{L"サーバーの共有フォルダのファイルは削除していません：",
-                                    L"The file on the server share was not deleted: "};
+inline constexpr Text kLeftOnServer{L"ネットワーク上のファイルは削除していません：",
+                                    L"The file on the network was not deleted: "};
+inline constexpr Text kInRecycleBin{L"ファイルはごみ箱に移しました（元に戻せます）：",
+                                    L"The file was moved to the Recycle Bin (it can be restored): "};
 inline constexpr Text kUnreachableLeft{L"ドライブまたは共有フォルダに接続できないため、そのままにします：",
                                        L"Left alone: its drive or share cannot be reached: "};
 inline constexpr Text kAmbiguous{L"複数のアドインが該当します：", L"More than one add-in matches: "};
@@ -87,6 +89,7 @@ inline constexpr Text kChangeAdded{L"アドインリストに登録しました"
 inline constexpr Text kChangeSwitchedOn{L"動作中にしました", L"the add-in was switched on"};
 inline constexpr Text kChangeSwitchedOff{L"非動作中にしました", L"the add-in was switched off"};
 inline constexpr Text kChangeFileDeleted{L"ファイルを削除しました", L"the file was deleted"};
+inline constexpr Text kChangeFileRecycled{L"ファイルをごみ箱に移しました", L"the file was moved to the Recycle Bin"};
 inline constexpr Text kChangeRegistry{L"レジストリの値を削除しました", L"the registry value was deleted"};
 
 }  // namespace texts

@@ -1,6 +1,7 @@
 // InstallAddin: a new install, or a newer version over a listed one.
 #include "startup/excel_start.h"
 #include "operations/operations.h"
+#include "platform/error.h"
 #include "platform/paths.h"
 #include "platform/zone_identifier.h"
 
@@ -48,10 +49,11 @@ std::unique_ptr<excel::AddIn> SwitchOffOldVersion(const InstallRequest& r, excel
     return old;
 }
 
-void CopyKeepingOldVersion(Services& svc, const InstallRequest& r, const std::wstring& destination, ZoneMark mark,
-                           excel::AddIn* switchedOff) {
+MarkWarning CopyKeepingOldVersion(Services& svc, const InstallRequest& r, const std::wstring& destination,
+                                  ZoneMark mark, excel::AddIn* switchedOff) {
+    MarkWarning warning = MarkWarning::None;
     try {
-        svc.fs.CopyReplace(r.source, destination, mark);
+        warning = svc.fs.CopyReplace(r.source, destination, mark);
     } catch (...) {
         // The old file is untouched; put its add-in back as it was before the failure leaves.
         if (switchedOff) {
@@ -64,6 +66,18 @@ void CopyKeepingOldVersion(Services& svc, const InstallRequest& r, const std::ws
         throw;
     }
     Note(r, Change::FileCopied);
+    return warning;
+}
+
+// The file already in its place keeps its bytes; only its mark is taken away. It is a warning
+// when that fails, as for a copy: the install itself can go on.
+MarkWarning UnblockInPlace(Services& svc, const std::wstring& fullName) {
+    try {
+        svc.fs.DeleteZoneStream(fullName);
+    } catch (const Failure&) {
+        return MarkWarning::NotRemoved;
+    }
+    return MarkWarning::None;
 }
 
 // The listed add-in whose file is the one just put in place, switched on; false when Excel
@@ -100,19 +114,18 @@ InstallResult InstallAddin(Services& svc, const InstallRequest& r) {
         result.refusal = *refusal;
         return result;
     }
-    // Office blocks the macros of a file from the internet, and a copy keeps the mark.
+    // Office blocks the macros of a file from the internet, and a copy keeps the mark; a file
+    // that already lies in the destination folder is just as blocked.
     ZoneMark mark = ZoneMark::KeepSource;
-    if (result.copied) {
-        const ZoneStream zone = svc.fs.ReadZoneStream(r.source);
-        if (zone.state == StreamState::Present && IsMarkedFromInternet(ZoneIdOf(zone.text))) {
-            const MarkChoice choice = r.askUnblock ? r.askUnblock() : MarkChoice::Keep;
-            if (choice == MarkChoice::Cancel) {
-                result.cancelled = true;
-                return result;
-            }
-            if (choice == MarkChoice::Unblock) mark = ZoneMark::None;
-            result.keptMark = choice == MarkChoice::Keep;
+    const ZoneStream zone = svc.fs.ReadZoneStream(r.source);
+    if (zone.state == StreamState::Present && IsMarkedFromInternet(ZoneIdOf(zone.text))) {
+        const MarkChoice choice = r.askUnblock ? r.askUnblock() : MarkChoice::Keep;
+        if (choice == MarkChoice::Cancel) {
+            result.cancelled = true;
+            return result;
         }
+        if (choice == MarkChoice::Unblock) mark = ZoneMark::None;
+        result.keptMark = choice == MarkChoice::Keep;
     }
     // Every question is answered: a new profile's user add-in folder may still have to be made.
     if (r.oldFolder.empty() && !r.facts.userFolder.empty() && r.folder == r.facts.userFolder &&
@@ -121,7 +134,13 @@ InstallResult InstallAddin(Services& svc, const InstallRequest& r) {
 
     excel::Session excel(StartExcel(svc));
     auto switchedOff = SwitchOffOldVersion(r, *excel, fileName);
-    if (result.copied) CopyKeepingOldVersion(svc, r, result.fullName, mark, switchedOff.get());
+    if (result.copied)
+        result.markWarning = CopyKeepingOldVersion(svc, r, result.fullName, mark, switchedOff.get());
+    else if (mark == ZoneMark::None)
+        result.markWarning = UnblockInPlace(svc, result.fullName);
+    // A volume without streams kept no mark: the copy is not marked after all.
+    if (result.markWarning == MarkWarning::NotKept || result.markWarning == MarkWarning::NotSet)
+        result.keptMark = false;
     switchedOff.reset();
 
     if (SwitchOnListed(*excel, result.fullName))
@@ -130,6 +149,20 @@ InstallResult InstallAddin(Services& svc, const InstallRequest& r) {
         AddAndSwitchOn(r, *excel, result.fullName, result.copied);
     excel.Quit();
     return result;
+}
+
+std::optional<Notice> MarkNotice(const InstallResult& result) {
+    std::optional<Notice> n;
+    switch (result.markWarning) {
+        case MarkWarning::NotSet: n = Notice{Reason::MarkNotSet}; break;
+        case MarkWarning::NotRemoved: n = Notice{Reason::MarkNotRemoved}; break;
+        case MarkWarning::NotKept: n = Notice{Reason::MarkNotKept}; break;
+        case MarkWarning::None:
+            if (result.keptMark) n = Notice{Reason::KeptMark};
+            break;
+    }
+    if (n) n->path = result.fullName;
+    return n;
 }
 
 }  // namespace qv

@@ -55,6 +55,9 @@ std::wstring JapaneseText(const Notice& n) {
         case Reason::NoTitle: return texts::kNoTitle1 + paths::FileNamePart(n.path) + texts::kNoTitle2;
         // Only the console program warns of it; the wizard asked before the copy.
         case Reason::KeptMark: return L"";
+        case Reason::MarkNotSet: return texts::kMarkNotSet1 + n.path + texts::kMarkClose;
+        case Reason::MarkNotRemoved: return texts::kMarkNotRemoved1 + n.path + texts::kMarkClose;
+        case Reason::MarkNotKept: return texts::kMarkNotKept1 + n.path + texts::kMarkClose;
     }
     return L"";
 }

@@ -3,6 +3,7 @@
 // writes its add-in list on its way out: a file or registry value deleted earlier would be
 // written back, or still be held open.
 #include "startup/excel_start.h"
+#include "operations/network_path.h"
 #include "operations/operations.h"
 #include "platform/paths.h"
 
@@ -43,9 +44,19 @@ std::optional<RemovalResult> StillRegistered(Services& svc, const AddinRequest& 
     return Refused(Notice{Reason::StillRegistered}, addinPath);
 }
 
-void DeleteFile(Services& svc, const AddinRequest& r, const std::wstring& path) {
-    svc.fs.Delete(path);
-    Note(r, Change::FileDeleted);
+// The file goes, to the Recycle Bin where its volume has one, so that a wrong row can be undone.
+// Decided before the call: without a question, the system's recycling deletes for good what it
+// cannot recycle, and would not say so.
+FileDisposal DisposeOfFile(Services& svc, const AddinRequest& r, const std::wstring& path) {
+    const FileDisposal disposal = DisposalFor(svc.drives, path, r.permanent);
+    if (disposal == FileDisposal::Recycled) {
+        svc.fs.Recycle(path);
+        Note(r, Change::FileRecycled);
+    } else {
+        svc.fs.Delete(path);
+        Note(r, Change::FileDeleted);
+    }
+    return disposal;
 }
 
 void DeleteValue(Services& svc, const AddinRequest& r, const std::wstring& fullName) {
@@ -53,6 +64,18 @@ void DeleteValue(Services& svc, const AddinRequest& r, const std::wstring& fullN
 }
 
 }  // namespace
+
+bool LeavesFileInPlace(Drives& drives, const excel::Facts& facts, const std::wstring& fullName) {
+    if (!facts.userFolder.empty() && paths::FolderPart(fullName) == facts.userFolder) return false;
+    return IsNetworkPath(fullName, drives);
+}
+
+FileDisposal DisposalFor(Drives& drives, const std::wstring& fullName, bool permanent) {
+    if (permanent) return FileDisposal::Deleted;
+    const std::wstring root = paths::DriveRoot(fullName);
+    const bool driveLetter = root.size() == 3 && root[1] == L':';
+    return driveLetter && drives.DriveType(root) == kDriveFixed ? FileDisposal::Recycled : FileDisposal::Deleted;
+}
 
 void SetAddinInstalled(Services& svc, const AddinRequest& r, bool blnON) {
     excel::Session excel(StartExcel(svc));
@@ -67,7 +90,7 @@ void SetAddinInstalled(Services& svc, const AddinRequest& r, bool blnON) {
 
 RemovalResult RemoveActiveAddin(Services& svc, const AddinRequest& r) {
     const std::wstring& fullName = r.fullName;
-    const bool onShare = paths::IsNetworkPath(fullName);
+    const bool onShare = LeavesFileInPlace(svc.drives, r.facts, fullName);
     if (!onShare) {
         if (auto refusal = CheckRemovable(svc, fullName)) return Refused(*refusal);
     }
@@ -88,16 +111,16 @@ RemovalResult RemoveActiveAddin(Services& svc, const AddinRequest& r) {
     if (!ExcelHasEnded(svc)) return Refused(Notice{Reason::ExcelDidNotEnd}, result.addinPath);
     if (auto refused = StillRegistered(svc, r, result.addinPath)) return *refused;
 
-    // A file on a share may be in use by others; it stays.
-    if (!onShare) DeleteFile(svc, r, fullName);
+    // A file on the network may be in use by others; it stays.
+    result.disposal = onShare ? FileDisposal::Left : DisposeOfFile(svc, r, fullName);
     if (!IsDefaultFolder(r.facts, result.addinPath)) DeleteValue(svc, r, fullName);
     return result;
 }
 
 RemovalResult RemoveInactiveAddin(Services& svc, const AddinRequest& r) {
-    // A file on a server share is the copy every colleague uses; it stays, as in the removal of
+    // A file on the network is the copy every colleague uses; it stays, as in the removal of
     // an active add-in.
-    const bool onShare = paths::IsNetworkPath(r.fullName);
+    const bool onShare = LeavesFileInPlace(svc.drives, r.facts, r.fullName);
     if (!onShare) {
         if (auto refusal = CheckRemovable(svc, r.fullName)) return Refused(*refusal);
     }
@@ -120,7 +143,7 @@ RemovalResult RemoveInactiveAddin(Services& svc, const AddinRequest& r) {
     if (!ExcelHasEnded(svc)) return Refused(Notice{Reason::ExcelDidNotEnd}, result.addinPath);
     if (auto refused = StillRegistered(svc, r, result.addinPath)) return *refused;
 
-    if (!onShare) DeleteFile(svc, r, r.fullName);
+    result.disposal = onShare ? FileDisposal::Left : DisposeOfFile(svc, r, r.fullName);
     if (!IsDefaultFolder(r.facts, paths::FolderPart(r.fullName))) DeleteValue(svc, r, r.fullName);
     return result;
 }

@@ -61,5 +61,18 @@ inline constexpr const wchar_t* kUnblockQuestion =
 inline constexpr const wchar_t* kPathTooLong1 =
     L"インストール先のファイル名が長すぎます。\nExcelが開けるのは、フォルダを含めて218文字までのファイル名です。\n「 ";
 inline constexpr const wchar_t* kPathTooLong2 = L" 」";
+// The install is done, but the installed file's mark (Mark of the Web) is not as asked:
+// text 1, the path, kMarkClose.
+inline constexpr const wchar_t* kMarkNotSet1 =
+    L"インストールは完了しましたが、インストールしたファイルに、インターネットから取得したファイルとしての"
+    L"印を付けられませんでした。\n「 ";
+inline constexpr const wchar_t* kMarkNotRemoved1 =
+    L"インストールは完了しましたが、インストールしたファイルのブロックを解除できませんでした。\n"
+    L"Excelがこのアドインのマクロを実行しない場合があります。"
+    L"ファイルのプロパティで「許可する」にチェックを付けてください。\n「 ";
+inline constexpr const wchar_t* kMarkNotKept1 =
+    L"インストールは完了しましたが、インストール先のドライブはインターネットから取得したファイルとしての"
+    L"印を保存できないため、インストールしたファイルには印がありません。\n「 ";
+inline constexpr const wchar_t* kMarkClose = L" 」";
 
 }  // namespace qv::texts

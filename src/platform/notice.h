@@ -28,6 +28,9 @@ enum class Reason {
     UnsupportedFile,     // an argument that is not a .xla file is skipped: path
     NoTitle,             // the file has no title: path
     KeptMark,            // the installed copy keeps the source's mark of the web: path
+    MarkNotSet,          // the installed file is in place, but its mark could not be kept: path
+    MarkNotRemoved,      // the installed file is in place, but its mark could not be taken away: path
+    MarkNotKept,         // keeping the mark was asked for, on a volume that keeps no streams: path
 };
 
 struct Notice {

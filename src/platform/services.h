@@ -76,6 +76,14 @@ enum class ZoneMark {
     None,        // no stream: the mark is removed from the copy (never from the source)
 };
 
+// What became of the mark asked for, once the new file is in place.
+enum class MarkWarning {
+    None,        // the destination carries the mark asked for
+    NotSet,      // the source's mark was to be kept, and could not be written
+    NotRemoved,  // the mark was to go, and could not be taken away
+    NotKept,     // the source's mark was to be kept, on a volume that keeps no streams
+};
+
 class FileSystem {
 public:
     virtual ~FileSystem() = default;
@@ -102,17 +110,23 @@ public:
     // in the order the listing returns them.
     virtual std::vector<std::wstring> ListFiles(const std::wstring& folder, const std::wstring& pattern) = 0;
     // Copies `src` over `dst` through a temporary file in the destination folder and one atomic
-    // replace, so a failed copy leaves the old `dst` as it was. After the replace, `dst`'s
-    // Zone.Identifier stream is written or deleted as `mark` says, the same on NTFS (which
-    // copies streams) and under Wine (which does not). A source stream that cannot be read
-    // leaves the copy's stream as the system's copy made it. `src` is never changed. Throws
-    // Failure; when only the stream step fails, the new file is already in place.
+    // replace, so a failed copy leaves the old `dst` as it was. The copy is made a plain file
+    // (no read-only, hidden or system attribute) and given its Zone.Identifier stream as `mark`
+    // says before the rename; afterwards `dst`'s stream is read and set right, the same on NTFS
+    // (which moves streams with a file) and under Wine (which does not). A source stream that
+    // cannot be read leaves the copy's stream as the system's copy made it. `src` is never
+    // changed. Throws Failure with `dst` unchanged; once the new file is in place a mark that
+    // could not be made right comes back as a warning instead.
     // Another program's hold (a sharing or lock violation, or a refused rename over or delete
-    // of a file that is not read-only) is retried for up to 5 s; a read-only file fails at once.
-    virtual void CopyReplace(const std::wstring& src, const std::wstring& dst, ZoneMark mark) = 0;
+    // of a file that is not read-only) is retried for up to 5 s; a read-only `dst` fails at once.
+    virtual MarkWarning CopyReplace(const std::wstring& src, const std::wstring& dst, ZoneMark mark) = 0;
     // Deletes the file and its Zone.Identifier stream, waiting out a hold as CopyReplace does.
     // Throws Failure when the file cannot be deleted (missing, in use, no permission).
     virtual void Delete(const std::wstring& path) = 0;
+    // Moves the file to its volume's Recycle Bin, asking nothing, and waiting out a hold as
+    // Delete does. The caller makes sure the volume has a Recycle Bin: without one the system
+    // deletes the file for good without a word. Throws Failure as Delete does.
+    virtual void Recycle(const std::wstring& path) = 0;
     // Creates the folder and every missing parent; nothing happens when it exists. Throws Failure.
     virtual void CreateFolders(const std::wstring& path) = 0;
     // The file's Zone.Identifier stream (`path` + ":Zone.Identifier").

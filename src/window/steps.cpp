@@ -28,7 +28,9 @@ bool Finish(Context& c, const RemovalResult& result) {
 }  // namespace
 
 int ShowNotice(MessageBoxes& msg, const Notice& n) {
-    return msg.Show(JapaneseText(n), texts::kAppTitle, n.reason == Reason::UnsupportedFile ? kMbInformation : kMbCritical);
+    const bool warning = n.reason == Reason::UnsupportedFile || n.reason == Reason::MarkNotSet ||
+                         n.reason == Reason::MarkNotRemoved || n.reason == Reason::MarkNotKept;
+    return msg.Show(JapaneseText(n), texts::kAppTitle, warning ? kMbInformation : kMbCritical);
 }
 
 bool WizardStartup::AcceptNewerExcel() {
@@ -84,6 +86,9 @@ bool InstallAddin(Context& c) {
     }
     if (result.cancelled) return false;
     remember();
+    // The install has happened; a mark that is not as the user chose is told before the
+    // completion text. The user chose to keep a mark, so that is not told again.
+    if (auto mark = MarkNotice(result); mark && mark->reason != Reason::KeptMark) Tell(c, *mark);
     return true;
 }
 

@@ -2,6 +2,8 @@
 // and its output, against the in-memory world.
 #include <gtest/gtest.h>
 
+#include <nlohmann/json.hpp>
+
 #include "console/options.h"
 #include "console/texts.h"
 #include "operations/notice_text.h"
@@ -82,7 +84,7 @@ TEST(ConsoleText, EachNoticeIsWordedInBothLanguagesWithItsInsertsUntouched) {
     n.workbookCount = 1;
     n.workbooks = {L"Book「1」.xls"};
     n.account = L"営業\\山田";
-    for (int r = 0; r <= static_cast<int>(Reason::KeptMark); ++r) {
+    for (int r = 0; r <= static_cast<int>(Reason::MarkNotKept); ++r) {
         n.reason = static_cast<Reason>(r);
         SCOPED_TRACE(ReasonCode(n.reason));
         // quorvelc words these two its own way; every other Japanese text is the wizard's.
@@ -248,6 +250,85 @@ TEST(ConsoleCommands, AFolderOfOnesOwnKeepsTheBrowseButtonsDriveRule) {
         if (c.refusedDrive) {
             EXPECT_EQ(k.out.err, qv::texts::kDriveRefused1 + std::wstring(c.refusedDrive) + qv::texts::kDriveRefused2 + L"\n");
         }
+    }
+}
+
+}  // namespace
+}  // namespace qv
+
+namespace qv {
+namespace {
+
+// remove tells in its JSON where each file went; --permanent belongs to remove alone.
+TEST(ConsoleCommands, RemoveTellsWhereTheFileWent) {
+    struct Case {
+        const char* what;
+        std::wstring folder;
+        std::vector<std::wstring> extra;
+        const char* disposal;
+        bool recycled, fileStays;
+    };
+    const Case cases[] = {
+        {"fixed disk", L"C:\\T", {}, "recycled", true, false},
+        {"fixed disk, permanent", L"C:\\T", {L"--permanent"}, "deleted", false, false},
+        {"network drive", L"N:\\T", {}, "left", false, true},
+        {"network drive, permanent", L"N:\\T", {L"--permanent"}, "left", false, true},
+    };
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.what);
+        ConsoleWorld c;
+        c.w.drives.types = {{L"C:\\", kDriveFixed}, {L"N:\\", 4}};
+        const std::wstring file = k.folder + L"\\a.xla";
+        c.w.excel.addins = {{L"a.xla", file, L"A", k.folder, false}};
+        c.w.fs.files = {{file, L"a"}};
+        std::vector<std::wstring> args{L"remove", L"A", L"--json"};
+        args.insert(args.end(), k.extra.begin(), k.extra.end());
+        EXPECT_EQ(c.Run(args), kExitDone) << ToUtf8(c.out.err);
+        const auto doc = nlohmann::json::parse(ToUtf8(c.out.out));
+        EXPECT_EQ(doc["results"][0]["fileDisposal"], k.disposal);
+        EXPECT_EQ(c.w.fs.recycled.count(file) == 1, k.recycled);
+        EXPECT_EQ(c.w.fs.files.count(file) == 1, k.fileStays);
+    }
+    EXPECT_FALSE(ParseArguments({L"install", L"a.xla", L"--permanent"}).error.empty());
+    EXPECT_TRUE(ParseArguments({L"remove", L"A", L"--permanent"}).error.empty());
+    EXPECT_TRUE(ParseArguments({L"remove", L"A", L"--permanent"}).options.permanent);
+}
+
+// Once the installed file is in place a mark that is not as asked is a warning, and the exit
+// code stays 0; the copy is in the journal.
+TEST(ConsoleCommands, MarkWarningsAfterTheCopyKeepExitZero) {
+    struct Case {
+        const char* what;
+        bool unblock, streamless, wine, destFails;
+        const char* code;
+    };
+    const Case cases[] = {
+        {"kept", false, false, false, false, "marked-from-internet"},
+        {"kept on a drive without streams", false, true, false, false, "mark-not-kept"},
+        {"kept, cannot be set", false, false, true, true, "mark-not-set"},
+    };
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.what);
+        ConsoleWorld c;
+        const std::wstring src = L"D:\\dl\\a.xla", dest = L"C:\\Tools\\a.xla";
+        c.w.fs.files = {{src, L"a"}};
+        c.w.fs.folders = {L"C:\\Tools"};
+        c.w.fs.zones[src] = "[ZoneTransfer]\r\nZoneId=3\r\n";
+        c.w.drives.types = {{L"C:\\", kDriveFixed}};
+        if (k.streamless) c.w.fs.streamless = {dest + L".~qv", dest};
+        c.w.fs.streamsStayBehind = k.wine;
+        if (k.destFails) c.w.fs.streamFails = {dest};
+        std::vector<std::wstring> args{L"install", src, L"--folder", L"C:\\Tools", L"--json"};
+        if (k.unblock) args.push_back(L"--unblock");
+        EXPECT_EQ(c.Run(args), kExitDone) << ToUtf8(c.out.err);
+        const auto doc = nlohmann::json::parse(ToUtf8(c.out.out));
+        // The fake file has no title, which is warned of too; the mark's warning is the only other.
+        std::vector<std::string> codes;
+        for (const auto& w : doc["warnings"])
+            if (w["code"] != "no-title") codes.push_back(w["code"]);
+        EXPECT_EQ(codes, std::vector<std::string>{k.code});
+        EXPECT_EQ(c.w.fs.files[dest], L"a");
+        EXPECT_EQ(doc["results"][0]["changed"], true);
     }
 }
 

@@ -15,6 +15,7 @@
 #include "fileinfo/details.h"
 #include "platform/error.h"
 #include "platform/hold_retry.h"
+#include "platform/copy_replace.h"
 #include "platform/services.h"
 #include "window/controls.h"
 #include "window/wizard.h"
@@ -253,25 +254,98 @@ public:
         }
         return r;
     }
+    // The copy's single steps, in the order every file system shares (CopyReplaceInOrder), as
+    // "CopyBeside <dst>", "MakePlain <tmp>", "WriteMark <path>", "RemoveMark <path>",
+    // "Rename <tmp> -> <dst>", "Discard <tmp>". The temporary copy is "<dst>.~qv".
+    std::vector<std::wstring> steps;
+    std::set<std::wstring> streamless;   // paths on a volume that keeps no streams
+    std::set<std::wstring> streamFails;  // paths whose stream cannot be written or removed
+    bool streamsStayBehind = false;      // a rename leaves the streams under the old name, as Wine does
     // As the Win32 copy: the copy's stream is the source's (KeepSource), or none; a source
-    // stream that cannot be read leaves the destination's as it was.
-    void CopyReplace(const std::wstring& src, const std::wstring& dst, ZoneMark mark) override {
+    // stream that cannot be read leaves the copy's as the system's copy made it.
+    MarkWarning CopyReplace(const std::wstring& src, const std::wstring& dst, ZoneMark mark) override {
         log.push_back(L"Copy " + src + L" -> " + dst + (mark == ZoneMark::None ? L" unmarked" : L""));
-        if (!files.count(src)) throw Failure(L"ファイルの複写", L"missing source", 2);
-        if (readOnly.count(dst)) throw Failure(L"ファイルの複写", L"access denied", 5);
-        if (locked.count(dst)) throw Failure(L"ファイルの複写", L"in use", 32);
-        files[dst] = files[src];
-        if (mark == ZoneMark::KeepSource && unreadableZones.count(src)) return;
-        if (mark == ZoneMark::KeepSource && zones.count(src))
-            zones[dst] = zones[src];
-        else
-            zones.erase(dst);
+        Steps s(*this);
+        return CopyReplaceInOrder(s, src, dst, mark);
     }
+    class Steps : public ReplaceSteps {
+    public:
+        explicit Steps(FakeFileSystem& fs) : f(fs) {}
+        std::wstring CopyBeside(const std::wstring& src, const std::wstring& dst) override {
+            f.steps.push_back(L"CopyBeside " + dst);
+            if (!f.files.count(src)) throw Failure(L"ファイルの複写", L"missing source", 2);
+            if (f.readOnly.count(dst)) throw Failure(L"ファイルの複写", L"access denied", 5);
+            const std::wstring tmp = dst + L".~qv";
+            f.files[tmp] = f.files[src];
+            // The system's copy takes the attributes along, and on NTFS the streams.
+            if (f.readOnly.count(src)) f.readOnly.insert(tmp);
+            if (f.hidden.count(src)) f.hidden.insert(tmp);
+            if (f.zones.count(src) && !f.streamless.count(tmp)) f.zones[tmp] = f.zones[src];
+            return tmp;
+        }
+        void MakePlain(const std::wstring& p) override {
+            f.steps.push_back(L"MakePlain " + p);
+            f.readOnly.erase(p);
+            f.hidden.erase(p);
+        }
+        ZoneStream ReadMark(const std::wstring& p) override { return f.ReadZoneStream(p); }
+        StreamWrite WriteMark(const std::wstring& p, const std::string& text) override {
+            f.steps.push_back(L"WriteMark " + p);
+            if (f.streamless.count(p)) return StreamWrite::NoStreams;
+            if (f.streamFails.count(p)) throw Failure(L"ファイルの複写", L"in use", 32);
+            f.zones[p] = text;
+            return StreamWrite::Done;
+        }
+        StreamWrite RemoveMark(const std::wstring& p) override {
+            f.steps.push_back(L"RemoveMark " + p);
+            if (f.streamless.count(p)) return StreamWrite::NoStreams;
+            if (f.streamFails.count(p)) throw Failure(L"ファイルの複写", L"in use", 32);
+            f.zones.erase(p);
+            return StreamWrite::Done;
+        }
+        void RenameOver(const std::wstring& tmp, const std::wstring& dst) override {
+            f.steps.push_back(L"Rename " + tmp + L" -> " + dst);
+            if (f.locked.count(dst)) throw Failure(L"ファイルの複写", L"in use", 32);
+            f.files[dst] = f.files[tmp];
+            f.files.erase(tmp);
+            if (f.readOnly.count(tmp)) f.readOnly.insert(dst); else f.readOnly.erase(dst);
+            if (f.hidden.count(tmp)) f.hidden.insert(dst); else f.hidden.erase(dst);
+            f.readOnly.erase(tmp);
+            f.hidden.erase(tmp);
+            if (f.streamsStayBehind) {
+                f.zones.erase(tmp);  // left behind, then removed
+                return;
+            }
+            if (f.zones.count(tmp)) f.zones[dst] = f.zones[tmp]; else f.zones.erase(dst);
+            f.zones.erase(tmp);
+        }
+        void Discard(const std::wstring& tmp) override {
+            f.steps.push_back(L"Discard " + tmp);
+            f.files.erase(tmp);
+            f.zones.erase(tmp);
+            f.readOnly.erase(tmp);
+            f.hidden.erase(tmp);
+        }
+
+    private:
+        FakeFileSystem& f;
+    };
     void Delete(const std::wstring& p) override {
         log.push_back(L"Delete " + p);
         if (!files.count(p)) throw Failure(L"ファイルの削除", L"missing", 2);
         if (readOnly.count(p)) throw Failure(L"ファイルの削除", L"access denied", 5);
         if (locked.count(p)) throw Failure(L"ファイルの削除", L"in use", 32);
+        files.erase(p);
+        zones.erase(p);
+    }
+    // As Delete, but the file and its stream are kept in `recycled`.
+    std::map<std::wstring, std::wstring> recycled;  // path -> content
+    void Recycle(const std::wstring& p) override {
+        log.push_back(L"Recycle " + p);
+        if (!files.count(p)) throw Failure(L"ファイルの削除", L"missing", 2);
+        if (readOnly.count(p)) throw Failure(L"ファイルの削除", L"access denied", 5);
+        if (locked.count(p)) throw Failure(L"ファイルの削除", L"in use", 32);
+        recycled[p] = files[p];
         files.erase(p);
         zones.erase(p);
     }
@@ -297,10 +371,12 @@ public:
     }
     void WriteZoneStream(const std::wstring& p, const std::string& text) override {
         log.push_back(L"WriteZone " + p);
+        if (streamFails.count(p)) throw Failure(L"ファイルの複写", L"in use", 32);
         zones[p] = text;
     }
     void DeleteZoneStream(const std::wstring& p) override {
         log.push_back(L"DeleteZone " + p);
+        if (streamFails.count(p)) throw Failure(L"ファイルの削除", L"in use", 32);
         zones.erase(p);
     }
     // `folder` ends with its separator, as the install passes it.

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 
+#include "operations/network_path.h"
 #include "ops_world.h"
 
 namespace qv {
@@ -257,6 +259,90 @@ TEST(FindAddinByFullName, WalksInOrderAndMatchesExactly) {
     EXPECT_EQ(o.excel.Calls(L"AddIn.FullName").size(), 2u);
     EXPECT_THROW(FindAddinByFullName(*app, L"c:\\b\\b.xla"), Failure);
     EXPECT_THROW(FindAddinByFullName(*app, L"b.xla"), Failure);
+}
+
+}  // namespace
+}  // namespace qv
+
+namespace qv {
+namespace {
+
+// Where a complete removal puts the add-in's file: the Recycle Bin of a fixed disk, deleted for
+// good on a drive without one or when asked, left in place on the network. The user's own
+// add-in folder is removed wherever it lies; the library folder has no such exception.
+TEST(RemoveAddin, NetworkFilesStayOthersGoToTheRecycleBin) {
+    struct Case {
+        const char* what;
+        bool installed;
+        std::wstring fullName;
+        std::wstring userFolder, libraryFolder;
+        bool permanent;
+        FileDisposal disposal;
+        bool registryDeleted;
+    };
+    const std::wstring user = L"C:\\Users\\u\\AddIns", library = L"C:\\Office\\Library";
+    const std::wstring shareUser = L"\\\\srv\\home\\u\\AddIns", driveUser = L"H:\\u\\AddIns";
+    const std::wstring shareLibrary = L"\\\\srv\\office\\Library";
+    const Case cases[] = {
+        {"inactive on a fixed disk", false, L"C:\\Tools\\a.xla", user, library, false, FileDisposal::Recycled, true},
+        {"active on a fixed disk", true, L"C:\\Tools\\a.xla", user, library, false, FileDisposal::Recycled, true},
+        {"permanent", false, L"C:\\Tools\\a.xla", user, library, true, FileDisposal::Deleted, true},
+        {"removable drive has no Recycle Bin", false, L"E:\\a.xla", user, library, false, FileDisposal::Deleted, true},
+        {"user folder, fixed disk", false, user + L"\\u.xla", user, library, false, FileDisposal::Recycled, false},
+        {"server share", false, L"\\\\srv\\share\\net.xla", user, library, false, FileDisposal::Left, true},
+        {"active, server share", true, L"\\\\srv\\share\\net.xla", user, library, false, FileDisposal::Left, true},
+        {"network drive", false, L"N:\\tools\\shared.xla", user, library, false, FileDisposal::Left, true},
+        {"active, network drive", true, L"N:\\tools\\shared.xla", user, library, false, FileDisposal::Left, true},
+        {"network drive, permanent", false, L"N:\\tools\\shared.xla", user, library, true, FileDisposal::Left, true},
+        {"drive without a root", false, L"M:\\tools\\shared.xla", user, library, false, FileDisposal::Left, true},
+        {"user folder on a share", false, shareUser + L"\\u.xla", shareUser, library, false, FileDisposal::Deleted,
+         false},
+        {"active, user folder on a network drive", true, driveUser + L"\\u.xla", driveUser, library, false,
+         FileDisposal::Deleted, false},
+        {"subfolder of the user folder on a share", false, shareUser + L"\\Sub\\u.xla", shareUser, library, false,
+         FileDisposal::Left, true},
+        {"user folder differs in case", false, L"\\\\SRV\\home\\u\\AddIns\\u.xla", shareUser, library, false,
+         FileDisposal::Left, true},
+        {"library folder on a share", false, shareLibrary + L"\\lib.xla", user, shareLibrary, false,
+         FileDisposal::Left, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        OpsWorld o;
+        o.w.drives.types = {{L"C:\\", kDriveFixed}, {L"E:\\", 2}, {L"N:\\", kDriveRemote},
+                            {L"H:\\", kDriveRemote}, {L"M:\\", kDriveNoRootDir}};
+        Select(o, c.fullName, c.installed);
+        AddinRequest req;
+        req.fullName = c.fullName;
+        req.title = L"Tool";
+        req.facts = excel::Facts{11, c.userFolder, c.libraryFolder};
+        req.permanent = c.permanent;
+        Changes journal;
+        req.journal = &journal;
+
+        RemovalResult result =
+            c.installed ? RemoveActiveAddin(o.svc, req) : RemoveInactiveAddin(o.svc, req);
+
+        ASSERT_TRUE(result.Done());
+        ASSERT_TRUE(result.disposal.has_value());
+        EXPECT_EQ(*result.disposal, c.disposal);
+        const bool gone = c.disposal != FileDisposal::Left;
+        EXPECT_EQ(o.fs.files.count(c.fullName) == 0, gone);
+        EXPECT_EQ(o.fs.recycled.count(c.fullName) == 1, c.disposal == FileDisposal::Recycled);
+        EXPECT_EQ(o.Logged(L"fs Recycle " + c.fullName), c.disposal == FileDisposal::Recycled);
+        EXPECT_EQ(o.Logged(L"fs Delete " + c.fullName), c.disposal == FileDisposal::Deleted);
+        const bool recycledNoted = std::count(journal.begin(), journal.end(), Change::FileRecycled) == 1;
+        const bool deletedNoted = std::count(journal.begin(), journal.end(), Change::FileDeleted) == 1;
+        EXPECT_EQ(recycledNoted, c.disposal == FileDisposal::Recycled);
+        EXPECT_EQ(deletedNoted, c.disposal == FileDisposal::Deleted);
+        EXPECT_EQ(!ManagerHas(o, c.fullName), c.registryDeleted);
+        // Either way the file goes only after Excel has ended.
+        if (gone) {
+            EXPECT_GT(o.Position(c.disposal == FileDisposal::Recycled ? L"fs Recycle " + c.fullName
+                                                                      : L"fs Delete " + c.fullName),
+                      o.Position(L"WaitForInstancesToEnd"));
+        }
+    }
 }
 
 }  // namespace

@@ -144,6 +144,66 @@ TEST(StepChecks, MarkOfTheWebIsAskedAboutBeforeExcelStarts) {
     }
 }
 
+// A marked file that already lies in the destination folder is asked about as a copy is, and
+// loses its mark there when the user unblocks it. Once the file is in place, a mark that is not
+// as asked is told in an information box, and the install is complete all the same.
+TEST(StepChecks, MarkInPlaceAndAfterTheCopyIsToldNotFailed) {
+    const std::string marked = "[ZoneTransfer]\r\nZoneId=3\r\n";
+    const std::wstring src = L"D:\\src\\a.xla", dest = L"C:\\Tools\\a.xla";
+    struct Case {
+        const char* name;
+        bool inPlace;
+        int answer;
+        bool streamless, wine, destFails;
+        bool installed;
+        bool markedAfter;
+        const wchar_t* warning;  // the information box after the question; none when null
+    };
+    const Case cases[] = {
+        {"in place, Yes removes the mark", true, kIdYes, false, false, false, true, false, nullptr},
+        {"in place, No keeps it", true, kIdNo, false, false, false, true, true, nullptr},
+        {"in place, Cancel changes nothing", true, kIdCancel, false, false, false, false, true, nullptr},
+        {"in place, the mark cannot be removed", true, kIdYes, false, false, true, true, true, texts::kMarkNotRemoved1},
+        {"copy kept on a drive without streams", false, kIdNo, true, false, false, true, false, texts::kMarkNotKept1},
+        {"copy kept, mark cannot be set after the rename", false, kIdNo, false, true, true, true, false,
+         texts::kMarkNotSet1},
+        {"copy unblocked on a drive without streams", false, kIdYes, true, false, false, true, false, nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        OpsWorld o;
+        const std::wstring offered = c.inPlace ? dest : src;
+        o.ShowMode(0);
+        o.ui.items[Ctl::cmdNEXT].text = texts::kInstall1Run;
+        o.fs.files[offered] = L"new";
+        o.fs.zones[offered] = marked;
+        o.fs.folders.insert(L"C:\\Tools");
+        o.ui.selected = o.FileRow(offered);
+        o.ui.items[Ctl::cbxFOLDER].text = L"C:\\Tools";
+        if (c.streamless) o.fs.streamless = {dest + L".~qv", dest};
+        o.fs.streamsStayBehind = c.wine;
+        if (c.destFails) o.fs.streamFails = {dest};
+        o.w.msg.answers = {c.answer};
+
+        o.win.cmdNEXT_Click();
+
+        ASSERT_EQ(o.w.msg.shown.size(), c.warning ? 2u : 1u);
+        EXPECT_EQ(o.w.msg.shown[0].text, texts::kUnblockQuestion);
+        if (c.warning) {
+            EXPECT_EQ(o.w.msg.shown[1].text, c.warning + dest + texts::kMarkClose);
+            EXPECT_EQ(o.w.msg.shown[1].flags, kMbInformation);
+        }
+        EXPECT_EQ(o.excel.instancesCreated, c.installed ? 1 : 0);
+        EXPECT_EQ(o.Addin(dest) != nullptr && o.Addin(dest)->Installed, c.installed);
+        EXPECT_EQ(o.ui.ListCount(), c.installed ? 0 : 1);
+        EXPECT_EQ(o.fs.zones.count(dest) == 1, c.markedAfter);
+        if (c.installed) {
+            EXPECT_NE(o.ui.items[Ctl::lblKEKKA].text.find(L"のインストールが完了しました。"), std::wstring::npos);
+        }
+        if (!c.inPlace) EXPECT_EQ(o.fs.zones[src], marked) << "the offered file keeps its own mark";
+    }
+}
+
 TEST(StepChecks, ANewInstallMakesAMissingUserFolderAndNoOtherFolder) {
     for (const std::wstring& folder : {std::wstring(fake::kUserFolder), std::wstring(L"C:\\Elsewhere")}) {
         SCOPED_TRACE(std::string(folder.begin(), folder.end()));

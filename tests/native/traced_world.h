@@ -37,13 +37,17 @@ public:
     std::vector<std::wstring> ListFiles(const std::wstring& f, const std::wstring& pat) override {
         return fs_.ListFiles(f, pat);
     }
-    void CopyReplace(const std::wstring& src, const std::wstring& dst, ZoneMark mark) override {
+    MarkWarning CopyReplace(const std::wstring& src, const std::wstring& dst, ZoneMark mark) override {
         x_.log.push_back(L"fs Copy " + src + L" -> " + dst);
-        fs_.CopyReplace(src, dst, mark);
+        return fs_.CopyReplace(src, dst, mark);
     }
     void Delete(const std::wstring& p) override {
         x_.log.push_back(L"fs Delete " + p);
         fs_.Delete(p);
+    }
+    void Recycle(const std::wstring& p) override {
+        x_.log.push_back(L"fs Recycle " + p);
+        fs_.Recycle(p);
     }
     void CreateFolders(const std::wstring& p) override {
         x_.log.push_back(L"fs CreateFolders " + p);

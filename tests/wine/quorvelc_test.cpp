@@ -5,6 +5,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "console/texts.h"
 #include "console/utf8.h"
 #include "e2e_world.h"
 #include "excel/com/com_excel.h"
@@ -85,7 +86,9 @@ TEST_F(Quorvelc, InstallTwiceSwitchWhereAndRemove) {
 
     Ran removed = RunQuorvelc(L"remove new.xla");
     EXPECT_EQ(removed.exit, 0u) << test::Narrow(removed.err);
-    EXPECT_EQ(removed.out, L"「「新しい」ツール」のアンインストールが完了しました。\n");
+    // The completion text, then where the file went: the trash, from which it can be restored.
+    EXPECT_EQ(removed.out, L"「「新しい」ツール」のアンインストールが完了しました。\n" +
+                               std::wstring(console::texts::kInRecycleBin.ja) + installed + L"\n");
     EXPECT_FALSE(Exists(installed));
     EXPECT_EQ(Listed().count(L"「新しい」ツール"), 0u);
     EXPECT_TRUE(Options().empty());

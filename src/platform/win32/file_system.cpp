@@ -1,5 +1,10 @@
 #include <atomic>
+#include <optional>
 
+#include <windows.h>
+#include <shellapi.h>
+
+#include "platform/copy_replace.h"
 #include "platform/error.h"
 #include "platform/paths.h"
 #include "platform/win32/long_path.h"
@@ -116,53 +121,99 @@ std::vector<std::wstring> Win32FileSystem::ListFiles(const std::wstring& folder,
     return names;
 }
 
-void Win32FileSystem::CopyReplace(const std::wstring& src, const std::wstring& dst, ZoneMark mark) {
-    const std::wstring to = LongPath(dst);
-    // A read-only destination is refused, as Windows' own replace refuses it; Wine's rename
-    // would replace it silently.
-    DWORD existing = GetFileAttributesW(to.c_str());
-    if (existing != INVALID_FILE_ATTRIBUTES && (existing & FILE_ATTRIBUTE_READONLY))
-        Fail(texts::kOpCopy, ERROR_ACCESS_DENIED);
-    // Read before the copy, so the copy's mark is the source's as it was when it was copied.
-    const ZoneStream source = mark == ZoneMark::KeepSource ? ReadZoneStream(src) : ZoneStream{};
-    // Copy beside the destination first, so the replace is one rename on the same volume and
-    // a failure at any point leaves the old destination untouched.
-    const std::wstring from = LongPath(src);
-    std::wstring tmp;
-    for (int attempt = 0;; ++attempt) {
-        tmp = LongPath(UniqueNameIn(paths::WithRootSeparator(paths::FolderPart(dst)), L"~qv"));
-        DWORD code = WhileHeld([&] { return CopyFileW(from.c_str(), tmp.c_str(), TRUE) != FALSE; });
-        if (code == 0) break;
-        const bool taken = code == ERROR_FILE_EXISTS || code == ERROR_ALREADY_EXISTS;
-        if (taken && attempt < 9) continue;
-        if (!taken) Discard(tmp);  // a copy that broke off midway; a taken name is someone else's
-        Fail(texts::kOpCopy, code);
-    }
-    DWORD code = WhileHeld(
-        [&] { return MoveFileExW(tmp.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE; },
-        to);
-    if (code != 0) {
-        Discard(tmp);
-        Fail(texts::kOpCopy, code);
-    }
-    // NTFS carried the copy's stream along with the rename; Wine keeps a stream as a file of
-    // its own beside the named one, which a rename leaves behind. So the destination's stream
-    // is set here on both, and the temporary name's own is removed.
-    DeleteFileW(ZoneStreamPath(tmp).c_str());
-    if (mark == ZoneMark::KeepSource && source.state == StreamState::Unreadable) return;
-    try {
-        if (mark == ZoneMark::KeepSource && source.state == StreamState::Present) {
-            const ZoneStream now = ReadZoneStream(dst);
-            if (now.state != StreamState::Present || now.text != source.text) WriteZoneStream(dst, source.text);
-        } else {
-            DeleteZoneStream(dst);
+// A volume that keeps no streams (FAT32, exFAT, some NAS and SMB servers) answers a stream
+// name with one of these.
+bool IsNoStreams(long code) {
+    return code == ERROR_INVALID_NAME || code == ERROR_NOT_SUPPORTED || code == ERROR_INVALID_PARAMETER ||
+           code == ERROR_INVALID_FUNCTION;
+}
+
+class Win32FileSystem::ReplaceSteps : public qv::ReplaceSteps {
+public:
+    explicit ReplaceSteps(Win32FileSystem& fs) : fs_(fs) {}
+
+    std::wstring CopyBeside(const std::wstring& src, const std::wstring& dst) override {
+        // A read-only destination is refused, as Windows' own replace refuses it; Wine's rename
+        // would replace it silently.
+        DWORD existing = GetFileAttributesW(LongPath(dst).c_str());
+        if (existing != INVALID_FILE_ATTRIBUTES && (existing & FILE_ATTRIBUTE_READONLY))
+            Fail(texts::kOpCopy, ERROR_ACCESS_DENIED);
+        // Beside the destination, so the replace is one rename on the same volume.
+        const std::wstring from = LongPath(src);
+        for (int attempt = 0;; ++attempt) {
+            std::wstring tmp = LongPath(UniqueNameIn(paths::WithRootSeparator(paths::FolderPart(dst)), L"~qv"));
+            DWORD code = fs_.WhileHeld([&] { return CopyFileW(from.c_str(), tmp.c_str(), TRUE) != FALSE; });
+            if (code == 0) return tmp;
+            const bool taken = code == ERROR_FILE_EXISTS || code == ERROR_ALREADY_EXISTS;
+            if (taken && attempt < 9) continue;
+            if (!taken) Discard(tmp);  // a copy that broke off midway; a taken name is someone else's
+            Fail(texts::kOpCopy, code);
         }
-    } catch (const Failure& f) {
-        // A volume that keeps no streams (FAT, some shares) cannot carry the mark, as the
-        // system's own copy cannot either; a mark that was to go and stays is a failure.
-        const bool noStreams = f.Code() == ERROR_INVALID_NAME || f.Code() == ERROR_NOT_SUPPORTED;
-        if (!(noStreams && mark == ZoneMark::KeepSource)) throw Failure(texts::kOpCopy, f.Detail(), f.Code());
     }
+
+    void MakePlain(const std::wstring& path) override {
+        constexpr DWORD kNotPlain = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+        DWORD a = GetFileAttributesW(path.c_str());
+        if (a == INVALID_FILE_ATTRIBUTES) Fail(texts::kOpCopy, GetLastError());
+        if ((a & kNotPlain) == 0) return;
+        // No attribute left at all is written as NORMAL.
+        DWORD plain = a & ~kNotPlain;
+        if (!SetFileAttributesW(path.c_str(), plain ? plain : FILE_ATTRIBUTE_NORMAL)) Fail(texts::kOpCopy, GetLastError());
+    }
+
+    ZoneStream ReadMark(const std::wstring& path) override { return fs_.ReadZoneStream(path); }
+
+    StreamWrite WriteMark(const std::wstring& path, const std::string& text) override {
+        return Stream(path, [&] { fs_.WriteZoneStream(path, text); });
+    }
+    StreamWrite RemoveMark(const std::wstring& path) override {
+        return Stream(path, [&] { fs_.DeleteZoneStream(path); });
+    }
+
+    void RenameOver(const std::wstring& temporary, const std::wstring& dst) override {
+        const std::wstring to = LongPath(dst);
+        DWORD code = fs_.WhileHeld(
+            [&] {
+                return MoveFileExW(temporary.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) !=
+                       FALSE;
+            },
+            to);
+        if (code != 0) Fail(texts::kOpCopy, code);
+        // Wine keeps a stream as a file beside the named one, which the rename left behind.
+        DeleteFileW(ZoneStreamPath(temporary).c_str());
+    }
+
+    void Discard(const std::wstring& temporary) override { qv::win32::Discard(temporary); }
+
+private:
+    // One stream step, tried again while another program holds the file.
+    template <class Step>
+    StreamWrite Stream(const std::wstring& path, Step step) {
+        std::optional<Failure> failure;
+        fs_.WhileHeld(
+            [&] {
+                try {
+                    step();
+                    failure.reset();
+                    return true;
+                } catch (const Failure& f) {
+                    failure = f;
+                    SetLastError(static_cast<DWORD>(f.Code()));
+                    return false;
+                }
+            },
+            path);
+        if (!failure) return StreamWrite::Done;
+        if (IsNoStreams(failure->Code())) return StreamWrite::NoStreams;
+        throw Failure(texts::kOpCopy, failure->Detail(), failure->Code());
+    }
+
+    Win32FileSystem& fs_;
+};
+
+MarkWarning Win32FileSystem::CopyReplace(const std::wstring& src, const std::wstring& dst, ZoneMark mark) {
+    ReplaceSteps steps(*this);
+    return CopyReplaceInOrder(steps, src, dst, mark);
 }
 
 void Win32FileSystem::Delete(const std::wstring& path) {
@@ -171,6 +222,27 @@ void Win32FileSystem::Delete(const std::wstring& path) {
     if (code != 0) Fail(texts::kOpDelete, code);
     // On NTFS the stream went with the file; under Wine it is a file beside it.
     DeleteFileW(ZoneStreamPath(p).c_str());
+}
+
+void Win32FileSystem::Recycle(const std::wstring& path) {
+    // The shell's operation takes a list ended by an empty name, and no "\\?\" prefix.
+    std::wstring list = path;
+    list.push_back(L'\0');
+    DWORD code = WhileHeld(
+        [&] {
+            SHFILEOPSTRUCTW op{};
+            op.wFunc = FO_DELETE;
+            op.pFrom = list.c_str();
+            op.fFlags = FOF_ALLOWUNDO | FOF_NO_UI;
+            const int result = SHFileOperationW(&op);
+            if (result == 0 && !op.fAnyOperationsAborted) return true;
+            SetLastError(result != 0 ? static_cast<DWORD>(result) : ERROR_CANCELLED);
+            return false;
+        },
+        path);
+    if (code != 0) Fail(texts::kOpDelete, code);
+    // On NTFS the stream went into the Recycle Bin with the file; under Wine it is a file beside it.
+    DeleteFileW(LongPath(ZoneStreamPath(path)).c_str());
 }
 
 void Win32FileSystem::CreateFolders(const std::wstring& path) {

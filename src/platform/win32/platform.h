@@ -47,8 +47,9 @@ public:
     bool IsReadOnly(const std::wstring& path) override;
     bool FolderExists(const std::wstring& path) override;
     std::vector<std::wstring> ListFiles(const std::wstring& folder, const std::wstring& pattern) override;
-    void CopyReplace(const std::wstring& src, const std::wstring& dst, ZoneMark mark) override;
+    MarkWarning CopyReplace(const std::wstring& src, const std::wstring& dst, ZoneMark mark) override;
     void Delete(const std::wstring& path) override;
+    void Recycle(const std::wstring& path) override;
     void CreateFolders(const std::wstring& path) override;
     ZoneStream ReadZoneStream(const std::wstring& path) override;
     void WriteZoneStream(const std::wstring& path, const std::string& text) override;
@@ -57,6 +58,9 @@ public:
     Access ProbeDelete(const std::wstring& path) override;
 
 private:
+    class ReplaceSteps;  // CopyReplace's single steps, for the order every file system shares
+    friend class ReplaceSteps;
+
     // Whether the drive or share root answers; kept per root while a listing runs.
     bool RootAnswers(const std::wstring& root);
     std::optional<bool> KnownRoot(const std::wstring& root);
