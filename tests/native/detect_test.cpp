@@ -23,21 +23,74 @@ TEST(CurVer, MajorVersion) {
 
 TEST(InstalledExcel, FactsFromCurVerProfileAndEitherView) {
     fake::FakeRegistry reg;
+    fake::FakeFileSystem fs;
     fake::FakeSystem sys;
-    EXPECT_EQ(InstalledExcelFacts(reg, sys).version, 0) << "no Excel registered";
+    EXPECT_EQ(InstalledExcelFacts(reg, fs, sys).version, 0) << "no Excel registered";
     reg.machine[reg.MachineKey(MachineRoot::ClassesRoot, RegView::Own, L"Excel.Application\\CurVer", L"")] =
         L"Excel.Application.16";
     // 32-bit Office on 64-bit Windows: only the 32-bit view has its InstallRoot.
     reg.machine[reg.MachineKey(MachineRoot::LocalMachine, RegView::Bits32,
                                L"SOFTWARE\\Microsoft\\Office\\16.0\\Excel\\InstallRoot", L"Path")] =
         L"C:\\Program Files (x86)\\Microsoft Office\\root\\Office16\\";
-    excel::Facts f = InstalledExcelFacts(reg, sys);
+    fs.folders.insert(L"C:\\Program Files (x86)\\Microsoft Office\\root\\Office16\\Library");
+    excel::Facts f = InstalledExcelFacts(reg, fs, sys);
     EXPECT_EQ(f.version, 16);
     EXPECT_EQ(f.userFolder, kUser);
     EXPECT_EQ(f.libraryFolder, L"C:\\Program Files (x86)\\Microsoft Office\\root\\Office16\\Library");
     reg.machine[reg.MachineKey(MachineRoot::ClassesRoot, RegView::Own, L"Excel.Application\\CurVer", L"")] =
         L"Excel.Application.8";
-    EXPECT_EQ(InstalledExcelFacts(reg, sys).userFolder, L"") << "Excel 97 has no user folder";
+    EXPECT_EQ(InstalledExcelFacts(reg, fs, sys).userFolder, L"") << "Excel 97 has no user folder";
+}
+
+// The library folder of an MSI Office, of Click-to-Run Office from its own hive or from its
+// installation folder, each trusted only when the folder is there.
+TEST(InstalledExcel, LibraryFolderFromTheFirstSourceWhoseFolderExists) {
+    const std::wstring native = L"SOFTWARE\\Microsoft\\Office\\16.0\\Excel\\InstallRoot";
+    const std::wstring hive = L"SOFTWARE\\Microsoft\\Office\\ClickToRun\\REGISTRY\\MACHINE\\Software\\Microsoft\\Office\\16.0\\Excel\\InstallRoot";
+    const std::wstring hiveWow =
+        L"SOFTWARE\\Microsoft\\Office\\ClickToRun\\REGISTRY\\MACHINE\\Software\\Wow6432Node\\Microsoft\\Office\\16.0\\Excel\\InstallRoot";
+    const std::wstring config = L"SOFTWARE\\Microsoft\\Office\\ClickToRun\\Configuration";
+    const std::wstring msi = L"C:\\MSI\\Office16\\", c2r = L"C:\\Program Files\\Microsoft Office\\root\\Office16\\";
+    struct Value {
+        RegView view;
+        std::wstring key, name, data;
+    };
+    struct Case {
+        int line;
+        std::vector<Value> values;
+        std::vector<std::wstring> folders;  // the Library folders that exist
+        std::wstring want;
+    } cases[] = {
+        {__LINE__, {{RegView::Bits64, native, L"Path", msi}}, {L"C:\\MSI\\Office16\\Library"}, L"C:\\MSI\\Office16\\Library"},
+        // the native key wins over the hive while its folder is there
+        {__LINE__, {{RegView::Bits64, native, L"Path", msi}, {RegView::Bits64, hive, L"Path", c2r}},
+         {L"C:\\MSI\\Office16\\Library", c2r + L"Library"}, L"C:\\MSI\\Office16\\Library"},
+        // a key left by a removed Office: its folder is gone
+        {__LINE__, {{RegView::Bits64, native, L"Path", msi}, {RegView::Bits64, hive, L"Path", c2r}}, {c2r + L"Library"},
+         c2r + L"Library"},
+        {__LINE__, {{RegView::Bits32, hive, L"Path", c2r}}, {c2r + L"Library"}, c2r + L"Library"},
+        {__LINE__, {{RegView::Bits64, hiveWow, L"Path", c2r}}, {c2r + L"Library"}, c2r + L"Library"},
+        // only the installation folder: "root\Office<NN>" below it, with or without its closing separator
+        {__LINE__, {{RegView::Bits64, config, L"InstallationPath", L"C:\\Program Files\\Microsoft Office"}},
+         {c2r + L"Library"}, c2r + L"Library"},
+        {__LINE__, {{RegView::Bits32, config, L"InstallationPath", L"C:\\Program Files\\Microsoft Office\\"}},
+         {c2r + L"Library"}, c2r + L"Library"},
+        {__LINE__, {{RegView::Bits64, config, L"InstallationPath", L"C:\\Program Files\\Microsoft Office"}}, {}, L""},
+        {__LINE__, {{RegView::Bits64, native, L"Path", L""}, {RegView::Bits64, hive, L"Path", L"\\"}},
+         {L"Library", L"\\Library"}, L""},
+        {__LINE__, {}, {c2r + L"Library"}, L""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "case at line " << c.line);
+        fake::FakeRegistry reg;
+        fake::FakeFileSystem fs;
+        fake::FakeSystem sys;
+        reg.machine[reg.MachineKey(MachineRoot::ClassesRoot, RegView::Own, L"Excel.Application\\CurVer", L"")] =
+            L"Excel.Application.16";
+        for (const Value& v : c.values) reg.machine[reg.MachineKey(MachineRoot::LocalMachine, v.view, v.key, v.name)] = v.data;
+        for (const auto& f : c.folders) fs.folders.insert(f);
+        EXPECT_EQ(InstalledExcelFacts(reg, fs, sys).libraryFolder, c.want);
+    }
 }
 
 struct StatusWorld : ConsoleWorld {
@@ -46,6 +99,7 @@ struct StatusWorld : ConsoleWorld {
             L"Excel.Application.11";
         w.reg.machine[w.reg.MachineKey(MachineRoot::LocalMachine, RegView::Bits64,
                                        L"SOFTWARE\\Microsoft\\Office\\11.0\\Excel\\InstallRoot", L"Path")] = L"C:\\Office\\";
+        w.fs.folders.insert(kLib);
         world.sameContents = [this](const std::wstring& a, const std::wstring& b) { return w.fs.files.at(a) == w.fs.files.at(b); };
         world.sha256 = [this](const std::wstring& p) -> std::optional<std::string> {
             if (!w.fs.files.count(p)) return std::nullopt;
@@ -81,7 +135,7 @@ TEST(Status, EachWayAnAddinStands) {
         s.w.reg.keys[kOptions] = c.options;
         s.w.reg.keys[kManager] = c.manager;
         for (const auto& [p, content] : c.files) s.w.fs.files[p] = content;
-        const excel::Facts facts = InstalledExcelFacts(s.w.reg, s.w.sys);
+        const excel::Facts facts = InstalledExcelFacts(s.w.reg, s.w.fs, s.w.sys);
         const Detected d = Detect(s.w.reg, s.w.fs, facts, L"t.xla",
                                   [&](const std::wstring& p) { return s.w.fs.files.at(p) == L"v2"; });
         EXPECT_EQ(d.what, c.want);
