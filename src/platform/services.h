@@ -228,6 +228,10 @@ public:
     // The user's roaming application data folder (%APPDATA%), without a trailing separator;
     // empty when it cannot be found.
     virtual std::wstring RoamingAppDataFolder() = 0;
+    // Whether two paths name the same file as the file system compares names: ordinal, letter
+    // case ignored in every script (CompareStringOrdinal with bIgnoreCase TRUE), so that
+    // "Ｔｏｏｌｓ" and "ｔｏｏｌｓ" or "É" and "é" match as they do for Excel.
+    virtual bool SamePath(const std::wstring& a, const std::wstring& b) = 0;
 };
 
 // Who the program runs as, beside who sits at the desktop.

@@ -376,6 +376,9 @@ TEST_F(Quorvelc, DoctorFindsAMarkADisabledItemAndATrustedLocation) {
     RegisterOn(marked);
     win32::Win32FileSystem fs;
     fs.WriteZoneStream(marked, "[ZoneTransfer]\r\nZoneId=3\r\n");
+    const std::wstring downloaded = MakeXla(SrcDir(), L"downloaded.xla", L"Downloaded Tool");
+    RegisterOn(downloaded);
+    fs.WriteZoneStream(downloaded, "[ZoneTransfer]\r\nZoneId=3\r\n");
     const std::wstring disabledKey = ExcelKey(11) + L"\\Resiliency\\DisabledItems";
     const std::wstring trustedKey = ExcelKey(11) + L"\\Security\\Trusted Locations\\QuorvelTest";
     SavedKey keepDisabled(disabledKey), keepTrusted(trustedKey);
@@ -387,9 +390,12 @@ TEST_F(Quorvelc, DoctorFindsAMarkADisabledItemAndATrustedLocation) {
     const auto doc = Json(r);
     std::map<std::string, nlohmann::json> byTitle;
     for (const auto& item : doc["results"]) byTitle[item["title"].get<std::string>()] = item;
-    EXPECT_EQ(byTitle["Marked Tool"]["reason"], "marked");
+    // In a trusted location the mark does not count, as in Excel; outside them it does.
+    EXPECT_EQ(byTitle["Marked Tool"]["reason"], "ok");
     EXPECT_EQ(byTitle["Marked Tool"]["zoneId"], 3);
     EXPECT_EQ(byTitle["Marked Tool"]["trusted"], true);
+    EXPECT_EQ(byTitle["Downloaded Tool"]["reason"], "marked");
+    EXPECT_EQ(byTitle["Downloaded Tool"]["trusted"], false);
     EXPECT_EQ(byTitle["User Tool"]["reason"], "disabled");
     EXPECT_EQ(byTitle["User Tool"]["trusted"], false);
     EXPECT_EQ(byTitle["gone"]["reason"], "file-missing");
