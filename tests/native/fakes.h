@@ -469,7 +469,7 @@ public:
 
 class FakeAccounts : public Accounts {
 public:
-    AccountFacts facts{L"PC\\user", L"PC\\user", true, false};
+    AccountFacts facts{L"PC\\user", L"PC\\user", L"S-1-5-21-7-1001", L"S-1-5-21-7-1001", false};
     AccountFacts Facts() override { return facts; }
 };
 

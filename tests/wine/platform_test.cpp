@@ -499,6 +499,9 @@ TEST(AccountsTest, UnderWineOnlyTheSessionTellsTheDesktopUser) {
     ASSERT_TRUE(GetUserNameW(user, &n));
     EXPECT_EQ(facts.own.substr(facts.own.rfind(L'\\') + 1), user);
     EXPECT_FALSE(facts.ownIsLocalSystem);
+    // The session's user name is looked up to its SID, which is the token's own.
+    EXPECT_TRUE(facts.ownSid.rfind(L"S-1-", 0) == 0) << qv::test::Narrow(facts.ownSid);
+    EXPECT_EQ(facts.desktopSid.value_or(L"-"), facts.ownSid) << qv::test::Narrow(facts.desktopUser.value_or(L"-"));
     EXPECT_EQ(qv::CheckAccount(facts), qv::AccountVerdict::Ok) << qv::test::Narrow(facts.desktopUser.value_or(L"-"));
 }
 
