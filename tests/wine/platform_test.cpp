@@ -467,6 +467,24 @@ TEST(SystemInfoTest, ArgumentsAreWhatFollowsTheProgramName) {
     }
 }
 
+// Paths compare as the file system compares names: letter case ignored in every script, and
+// nothing else folded (the native tests' fake folds the same letters).
+TEST(SystemInfoTest, SamePathIgnoresCaseInEveryScriptOnly) {
+    qv::win32::Win32SystemInfo info;
+    const struct {
+        const wchar_t *a, *b;
+        bool same;
+    } cases[] = {
+        {L"C:\\Tools\\a.xla", L"c:\\TOOLS\\A.XLA", true},
+        {L"D:\\Ｔｏｏｌｓ\\Équipe", L"d:\\ｔｏｏｌｓ\\éQUIPE", true},
+        {L"D:\\Обмен", L"D:\\оБМЕН", true},
+        {L"D:\\Tools", L"D:\\Ｔｏｏｌｓ", false},
+        {L"D:\\Equipe", L"D:\\Équipe", false},
+        {L"D:\\Tools", L"D:\\Tools\\", false},
+    };
+    for (const auto& c : cases) EXPECT_EQ(info.SamePath(c.a, c.b), c.same) << qv::test::Narrow(c.a) << " / " << qv::test::Narrow(c.b);
+}
+
 TEST(SystemInfoTest, FoldersAndVersion) {
     qv::win32::Win32SystemInfo info;
     Win32FileSystem fs;
