@@ -43,6 +43,8 @@ qv_start_xvfb
 # A run killed in the middle of a test cannot put the stand-in's settings back; each run
 # starts from none, as a fresh prefix does.
 wine reg delete 'HKCU\Software\ExcelStandIn' /va /f >/dev/null 2>&1 || true
+# Its registration too (a test may have written the Click-to-Run layout), from those defaults.
+wine "$QV_WIN/excel-standin.exe" /regserver >/dev/null 2>&1 || true
 qv_say "Windows tests under Wine (DISPLAY=$DISPLAY)"
 ctest --test-dir "$QV_WIN" --output-on-failure || status=1
 # Nothing may outlive the tests; a stand-in left behind would keep this waiting.

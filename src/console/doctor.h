@@ -23,19 +23,45 @@ struct TrustedLocation {
     bool subfolders = false;
 };
 
-// Excel's trusted locations: the user's and the policy's (...\Excel\Security\Trusted
-// Locations\<any>), each with Path and AllowSubfolders. None when either key sets
-// AllLocationsDisabled; one on a server share only when its key sets AllowNetworkLocations.
-std::vector<TrustedLocation> TrustedLocations(Registry& reg, int excelVersion);
+// Excel's trusted locations as Excel reads them (...\Excel\Security\Trusted Locations\<any>,
+// each with Path and AllowSubfolders): the Cloud Policy's and Group Policy's, and the user's
+// own unless the Office-wide policy (...\Common\Security\Trusted Locations) sets
+// "Allow User Locations" to 0. None when AllLocationsDisabled is set; a location on the
+// network (IsNetworkPath: a share, or a mapped drive letter) only when AllowNetworkLocations
+// is, the policy's value deciding for every location where it gives one.
+std::vector<TrustedLocation> TrustedLocations(Registry& reg, Drives& drives, int excelVersion);
 
-// Whether `folder` is one of `locations`, or lies below one that allows subfolders; letter
-// case is ignored.
-bool InTrustedLocation(const std::vector<TrustedLocation>& locations, const std::wstring& folder);
+// Whether `folder` is one of `locations`, or lies below one that allows subfolders; compared
+// as the system compares paths.
+bool InTrustedLocation(const std::vector<TrustedLocation>& locations, const std::wstring& folder, SystemInfo& sys);
+
+// Excel's security settings that decide whether an add-in's macros run, each from the first key
+// that holds it: the Microsoft 365 Cloud Policy (16.0), Group Policy
+// (HKCU\Software\Policies\Microsoft\Office\<ver>\Excel\Security), the user's own
+// (HKCU\Software\Microsoft\Office\<ver>\Excel\Security).
+struct MacroPolicy {
+    std::optional<std::uint32_t> vbaWarnings;  // 1 all, 2 with a notice, 3 signed only, 4 none
+    bool blockFromInternet = false;            // blockcontentexecutionfrominternet
+    bool requireAddinSignature = false;        // RequireAddinSig
+    bool disableAllAddins = false;             // DisableAllAddins
+};
+MacroPolicy ReadMacroPolicy(Registry& reg, int excelVersion);
+
+// What those settings mean for one add-in, as reason codes, in the order Excel applies them.
+struct PolicyFindings {
+    std::vector<std::string> problems;  // keep the add-in from working
+    std::vector<std::string> notes;     // may keep it from working; told, not counted
+};
+// A file in a trusted location is trusted first. Outside them: VBAWarnings 4 and, for a file
+// marked as from the internet, blockcontentexecutionfrominternet and the mark itself are
+// problems; VBAWarnings 3 is a note. RequireAddinSig and DisableAllAddins are notes anywhere.
+PolicyFindings JudgePolicies(const MacroPolicy& policy, bool trusted, bool marked);
 
 // The command: one item per listed add-in, or per NAME. Exit 1 when something is wrong: a
-// missing or unreachable file, a mark from the internet, a disabled item, registry values
-// that do not match the add-in's state. A folder outside the trusted locations is told, but
-// is not wrong: an unmarked add-in loads from any folder.
+// missing or unreachable file, a disabled item, registry values that do not match the add-in's
+// state, or outside every trusted location a mark from the internet or a macro policy that
+// stops it (see JudgePolicies). A folder outside the trusted locations is told, but is not
+// wrong in itself: an unmarked add-in loads from any folder.
 void Doctor(World& w, Reporter& r, const Options& o, const excel::Facts& facts);
 
 }  // namespace qv::console

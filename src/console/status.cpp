@@ -31,7 +31,30 @@ namespace {
 constexpr const wchar_t* kCurVerKey = L"Excel.Application\\CurVer";
 
 std::wstring InstallRootKey(int version) {
-    return L"SOFTWARE\\Microsoft\\Office\\" + std::to_wstring(version) + L".0\\Excel\\InstallRoot";
+    return L"Microsoft\\Office\\" + std::to_wstring(version) + L".0\\Excel\\InstallRoot";
+}
+
+// Click-to-Run Office (Microsoft 365, and the retail 2016 and later) keeps its machine keys in a
+// hive of its own, which mirrors HKLM\SOFTWARE (the 32-bit keys below its Wow6432Node).
+constexpr const wchar_t* kClickToRunHive = L"SOFTWARE\\Microsoft\\Office\\ClickToRun\\REGISTRY\\MACHINE\\Software\\";
+constexpr const wchar_t* kClickToRunConfiguration = L"SOFTWARE\\Microsoft\\Office\\ClickToRun\\Configuration";
+
+// Where Office may say its Excel lies, in the order they are asked: the Office folder, without
+// "Library", each the text of one value.
+struct RootSource {
+    std::wstring key;
+    const wchar_t* name;
+    std::wstring below;  // appended to the value's folder
+};
+
+std::vector<RootSource> RootSources(int version) {
+    const std::wstring installRoot = InstallRootKey(version);
+    return {
+        {L"SOFTWARE\\" + installRoot, L"Path", L""},
+        {std::wstring(kClickToRunHive) + installRoot, L"Path", L""},
+        {std::wstring(kClickToRunHive) + L"Wow6432Node\\" + installRoot, L"Path", L""},
+        {kClickToRunConfiguration, L"InstallationPath", L"root\\Office" + std::to_wstring(version)},
+    };
 }
 
 bool SameFileName(const std::wstring& path, const std::wstring& fileName) {
@@ -81,18 +104,25 @@ int CurVerMajor(const std::wstring& curVer) {
     return major;
 }
 
-excel::Facts InstalledExcelFacts(Registry& reg, SystemInfo& sys) {
+excel::Facts InstalledExcelFacts(Registry& reg, FileSystem& fs, SystemInfo& sys) {
     excel::Facts facts;
     facts.version = CurVerMajor(reg.GetMachineString(MachineRoot::ClassesRoot, kCurVerKey, L"", RegView::Own).value_or(L""));
     if (facts.version == 0) return facts;
     // Excel 97 has no user add-in folder.
     const std::wstring appData = sys.RoamingAppDataFolder();
     if (facts.version >= 9 && !appData.empty()) facts.userFolder = paths::JoinFolder(appData, L"Microsoft\\AddIns");
-    for (RegView view : {RegView::Bits64, RegView::Bits32}) {
-        const auto root = reg.GetMachineString(MachineRoot::LocalMachine, InstallRootKey(facts.version), L"Path", view);
-        if (root && !root->empty()) {
-            facts.libraryFolder = paths::JoinFolder(*root, L"Library");
-            break;
+    // A key left behind by an Office that was removed or moved names a folder that is gone: the
+    // next source is asked instead.
+    for (const RootSource& source : RootSources(facts.version)) {
+        for (RegView view : {RegView::Bits64, RegView::Bits32}) {
+            const auto root = reg.GetMachineString(MachineRoot::LocalMachine, source.key, source.name, view);
+            if (!root || paths::WithoutClosingSeparator(*root).empty()) continue;
+            const std::wstring office = source.below.empty() ? *root : paths::JoinFolder(*root, source.below);
+            const std::wstring library = paths::JoinFolder(office, L"Library");
+            if (fs.FolderExists(library)) {
+                facts.libraryFolder = library;
+                return facts;
+            }
         }
     }
     return facts;
@@ -156,7 +186,7 @@ Detected Detect(Registry& reg, FileSystem& fs, const excel::Facts& facts, const 
 }
 
 int Status(World& w, Reporter& r, const Options& o) {
-    const excel::Facts facts = InstalledExcelFacts(w.svc.reg, w.svc.sys);
+    const excel::Facts facts = InstalledExcelFacts(w.svc.reg, w.svc.fs, w.svc.sys);
     r.SetField("excel", {{"version", facts.version},
                          {"userFolder", ToUtf8(facts.userFolder)},
                          {"libraryFolder", ToUtf8(facts.libraryFolder)}});

@@ -18,10 +18,12 @@ namespace qv::console {
 int CurVerMajor(const std::wstring& curVer);
 
 // The installed Excel's version and add-in folders, as Excel would report them: the user folder
-// %APPDATA%\Microsoft\AddIns (none before Excel 2000), and the library folder beside Excel, from
-// the Office installation's InstallRoot in the 64-bit view or else the 32-bit one (32-bit Office
-// on 64-bit Windows). Version 0 when no Excel is registered.
-excel::Facts InstalledExcelFacts(Registry& reg, SystemInfo& sys);
+// %APPDATA%\Microsoft\AddIns (none before Excel 2000), and the library folder "Library" beside
+// Excel. That folder is the first that exists of: InstallRoot's Path under HKLM\SOFTWARE, then
+// the same key in Click-to-Run's own hive (native, then Wow6432Node), then Click-to-Run's
+// InstallationPath + "root\Office<NN>"; each in the 64-bit view, then the 32-bit one (32-bit
+// Office on 64-bit Windows). Empty when none exists. Version 0 when no Excel is registered.
+excel::Facts InstalledExcelFacts(Registry& reg, FileSystem& fs, SystemInfo& sys);
 
 // The full paths of the files the OPEN values switch on. A bare file name lies in the user
 // folder when the file is there, else in the library folder.

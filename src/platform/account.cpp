@@ -19,7 +19,8 @@ bool SameName(const std::wstring& own, const std::wstring& desktop) {
 
 AccountVerdict CheckAccount(const AccountFacts& facts) {
     if (facts.desktopUser) {
-        const bool same = facts.sameSid ? *facts.sameSid : SameName(facts.own, *facts.desktopUser);
+        const bool bySid = !facts.ownSid.empty() && facts.desktopSid && !facts.desktopSid->empty();
+        const bool same = bySid ? *facts.desktopSid == facts.ownSid : SameName(facts.own, *facts.desktopUser);
         if (!same) return AccountVerdict::OtherUser;
     }
     return facts.ownIsLocalSystem ? AccountVerdict::LocalSystem : AccountVerdict::Ok;

@@ -12,8 +12,10 @@ enum class AccountVerdict {
     LocalSystem,  // the program runs as LocalSystem and no other desktop user is known
 };
 
-// Same account by SID where both SIDs were compared, else by DOMAIN\user without regard to
-// letter case (by the user part alone when the desktop user came without a domain). Without a
+// Same account by SID where both SIDs are known, whatever the names say (a session may name the
+// user differently from the token's account, and a local and a domain account may share a
+// name); else by DOMAIN\user without regard to letter case (by the user part alone when the
+// desktop user came without a domain). Without a
 // known desktop user only the LocalSystem rule applies. The front ends decide which verdicts
 // they refuse.
 AccountVerdict CheckAccount(const AccountFacts& facts);

@@ -242,6 +242,10 @@ public:
     // The user's roaming application data folder (%APPDATA%), without a trailing separator;
     // empty when it cannot be found.
     virtual std::wstring RoamingAppDataFolder() = 0;
+    // Whether two paths name the same file as the file system compares names: ordinal, letter
+    // case ignored in every script (CompareStringOrdinal with bIgnoreCase TRUE), so that
+    // "Ｔｏｏｌｓ" and "ｔｏｏｌｓ" or "É" and "é" match as they do for Excel.
+    virtual bool SamePath(const std::wstring& a, const std::wstring& b) = 0;
 };
 
 // Who the program runs as, beside who sits at the desktop.
@@ -250,9 +254,11 @@ struct AccountFacts {
     // DOMAIN\user of the desktop shell's process, or else of the session (then perhaps without
     // the domain); nullopt when neither is found, as for a service or a desktop without a shell.
     std::optional<std::wstring> desktopUser;
-    // Whether the two are the same account, when both are known by their SID; nullopt when the
-    // desktop user is known only by name.
-    std::optional<bool> sameSid;
+    // The accounts' SIDs as text ("S-1-5-21-…"): the program's own token's (empty when it could
+    // not be read), and the desktop user's, from the shell's token or else looked up from the
+    // session's user name (nullopt when neither gave one).
+    std::wstring ownSid;
+    std::optional<std::wstring> desktopSid;
     bool ownIsLocalSystem = false;
 };
 

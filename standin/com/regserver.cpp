@@ -21,6 +21,14 @@ bool SetMachineString(const std::wstring& key, const wchar_t* name, const std::w
     return rc == ERROR_SUCCESS;
 }
 
+// Deletes the key; one that is not there is no failure.
+bool DeleteMachineKey(const std::wstring& key, std::wstring& error) {
+    const LONG rc = RegDeleteKeyW(HKEY_LOCAL_MACHINE, key.c_str());
+    if (rc == ERROR_SUCCESS || rc == ERROR_FILE_NOT_FOUND) return true;
+    error = L"HKLM\\" + key + L": " + qv::win32::SystemMessage(static_cast<DWORD>(rc));
+    return false;
+}
+
 bool SetDefault(const std::wstring& key, const std::wstring& value, std::wstring& error) {
     return SetMachineString(L"Software\\Classes\\" + key, L"", value, error);
 }
@@ -43,7 +51,10 @@ bool RegisterServer(std::wstring& error) {
            SetDefault(clsidKey + L"\\ProgID", kProgId, error) &&
            // What Office registers beside its server, as its Version setting makes it.
            SetDefault(std::wstring(kProgId) + L"\\CurVer", CurVerText(settings), error) &&
-           SetMachineString(InstallRootKey(settings), L"Path", InstallRootPath(settings), error);
+           // One layout at a time, so that a reader finds the key only where this layout keeps it.
+           DeleteMachineKey(settings.clickToRun ? InstallRootKey(settings) : ClickToRunInstallRootKey(settings), error) &&
+           SetMachineString(settings.clickToRun ? ClickToRunInstallRootKey(settings) : InstallRootKey(settings), L"Path",
+                            InstallRootPath(settings), error);
 }
 
 }  // namespace qv::standin::com

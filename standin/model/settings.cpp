@@ -44,6 +44,7 @@ Settings LoadSettings(Registry& reg, const std::wstring& userName) {
     s.callLog = reg.GetString(kSettingsKey, L"CallLog").value_or(L"");
     s.modalFiles = ParseFileNames(reg.GetString(kSettingsKey, L"ModalFiles").value_or(L""));
     s.modalMilliseconds = NumberSetting(reg, L"ModalMilliseconds", s.modalMilliseconds);
+    s.clickToRun = paths::EqualNoCase(reg.GetString(kSettingsKey, L"InstallLayout").value_or(L""), L"ClickToRun");
     return s;
 }
 
@@ -112,6 +113,11 @@ std::wstring CurVerText(const Settings& s) { return L"Excel.Application." + std:
 
 std::wstring InstallRootKey(const Settings& s) {
     return L"SOFTWARE\\Microsoft\\Office\\" + s.version + L"\\Excel\\InstallRoot";
+}
+
+std::wstring ClickToRunInstallRootKey(const Settings& s) {
+    return L"SOFTWARE\\Microsoft\\Office\\ClickToRun\\REGISTRY\\MACHINE\\Software\\Microsoft\\Office\\" + s.version +
+           L"\\Excel\\InstallRoot";
 }
 
 std::wstring InstallRootPath(const Settings& s) {

@@ -34,6 +34,9 @@ struct Settings {
     std::vector<std::wstring> modalFiles{};
     // That window closes by itself after this long; 0: only when someone closes it.
     unsigned long modalMilliseconds = 0;
+    // Registration writes InstallRoot where Click-to-Run Office keeps it (InstallLayout
+    // "ClickToRun", letter case ignored) instead of under HKLM\SOFTWARE itself.
+    bool clickToRun = false;
 };
 
 // Excel's major version number: 11 for "11.0"; 0 when the text starts with no number.
@@ -66,6 +69,9 @@ std::wstring AddinManagerKey(const Settings& s);  // Software\Microsoft\Office\<
 // Library, with its closing "\".
 std::wstring CurVerText(const Settings& s);       // "Excel.Application.11"
 std::wstring InstallRootKey(const Settings& s);   // SOFTWARE\Microsoft\Office\<ver>\Excel\InstallRoot
+// The same key in Click-to-Run's hive:
+// SOFTWARE\Microsoft\Office\ClickToRun\REGISTRY\MACHINE\Software\Microsoft\Office\<ver>\Excel\InstallRoot
+std::wstring ClickToRunInstallRootKey(const Settings& s);
 std::wstring InstallRootPath(const Settings& s);  // the library path's parent folder and "\"
 
 }  // namespace qv::standin

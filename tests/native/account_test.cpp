@@ -18,10 +18,16 @@ TEST(AnotherAccount, BothProgramsStopBeforeAnyExcelStep) {
         bool wizardRefuses;
         int consoleExit;
     } cases[] = {
-        {"the desktop's own user", {L"PC\\yamada", L"PC\\yamada", true, false}, false, console::kExitDone},
-        {"an administrator's credentials", {L"PC\\admin", L"PC\\yamada", false, false}, true, console::kExitWrongAccount},
-        {"SYSTEM with nobody known at the desktop", {L"NT AUTHORITY\\SYSTEM", std::nullopt, std::nullopt, true}, false,
+        {"the desktop's own user", {L"PC\\yamada", L"PC\\yamada", L"S-1-5-21-7-1001", L"S-1-5-21-7-1001", false}, false,
+         console::kExitDone},
+        {"an administrator's credentials", {L"PC\\admin", L"PC\\yamada", L"S-1-5-21-7-500", L"S-1-5-21-7-1001", false}, true,
          console::kExitWrongAccount},
+        // a logon task before the shell: the session names a local account of the same name
+        // as the domain account the program runs as
+        {"a namesake in the session", {L"CORP\\yamada", L"yamada", L"S-1-5-21-9-1104", L"S-1-5-21-7-1001", false}, true,
+         console::kExitWrongAccount},
+        {"SYSTEM with nobody known at the desktop", {L"NT AUTHORITY\\SYSTEM", std::nullopt, L"S-1-5-18", std::nullopt, true},
+         false, console::kExitWrongAccount},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);

@@ -545,7 +545,7 @@ public:
 
 class FakeAccounts : public Accounts {
 public:
-    AccountFacts facts{L"PC\\user", L"PC\\user", true, false};
+    AccountFacts facts{L"PC\\user", L"PC\\user", L"S-1-5-21-7-1001", L"S-1-5-21-7-1001", false};
     AccountFacts Facts() override { return facts; }
 };
 
@@ -568,6 +568,22 @@ public:
     std::wstring RuntimeLibraryFolder() override { return runtimeFolder; }
     std::wstring ProgramFolder() override { return programFolder; }
     ProgramVersion Version() override { return version; }
+    // Letter case folded as the system's ordinal comparison folds it, for the scripts tests use:
+    // Latin (ASCII and Latin-1), Greek, Cyrillic and the full-width Latin letters.
+    static wchar_t Upper(wchar_t c) {
+        if ((c >= L'a' && c <= L'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7) || (c >= 0x3B1 && c <= 0x3C9 && c != 0x3C2) ||
+            (c >= 0x430 && c <= 0x44F) || (c >= 0xFF41 && c <= 0xFF5A))
+            return static_cast<wchar_t>(c - 0x20);
+        return c;
+    }
+    std::vector<std::pair<std::wstring, std::wstring>> compared;
+    bool SamePath(const std::wstring& a, const std::wstring& b) override {
+        compared.push_back({a, b});
+        if (a.size() != b.size()) return false;
+        for (size_t i = 0; i < a.size(); ++i)
+            if (Upper(a[i]) != Upper(b[i])) return false;
+        return true;
+    }
 };
 
 // Details: per full path, the header row and values. Paths not listed fail to open.

@@ -58,27 +58,35 @@ TEST(ZoneIdentifier, ReadsTheZoneOfTheZoneTransferSection) {
     EXPECT_TRUE(IsMarkedFromInternet(3) && IsMarkedFromInternet(4));
 }
 
-TEST(AccountRule, ComparesTheDesktopUserAndKnowsLocalSystem) {
+TEST(AccountRule, ComparesTheDesktopUserBySidAndKnowsLocalSystem) {
+    const std::wstring taro = L"S-1-5-21-7-1001", admin = L"S-1-5-21-7-500", corpTaro = L"S-1-5-21-9-1104";
     struct Case {
         int line;
         AccountFacts facts;
         AccountVerdict verdict;
     } cases[] = {
-        {__LINE__, {L"PC\\taro", L"PC\\taro", true, false}, AccountVerdict::Ok},
-        {__LINE__, {L"PC\\taro", L"PC\\admin", false, false}, AccountVerdict::OtherUser},
-        // the SIDs decide where they were compared, whatever the names say
-        {__LINE__, {L"PC\\taro", L"PC\\TARO", false, false}, AccountVerdict::OtherUser},
-        {__LINE__, {L"OLD\\taro", L"NEW\\taro", true, false}, AccountVerdict::Ok},
-        // by name: letter case does not count; a name without its domain matches the user part
-        {__LINE__, {L"CORP\\Taro", L"corp\\TARO", std::nullopt, false}, AccountVerdict::Ok},
-        {__LINE__, {L"CORP\\taro", L"CORP\\hanako", std::nullopt, false}, AccountVerdict::OtherUser},
-        {__LINE__, {L"CORP\\taro", L"Taro", std::nullopt, false}, AccountVerdict::Ok},
-        {__LINE__, {L"CORP\\admin", L"taro", std::nullopt, false}, AccountVerdict::OtherUser},
+        {__LINE__, {L"PC\\taro", L"PC\\taro", taro, taro, false}, AccountVerdict::Ok},
+        {__LINE__, {L"PC\\taro", L"PC\\admin", taro, admin, false}, AccountVerdict::OtherUser},
+        // the SIDs decide where both are known, whatever the names say: the same name of two
+        // accounts (a local and a domain one, or a session's name without its domain)...
+        {__LINE__, {L"PC\\taro", L"PC\\TARO", taro, corpTaro, false}, AccountVerdict::OtherUser},
+        {__LINE__, {L"CORP\\taro", L"taro", corpTaro, taro, false}, AccountVerdict::OtherUser},
+        // ...and two names of one account (renamed, or a session's older name)
+        {__LINE__, {L"OLD\\taro", L"NEW\\taro", taro, taro, false}, AccountVerdict::Ok},
+        {__LINE__, {L"CORP\\taro.yamada", L"CORP\\tyamada", corpTaro, corpTaro, false}, AccountVerdict::Ok},
+        // a session name that could not be looked up: by name; letter case does not count, a
+        // name without its domain matches the user part
+        {__LINE__, {L"CORP\\Taro", L"corp\\TARO", corpTaro, std::nullopt, false}, AccountVerdict::Ok},
+        {__LINE__, {L"CORP\\taro", L"CORP\\hanako", corpTaro, std::nullopt, false}, AccountVerdict::OtherUser},
+        {__LINE__, {L"CORP\\taro", L"Taro", corpTaro, std::nullopt, false}, AccountVerdict::Ok},
+        {__LINE__, {L"CORP\\admin", L"taro", admin, std::nullopt, false}, AccountVerdict::OtherUser},
+        {__LINE__, {L"CORP\\taro", L"CORP\\taro", L"", taro, false}, AccountVerdict::Ok},  // own SID unread
+        {__LINE__, {L"CORP\\taro", L"CORP\\hanako", L"", taro, false}, AccountVerdict::OtherUser},
         // no desktop user found: only the LocalSystem rule
-        {__LINE__, {L"PC\\taro", std::nullopt, std::nullopt, false}, AccountVerdict::Ok},
-        {__LINE__, {L"NT AUTHORITY\\SYSTEM", std::nullopt, std::nullopt, true}, AccountVerdict::LocalSystem},
+        {__LINE__, {L"PC\\taro", std::nullopt, taro, std::nullopt, false}, AccountVerdict::Ok},
+        {__LINE__, {L"NT AUTHORITY\\SYSTEM", std::nullopt, L"S-1-5-18", std::nullopt, true}, AccountVerdict::LocalSystem},
         // SYSTEM beside a user at the desktop is another user, which both programs refuse
-        {__LINE__, {L"NT AUTHORITY\\SYSTEM", L"PC\\taro", false, true}, AccountVerdict::OtherUser},
+        {__LINE__, {L"NT AUTHORITY\\SYSTEM", L"PC\\taro", L"S-1-5-18", taro, true}, AccountVerdict::OtherUser},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "case at line " << c.line);

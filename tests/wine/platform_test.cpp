@@ -467,6 +467,24 @@ TEST(SystemInfoTest, ArgumentsAreWhatFollowsTheProgramName) {
     }
 }
 
+// Paths compare as the file system compares names: letter case ignored in every script, and
+// nothing else folded (the native tests' fake folds the same letters).
+TEST(SystemInfoTest, SamePathIgnoresCaseInEveryScriptOnly) {
+    qv::win32::Win32SystemInfo info;
+    const struct {
+        const wchar_t *a, *b;
+        bool same;
+    } cases[] = {
+        {L"C:\\Tools\\a.xla", L"c:\\TOOLS\\A.XLA", true},
+        {L"D:\\Ｔｏｏｌｓ\\Équipe", L"d:\\ｔｏｏｌｓ\\éQUIPE", true},
+        {L"D:\\Обмен", L"D:\\оБМЕН", true},
+        {L"D:\\Tools", L"D:\\Ｔｏｏｌｓ", false},
+        {L"D:\\Equipe", L"D:\\Équipe", false},
+        {L"D:\\Tools", L"D:\\Tools\\", false},
+    };
+    for (const auto& c : cases) EXPECT_EQ(info.SamePath(c.a, c.b), c.same) << qv::test::Narrow(c.a) << " / " << qv::test::Narrow(c.b);
+}
+
 TEST(SystemInfoTest, FoldersAndVersion) {
     qv::win32::Win32SystemInfo info;
     Win32FileSystem fs;
@@ -499,6 +517,9 @@ TEST(AccountsTest, UnderWineOnlyTheSessionTellsTheDesktopUser) {
     ASSERT_TRUE(GetUserNameW(user, &n));
     EXPECT_EQ(facts.own.substr(facts.own.rfind(L'\\') + 1), user);
     EXPECT_FALSE(facts.ownIsLocalSystem);
+    // The session's user name is looked up to its SID, which is the token's own.
+    EXPECT_TRUE(facts.ownSid.rfind(L"S-1-", 0) == 0) << qv::test::Narrow(facts.ownSid);
+    EXPECT_EQ(facts.desktopSid.value_or(L"-"), facts.ownSid) << qv::test::Narrow(facts.desktopUser.value_or(L"-"));
     EXPECT_EQ(qv::CheckAccount(facts), qv::AccountVerdict::Ok) << qv::test::Narrow(facts.desktopUser.value_or(L"-"));
 }
 

@@ -306,6 +306,61 @@ TEST_F(Quorvelc, StatusAnswersWhileTheUsersExcelRuns) {
     EXPECT_TRUE(running.Ended(15000));
 }
 
+// HKLM's InstallRoot of the stand-in's version as the set-up registered it, put back at the end:
+// a test that registers the Click-to-Run layout deletes it.
+class KeepInstallRoot {
+public:
+    KeepInstallRoot() { saved_ = Read(kNative); }
+    ~KeepInstallRoot() {
+        RegDeleteKeyW(HKEY_LOCAL_MACHINE, kClickToRun);
+        if (!saved_) return;
+        win32::UniqueHkey k;
+        if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, kNative, 0, nullptr, 0, KEY_SET_VALUE, nullptr, k.put(), nullptr) == ERROR_SUCCESS)
+            RegSetValueExW(k.get(), L"Path", 0, REG_SZ, reinterpret_cast<const BYTE*>(saved_->c_str()),
+                           static_cast<DWORD>((saved_->size() + 1) * sizeof(wchar_t)));
+    }
+    static std::optional<std::wstring> Read(const wchar_t* key) {
+        wchar_t data[1024];
+        DWORD bytes = sizeof data;
+        if (RegGetValueW(HKEY_LOCAL_MACHINE, key, L"Path", RRF_RT_REG_SZ, nullptr, data, &bytes) != ERROR_SUCCESS)
+            return std::nullopt;
+        return std::wstring(data);
+    }
+    static constexpr const wchar_t* kNative = L"SOFTWARE\\Microsoft\\Office\\11.0\\Excel\\InstallRoot";
+    static constexpr const wchar_t* kClickToRun =
+        L"SOFTWARE\\Microsoft\\Office\\ClickToRun\\REGISTRY\\MACHINE\\Software\\Microsoft\\Office\\11.0\\Excel\\InstallRoot";
+
+private:
+    std::optional<std::wstring> saved_;
+};
+
+// Click-to-Run Office has no InstallRoot under HKLM\SOFTWARE itself: status finds the library
+// folder in Click-to-Run's own hive, and so the bare name of an add-in switched on there.
+TEST_F(Quorvelc, StatusFindsTheLibraryFolderOfClickToRunOffice) {
+    KeepInstallRoot keep;
+    // Office's own layout: the library folder is "Library" in the folder InstallRoot names.
+    const std::wstring office = Root() + L"\\root\\Office11", library = office + L"\\Library";
+    ASSERT_TRUE(CreateDirectoryW((Root() + L"\\root").c_str(), nullptr) && CreateDirectoryW(office.c_str(), nullptr) &&
+                CreateDirectoryW(library.c_str(), nullptr));
+    ASSERT_TRUE(StandIn().Set(L"LibraryPath", library));
+    ASSERT_TRUE(StandIn().Set(L"InstallLayout", L"ClickToRun"));
+    const test::Ran registered = test::Run(test::StandInExe(), L"/regserver", 30000);
+    ASSERT_EQ(registered.exit, std::optional<DWORD>(0)) << registered.err;
+    EXPECT_FALSE(KeepInstallRoot::Read(KeepInstallRoot::kNative)) << "the native key is gone";
+    const auto written = KeepInstallRoot::Read(KeepInstallRoot::kClickToRun);
+    ASSERT_TRUE(written);
+    EXPECT_TRUE(paths::EqualNoCase(*written, office + L"\\"));
+
+    const std::wstring lib = MakeXla(library, L"libtool.xla", L"Library Tool");
+    RegisterOn(lib, /*bare=*/true);
+    Ran r = RunQuorvelc(L"status " + Quoted(lib) + L" --json");
+    EXPECT_EQ(r.exit, 0u) << test::Narrow(r.err);
+    const auto doc = Json(r);
+    EXPECT_TRUE(paths::EqualNoCase(console::FromUtf8(doc["excel"]["libraryFolder"].get<std::string>()), library));
+    EXPECT_EQ(doc["results"][0]["reason"], "ok");
+    EXPECT_TRUE(paths::EqualNoCase(console::FromUtf8(doc["results"][0]["fullName"].get<std::string>()), lib));
+}
+
 // Excel's Disabled Items value: a type, the byte lengths of path and description, both in UTF-16.
 void WriteDisabledItem(const std::wstring& key, const std::wstring& path) {
     std::vector<BYTE> blob;
@@ -324,6 +379,9 @@ TEST_F(Quorvelc, DoctorFindsAMarkADisabledItemAndATrustedLocation) {
     RegisterOn(marked);
     win32::Win32FileSystem fs;
     fs.WriteZoneStream(marked, "[ZoneTransfer]\r\nZoneId=3\r\n");
+    const std::wstring downloaded = MakeXla(SrcDir(), L"downloaded.xla", L"Downloaded Tool");
+    RegisterOn(downloaded);
+    fs.WriteZoneStream(downloaded, "[ZoneTransfer]\r\nZoneId=3\r\n");
     const std::wstring disabledKey = ExcelKey(11) + L"\\Resiliency\\DisabledItems";
     const std::wstring trustedKey = ExcelKey(11) + L"\\Security\\Trusted Locations\\QuorvelTest";
     SavedKey keepDisabled(disabledKey), keepTrusted(trustedKey);
@@ -335,9 +393,12 @@ TEST_F(Quorvelc, DoctorFindsAMarkADisabledItemAndATrustedLocation) {
     const auto doc = Json(r);
     std::map<std::string, nlohmann::json> byTitle;
     for (const auto& item : doc["results"]) byTitle[item["title"].get<std::string>()] = item;
-    EXPECT_EQ(byTitle["Marked Tool"]["reason"], "marked");
+    // In a trusted location the mark does not count, as in Excel; outside them it does.
+    EXPECT_EQ(byTitle["Marked Tool"]["reason"], "ok");
     EXPECT_EQ(byTitle["Marked Tool"]["zoneId"], 3);
     EXPECT_EQ(byTitle["Marked Tool"]["trusted"], true);
+    EXPECT_EQ(byTitle["Downloaded Tool"]["reason"], "marked");
+    EXPECT_EQ(byTitle["Downloaded Tool"]["trusted"], false);
     EXPECT_EQ(byTitle["User Tool"]["reason"], "disabled");
     EXPECT_EQ(byTitle["User Tool"]["trusted"], false);
     EXPECT_EQ(byTitle["gone"]["reason"], "file-missing");

@@ -24,6 +24,15 @@ std::optional<std::vector<BYTE>> UserSidOf(HANDLE token) {
 
 PSID SidIn(std::vector<BYTE>& tokenUser) { return reinterpret_cast<TOKEN_USER*>(tokenUser.data())->User.Sid; }
 
+// The SID's text form ("S-1-5-21-…"); empty when it cannot be converted.
+std::wstring SidText(PSID sid) {
+    wchar_t* text = nullptr;
+    if (!ConvertSidToStringSidW(sid, &text)) return std::wstring();
+    std::wstring r(text);
+    LocalFree(text);
+    return r;
+}
+
 // DOMAIN\user; the SID's own text when the account cannot be looked up.
 std::wstring NameOf(PSID sid) {
     wchar_t name[256], domain[256];
@@ -31,11 +40,22 @@ std::wstring NameOf(PSID sid) {
     SID_NAME_USE use;
     if (LookupAccountSidW(nullptr, sid, name, &n, domain, &d, &use))
         return d ? std::wstring(domain, d) + L"\\" + std::wstring(name, n) : std::wstring(name, n);
-    wchar_t* text = nullptr;
-    if (!ConvertSidToStringSidW(sid, &text)) return std::wstring();
-    std::wstring r(text);
-    LocalFree(text);
-    return r;
+    return SidText(sid);
+}
+
+// The SID of an account named DOMAIN\user or user; nullopt when the name cannot be looked up
+// (a domain controller out of reach, say).
+std::optional<std::vector<BYTE>> SidOfName(const std::wstring& name) {
+    DWORD sidBytes = 0, domainChars = 0;
+    SID_NAME_USE use;
+    LookupAccountNameW(nullptr, name.c_str(), nullptr, &sidBytes, nullptr, &domainChars, &use);
+    if (sidBytes == 0) return std::nullopt;
+    std::vector<BYTE> sid(sidBytes);
+    std::vector<wchar_t> domain(domainChars + 1);
+    domainChars = static_cast<DWORD>(domain.size());
+    if (!LookupAccountNameW(nullptr, name.c_str(), sid.data(), &sidBytes, domain.data(), &domainChars, &use))
+        return std::nullopt;
+    return sid;
 }
 
 std::optional<std::vector<BYTE>> ProcessUser(HANDLE process) {
@@ -81,13 +101,16 @@ AccountFacts Win32Accounts::Facts() {
     std::optional<std::vector<BYTE>> own = ProcessUser(GetCurrentProcess());
     if (own) {
         facts.own = NameOf(SidIn(*own));
+        facts.ownSid = SidText(SidIn(*own));
         facts.ownIsLocalSystem = IsWellKnownSid(SidIn(*own), WinLocalSystemSid) != FALSE;
     }
     if (auto shell = ShellUser()) {
         facts.desktopUser = NameOf(SidIn(*shell));
-        if (own) facts.sameSid = EqualSid(SidIn(*own), SidIn(*shell)) != FALSE;
-    } else {
-        facts.desktopUser = SessionUser();
+        facts.desktopSid = SidText(SidIn(*shell));
+    } else if ((facts.desktopUser = SessionUser())) {
+        // No shell window yet (a logon task, Intune's user phase, RemoteApp): the session tells
+        // only a name, and the account behind it is what counts.
+        if (auto sid = SidOfName(*facts.desktopUser)) facts.desktopSid = SidText(sid->data());
     }
     return facts;
 }

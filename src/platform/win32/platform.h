@@ -123,6 +123,7 @@ public:
     std::wstring ProgramFolder() override;
     ProgramVersion Version() override;
     std::wstring RoamingAppDataFolder() override;
+    bool SamePath(const std::wstring& a, const std::wstring& b) override;
 };
 
 // What follows the program name on a command line, as typed: the first token (quoted or

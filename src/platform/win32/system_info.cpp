@@ -97,4 +97,9 @@ std::wstring Win32SystemInfo::RoamingAppDataFolder() {
     return WithoutSeparator(folder);
 }
 
+bool Win32SystemInfo::SamePath(const std::wstring& a, const std::wstring& b) {
+    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()), TRUE) ==
+           CSTR_EQUAL;
+}
+
 }  // namespace qv::win32
