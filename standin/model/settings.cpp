@@ -44,6 +44,8 @@ Settings LoadSettings(Registry& reg, const std::wstring& userName) {
     s.callLog = reg.GetString(kSettingsKey, L"CallLog").value_or(L"");
     s.modalFiles = ParseFileNames(reg.GetString(kSettingsKey, L"ModalFiles").value_or(L""));
     s.modalMilliseconds = NumberSetting(reg, L"ModalMilliseconds", s.modalMilliseconds);
+    s.startupNotice = reg.GetString(kSettingsKey, L"StartupNotice").value_or(L"");
+    s.startupNoticeMilliseconds = NumberSetting(reg, L"StartupNoticeMilliseconds", s.startupNoticeMilliseconds);
     return s;
 }
 
