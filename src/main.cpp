@@ -57,7 +57,7 @@ int Run(HINSTANCE instance, int show, qv::win32::MessageBoxTopLevel& top) {
     // Asked on the watchdog's thread, so the box has no owner: the window's thread waits in the call.
     options.keepWaiting = [&msg](unsigned long) {
         return msg.Show(qv::texts::kExcelNotResponding, qv::texts::kAppTitle,
-                        qv::kMbYesNoWarning | qv::kMbSetForeground) == qv::kIdYes;
+                        qv::kMbYesNoWarning | qv::kMbSetForeground | qv::kMbTopmost) == qv::kIdYes;
     };
     qv::win32::Win32Services world(std::move(options));
     qv::WindowServices svc{world.Core(), msg, clip, shell, busy};

@@ -83,10 +83,17 @@ private:
     unsigned long processId_;
 };
 
+// An Excel main window (class XLMAIN) of a process that none of the launcher's instances owns.
+struct OtherExcelWindow {
+    unsigned long processId = 0;  // 0: there is none
+    bool visible = false;         // a user's Excel shows it; an Excel that is closing, or an orphan, does not
+};
+
 class Launcher {
 public:
     virtual ~Launcher() = default;
-    // The user's running Excel ("Excel.application"), or nullptr when none runs.
+    // The user's running Excel ("Excel.application"), or nullptr when none runs. Its calls are
+    // given only a short while when it refuses them as busy: a person may be editing a cell.
     virtual std::unique_ptr<Application> Attach() = 0;
     // Excel reads its add-in list when it starts and writes all of it back when its process
     // ends, so two instances whose lives overlap lose each other's changes. First waits, up to
@@ -95,17 +102,29 @@ public:
     // creates a new invisible instance ("Excel.Application") whose alerts are off, so that
     // nothing waits for an answer nobody can give, and records its process. Throws ExcelError.
     virtual std::unique_ptr<Application> Create() = 0;
+    // The wait of Create() on its own: up to kExcelExitWaitMs for every instance created before.
+    // The process of one still running, or 0 when all have ended.
+    virtual unsigned long WaitForEarlierInstances() = 0;
     // Waits up to `timeoutMs` until every instance from Create() has ended, whether it was told
     // to quit or only released. False when one still runs, or when its process could not be found.
     virtual bool WaitForInstancesToEnd(int timeoutMs) = 0;
-    // The process of an Excel main window (class XLMAIN) that none of this launcher's instances
-    // owns: a hidden automation Excel of someone else's. 0 when there is none.
-    virtual unsigned long OtherExcelProcess() = 0;
+    // Whether an Excel from Attach() is one of this launcher's own instances, known by the
+    // process of its main window (Hwnd). An Excel without Hwnd (Excel 97 and 2000) never is.
+    virtual bool IsOwnInstance(Application& attached) = 0;
+    // An Excel found only by its main window: not in the running object table, and none of this
+    // launcher's instances.
+    virtual OtherExcelWindow FindOtherExcelWindow() = 0;
+    // Waits up to `timeoutMs`, with the thread's messages served, for a process to end. True
+    // once it has ended (or is gone).
+    virtual bool WaitForProcessToEnd(unsigned long processId, int timeoutMs) = 0;
 };
 
 // How long a step waits for an Excel of the program's own to end: before it creates the next
 // one, and before a removal deletes anything.
 inline constexpr int kExcelExitWaitMs = 30000;
+// How long another's hidden Excel, found only by its main window, may take to end before a step is
+// refused: Excel keeps that window for its shutdown time after it was told to quit.
+inline constexpr int kOtherExcelEndWaitMs = 10000;
 
 // Range adapter: for (auto addin : each(app.AddIns())) ...
 template <class T>

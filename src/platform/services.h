@@ -158,7 +158,7 @@ class MessageBoxes {
 public:
     virtual ~MessageBoxes() = default;
     // flags: 16 critical + OK, 64 information + OK, 292 Yes/No question with No as default,
-    // 52 Yes/No warning, each optionally with kMbSetForeground.
+    // 52 Yes/No warning, each optionally with kMbSetForeground and kMbTopmost.
     // Returns the button pressed (1 OK, 6 Yes, 7 No).
     virtual int Show(const std::wstring& text, const std::wstring& title, int flags) = 0;
 };
@@ -170,6 +170,9 @@ inline constexpr int kMbYesNoQuestion = 292;
 inline constexpr int kMbYesNoWarning = 4 + 48;
 // Brings the box to the front (MB_SETFOREGROUND). A box shown off the window's thread has no owner.
 inline constexpr int kMbSetForeground = 0x10000;
+// Keeps the box above other windows (MB_TOPMOST): an Excel window just brought to the front would
+// otherwise cover it.
+inline constexpr int kMbTopmost = 0x40000;
 // Yes, No and Cancel, warning icon, No as default (3 + 48 + 256).
 inline constexpr int kMbYesNoCancelWarningNo = 3 + 48 + 256;
 inline constexpr int kIdCancel = 2;

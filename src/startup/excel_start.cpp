@@ -50,16 +50,38 @@ Notice DescribeRunningExcel(excel::Application& app, bool reveal) {
 }
 
 std::optional<Notice> OtherExcelRefusal(Services& svc) {
-    if (auto running = AttachRunningExcel(svc.excel)) return DescribeRunningExcel(*running, false);
+    // The program's own Excel that is still ending would otherwise be taken for someone else's.
+    if (unsigned long alive = svc.excel.WaitForEarlierInstances()) throw excel::EarlierExcelAlive(alive);
+    if (auto running = AttachRunningExcel(svc.excel)) {
+        bool own = false;
+        Try([&] { own = svc.excel.IsOwnInstance(*running); });
+        if (!own) return DescribeRunningExcel(*running, false);
+    }
+    // An Excel known only by its window: a hidden one is closing (Excel keeps the window for its
+    // shutdown time) or is an orphan, and is given a while to end; a visible one is the user's,
+    // just opened and not yet in the running object table.
+    auto find = [&] {
+        excel::OtherExcelWindow other;
+        Try([&] { other = svc.excel.FindOtherExcelWindow(); });
+        return other;
+    };
+    excel::OtherExcelWindow other = find();
+    if (other.processId && !other.visible) {
+        bool ended = false;
+        Try([&] { ended = svc.excel.WaitForProcessToEnd(other.processId, excel::kOtherExcelEndWaitMs); });
+        // One wait: another hidden Excel found after it is refused at once.
+        if (ended) other = find();
+    }
+    if (other.processId == 0) return std::nullopt;
+    if (other.visible) return Notice{Reason::ExcelRunning};
     Notice n{Reason::HiddenExcelRunning};
-    Try([&] { n.processId = svc.excel.OtherExcelProcess(); });
-    if (n.processId == 0) return std::nullopt;
+    n.processId = other.processId;
     return n;
 }
 
 std::unique_ptr<excel::Application> StartExcel(Services& svc) {
-    if (auto refusal = OtherExcelRefusal(svc)) throw StepRefused(std::move(*refusal));
     try {
+        if (auto refusal = OtherExcelRefusal(svc)) throw StepRefused(std::move(*refusal));
         return svc.excel.Create();
     } catch (const excel::EarlierExcelAlive& e) {
         Notice n{Reason::EarlierExcelAlive};

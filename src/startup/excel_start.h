@@ -33,9 +33,12 @@ std::unique_ptr<excel::Application> AttachRunningExcel(excel::Launcher& launcher
 // failing call is skipped and the refusal still made.
 Notice DescribeRunningExcel(excel::Application& app, bool reveal);
 
-// The refusal when an Excel the program did not start is running: ExcelRunning for one in the
-// running object table, HiddenExcelRunning for one found only by its main window. The other
-// Excel is neither shown nor asked to quit.
+// The refusal when an Excel the program did not start is running. First waits for the program's
+// own earlier instances (throws EarlierExcelAlive when one has not ended), so that one still ending
+// is not taken for another. Then: ExcelRunning for an Excel in the running object table that is
+// none of the program's own, or for a visible one found only by its main window; for a hidden one
+// found only by its window, which is closing or an orphan, HiddenExcelRunning once it has not
+// ended within kOtherExcelEndWaitMs. The other Excel is neither shown nor asked to quit.
 std::optional<Notice> OtherExcelRefusal(Services& svc);
 
 // Starts the program's own invisible Excel for a step. Throws StepRefused while another Excel

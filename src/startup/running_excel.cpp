@@ -10,11 +10,16 @@ namespace qv {
 
 void RefuseRunningExcel(StartupDialogue& ui, std::unique_ptr<excel::Application> running) {
     excel::Application& app = *running;
-    ui.Tell(DescribeRunningExcel(app, true));
-    try {
-        app.Quit();
-    } catch (...) {
-        // The message is shown; a failing Quit changes nothing more.
+    const Notice n = DescribeRunningExcel(app, true);
+    ui.Tell(n);
+    // A hidden Excel with open workbooks may be another program's, with its alerts turned off:
+    // Quit would close its unsaved books without asking. It is shown, and left to its owner.
+    if (!(n.hidden && n.workbookCount > 0)) {
+        try {
+            app.Quit();
+        } catch (...) {
+            // The message is shown; a failing Quit changes nothing more.
+        }
     }
     running.reset();
 }

@@ -42,11 +42,15 @@ void CALLBACK PressOk(HWND, UINT, UINT_PTR timer, DWORD) {
 void RunAddinCode(Host& host, const std::wstring& path, const wchar_t* procedure) {
     const Settings& s = host.instance.settings();
     if (!IsModalFile(s, path)) return;
-    g_owner = host.mainWindow.handle();
-    UINT_PTR timer = s.modalMilliseconds ? SetTimer(nullptr, 0, s.modalMilliseconds, &PressOk) : 0;
     std::wstring text = L"The add-in code " + std::wstring(procedure) + L" of \"" + paths::FileNamePart(path) +
                         L"\" shows this message.\n\n(Excel stand-in: the file is named in ModalFiles.)";
-    MessageBoxW(g_owner, text.c_str(), kBoxTitle, MB_OK);
+    ShowExcelBox(host.mainWindow.handle(), text, s.modalMilliseconds);
+}
+
+void ShowExcelBox(HWND owner, const std::wstring& text, unsigned long closeAfterMs) {
+    g_owner = owner;
+    UINT_PTR timer = closeAfterMs ? SetTimer(nullptr, 0, closeAfterMs, &PressOk) : 0;
+    MessageBoxW(owner, text.c_str(), kBoxTitle, MB_OK);
     if (timer) KillTimer(nullptr, timer);
 }
 

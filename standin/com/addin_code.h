@@ -13,4 +13,8 @@ namespace qv::standin::com {
 // WM_CLOSE, or by itself after ModalMilliseconds (when not 0). Does nothing for other files.
 void RunAddinCode(Host& host, const std::wstring& path, const wchar_t* procedure);
 
+// Shows a modal box titled "Microsoft Excel", owned by `owner` (the XLMAIN window), and returns once
+// it is closed: by OK, by WM_CLOSE, or by itself after `closeAfterMs` (when not 0).
+void ShowExcelBox(HWND owner, const std::wstring& text, unsigned long closeAfterMs);
+
 }  // namespace qv::standin::com

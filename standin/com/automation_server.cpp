@@ -2,9 +2,13 @@
 // the instance exists, so every CoCreateInstance starts a process of its own. The process ends
 // when the last reference goes, with or without Quit, as an invisible automation Excel does: it
 // first takes its shutdown time, then writes its whole add-in list, changed or not.
+// As Excel started for automation, the instance is in the running object table from its creation
+// (weakly: the table's entry must not keep it alive) until its shutdown begins, and its XLMAIN
+// window stays until the process ends.
 #include <memory>
 #include <new>
 
+#include "com/addin_code.h"
 #include "com/gate.h"
 #include "com/host.h"
 #include "com/ids.h"
@@ -21,6 +25,9 @@ namespace {
 // How long a process started by COM waits for its instance to be asked for. COM asks right
 // after the class is registered; a client that went away meanwhile never will.
 constexpr UINT kUnusedTimeoutMs = 10000;
+// Posted to the main thread: show the start-up notice; Quit was asked, so shutdown begins.
+constexpr UINT kShowNotice = WM_APP + 1;
+constexpr UINT kShutdownBegins = WM_APP + 2;
 
 struct Process {
     Machine machine;
@@ -28,9 +35,13 @@ struct Process {
     std::unique_ptr<Host> host;
     std::unique_ptr<StatusWindow> window;
     DWORD cookie = 0;
+    DWORD rot = 0;
 
     void Revoke() {
         if (cookie) CoRevokeClassObject(std::exchange(cookie, 0));
+    }
+    void LeaveRunningObjectTable() {
+        if (rot) RevokeActiveObject(std::exchange(rot, 0), nullptr);
     }
 
     IDispatch* CreateApplication() {
@@ -43,7 +54,15 @@ struct Process {
         });
         host->changed = [this] { window->Update(*host); };
         host->owner = [this] { return window->handle(); };
-        return NewApplication(*host);
+        host->quitting = [] { PostThreadMessageW(GetCurrentThreadId(), kShutdownBegins, 0, 0); };
+        IDispatch* app = NewApplication(*host);
+        RegisterActiveObject(app, kClsid, ACTIVEOBJECT_WEAK, &rot);
+        // Refused from the first call on; the box itself comes once CoCreateInstance has returned.
+        if (!instance->settings().startupNotice.empty()) {
+            SetNoticeOpen(true);
+            PostThreadMessageW(GetCurrentThreadId(), kShowNotice, 0, 0);
+        }
+        return app;
     }
 };
 
@@ -110,9 +129,21 @@ int RunAutomationServer() {
             if (!AnyObjectCreated()) break;
             continue;
         }
+        if (msg.hwnd == nullptr && msg.message == kShutdownBegins) {
+            p.LeaveRunningObjectTable();
+            continue;
+        }
+        if (msg.hwnd == nullptr && msg.message == kShowNotice && p.host) {
+            const Settings& s = p.instance->settings();
+            ShowExcelBox(p.host->mainWindow.handle(), s.startupNotice, s.startupNoticeMilliseconds);
+            SetNoticeOpen(false);
+            continue;
+        }
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
+    // Shutdown begins: out of the table at once; the XLMAIN window stays until the process ends.
+    p.LeaveRunningObjectTable();
     p.Revoke();
     p.window.reset();
     // A process that never served an instance has no list to write.

@@ -140,7 +140,8 @@ HRESULT DispatchObject::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID 
     if (!names || !ids || count == 0) return E_INVALIDARG;
     Depth depth;
     if (!depth.Outermost()) return LookUp(names, count, ids);
-    HRESULT hr = IsBusy() ? kBusy : !ServesLanguage(lcid) ? kNoLanguage : LookUp(names, count, ids);
+    const HRESULT refused = Refusal();
+    HRESULT hr = refused != S_OK ? refused : !ServesLanguage(lcid) ? kNoLanguage : LookUp(names, count, ids);
     if (FAILED(hr) && hr != DISP_E_UNKNOWNNAME)
         for (UINT i = 0; i < count; ++i) ids[i] = DISPID_UNKNOWN;
     std::wstring others;
@@ -170,7 +171,8 @@ HRESULT DispatchObject::Invoke(DISPID id, REFIID riid, LCID lcid, WORD flags, DI
     Depth depth;
     if (!depth.Outermost()) return Serve(id, riid, flags, params, result, excep, argErr);
     const Member* m = ById(id);
-    HRESULT hr = IsBusy() ? kBusy : !ServesLanguage(lcid) ? kNoLanguage : Serve(id, riid, flags, params, result, excep, argErr);
+    const HRESULT refused = Refusal();
+    HRESULT hr = refused != S_OK ? refused : !ServesLanguage(lcid) ? kNoLanguage : Serve(id, riid, flags, params, result, excep, argErr);
     LogCall(ClassName(), m ? m->name : L"#" + std::to_wstring(id), flags, lcid, ArgumentsText(params), hr);
     return hr;
 }

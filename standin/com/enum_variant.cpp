@@ -18,8 +18,9 @@ public:
     ~EnumVariant() override { ObjectDestroyed(); }
 
     HRESULT STDMETHODCALLTYPE Next(ULONG count, VARIANT* out, ULONG* fetched) override {
-        HRESULT hr = IsBusy() ? kBusy : Fetch(count, out, fetched);
-        if (hr == kBusy && fetched) *fetched = 0;
+        const HRESULT refused = Refusal();
+        HRESULT hr = refused != S_OK ? refused : Fetch(count, out, fetched);
+        if (refused != S_OK && fetched) *fetched = 0;
         LogCall(L"IEnumVARIANT", L"Next", 0, 0, std::to_wstring(count), hr);
         return hr;
     }

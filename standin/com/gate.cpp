@@ -12,6 +12,8 @@ struct Gate {
     unsigned long busyMs = 0;
     DWORD busyFrom = 0;
     bool busySet = false;
+    bool noticeOpen = false;
+    bool rejectAll = false;
     std::vector<unsigned long> languages{kLcidEnglishUs};
     HANDLE log = INVALID_HANDLE_VALUE;
 };
@@ -56,6 +58,16 @@ void MakeBusy() {
 bool IsBusy() {
     const Gate& g = TheGate();
     return g.busySet && GetTickCount() - g.busyFrom < g.busyMs;
+}
+
+void SetNoticeOpen(bool open) { TheGate().noticeOpen = open; }
+
+void RejectEveryCall() { TheGate().rejectAll = true; }
+
+HRESULT Refusal() {
+    const Gate& g = TheGate();
+    if (g.rejectAll) return kRejected;
+    return g.noticeOpen || IsBusy() ? kBusy : S_OK;
 }
 
 bool ServesLanguage(LCID lcid) {

@@ -13,6 +13,8 @@ namespace qv::standin::com {
 
 // RPC_E_SERVERCALL_RETRYLATER: what a client without a message filter sees while Excel is busy.
 inline constexpr HRESULT kBusy = static_cast<HRESULT>(0x8001010AL);
+// RPC_E_CALL_REJECTED: what Excel answers while a person edits a cell.
+inline constexpr HRESULT kRejected = static_cast<HRESULT>(0x80010001L);
 // TYPE_E_UNSUPFORMAT, "Old format or invalid type library": no language pack for the caller's LCID.
 inline constexpr HRESULT kNoLanguage = static_cast<HRESULT>(0x80028018L);
 
@@ -21,6 +23,12 @@ void StartGate(const Settings& settings);
 // Excel is busy for a while after an add-in is switched on or a workbook is opened.
 void MakeBusy();
 bool IsBusy();
+// A modal notice is up, as Excel's own at start-up: calls are refused as busy until it closes.
+void SetNoticeOpen(bool open);
+// A person edits a cell, for good: every call is rejected.
+void RejectEveryCall();
+// How an incoming call is refused now: kRejected, kBusy, or S_OK when it is served.
+HRESULT Refusal();
 // True when names and calls in `lcid` are served. LOCALE_USER_DEFAULT and LOCALE_SYSTEM_DEFAULT
 // stand for the user's and the system's locale.
 bool ServesLanguage(LCID lcid);

@@ -1,6 +1,8 @@
 // excel-standin.exe: a COM local server registered as "Excel.Application".
 //   -Embedding                          started by COM for one instance
-//   /running [/hidden] [workbook …]     the user's own Excel, until told to Quit
+//   /running [/hidden] [/busy] [workbook …]
+//                                       the user's own Excel, until told to Quit; with /busy it
+//                                       rejects every call, as while a cell is being edited
 //   /list                               print the add-in list and the values behind it
 //   /regserver                          register as Excel.Application
 #include <windows.h>
@@ -40,7 +42,7 @@ int Run() {
     if (!args.empty() && (IsSwitch(args[0], L"Embedding") || IsSwitch(args[0], L"Automation")))
         return com::RunAutomationServer();
     if (args.empty()) {
-        WriteError(L"usage: excel-standin.exe [-Embedding | /running [/hidden] [workbook ...] | /list | /regserver]\n");
+        WriteError(L"usage: excel-standin.exe [-Embedding | /running [/hidden] [/busy] [workbook ...] | /list | /regserver]\n");
         return 2;
     }
     if (IsSwitch(args[0], L"regserver")) {
@@ -51,15 +53,16 @@ int Run() {
     }
     if (IsSwitch(args[0], L"list")) return com::PrintList();
     if (IsSwitch(args[0], L"running")) {
-        bool hidden = false;
+        bool hidden = false, busy = false;
         std::vector<std::wstring> names;
         for (size_t i = 1; i < args.size(); ++i) {
             if (IsSwitch(args[i], L"hidden")) hidden = true;
+            else if (IsSwitch(args[i], L"busy")) busy = true;
             else names.push_back(args[i]);
         }
-        return com::RunUsersExcel(hidden, names);
+        return com::RunUsersExcel(hidden, busy, names);
     }
-    WriteError(L"usage: excel-standin.exe [-Embedding | /running [/hidden] [workbook ...] | /list | /regserver]\n");
+    WriteError(L"usage: excel-standin.exe [-Embedding | /running [/hidden] [/busy] [workbook ...] | /list | /regserver]\n");
     return 2;
 }
 

@@ -18,7 +18,7 @@ constexpr UINT kTearDown = WM_APP + 1;
 
 }  // namespace
 
-int RunUsersExcel(bool hidden, const std::vector<std::wstring>& workbookNames) {
+int RunUsersExcel(bool hidden, bool busy, const std::vector<std::wstring>& workbookNames) {
     qv::win32::ComInit com;
     if (FAILED(com.result())) return 1;
     const DWORD thread = GetCurrentThreadId();
@@ -27,6 +27,7 @@ int RunUsersExcel(bool hidden, const std::vector<std::wstring>& workbookNames) {
     std::unique_ptr<Instance> owned = machine.NewInstance();
     Instance& instance = *owned;
     StartGate(instance.settings());
+    if (busy) RejectEveryCall();
     for (auto& name : workbookNames) instance.workbooks.AddNamed(name);
     Host host(instance);
     host.visible = !hidden;

@@ -45,6 +45,8 @@ Settings LoadSettings(Registry& reg, const std::wstring& userName) {
     s.modalFiles = ParseFileNames(reg.GetString(kSettingsKey, L"ModalFiles").value_or(L""));
     s.modalMilliseconds = NumberSetting(reg, L"ModalMilliseconds", s.modalMilliseconds);
     s.clickToRun = paths::EqualNoCase(reg.GetString(kSettingsKey, L"InstallLayout").value_or(L""), L"ClickToRun");
+    s.startupNotice = reg.GetString(kSettingsKey, L"StartupNotice").value_or(L"");
+    s.startupNoticeMilliseconds = NumberSetting(reg, L"StartupNoticeMilliseconds", s.startupNoticeMilliseconds);
     return s;
 }
 

@@ -37,6 +37,11 @@ struct Settings {
     // Registration writes InstallRoot where Click-to-Run Office keeps it (InstallLayout
     // "ClickToRun", letter case ignored) instead of under HKLM\SOFTWARE itself.
     bool clickToRun = false;
+    // Text of a modal box shown once the instance is created, before it answers any call, as
+    // Excel's first-run or licence notices; empty for none.
+    std::wstring startupNotice{};
+    // That box closes by itself after this long; 0: only when someone closes it.
+    unsigned long startupNoticeMilliseconds = 0;
 };
 
 // Excel's major version number: 11 for "11.0"; 0 when the text starts with no number.

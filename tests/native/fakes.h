@@ -51,6 +51,10 @@ struct FakeExcelWorld {
     // Whether the probe for a running Excel is written to the log.
     bool logAttach = true;
     unsigned long otherExcelPid = 0;   // an XLMAIN window of a process the launcher did not start
+    bool otherExcelVisible = false;    // that window is shown
+    bool otherExcelEnds = false;       // that process ends within a wait for it
+    std::vector<int> otherExcelWaits;  // the bound of each wait for it
+    bool runningIsOwn = false;         // the Excel in the running object table is the launcher's own
     unsigned long earlierAlivePid = 0; // Create() finds this earlier instance still running
 
     std::vector<std::wstring> log;
@@ -204,7 +208,15 @@ public:
         w_.Call(L"WaitForInstancesToEnd");
         return w_.quitInstancesEnd;
     }
-    unsigned long OtherExcelProcess() override { return w_.otherExcelPid; }
+    unsigned long WaitForEarlierInstances() override { return w_.earlierAlivePid; }
+    bool IsOwnInstance(excel::Application&) override { return w_.runningIsOwn; }
+    excel::OtherExcelWindow FindOtherExcelWindow() override { return {w_.otherExcelPid, w_.otherExcelVisible}; }
+    bool WaitForProcessToEnd(unsigned long pid, int timeoutMs) override {
+        w_.otherExcelWaits.push_back(timeoutMs);
+        if (pid != w_.otherExcelPid || !w_.otherExcelEnds) return false;
+        w_.otherExcelPid = 0;
+        return true;
+    }
 
 private:
     FakeExcelWorld& w_;

@@ -72,6 +72,65 @@ TEST(StartExcel, AnotherExcelRefusesBeforeAnyInstanceIsCreated) {
     }
 }
 
+// An Excel known only by its main window: a hidden one (closing, or an orphan) gets one bounded wait
+// to end; a visible one is the user's and refuses at once. The program's own Excel in the running
+// object table is no other Excel, and the program's earlier instances are waited for first.
+TEST(StartExcel, AnExcelKnownOnlyByItsWindowIsJudgedByIt) {
+    struct Case {
+        const char* what;
+        bool running, runningIsOwn;
+        unsigned long windowPid;
+        bool windowVisible, windowEnds;
+        std::optional<Reason> refused;
+        std::vector<int> waits;
+    };
+    const Case cases[] = {
+        {"a hidden Excel that ends in its shutdown time", false, false, 256, false, true, std::nullopt, {10000}},
+        {"a hidden Excel that does not end", false, false, 256, false, false, Reason::HiddenExcelRunning, {10000}},
+        {"a visible Excel not yet registered", false, false, 256, true, false, Reason::ExcelRunning, {}},
+        {"the program's own Excel in the table", true, true, 0, false, false, std::nullopt, {}},
+        {"the program's own Excel in the table, another's closing", true, true, 256, false, true, std::nullopt, {10000}},
+        {"another's Excel in the table", true, false, 256, false, true, Reason::ExcelRunning, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        OpsWorld o;
+        o.excel.running = c.running;
+        o.excel.runningIsOwn = c.runningIsOwn;
+        o.excel.otherExcelPid = c.windowPid;
+        o.excel.otherExcelVisible = c.windowVisible;
+        o.excel.otherExcelEnds = c.windowEnds;
+        std::optional<Reason> refused;
+        unsigned long pid = 0;
+        try {
+            auto app = StartExcel(o.svc);
+            EXPECT_TRUE(app);
+        } catch (const StepRefused& r) {
+            refused = r.What().reason;
+            pid = r.What().processId;
+        }
+        EXPECT_EQ(refused, c.refused);
+        EXPECT_EQ(o.excel.otherExcelWaits, c.waits);
+        EXPECT_EQ(o.excel.instancesCreated, c.refused ? 0 : 1);
+        EXPECT_EQ(pid, refused == Reason::HiddenExcelRunning ? 256u : 0u);
+    }
+}
+
+TEST(StartExcel, TheProgramsEarlierExcelIsWaitedForBeforeAnyOtherIsLookedFor) {
+    OpsWorld o;
+    o.excel.running = true;
+    o.excel.earlierAlivePid = 977;
+    o.excel.log.clear();
+    try {
+        StartExcel(o.svc);
+        ADD_FAILURE() << "not refused";
+    } catch (const StepRefused& r) {
+        EXPECT_EQ(r.What().reason, Reason::EarlierExcelAlive);
+        EXPECT_EQ(r.What().processId, 977u);
+    }
+    EXPECT_TRUE(o.excel.Calls(L"Attach").empty()) << "the running object table is not asked while an own Excel ends";
+}
+
 TEST(Removals, AnEarlierExcelOrAStaleRegistrationDeletesNothing) {
     for (bool stillRegistered : {false, true}) {
         for (int mode : {3, 4, 5}) {

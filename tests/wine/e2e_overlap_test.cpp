@@ -6,6 +6,7 @@
 #include <atomic>
 #include <thread>
 
+#include "excel/com/excel_calls.h"
 #include "window/texts.h"
 
 namespace qv::e2e {
@@ -83,21 +84,41 @@ TEST_F(E2eOverlap, AnExcelOpenedWhileTheWindowIsOpenRefusesTheStep) {
     }
     EXPECT_EQ(Options(), before);
 
-    // Someone else's hidden automation Excel, found only by its window.
+    // Someone else's hidden automation Excel: in the running object table from its creation.
+    CLSID clsid;
+    ASSERT_HRESULT_SUCCEEDED(CLSIDFromProgID(L"Excel.Application", &clsid));
+    auto stray = [&](const wchar_t* exitDelayMs) {
+        EXPECT_TRUE(StandIn().Set(L"ExitDelayMilliseconds", exitDelayMs));
+        win32::ComPtr<IDispatch> app;
+        EXPECT_HRESULT_SUCCEEDED(CoCreateInstance(clsid, nullptr, CLSCTX_LOCAL_SERVER, IID_IDispatch, app.put_void()));
+        return app;
+    };
+    auto quit = [](win32::ComPtr<IDispatch> app) {
+        if (app) win32::Dispatch(std::move(app), excel::com::ExcelCalls::Unwatched()).call(L"Quit");
+    };
     {
-        CLSID clsid;
-        ASSERT_HRESULT_SUCCEEDED(CLSIDFromProgID(L"Excel.Application", &clsid));
-        win32::ComPtr<IDispatch> stray;
-        ASSERT_HRESULT_SUCCEEDED(
-            CoCreateInstance(clsid, nullptr, CLSCTX_LOCAL_SERVER, IID_IDispatch, stray.put_void()));
-        const auto pids = test::StandInProcessIds();
-        ASSERT_EQ(pids.size(), 1u);
+        auto app = stray(L"1000");
         Mode(1);  // the same button again: the refused switch did not count
-        ExpectBox(texts::kHiddenExcelRunning1 + std::to_wstring(pids[0]) + texts::kHiddenExcelRunning2);
+        ExpectBox(std::wstring(texts::kExcelRunningHidden) + L"\n" + texts::kOpenFilesAre + L"\n" + texts::kNoOpenFiles +
+                  L"\n\n" + texts::kPleaseQuitExcel);
         EXPECT_TRUE(Rows().empty());
+        quit(std::move(app));
     }
     ASSERT_TRUE(NoStandInLeft());
 
+    // Told to quit, it is out of the table but keeps its window for its shutdown time. One that
+    // does not end within the bound is refused with its process id.
+    quit(stray(L"20000"));
+    const auto pids = test::StandInProcessIds();
+    ASSERT_EQ(pids.size(), 1u);
+    Mode(1);
+    ExpectBox(texts::kHiddenExcelRunning1 + std::to_wstring(pids[0]) + texts::kHiddenExcelRunning2);
+    EXPECT_TRUE(Rows().empty());
+    test::EndLeftoverStandIns();
+    ASSERT_TRUE(NoStandInLeft());
+
+    // One that ends within it is waited for, and the switch goes on.
+    quit(stray(L"3000"));
     Mode(1);
     EXPECT_EQ(Rows(), (Strings{L"Library Tool", L"Off Tool"}));
 }
@@ -137,6 +158,49 @@ TEST_F(E2eOverlap, AnAddinsWindowInsideACallComesToTheFrontAndTheStepGoesOnOnceC
     EXPECT_EQ(inFront.load(), closed.load()) << "each box came to the front within 5 s";
     EXPECT_EQ(Text(IDC_LBLKEKKA), texts::kOpenQuote + std::wstring(L"Other Tool") + texts::kUninstallDone);
     EXPECT_FALSE(Listed()[L"Other Tool"].installed);
+}
+
+// Excel may be modal before it answers: a first-run or licence notice. The program's Excel is
+// watched from its creation, so the notice comes to the front, and the switch goes on once it has
+// closed (here by itself, after 6 s).
+TEST_F(E2eOverlap, AStartupNoticeComesToTheFrontAndTheSwitchGoesOnOnceItCloses) {
+    ASSERT_NO_FATAL_FAILURE(OpenStandard());
+    ASSERT_TRUE(StandIn().Set(L"StartupNotice", L"Welcome to Microsoft Excel"));
+    ASSERT_TRUE(StandIn().Set(L"StartupNoticeMilliseconds", L"6000"));
+    std::atomic<int> seen{0}, inFront{0};
+    {
+        Beside watch([&](std::atomic<bool>& stop) {
+            while (!stop) {
+                auto boxes = test::StandInMessageWindows();
+                if (!boxes.empty()) {
+                    seen = 1;
+                    if (GetForegroundWindow() == boxes[0]) inFront = 1;
+                }
+                Sleep(50);
+            }
+        });
+        Mode(1);
+    }
+    EXPECT_EQ(seen.load(), 1) << "no notice was shown";
+    EXPECT_EQ(inFront.load(), 1) << "the notice never came to the front";
+    EXPECT_EQ(Rows(), (Strings{L"Library Tool", L"Off Tool"}));
+}
+
+// A user editing a cell: every call to that Excel is rejected. The switch is refused with the
+// running-Excel text within seconds, and what could not be read is told as such.
+TEST_F(E2eOverlap, ABusyUsersExcelRefusesTheSwitchWithinSeconds) {
+    ASSERT_NO_FATAL_FAILURE(OpenStandard());
+    test::StandInProcess busy(L"/running /busy Book1.xls");
+    ASSERT_TRUE(busy.Started());
+    ASSERT_TRUE(test::WaitForRunningExcel());
+    const DWORD start = GetTickCount();
+    Mode(1);
+    ExpectBox(std::wstring(texts::kExcelRunning) + L"\n" + texts::kOpenFilesAre + L"\n" + texts::kNoOpenFiles + L"\n\n" +
+              texts::kPleaseQuitExcel);
+    EXPECT_LT(GetTickCount() - start, 15000u);
+    EXPECT_TRUE(Rows().empty());
+    EXPECT_FALSE(busy.Ended(0)) << "the user's Excel was ended";
+    test::EndLeftoverStandIns();
 }
 
 TEST_F(E2eOverlap, AnExcelThatNeverAnswersIsEndedWhenTheQuestionSaysSoAndNothingIsDeleted) {

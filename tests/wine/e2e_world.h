@@ -106,7 +106,10 @@ public:
     bool WaitForInstancesToEnd(int timeoutMs) override {
         return inner_.WaitForInstancesToEnd(capMs_ > 0 && capMs_ < timeoutMs ? capMs_ : timeoutMs);
     }
-    unsigned long OtherExcelProcess() override { return inner_.OtherExcelProcess(); }
+    unsigned long WaitForEarlierInstances() override { return inner_.WaitForEarlierInstances(); }
+    bool IsOwnInstance(excel::Application& a) override { return inner_.IsOwnInstance(a); }
+    excel::OtherExcelWindow FindOtherExcelWindow() override { return inner_.FindOtherExcelWindow(); }
+    bool WaitForProcessToEnd(unsigned long pid, int ms) override { return inner_.WaitForProcessToEnd(pid, ms); }
 
 private:
     excel::Launcher& inner_;

@@ -263,12 +263,12 @@ TEST_F(ExcelBoundaryTest, AnEarlierInstanceThatDoesNotEndInTimeStopsTheNextCreat
     EXPECT_EQ(WaitForSingleObject(firstProcess.get(), 0), WAIT_OBJECT_0);
 }
 
-TEST_F(ExcelBoundaryTest, OtherExcelProcessNamesAnExcelTheLauncherDidNotStart) {
+TEST_F(ExcelBoundaryTest, OtherExcelWindowNamesAnExcelTheLauncherDidNotStart) {
     auto own = Create();
     ASSERT_TRUE(own);
     DWORD ownId = 0;
     ASSERT_TRUE(TheStandInProcess(&ownId));
-    EXPECT_EQ(launcher->OtherExcelProcess(), 0u) << "the launcher's own instance is not someone else's";
+    EXPECT_EQ(launcher->FindOtherExcelWindow().processId, 0u) << "the launcher's own instance is not someone else's";
 
     // Someone else's automation Excel: created here through COM, not through the launcher.
     CLSID clsid;
@@ -281,7 +281,7 @@ TEST_F(ExcelBoundaryTest, OtherExcelProcessNamesAnExcelTheLauncherDidNotStart) {
     ASSERT_NE(foreignId, 0u);
     unsigned long found = 0;
     for (DWORD start = GetTickCount(); !found && GetTickCount() - start < 10000; Sleep(50))
-        found = launcher->OtherExcelProcess();
+        found = launcher->FindOtherExcelWindow().processId;
     EXPECT_EQ(found, foreignId);
 
     foreign.reset();
@@ -289,7 +289,7 @@ TEST_F(ExcelBoundaryTest, OtherExcelProcessNamesAnExcelTheLauncherDidNotStart) {
     own.reset();
     EXPECT_TRUE(launcher->WaitForInstancesToEnd(15000));
     EXPECT_TRUE(qv::test::WaitForStandInCount(0, 15000));
-    EXPECT_EQ(launcher->OtherExcelProcess(), 0u) << "nothing runs any more";
+    EXPECT_EQ(launcher->FindOtherExcelWindow().processId, 0u) << "nothing runs any more";
 }
 
 struct RunningCase {

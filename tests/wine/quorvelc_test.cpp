@@ -9,6 +9,7 @@
 #include "console/utf8.h"
 #include "e2e_world.h"
 #include "excel/com/com_excel.h"
+#include "excel/com/excel_calls.h"
 #include "platform/paths.h"
 #include "platform/win32/platform.h"
 #include "window/texts.h"
@@ -218,6 +219,46 @@ TEST_F(Quorvelc, RunningExcelIsRefusedAndLeftRunningUntouched) {
     app->Quit();
     app.reset();
     EXPECT_TRUE(running.Ended(15000));
+}
+
+// Every Excel is in the running object table from its creation until its shutdown begins, and a
+// quitting Excel keeps its window for its shutdown time: neither the program's own Excel between
+// two files or two runs, nor another program's that has just quit, is taken for the user's.
+TEST_F(Quorvelc, BackToBackRunsAndAnExcelInItsShutdownTimeDoNotRefuse) {
+    ASSERT_TRUE(StandIn().Set(L"ExitDelayMilliseconds", L"3000"));
+    const std::wstring a = MakeXla(SrcDir(), L"a.xla", L"A"), b = MakeXla(SrcDir(), L"b.xla", L"B");
+    Ran both = RunQuorvelc(L"install " + Quoted(a) + L" " + Quoted(b));
+    EXPECT_EQ(both.exit, 0u) << test::Narrow(both.err);
+    Ran first = RunQuorvelc(L"off A");
+    Ran second = RunQuorvelc(L"on A");
+    EXPECT_EQ(first.exit, 0u) << test::Narrow(first.err);
+    EXPECT_EQ(second.exit, 0u) << test::Narrow(second.err);
+
+    // Another program's automation Excel, told to quit just now.
+    CLSID clsid;
+    ASSERT_HRESULT_SUCCEEDED(CLSIDFromProgID(L"Excel.Application", &clsid));
+    win32::ComPtr<IDispatch> other;
+    ASSERT_HRESULT_SUCCEEDED(CoCreateInstance(clsid, nullptr, CLSCTX_LOCAL_SERVER, IID_IDispatch, other.put_void()));
+    win32::Dispatch(std::move(other), excel::com::ExcelCalls::Unwatched()).call(L"Quit");
+    Ran after = RunQuorvelc(L"off B");
+    EXPECT_EQ(after.exit, 0u) << test::Narrow(after.err);
+    ASSERT_TRUE(NoStandInLeft());
+    EXPECT_TRUE(Listed().at(L"A").installed);
+    EXPECT_FALSE(Listed().at(L"B").installed);
+}
+
+// A user editing a cell: every call is rejected. quorvelc tells so within seconds, not minutes.
+TEST_F(Quorvelc, ABusyUsersExcelIsReportedWithinSeconds) {
+    test::StandInProcess busy(L"/running /busy Book1.xls");
+    ASSERT_TRUE(busy.Started());
+    ASSERT_TRUE(test::WaitForRunningExcel());
+    const DWORD start = GetTickCount();
+    Ran r = RunQuorvelc(L"list");
+    const DWORD took = GetTickCount() - start;
+    EXPECT_EQ(r.exit, 1618u) << test::Narrow(r.err);
+    EXPECT_LT(took, 15000u);
+    EXPECT_NE(r.err.find(texts::kExcelRunning), std::wstring::npos) << test::Narrow(r.err);
+    EXPECT_FALSE(busy.Ended(0)) << "the user's Excel was ended";
 }
 
 TEST_F(Quorvelc, InstallKeepsTheMarkOfTheWebWithAWarningUnlessUnblocked) {

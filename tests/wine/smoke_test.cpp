@@ -103,6 +103,43 @@ TEST_F(Smoke, RunningExcelIsRefusedAndToldToQuit) {
     EXPECT_TRUE(NoStandIn());
 }
 
+// A hidden Excel with an open workbook may be another program's, with alerts off: the wizard shows
+// it and tells about it, but does not tell it to quit, so it still runs after the wizard has ended.
+TEST_F(Smoke, HiddenExcelWithAWorkbookIsShownButNotToldToQuit) {
+    Process standIn(bin + L"\\excel-standin.exe", L"/running /hidden Report.xls");
+    ASSERT_TRUE(standIn.Started());
+    {
+        HRESULT init = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        const bool registered = qv::test::WaitForRunningExcel(kWaitMs);
+        if (SUCCEEDED(init)) CoUninitialize();
+        ASSERT_TRUE(registered) << "the stand-in never registered as the running Excel";
+    }
+
+    Process wizard(bin + L"\\quorvel.exe", L"");
+    ASSERT_TRUE(wizard.Started());
+    HWND box = FindMessageBox(wizard.Id());
+    ASSERT_NE(box, nullptr) << "no message box titled Quorvel SP";
+    EXPECT_EQ(MessageText(box), std::wstring(qv::texts::kExcelRunningHidden) + L"\n" + qv::texts::kOpenFilesAre + L"\n" +
+                                    qv::texts::kWorkbookIndent + L"Report.xls\n" + qv::texts::kOpenFilesEnd + L"\n\n" +
+                                    qv::texts::kPleaseQuitExcel);
+    PressButton(box, IDOK);
+    EXPECT_EQ(wizard.Wait(kWaitMs), std::optional<DWORD>(0));
+    EXPECT_FALSE(standIn.Ended(3000)) << "the hidden Excel was told to quit";
+    // It was made visible: its status window shows.
+    bool shown = false;
+    std::pair<DWORD, bool*> search(standIn.Id(), &shown);
+    EnumWindows(
+        [](HWND h, LPARAM p) -> BOOL {
+            auto* s = reinterpret_cast<std::pair<DWORD, bool*>*>(p);
+            DWORD pid = 0;
+            GetWindowThreadProcessId(h, &pid);
+            if (pid == s->first && IsWindowVisible(h)) *s->second = true;
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    EXPECT_TRUE(shown) << "the hidden Excel was not made visible";
+}
+
 // Excel 2007 asks whether to go on; Enter takes the default answer, No, and the wizard
 // ends with no Excel left behind.
 TEST_F(Smoke, UnsupportedVersionAnsweredWithEnterEnds) {

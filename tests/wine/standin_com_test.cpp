@@ -598,3 +598,155 @@ TEST_F(StandInCom, ModalMillisecondsClosesTheWindowByItself) {
 }
 
 }  // namespace
+
+namespace {
+
+// What GetActiveObject gives for Excel's class now: the instance's process, or 0 for none.
+DWORD ActiveExcelProcess() {
+    ComPtr<IUnknown> unk;
+    if (FAILED(GetActiveObject(kStandIn, nullptr, unk.put())) || !unk) return 0;
+    ComPtr<IDispatch> app;
+    if (FAILED(unk->QueryInterface(IID_IDispatch, app.put_void())) || !app) return 0;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(reinterpret_cast<HWND>(static_cast<LONG_PTR>(Number(app.get(), L"Hwnd"))), &pid);
+    return pid;
+}
+
+// Waits up to `ms` for `done`; its last answer.
+bool Within(DWORD ms, const std::function<bool()>& done) {
+    for (DWORD start = GetTickCount();; Sleep(50)) {
+        if (done()) return true;
+        if (GetTickCount() - start >= ms) return false;
+    }
+}
+
+// The first visible top-level window of a process; null when it has none.
+HWND VisibleWindowOf(DWORD pid) {
+    struct Search {
+        DWORD pid;
+        HWND found = nullptr;
+    } search{pid};
+    EnumWindows(
+        [](HWND h, LPARAM p) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(p);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(h, &owner);
+            if (owner != s->pid || !IsWindowVisible(h)) return TRUE;
+            s->found = h;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// The XLMAIN windows of a process.
+int MainWindowsOf(DWORD pid) {
+    struct Count {
+        DWORD pid;
+        int n = 0;
+    } count{pid};
+    EnumWindows(
+        [](HWND h, LPARAM p) -> BOOL {
+            auto* c = reinterpret_cast<Count*>(p);
+            DWORD owner = 0;
+            wchar_t cls[16] = {};
+            GetWindowThreadProcessId(h, &owner);
+            if (owner == c->pid && GetClassNameW(h, cls, 16) && !lstrcmpW(cls, L"XLMAIN")) ++c->n;
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&count));
+    return count.n;
+}
+
+}  // namespace
+
+// Every automation instance is in the running object table from its creation, as Excel started for
+// automation is, and leaves it when its shutdown begins: after Quit, or after the last release. Its
+// XLMAIN window stays until the process ends. The entry is weak: released without Quit, the instance
+// still ends and writes its list.
+TEST_F(StandInCom, AnInstanceIsInTheRunningObjectTableUntilItsShutdownBegins) {
+    SetString(kSettings, L"ExitDelayMilliseconds", L"3000");
+    WriteXla(tools_ + L"\\a.xla", L"Alpha");
+    SetString(kManager, tools_ + L"\\a.xla", L"");
+    for (bool quit : {true, false}) {
+        SCOPED_TRACE(quit ? "quit" : "released without Quit");
+        auto app = CreateExcel();
+        ASSERT_TRUE(app);
+        ASSERT_TRUE(StandInsBecome(1));
+        const DWORD pid = qv::test::StandInProcessIds()[0];
+        EXPECT_EQ(ActiveExcelProcess(), pid) << "not in the table at once";
+        if (!quit) {
+            auto addin = Obj(Obj(app.get(), L"AddIns").get(), L"Item", L"Alpha");
+            ASSERT_TRUE(addin);
+            Set(addin.get(), L"Installed", true);
+        }
+        if (quit) Quit(app);
+        else app.reset();
+        EXPECT_TRUE(Within(2000, [] { return ActiveExcelProcess() == 0; })) << "still in the table while it ends";
+        EXPECT_EQ(CountStandIns(), 1) << "its shutdown time";
+        EXPECT_EQ(MainWindowsOf(pid), 1) << "XLMAIN goes only with the process";
+        EXPECT_TRUE(StandInsBecome(0)) << "the table's entry kept it alive";
+        if (!quit) EXPECT_EQ(ValuesOf(kOptions)[L"OPEN"], OpenValue(tools_ + L"\\a.xla")) << "no list written";
+    }
+}
+
+// StartupNotice: a box owned by XLMAIN once the instance is created, before it answers any call.
+// Calls are refused as busy until it closes: here by OK, then by itself after
+// StartupNoticeMilliseconds.
+TEST_F(StandInCom, AStartupNoticeRefusesCallsUntilItCloses) {
+    ASSERT_TRUE(CanShowWindows()) << "the notice needs a display";
+    SetString(kSettings, L"BusyMilliseconds", L"0");
+    SetString(kSettings, L"StartupNotice", L"Welcome to Excel");
+    LPOLESTR version = const_cast<LPOLESTR>(L"Version");
+    for (DWORD closeAfter : {0ul, 2000ul}) {
+        SCOPED_TRACE(closeAfter);
+        SetString(kSettings, L"StartupNoticeMilliseconds", std::to_wstring(closeAfter));
+        auto app = CreateExcel();
+        ASSERT_TRUE(app);
+        DISPID id = 0;
+        EXPECT_EQ(app->GetIDsOfNames(IID_NULL, &version, 1, 1033, &id), kBusy) << "answered before the notice";
+        HWND box = WaitForExcelBox(15000);
+        ASSERT_TRUE(box) << "no notice";
+        wchar_t cls[32] = {};
+        GetClassNameW(GetWindow(box, GW_OWNER), cls, 32);
+        EXPECT_STREQ(cls, L"XLMAIN");
+        Sleep(500);
+        EXPECT_EQ(app->GetIDsOfNames(IID_NULL, &version, 1, 1033, &id), kBusy) << "answered behind the notice";
+        if (!closeAfter) PostMessageW(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
+        EXPECT_TRUE(Within(15000, [&] { return !IsWindow(box); })) << "the notice stayed";
+        EXPECT_TRUE(Within(2000, [&] { return app->GetIDsOfNames(IID_NULL, &version, 1, 1033, &id) == S_OK; }));
+        Quit(app);
+        EXPECT_TRUE(StandInsBecome(0));
+    }
+}
+
+// /busy: the user's Excel while a cell is being edited rejects every call, until its window closes.
+TEST_F(StandInCom, ABusyUsersExcelRejectsEveryCall) {
+    qv::test::StandInProcess busy(L"/running /busy Book1.xls");
+    ASSERT_TRUE(busy.Started());
+    ASSERT_TRUE(qv::test::WaitForRunningExcel());
+    ComPtr<IUnknown> unk;
+    ASSERT_HRESULT_SUCCEEDED(GetActiveObject(kStandIn, nullptr, unk.put()));
+    ComPtr<IDispatch> app;
+    ASSERT_HRESULT_SUCCEEDED(unk->QueryInterface(IID_IDispatch, app.put_void()));
+    const HRESULT rejected = static_cast<HRESULT>(0x80010001L);
+    LPOLESTR names[] = {const_cast<LPOLESTR>(L"Visible"), const_cast<LPOLESTR>(L"Quit")};
+    for (int round = 0; round < 2; ++round, Sleep(1000)) {
+        for (LPOLESTR name : names) {
+            DISPID id = 0;
+            EXPECT_EQ(app->GetIDsOfNames(IID_NULL, &name, 1, 1033, &id), rejected) << round;
+        }
+        DISPPARAMS none{nullptr, nullptr, 0, 0};
+        Variant r;
+        EXPECT_EQ(app->Invoke(1, IID_NULL, 1033, DISPATCH_PROPERTYGET, &none, r.put(), nullptr, nullptr), rejected);
+    }
+    app.reset();
+    unk.reset();
+    HWND window = nullptr;
+    EXPECT_TRUE(Within(5000, [&] {
+        window = VisibleWindowOf(busy.Id());
+        return window != nullptr;
+    }));
+    if (window) PostMessageW(window, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(busy.Ended(15000)) << "closing its window did not end it";
+}

@@ -7,6 +7,7 @@
 
 #include "excel/com/excel_calls.h"
 #include "excel/com/foreground.h"
+#include "excel/com/new_process.h"
 #include "excel/com/patience.h"
 #include "excel/com/watchdog.h"
 #include "excel/stuck_call.h"
@@ -57,7 +58,26 @@ HWND FindMainWindowByCaption(const Dispatch& app) {
     return search.found;
 }
 
-// Finds the instance's process and keeps it open for waiting and, when a person asks, for ending it.
+// Keeps an instance's process open for waiting and, when a person asks, for ending it. False when
+// it cannot be opened.
+bool OpenProcessOf(DWORD pid, Instance& instance) {
+    if (!pid) return false;
+    UniqueHandle process(OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
+    if (!process) return false;
+    instance.processId = pid;
+    instance.process = std::move(process);
+    return true;
+}
+
+// The process of an Excel's main window, as Excel 2002 and later name it (Hwnd); 0 when it has none.
+DWORD ProcessOfHwnd(const Dispatch& app) {
+    auto hwnd = reinterpret_cast<HWND>(static_cast<LONG_PTR>(ToLong(app.get(L"Hwnd"), L"Hwnd")));
+    DWORD pid = 0;
+    if (!hwnd || !GetWindowThreadProcessId(hwnd, &pid)) return 0;
+    return pid;
+}
+
+// Finds the instance's process, when its creation did not show it, by asking the instance.
 // From Excel 2002 on, Hwnd names its main window. Leaves the process unknown where it cannot be found.
 void FindProcess(const Dispatch& app, Instance& instance) {
     HWND hwnd = nullptr;
@@ -69,10 +89,7 @@ void FindProcess(const Dispatch& app, Instance& instance) {
     }
     DWORD pid = 0;
     if (!hwnd || !GetWindowThreadProcessId(hwnd, &pid) || !pid) return;
-    UniqueHandle process(OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
-    if (!process) return;
-    instance.processId = pid;
-    instance.process = std::move(process);
+    OpenProcessOf(pid, instance);
 }
 
 bool HasEnded(const Instance& instance) { return WaitForSingleObject(instance.process.get(), 0) == WAIT_OBJECT_0; }
@@ -254,27 +271,47 @@ public:
         if (FAILED(GetActiveObject(clsid, nullptr, unk.put())) || !unk) return nullptr;
         ComPtr<IDispatch> app;
         if (FAILED(unk->QueryInterface(IID_IDispatch, app.put_void())) || !app) return nullptr;
-        // The user's own Excel: its calls are not watched, and its end is not waited for.
-        return std::make_unique<ComApplication>(Dispatch(std::move(app), ExcelCalls::Unwatched(), &ApplicationIds()));
+        // The user's own Excel: its calls are not watched, it is given only a short while when it
+        // refuses them as busy, and its end is not waited for.
+        return std::make_unique<ComApplication>(Dispatch(std::move(app), ExcelCalls::Others(), &ApplicationIds()));
     }
 
     std::unique_ptr<Application> Create() override {
-        if (DWORD alive = created_.WaitAll(exitWaitMs_)) throw EarlierExcelAlive(alive);
+        if (DWORD alive = WaitForEarlierInstances()) throw EarlierExcelAlive(alive);
         static const std::wstring kProgId = L"Excel.Application";
         CLSID clsid;
         HRESULT hr = CLSIDFromProgID(kProgId.c_str(), &clsid);
         if (FAILED(hr)) throw ExcelError(kProgId, static_cast<long>(hr), win32::SystemMessage(static_cast<DWORD>(hr)));
-        ComPtr<IDispatch> app;
-        hr = CoCreateInstance(clsid, nullptr, CLSCTX_LOCAL_SERVER, IID_IDispatch, app.put_void());
-        if (FAILED(hr)) throw ExcelError(kProgId, static_cast<long>(hr), win32::SystemMessage(static_cast<DWORD>(hr)));
+        // The new instance's process is learnt without calling it, and watched from its creation.
+        const std::wstring image = LocalServerImage(clsid);
+        const std::vector<DWORD> before = ProcessesOf(image);
         auto instance = std::make_shared<Instance>();
         instance->watchdog = watchdog_;
+        ComPtr<IDispatch> app;
+        {
+            Watchdog::Creation watched(watchdog_, [image, before]() -> std::shared_ptr<const Instance> {
+                auto found = std::make_shared<Instance>();
+                if (!OpenProcessOf(OneNewProcess(image, before), *found)) return nullptr;
+                return found;
+            });
+            hr = CoCreateInstance(clsid, nullptr, CLSCTX_LOCAL_SERVER, IID_IDispatch, app.put_void());
+            if (auto seen = watched.Found()) OpenProcessOf(seen->processId, *instance);
+        }
+        if (!instance->process) OpenProcessOf(OneNewProcess(image, before), *instance);
+        if (FAILED(hr)) {
+            // An Excel that started but failed to answer is still waited for before the next one.
+            if (instance->process) created_.Add(instance);
+            throw ExcelError(kProgId, static_cast<long>(hr), win32::SystemMessage(static_cast<DWORD>(hr)));
+        }
         auto created = std::make_unique<ComApplication>(Dispatch(std::move(app), std::make_shared<ExcelCalls>(instance), &ApplicationIds()));
         // Recorded whatever follows, so that even an instance that failed at once is waited for.
+        // Where the creation did not show the process, Excel is asked for it.
         auto record = [&] {
-            try {
-                FindProcess(created->Object(), *instance);
-            } catch (...) {
+            if (!instance->process) {
+                try {
+                    FindProcess(created->Object(), *instance);
+                } catch (...) {
+                }
             }
             created_.Add(instance);
         };
@@ -289,16 +326,42 @@ public:
         return created;
     }
 
+    unsigned long WaitForEarlierInstances() override { return created_.WaitAll(exitWaitMs_); }
+
+    bool IsOwnInstance(Application& attached) override {
+        auto* app = dynamic_cast<ComApplication*>(&attached);
+        if (!app) return false;
+        DWORD pid = 0;
+        try {
+            pid = ProcessOfHwnd(app->Object());
+        } catch (const ExcelError&) {
+            return false;  // no Hwnd (Excel 97 and 2000), or refused: another's Excel
+        }
+        return pid && created_.Owns(pid);
+    }
+
+    bool WaitForProcessToEnd(unsigned long processId, int timeoutMs) override {
+        UniqueHandle process(OpenProcess(SYNCHRONIZE, FALSE, processId));
+        if (!process) return GetLastError() == ERROR_INVALID_PARAMETER;  // no such process any more
+        const DWORD start = GetTickCount();
+        for (;;) {
+            if (WaitForSingleObject(process.get(), 0) == WAIT_OBJECT_0) return true;
+            const DWORD spent = GetTickCount() - start;
+            if (spent >= static_cast<DWORD>(timeoutMs)) return false;
+            if (PumpingWait(process.get(), std::min<DWORD>(static_cast<DWORD>(timeoutMs) - spent, 250))) return true;
+        }
+    }
+
     bool WaitForInstancesToEnd(int timeoutMs) override {
         bool ended = created_.WaitAll(timeoutMs) == 0;
         return !created_.TakeUnknown() && ended;
     }
 
-    unsigned long OtherExcelProcess() override {
+    OtherExcelWindow FindOtherExcelWindow() override {
         struct Search {
             const CreatedInstances* ours;
-            DWORD found = 0;
-        } search{&created_};
+            OtherExcelWindow found;
+        } search{&created_, {}};
         EnumWindows(
             [](HWND hwnd, LPARAM param) -> BOOL {
                 auto* s = reinterpret_cast<Search*>(param);
@@ -307,8 +370,9 @@ public:
                 DWORD pid = 0;
                 if (!GetWindowThreadProcessId(hwnd, &pid) || !pid || pid == GetCurrentProcessId() || s->ours->Owns(pid))
                     return TRUE;
-                s->found = pid;
-                return FALSE;
+                s->found = {pid, IsWindowVisible(hwnd) != FALSE};
+                // A visible one is the user's, and decides; a hidden one may yet be joined by it.
+                return !s->found.visible;
             },
             reinterpret_cast<LPARAM>(&search));
         return search.found;

@@ -4,19 +4,24 @@
 
 namespace qv::excel::com {
 
-ExcelCalls::ExcelCalls(std::shared_ptr<const Instance> instance)
-    : CallPolicy(texts::kOpExcel), instance_(std::move(instance)) {}
+ExcelCalls::ExcelCalls(std::shared_ptr<const Instance> instance, DWORD busyBoundMs)
+    : CallPolicy(texts::kOpExcel), instance_(std::move(instance)), busyBoundMs_(busyBoundMs) {}
 
 std::shared_ptr<const ExcelCalls> ExcelCalls::Unwatched() {
     static const auto unwatched = std::make_shared<const ExcelCalls>();
     return unwatched;
 }
 
+std::shared_ptr<const ExcelCalls> ExcelCalls::Others() {
+    static const auto others = std::make_shared<const ExcelCalls>(nullptr, kOthersBusyMs);
+    return others;
+}
+
 LCID ExcelCalls::Lcid() const { return kCallLcid; }
 
 HRESULT ExcelCalls::Run(const std::function<HRESULT()>& call) const {
     Watchdog::Scope watched(instance_);
-    return CallPatiently(call);
+    return CallPatiently(call, busyBoundMs_);
 }
 
 void ExcelCalls::Throw(const std::wstring& member, long hresult, const std::wstring& description) const {

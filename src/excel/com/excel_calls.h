@@ -4,6 +4,7 @@
 // the calls into an instance of the program's own are watched.
 #include <memory>
 
+#include "excel/com/patience.h"
 #include "excel/com/watchdog.h"
 #include "excel/excel.h"
 #include "platform/win32/dispatch.h"
@@ -23,10 +24,13 @@ class ExcelCalls final : public win32::CallPolicy {
 public:
     // `instance`: the Excel of the program's own behind the objects, whose calls its watchdog
     // watches; null for calls that are not watched.
-    explicit ExcelCalls(std::shared_ptr<const Instance> instance = nullptr);
-    // Calls nobody watches: the user's own Excel, and Excel's own dialogs, over which a person
-    // may take long.
+    // `busyBoundMs`: how long a call refused as busy is retried.
+    explicit ExcelCalls(std::shared_ptr<const Instance> instance = nullptr, DWORD busyBoundMs = kBusyRetryMs);
+    // Calls nobody watches: Excel's own dialogs, over which a person may take long.
     static std::shared_ptr<const ExcelCalls> Unwatched();
+    // Calls to an Excel the program did not start: unwatched, and given only a short while when
+    // refused as busy.
+    static std::shared_ptr<const ExcelCalls> Others();
 
     LCID Lcid() const override;
     HRESULT Run(const std::function<HRESULT()>& call) const override;
@@ -35,6 +39,7 @@ private:
     void Throw(const std::wstring& member, long hresult, const std::wstring& description) const override;
 
     std::shared_ptr<const Instance> instance_;
+    DWORD busyBoundMs_;
 };
 
 // Conversions of Excel's results; a value that does not convert fails as ExcelError.

@@ -4,6 +4,11 @@
 
 namespace qv::excel::com {
 
+PendingCall& ThisThreadsCall() {
+    thread_local PendingCall call;
+    return call;
+}
+
 bool IsBusyRefusal(HRESULT hr) { return hr == RPC_E_SERVERCALL_RETRYLATER || hr == RPC_E_CALL_REJECTED; }
 
 bool PumpingWait(HANDLE h, DWORD ms) {
@@ -27,10 +32,13 @@ public:
     DWORD STDMETHODCALLTYPE HandleInComingCall(DWORD, HTASK, DWORD, LPINTERFACEINFO) override {
         return SERVERCALL_ISHANDLED;
     }
-    // Asks COM to call again after a short pause while Excel is busy, up to the bound.
+    // Asks COM to call again after a short pause while Excel is busy, up to the call's deadline,
+    // and marks that it did: the deadline is then spent, and the caller does not start another.
     DWORD STDMETHODCALLTYPE RetryRejectedCall(HTASK, DWORD elapsedMs, DWORD rejectType) override {
         if (rejectType != SERVERCALL_RETRYLATER && rejectType != SERVERCALL_REJECTED) return static_cast<DWORD>(-1);
-        return elapsedMs < kBusyRetryMs ? 100 : static_cast<DWORD>(-1);
+        PendingCall& pending = ThisThreadsCall();
+        pending.filterRetried = true;
+        return elapsedMs < pending.boundMs ? kLongestPauseMs : static_cast<DWORD>(-1);
     }
     DWORD STDMETHODCALLTYPE MessagePending(HTASK, DWORD, DWORD) override { return PENDINGMSG_WAITDEFPROCESS; }
 };

@@ -10,17 +10,33 @@
 
 namespace qv::excel::com {
 
-// How long a refused call is retried before it fails as any other Excel failure.
+// How long a refused call is retried before it fails as any other Excel failure: one deadline per
+// call, whichever retries it.
 inline constexpr DWORD kBusyRetryMs = 30000;
+// The deadline for calls to an Excel the program did not start: a refusal there means a person is
+// editing a cell or has a dialog open, which is answer enough that Excel is running.
+inline constexpr DWORD kOthersBusyMs = 2000;
+// The longest pause between two tries. Excel usually answers within half a second of its start;
+// a longer pause would only add to every start.
+inline constexpr DWORD kLongestPauseMs = 50;
 // Every call names US English: the language whose names every Excel has, as VBA does.
 inline constexpr LCID kCallLcid = 1033;
 
 // RPC_E_SERVERCALL_RETRYLATER or RPC_E_CALL_REJECTED.
 bool IsBusyRefusal(HRESULT hr);
 
-// Runs `call` again while Excel refuses it as busy, up to kBusyRetryMs; its last result.
+// The refused call this thread is making: its deadline, and whether the message filter has
+// already retried it (on Windows COM does, through the filter, and the deadline is then spent there).
+struct PendingCall {
+    DWORD boundMs = kBusyRetryMs;
+    bool filterRetried = false;
+};
+PendingCall& ThisThreadsCall();
+
+// Runs `call` again while Excel refuses it as busy, up to `boundMs` from its first try; its last
+// result. A call the message filter already retried is not retried again.
 template <class Call>
-HRESULT CallPatiently(Call call);
+HRESULT CallPatiently(Call call, DWORD boundMs = kBusyRetryMs);
 
 // Waits `ms` milliseconds (or until `h` is signalled, when given) while the thread's messages
 // and incoming COM calls are still served, so the window stays alive. True when `h` was signalled.
@@ -41,16 +57,22 @@ private:
 };
 
 template <class Call>
-HRESULT CallPatiently(Call call) {
-    HRESULT hr = call();
-    if (!IsBusyRefusal(hr)) return hr;
+HRESULT CallPatiently(Call call, DWORD boundMs) {
+    PendingCall& pending = ThisThreadsCall();
+    // A call made while this one waits (an incoming call served meanwhile) keeps its own deadline.
+    const PendingCall outer = pending;
+    pending = PendingCall{boundMs, false};
     const DWORD start = GetTickCount();
+    HRESULT hr = call();
     DWORD pause = 20;
-    while (IsBusyRefusal(hr) && GetTickCount() - start < kBusyRetryMs) {
-        PumpingWait(nullptr, pause);
-        if (pause < 200) pause *= 2;
+    for (;;) {
+        const DWORD spent = GetTickCount() - start;
+        if (!IsBusyRefusal(hr) || pending.filterRetried || spent >= boundMs) break;
+        PumpingWait(nullptr, pause < boundMs - spent ? pause : boundMs - spent);
+        if (pause < kLongestPauseMs) pause = pause * 2 < kLongestPauseMs ? pause * 2 : kLongestPauseMs;
         hr = call();
     }
+    pending = outer;
     return hr;
 }
 

@@ -76,7 +76,24 @@ Watchdog::Scope::~Scope() {
     if (dog_) dog_->Remove(id_);
 }
 
-std::uint64_t Watchdog::Add(const std::shared_ptr<const Instance>& instance) {
+Watchdog::Creation::Creation(const std::shared_ptr<Watchdog>& dog, Finder find) {
+    if (!dog || !find) return;
+    id_ = dog->Add(nullptr, std::move(find));
+    if (id_) dog_ = dog;
+}
+
+Watchdog::Creation::~Creation() {
+    if (dog_) dog_->Remove(id_);
+}
+
+std::shared_ptr<const Instance> Watchdog::Creation::Found() const {
+    if (!dog_) return nullptr;
+    std::lock_guard<std::mutex> hold(dog_->lock_);
+    auto it = dog_->entries_.find(id_);
+    return it == dog_->entries_.end() ? nullptr : it->second.instance;
+}
+
+std::uint64_t Watchdog::Add(const std::shared_ptr<const Instance>& instance, Finder find) {
     std::lock_guard<std::mutex> hold(lock_);
     if (stopping_) return 0;
     if (!thread_.joinable()) {
@@ -87,7 +104,7 @@ std::uint64_t Watchdog::Add(const std::shared_ptr<const Instance>& instance) {
         }
     }
     std::uint64_t id = nextId_++;
-    entries_.emplace(id, Entry{instance, StuckCall(GetTickCount()), {}, false});
+    entries_.emplace(id, Entry{instance, std::move(find), StuckCall(GetTickCount()), {}, false});
     return id;
 }
 
@@ -117,9 +134,29 @@ void Watchdog::Poll(std::unique_lock<std::mutex>& lock) {
         bool ask;
         std::vector<HWND> raised;
     };
+    // Creations whose process is not known yet: asked without the lock, as they list processes.
+    std::vector<std::pair<std::uint64_t, Finder>> finds;
+    for (auto& [id, e] : entries_)
+        if (!e.instance && e.find) finds.emplace_back(id, e.find);
+    if (!finds.empty()) {
+        lock.unlock();
+        std::vector<std::pair<std::uint64_t, std::shared_ptr<const Instance>>> found;
+        for (auto& [id, find] : finds) {
+            try {
+                if (auto instance = find()) found.emplace_back(id, std::move(instance));
+            } catch (...) {
+            }
+        }
+        lock.lock();
+        for (auto& [id, instance] : found) {
+            auto it = entries_.find(id);
+            if (it != entries_.end()) it->second.instance = std::move(instance);
+        }
+    }
     const Tick now = GetTickCount();
     std::vector<Job> jobs;
     for (auto& [id, e] : entries_) {
+        if (!e.instance) continue;
         bool front = e.clock.FrontDue(now, timing_);
         bool ask = !e.asking && e.clock.AskDue(now, timing_);
         if (ask) e.asking = true;

@@ -58,15 +58,35 @@ public:
         std::uint64_t id_ = 0;
     };
 
+    // The creation of an instance, watched while CoCreateInstance is pending: Excel may show a
+    // window before its class is registered, and the call then waits on it. `find` is asked on the
+    // watchdog's thread, at each look, until it names the new instance's process; from then on it
+    // is watched as a call.
+    using Finder = std::function<std::shared_ptr<const Instance>()>;
+    class Creation {
+    public:
+        Creation(const std::shared_ptr<Watchdog>& dog, Finder find);
+        ~Creation();
+        Creation(const Creation&) = delete;
+        Creation& operator=(const Creation&) = delete;
+        // The process `find` named, or null.
+        std::shared_ptr<const Instance> Found() const;
+
+    private:
+        std::shared_ptr<Watchdog> dog_;
+        std::uint64_t id_ = 0;
+    };
+
 private:
     struct Entry {
-        std::shared_ptr<const Instance> instance;  // keeps the process handle open
+        std::shared_ptr<const Instance> instance;  // keeps the process handle open; null until found
+        Finder find;
         StuckCall clock;
         std::vector<HWND> raised;  // windows already brought to the front once
         bool asking = false;
     };
 
-    std::uint64_t Add(const std::shared_ptr<const Instance>& instance);
+    std::uint64_t Add(const std::shared_ptr<const Instance>& instance, Finder find = nullptr);
     void Remove(std::uint64_t id);
     void Run() noexcept;
     // One look at every entry; called with the lock held, which it drops around window calls and the question.
