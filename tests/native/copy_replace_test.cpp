@@ -79,7 +79,9 @@ TEST(CopyReplaceOrder, MarkOnTheTemporaryCopyThenRenameThenSetRight) {
         EXPECT_EQ(fs.files[kDst], L"new");
         EXPECT_FALSE(fs.files.count(kTmp));
         EXPECT_EQ(fs.zones.count(kDst) == 1, c.markedAfter);
-        if (c.markedAfter && !c.failAfter) EXPECT_EQ(fs.zones[kDst], kMarked);
+        if (c.markedAfter && !c.failAfter) {
+            EXPECT_EQ(fs.zones[kDst], kMarked);
+        }
         EXPECT_EQ(fs.zones.count(kSrc) == 1, c.sourceMarked) << "the source is never changed";
     }
 }

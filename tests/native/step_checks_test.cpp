@@ -200,7 +200,9 @@ TEST(StepChecks, MarkInPlaceAndAfterTheCopyIsToldNotFailed) {
         if (c.installed) {
             EXPECT_NE(o.ui.items[Ctl::lblKEKKA].text.find(L"のインストールが完了しました。"), std::wstring::npos);
         }
-        if (!c.inPlace) EXPECT_EQ(o.fs.zones[src], marked) << "the offered file keeps its own mark";
+        if (!c.inPlace) {
+            EXPECT_EQ(o.fs.zones[src], marked) << "the offered file keeps its own mark";
+        }
     }
 }
 

@@ -2,6 +2,7 @@
 // Reads what real controls hold, for tests that drive the dialog.
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,36 @@ inline std::wstring WindowText(HWND h) {
     wchar_t buf[4096] = {};
     GetWindowTextW(h, buf, 4096);
     return buf;
+}
+
+// A visible top-level window of process `pid` titled `title` that `accept` takes, polled every
+// 50 ms for up to `ms`; nullptr when none came. The wizard's window and its message boxes share
+// the title, so `accept` tells them apart.
+inline HWND WaitForTitledWindow(DWORD pid, const wchar_t* title, DWORD ms,
+                                const std::function<bool(HWND)>& accept = [](HWND) { return true; }) {
+    struct Search {
+        DWORD pid;
+        const wchar_t* title;
+        const std::function<bool(HWND)>* accept;
+        HWND found;
+    };
+    for (DWORD waited = 0; waited <= ms; waited += 50) {
+        Search s{pid, title, &accept, nullptr};
+        EnumWindows(
+            [](HWND h, LPARAM lp) -> BOOL {
+                auto* s = reinterpret_cast<Search*>(lp);
+                DWORD owner = 0;
+                GetWindowThreadProcessId(h, &owner);
+                if (owner != s->pid || !IsWindowVisible(h) || WindowText(h) != s->title) return TRUE;
+                if (!(*s->accept)(h)) return TRUE;
+                s->found = h;
+                return FALSE;
+            },
+            reinterpret_cast<LPARAM>(&s));
+        if (s.found) return s.found;
+        Sleep(50);
+    }
+    return nullptr;
 }
 
 // Handles the thread's waiting messages, as the message loop would.

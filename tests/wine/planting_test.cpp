@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "control_probe.h"
 #include "platform/texts.h"
 #include "wine_env.h"
 
@@ -52,31 +53,7 @@ std::string Joined(const std::set<std::wstring>& names) {
 
 // A visible top-level window of process `pid` titled "Quorvel SP" (the main window or a
 // message box), polled for up to 30 s.
-HWND FindProgramWindow(DWORD pid) {
-    struct Search {
-        DWORD pid;
-        HWND found;
-    };
-    for (DWORD waited = 0; waited <= kWaitMs; waited += 100) {
-        Search s{pid, nullptr};
-        EnumWindows(
-            [](HWND h, LPARAM lp) -> BOOL {
-                auto* s = reinterpret_cast<Search*>(lp);
-                DWORD owner = 0;
-                GetWindowThreadProcessId(h, &owner);
-                wchar_t title[64] = {};
-                if (owner != s->pid || !IsWindowVisible(h)) return TRUE;
-                GetWindowTextW(h, title, 64);
-                if (lstrcmpW(title, qv::texts::kAppTitle) != 0) return TRUE;
-                s->found = h;
-                return FALSE;
-            },
-            reinterpret_cast<LPARAM>(&s));
-        if (s.found) return s.found;
-        Sleep(100);
-    }
-    return nullptr;
-}
+HWND FindProgramWindow(DWORD pid) { return qv::test::WaitForTitledWindow(pid, qv::texts::kAppTitle, kWaitMs); }
 
 class Planting : public testing::Test {
 protected:

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 
+#include "control_probe.h"
 #include "window/texts.h"
 #include "wine_env.h"
 
@@ -23,32 +24,11 @@ bool NoStandIn() { return qv::test::WaitForStandInCount(0, kWaitMs); }
 // The message box titled "Quorvel SP" that process `pid` shows, polled for up to 30 s.
 // The main window has the same class and title, but no message text control.
 HWND FindMessageBox(DWORD pid) {
-    struct Search {
-        DWORD pid;
-        HWND found;
-    };
-    for (DWORD waited = 0; waited <= kWaitMs; waited += 100) {
-        Search s{pid, nullptr};
-        EnumWindows(
-            [](HWND h, LPARAM lp) -> BOOL {
-                auto* s = reinterpret_cast<Search*>(lp);
-                DWORD owner = 0;
-                GetWindowThreadProcessId(h, &owner);
-                wchar_t cls[64] = {}, title[64] = {};
-                GetClassNameW(h, cls, 64);
-                GetWindowTextW(h, title, 64);
-                if (owner == s->pid && lstrcmpW(cls, L"#32770") == 0 && lstrcmpW(title, qv::texts::kAppTitle) == 0 &&
-                    GetDlgItem(h, kMessageTextId) && IsWindowVisible(h)) {
-                    s->found = h;
-                    return FALSE;
-                }
-                return TRUE;
-            },
-            reinterpret_cast<LPARAM>(&s));
-        if (s.found) return s.found;
-        Sleep(100);
-    }
-    return nullptr;
+    return qv::test::WaitForTitledWindow(pid, qv::texts::kAppTitle, kWaitMs, [](HWND h) {
+        wchar_t cls[64] = {};
+        GetClassNameW(h, cls, 64);
+        return lstrcmpW(cls, L"#32770") == 0 && GetDlgItem(h, kMessageTextId) != nullptr;
+    });
 }
 
 std::wstring MessageText(HWND box) {
@@ -74,70 +54,64 @@ protected:
     qv::test::StandInSettings settings;
 };
 
-// The user's Excel runs (visible, Book1.xls open): the wizard refuses, tells that Excel
-// to quit and ends without showing its window.
-TEST_F(Smoke, RunningExcelIsRefusedAndToldToQuit) {
-    Process standIn(bin + L"\\excel-standin.exe", L"/running Book1.xls");
-    ASSERT_TRUE(standIn.Started());
-    {
-        HRESULT init = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-        const bool registered = qv::test::WaitForRunningExcel(kWaitMs);
-        if (SUCCEEDED(init)) CoUninitialize();
-        ASSERT_TRUE(registered) << "the stand-in never registered as the running Excel";
+// The user's Excel runs: the wizard refuses with its open workbooks and ends without showing its
+// window. A visible Excel is told to quit. A hidden one with an open workbook may be another
+// program's, with alerts off: it is made visible and told about, but not told to quit, so it
+// still runs after the wizard has ended.
+TEST_F(Smoke, RunningExcelIsRefused) {
+    struct Case {
+        const wchar_t* args;
+        const wchar_t* lead;
+        const wchar_t* workbook;
+        bool toldToQuit;
+    };
+    const Case cases[] = {
+        {L"/running Book1.xls", qv::texts::kExcelRunning, L"Book1.xls", true},
+        {L"/running /hidden Report.xls", qv::texts::kExcelRunningHidden, L"Report.xls", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(qv::test::Narrow(c.args));
+        Process standIn(bin + L"\\excel-standin.exe", c.args);
+        ASSERT_TRUE(standIn.Started());
+        {
+            HRESULT init = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+            const bool registered = qv::test::WaitForRunningExcel(kWaitMs);
+            if (SUCCEEDED(init)) CoUninitialize();
+            ASSERT_TRUE(registered) << "the stand-in never registered as the running Excel";
+        }
+
+        Process wizard(bin + L"\\quorvel.exe", L"");
+        ASSERT_TRUE(wizard.Started());
+        HWND box = FindMessageBox(wizard.Id());
+        ASSERT_NE(box, nullptr) << "no message box titled Quorvel SP";
+        EXPECT_EQ(MessageText(box), std::wstring(c.lead) + L"\n" + qv::texts::kOpenFilesAre + L"\n" +
+                                        qv::texts::kWorkbookIndent + c.workbook + L"\n" + qv::texts::kOpenFilesEnd +
+                                        L"\n\n" + qv::texts::kPleaseQuitExcel);
+        EXPECT_NE(GetDlgItem(box, IDOK), nullptr);
+        EXPECT_EQ(GetDlgItem(box, IDNO), nullptr);
+        PressButton(box, IDOK);
+        EXPECT_EQ(wizard.Wait(kWaitMs), std::optional<DWORD>(0));
+
+        if (c.toldToQuit) {
+            EXPECT_TRUE(standIn.Ended(kWaitMs)) << "the running stand-in was not told to quit";
+            EXPECT_TRUE(NoStandIn());
+            continue;
+        }
+        EXPECT_FALSE(standIn.Ended(3000)) << "the hidden Excel was told to quit";
+        // It was made visible: its status window shows.
+        bool shown = false;
+        std::pair<DWORD, bool*> search(standIn.Id(), &shown);
+        EnumWindows(
+            [](HWND h, LPARAM p) -> BOOL {
+                auto* s = reinterpret_cast<std::pair<DWORD, bool*>*>(p);
+                DWORD pid = 0;
+                GetWindowThreadProcessId(h, &pid);
+                if (pid == s->first && IsWindowVisible(h)) *s->second = true;
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&search));
+        EXPECT_TRUE(shown) << "the hidden Excel was not made visible";
     }
-
-    Process wizard(bin + L"\\quorvel.exe", L"");
-    ASSERT_TRUE(wizard.Started());
-    HWND box = FindMessageBox(wizard.Id());
-    ASSERT_NE(box, nullptr) << "no message box titled Quorvel SP";
-    const std::wstring expected = std::wstring(qv::texts::kExcelRunning) + L"\n" + qv::texts::kOpenFilesAre + L"\n" +
-                                  qv::texts::kWorkbookIndent + L"Book1.xls\n" + qv::texts::kOpenFilesEnd + L"\n\n" +
-                                  qv::texts::kPleaseQuitExcel;
-    EXPECT_EQ(MessageText(box), expected);
-    EXPECT_NE(GetDlgItem(box, IDOK), nullptr);
-    EXPECT_EQ(GetDlgItem(box, IDNO), nullptr);
-    PressButton(box, IDOK);
-
-    EXPECT_EQ(wizard.Wait(kWaitMs), std::optional<DWORD>(0));
-    EXPECT_TRUE(standIn.Ended(kWaitMs)) << "the running stand-in was not told to quit";
-    EXPECT_TRUE(NoStandIn());
-}
-
-// A hidden Excel with an open workbook may be another program's, with alerts off: the wizard shows
-// it and tells about it, but does not tell it to quit, so it still runs after the wizard has ended.
-TEST_F(Smoke, HiddenExcelWithAWorkbookIsShownButNotToldToQuit) {
-    Process standIn(bin + L"\\excel-standin.exe", L"/running /hidden Report.xls");
-    ASSERT_TRUE(standIn.Started());
-    {
-        HRESULT init = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-        const bool registered = qv::test::WaitForRunningExcel(kWaitMs);
-        if (SUCCEEDED(init)) CoUninitialize();
-        ASSERT_TRUE(registered) << "the stand-in never registered as the running Excel";
-    }
-
-    Process wizard(bin + L"\\quorvel.exe", L"");
-    ASSERT_TRUE(wizard.Started());
-    HWND box = FindMessageBox(wizard.Id());
-    ASSERT_NE(box, nullptr) << "no message box titled Quorvel SP";
-    EXPECT_EQ(MessageText(box), std::wstring(qv::texts::kExcelRunningHidden) + L"\n" + qv::texts::kOpenFilesAre + L"\n" +
-                                    qv::texts::kWorkbookIndent + L"Report.xls\n" + qv::texts::kOpenFilesEnd + L"\n\n" +
-                                    qv::texts::kPleaseQuitExcel);
-    PressButton(box, IDOK);
-    EXPECT_EQ(wizard.Wait(kWaitMs), std::optional<DWORD>(0));
-    EXPECT_FALSE(standIn.Ended(3000)) << "the hidden Excel was told to quit";
-    // It was made visible: its status window shows.
-    bool shown = false;
-    std::pair<DWORD, bool*> search(standIn.Id(), &shown);
-    EnumWindows(
-        [](HWND h, LPARAM p) -> BOOL {
-            auto* s = reinterpret_cast<std::pair<DWORD, bool*>*>(p);
-            DWORD pid = 0;
-            GetWindowThreadProcessId(h, &pid);
-            if (pid == s->first && IsWindowVisible(h)) *s->second = true;
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    EXPECT_TRUE(shown) << "the hidden Excel was not made visible";
 }
 
 // Excel 2007 asks whether to go on; Enter takes the default answer, No, and the wizard
