@@ -230,6 +230,12 @@ TEST(TrustedLocations, UserAndPolicyWithSubfoldersAndTheSwitchOff) {
     EXPECT_TRUE(TrustedLocations(reg, drives, 16).empty());
 }
 
+// A DWORD value that a table case writes before it reads.
+struct Dword {
+    std::wstring key, name;
+    std::uint32_t value;
+};
+
 // Which locations Excel trusts: the user's own only while the Office-wide policy allows them,
 // one network rule for all (the policy's first), a mapped drive letter as a share.
 TEST(TrustedLocations, AsExcelReadsThem) {
@@ -239,10 +245,6 @@ TEST(TrustedLocations, AsExcelReadsThem) {
     const std::wstring common = L"Software\\Policies\\Microsoft\\Office\\16.0\\Common\\Security\\Trusted Locations";
     const std::wstring cloudCommon = L"Software\\Policies\\Microsoft\\Cloud\\Office\\16.0\\Common\\Security\\Trusted Locations";
     const std::wstring userCommon = L"Software\\Microsoft\\Office\\16.0\\Common\\Security\\Trusted Locations";
-    struct Dword {
-        std::wstring key, name;
-        std::uint32_t value;
-    };
     struct Case {
         int line;
         std::vector<Dword> values;
@@ -341,10 +343,6 @@ TEST(MacroPolicies, InTheOrderExcelAppliesThem) {
     const std::wstring policy = L"Software\\Policies\\Microsoft\\Office\\16.0\\Excel\\Security";
     const std::wstring user = L"Software\\Microsoft\\Office\\16.0\\Excel\\Security";
     using Codes = std::vector<std::string>;
-    struct Dword {
-        std::wstring key, name;
-        std::uint32_t value;
-    };
     struct Case {
         int line;
         std::vector<Dword> values;
