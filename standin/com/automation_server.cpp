@@ -129,6 +129,10 @@ int RunAutomationServer() {
             if (!AnyObjectCreated()) break;
             continue;
         }
+        if (msg.hwnd == nullptr && msg.message == kEndIfUnused) {
+            if (p.cookie) break;
+            continue;
+        }
         if (msg.hwnd == nullptr && msg.message == kShutdownBegins) {
             p.LeaveRunningObjectTable();
             continue;

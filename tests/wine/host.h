@@ -11,6 +11,8 @@
 #include <thread>
 #include <vector>
 
+#include "com/ids.h"
+
 namespace qv::test {
 
 // A program started with arguments; ended by its handle if it still runs when dropped. With
@@ -215,19 +217,49 @@ inline bool WaitForStandInCount(int count, DWORD timeoutMs = 10000) {
     }
 }
 
+// Posts `message` to every thread of process `id`; true when one of them has a queue to take it.
+inline bool PostToThreadsOf(DWORD id, UINT message) {
+    bool posted = false;
+    HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    if (snap == INVALID_HANDLE_VALUE) return false;
+    THREADENTRY32 te;
+    te.dwSize = sizeof te;
+    for (BOOL more = Thread32First(snap, &te); more; more = Thread32Next(snap, &te))
+        if (te.th32OwnerProcessID == id && PostThreadMessageW(te.th32ThreadID, message, 0, 0)) posted = true;
+    CloseHandle(snap);
+    return posted;
+}
+
 // Ends stand-ins that a failed run left behind, so they cannot hold up the next test or
-// `wineserver -w`. Returns how many there were.
+// `wineserver -w`. A server still waiting for its client is first asked to revoke its class
+// object and end by itself: killed with it registered, it would leave a dead registration that
+// fails the next CoCreateInstance under Wine. Returns how many there were.
 inline int EndLeftoverStandIns() {
-    int n = 0;
-    for (DWORD id : StandInProcessIds()) {
-        HANDLE h = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id);
-        if (!h) continue;
+    std::vector<HANDLE> left;
+    std::vector<DWORD> ids;
+    for (DWORD id : StandInProcessIds())
+        if (HANDLE h = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id)) left.push_back(h), ids.push_back(id);
+    const DWORD start = GetTickCount();
+    std::vector<bool> asked(left.size(), false);
+    for (bool pending = true; pending && GetTickCount() - start < 2000; Sleep(20)) {
+        // A process too young to have a message queue has not registered yet; it is asked once it has.
+        pending = false;
+        for (size_t i = 0; i < left.size(); ++i) {
+            if (asked[i] || WaitForSingleObject(left[i], 0) == WAIT_OBJECT_0) continue;
+            asked[i] = PostToThreadsOf(ids[i], standin::com::kEndIfUnused);
+            pending = pending || !asked[i];
+        }
+    }
+    // A server that was asked ends within moments; one serving a client ignores the request.
+    const DWORD asking = GetTickCount();
+    for (HANDLE h : left) {
+        const DWORD elapsed = GetTickCount() - asking;
+        WaitForSingleObject(h, elapsed < 500 ? 500 - elapsed : 0);
         TerminateProcess(h, 1);
         WaitForSingleObject(h, 5000);
         CloseHandle(h);
-        ++n;
     }
-    return n;
+    return static_cast<int>(left.size());
 }
 
 }  // namespace qv::test

@@ -686,7 +686,9 @@ TEST_F(StandInCom, AnInstanceIsInTheRunningObjectTableUntilItsShutdownBegins) {
         EXPECT_EQ(CountStandIns(), 1) << "its shutdown time";
         EXPECT_EQ(MainWindowsOf(pid), 1) << "XLMAIN goes only with the process";
         EXPECT_TRUE(StandInsBecome(0)) << "the table's entry kept it alive";
-        if (!quit) EXPECT_EQ(ValuesOf(kOptions)[L"OPEN"], OpenValue(tools_ + L"\\a.xla")) << "no list written";
+        if (!quit) {
+            EXPECT_EQ(ValuesOf(kOptions)[L"OPEN"], OpenValue(tools_ + L"\\a.xla")) << "no list written";
+        }
     }
 }
 
@@ -749,4 +751,24 @@ TEST_F(StandInCom, ABusyUsersExcelRejectsEveryCall) {
     }));
     if (window) PostMessageW(window, WM_CLOSE, 0, 0);
     EXPECT_TRUE(busy.Ended(15000)) << "closing its window did not end it";
+}
+
+// A server that has registered its class and is ended before any client asked it for an
+// instance: the next CoCreateInstance still gets a working Excel. Wine's class table keeps a
+// single-use registration until it is revoked or handed out, even once its process is gone, so
+// clean-up must let such a server revoke its registration instead of killing it outright.
+TEST_F(StandInCom, AnUnusedServerEndedByCleanUpLeavesNoDeadRegistration) {
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
+        qv::test::Process server(StandInExe(), L"-Embedding");
+        ASSERT_TRUE(server.Started());
+        ASSERT_EQ(WaitForInputIdle(server.Handle(), 15000), 0u) << "not registered and waiting for its client";
+        EXPECT_EQ(qv::test::EndLeftoverStandIns(), 1);
+        EXPECT_TRUE(server.Ended(0));
+        auto app = CreateExcel();
+        ASSERT_TRUE(app) << "CoCreateInstance was handed the ended server's registration";
+        EXPECT_EQ(Str(app.get(), L"Version"), L"11.0");
+        Quit(app);
+        EXPECT_TRUE(StandInsBecome(0));
+    }
 }
