@@ -14,7 +14,7 @@
 #include "platform/win32/handles.h"
 #include "window/failure_report.h"
 #include "window/steps.h"
-#include "window/texts.h"
+#include "window/not_responding.h"
 #include "window/win32/dialog.h"
 #include "window/win32/top_level.h"
 
@@ -54,11 +54,7 @@ int Run(HINSTANCE instance, int show, qv::win32::MessageBoxTopLevel& top) {
     qv::win32::Win32Shell shell;
     qv::win32::Win32BusyCursor busy;
     qv::excel::com::LauncherOptions options;
-    // Asked on the watchdog's thread, so the box has no owner: the window's thread waits in the call.
-    options.keepWaiting = [&msg](unsigned long) {
-        return msg.Show(qv::texts::kExcelNotResponding, qv::texts::kAppTitle,
-                        qv::kMbYesNoWarning | qv::kMbSetForeground | qv::kMbTopmost) == qv::kIdYes;
-    };
+    options.keepWaiting = [&msg](unsigned long) { return qv::AskToKeepWaitingForExcel(msg); };
     qv::win32::Win32Services world(std::move(options));
     qv::WindowServices svc{world.Core(), msg, clip, shell, busy};
     auto awaitExcel = [&] { world.AwaitExcel(); };

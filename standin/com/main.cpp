@@ -1,8 +1,10 @@
 // excel-standin.exe: a COM local server registered as "Excel.Application".
 //   -Embedding                          started by COM for one instance
-//   /running [/hidden] [/busy] [workbook …]
+//   /running [/hidden] [/busy] [/unregistered] [workbook …]
 //                                       the user's own Excel, until told to Quit; with /busy it
-//                                       rejects every call, as while a cell is being edited
+//                                       rejects every call, as while a cell is being edited; with
+//                                       /unregistered it is not in the running object table and
+//                                       its XLMAIN window is shown, as just after the user opened it
 //   /list                               print the add-in list and the values behind it
 //   /regserver                          register as Excel.Application
 #include <windows.h>
@@ -42,7 +44,7 @@ int Run() {
     if (!args.empty() && (IsSwitch(args[0], L"Embedding") || IsSwitch(args[0], L"Automation")))
         return com::RunAutomationServer();
     if (args.empty()) {
-        WriteError(L"usage: excel-standin.exe [-Embedding | /running [/hidden] [/busy] [workbook ...] | /list | /regserver]\n");
+        WriteError(L"usage: excel-standin.exe [-Embedding | /running [/hidden] [/busy] [/unregistered] [workbook ...] | /list | /regserver]\n");
         return 2;
     }
     if (IsSwitch(args[0], L"regserver")) {
@@ -53,16 +55,17 @@ int Run() {
     }
     if (IsSwitch(args[0], L"list")) return com::PrintList();
     if (IsSwitch(args[0], L"running")) {
-        bool hidden = false, busy = false;
+        bool hidden = false, busy = false, unregistered = false;
         std::vector<std::wstring> names;
         for (size_t i = 1; i < args.size(); ++i) {
             if (IsSwitch(args[i], L"hidden")) hidden = true;
             else if (IsSwitch(args[i], L"busy")) busy = true;
+            else if (IsSwitch(args[i], L"unregistered")) unregistered = true;
             else names.push_back(args[i]);
         }
-        return com::RunUsersExcel(hidden, busy, names);
+        return com::RunUsersExcel(hidden, busy, unregistered, names);
     }
-    WriteError(L"usage: excel-standin.exe [-Embedding | /running [/hidden] [/busy] [workbook ...] | /list | /regserver]\n");
+    WriteError(L"usage: excel-standin.exe [-Embedding | /running [/hidden] [/busy] [/unregistered] [workbook ...] | /list | /regserver]\n");
     return 2;
 }
 

@@ -9,7 +9,9 @@ namespace qv::standin::com {
 int RunAutomationServer();
 // Started by hand: the user's own Excel, in the running object table until told to Quit. `busy`:
 // every call is rejected, as while a cell is being edited, until its window is closed.
-int RunUsersExcel(bool hidden, bool busy, const std::vector<std::wstring>& workbookNames);
+// `unregistered`: just opened, its window not yet out of focus, so not yet in the table (Excel
+// registers only then); its XLMAIN window is on the screen.
+int RunUsersExcel(bool hidden, bool busy, bool unregistered, const std::vector<std::wstring>& workbookNames);
 // Prints the add-in list and the registry values behind it.
 int PrintList();
 

@@ -18,7 +18,7 @@ constexpr UINT kTearDown = WM_APP + 1;
 
 }  // namespace
 
-int RunUsersExcel(bool hidden, bool busy, const std::vector<std::wstring>& workbookNames) {
+int RunUsersExcel(bool hidden, bool busy, bool unregistered, const std::vector<std::wstring>& workbookNames) {
     qv::win32::ComInit com;
     if (FAILED(com.result())) return 1;
     const DWORD thread = GetCurrentThreadId();
@@ -42,15 +42,15 @@ int RunUsersExcel(bool hidden, bool busy, const std::vector<std::wstring>& workb
 
     win32::ComPtr<IDispatch> app(NewApplication(host));
     DWORD rot = 0;
-    HRESULT hr = RegisterActiveObject(app.get(), kClsid, ACTIVEOBJECT_STRONG, &rot);
-    if (FAILED(hr)) return 1;
+    if (unregistered) host.mainWindow.Show();
+    else if (FAILED(RegisterActiveObject(app.get(), kClsid, ACTIVEOBJECT_STRONG, &rot))) return 1;
     bool tornDown = false;
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
         if (msg.message == kTearDown && msg.hwnd == nullptr) {
             if (tornDown) continue;
             tornDown = true;
-            RevokeActiveObject(rot, nullptr);
+            if (rot) RevokeActiveObject(rot, nullptr);
             CoDisconnectObject(app.get(), 0);
             app.reset();
             EndMessageLoop();
@@ -60,7 +60,7 @@ int RunUsersExcel(bool hidden, bool busy, const std::vector<std::wstring>& workb
         DispatchMessageW(&msg);
     }
     if (!tornDown) {
-        RevokeActiveObject(rot, nullptr);
+        if (rot) RevokeActiveObject(rot, nullptr);
         CoDisconnectObject(app.get(), 0);
         app.reset();
     }

@@ -43,4 +43,8 @@ void XlMainWindow::SetCaption(const std::wstring& caption) {
     if (hwnd_) SetWindowTextW(hwnd_, caption.c_str());
 }
 
+void XlMainWindow::Show() {
+    if (hwnd_) ShowWindow(hwnd_, SW_SHOWNOACTIVATE);
+}
+
 }  // namespace qv::standin::com

@@ -17,6 +17,8 @@ public:
     HWND handle() const { return hwnd_; }
     std::wstring Caption() const;
     void SetCaption(const std::wstring& caption);
+    // On the screen, as the window of an Excel the user has opened; it does not take the focus.
+    void Show();
 
 private:
     HWND hwnd_ = nullptr;

@@ -8,6 +8,8 @@
 
 #include "excel/excel.h"
 #include "platform/error.h"
+#include "fakes.h"
+#include "window/not_responding.h"
 #include "window/texts.h"
 
 namespace qv {
@@ -80,6 +82,21 @@ TEST(FailureReport, LinesAreSeparatedBySingleLineFeeds) {
     EXPECT_EQ(t.find(L'\r'), std::wstring::npos);
     EXPECT_EQ(std::count(t.begin(), t.end(), L'\n'), 4);
     EXPECT_EQ(t.rfind(texts::kFailureHeader, 0), 0u);
+}
+
+// The question about an Excel that does not answer: Yes waits on, No ends that Excel. The box
+// comes to the front and stays above Excel's window, which has just been brought forward.
+TEST(ExcelNotRespondingQuestion, IsAYesNoWarningInFrontAndAboveOtherWindows) {
+    const int yesNo = 0x4, warning = 0x30, setForeground = 0x10000, topmost = 0x40000;
+    for (auto [answer, waitOn] : {std::pair{6, true}, std::pair{7, false}}) {
+        fake::FakeMessageBoxes msg;
+        msg.answers = {answer};
+        EXPECT_EQ(AskToKeepWaitingForExcel(msg), waitOn);
+        ASSERT_EQ(msg.shown.size(), 1u);
+        EXPECT_EQ(msg.shown[0].text, texts::kExcelNotResponding);
+        EXPECT_EQ(msg.shown[0].title, L"Quorvel SP");
+        EXPECT_EQ(msg.shown[0].flags, yesNo | warning | setForeground | topmost);
+    }
 }
 
 }  // namespace

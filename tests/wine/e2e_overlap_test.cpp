@@ -203,6 +203,24 @@ TEST_F(E2eOverlap, ABusyUsersExcelRefusesTheSwitchWithinSeconds) {
     test::EndLeftoverStandIns();
 }
 
+// Just opened by the user, its window not yet out of focus: Excel is not in the running object
+// table yet and is known only by its visible XLMAIN window. The step is refused at once with the
+// running-Excel text, not waited for as an Excel that is closing.
+TEST_F(E2eOverlap, AnExcelJustOpenedAndNotYetRegisteredRefusesTheSwitchAtOnce) {
+    ASSERT_NO_FATAL_FAILURE(OpenStandard());
+    test::StandInProcess users(L"/running /unregistered Book1.xls");
+    ASSERT_TRUE(users.Started());
+    ASSERT_EQ(WaitForInputIdle(users.Handle(), 15000), 0u);
+    const DWORD start = GetTickCount();
+    Mode(1);
+    ExpectBox(std::wstring(texts::kExcelRunning) + L"\n" + texts::kOpenFilesAre + L"\n" + texts::kNoOpenFiles + L"\n\n" +
+              texts::kPleaseQuitExcel);
+    EXPECT_LT(GetTickCount() - start, 5000u) << "waited for as an Excel that closes";
+    EXPECT_TRUE(Rows().empty());
+    EXPECT_FALSE(users.Ended(0)) << "the user's Excel was ended";
+    test::EndLeftoverStandIns();
+}
+
 TEST_F(E2eOverlap, AnExcelThatNeverAnswersIsEndedWhenTheQuestionSaysSoAndNothingIsDeleted) {
     BuildStandardWorld();
     ASSERT_TRUE(StandIn().Set(L"ModalFiles", L"oth.xla"));
