@@ -80,7 +80,8 @@ void E2eTest::TearDown() {
     if (dlg_ && IsWindow(dlg_)) DestroyWindow(dlg_);
     Pump();
     for (const auto& f : top_.reports)
-        ADD_FAILURE() << "failure report: " << test::Narrow(f.operation) << ": " << test::Narrow(f.detail);
+        ADD_FAILURE() << "failure report: " << test::Narrow(f.operation) << ": " << test::Narrow(f.detail) << " (0x"
+                      << std::hex << static_cast<unsigned long>(f.code) << std::dec << ")";
     for (const auto& m : msg_.shown) ADD_FAILURE() << "message box: " << test::Narrow(m.text);
     // A stand-in left by a failing test is ended so that it cannot disturb the next one.
     if (!NoStandInLeft()) {

@@ -66,6 +66,44 @@ double BareCreateQuit() {
     return Seconds(from, to);
 }
 
+// One call's round trip from this process to the stand-in: the median of batches of Hwnd reads
+// (a bare Invoke each), once the stand-in's start-up busy time is over. Hwnd does no work in the
+// server.
+double RoundTrip() {
+    constexpr int kBatches = 5, kReads = 100;
+    CLSID clsid;
+    win32::ComPtr<IDispatch> raw;
+    if (FAILED(CLSIDFromProgID(L"Excel.Application", &clsid)) ||
+        FAILED(CoCreateInstance(clsid, nullptr, CLSCTX_LOCAL_SERVER, IID_IDispatch, raw.put_void())))
+        return -1;
+    excel::com::Dispatch app(std::move(raw), excel::com::ExcelCalls::Unwatched());
+    std::vector<double> each;
+    try {
+        app.get(L"Hwnd");  // waits out the busy time
+        // One Invoke each, as a listing's reads are once their DISPIDs are known.
+        LPOLESTR name = const_cast<LPOLESTR>(L"Hwnd");
+        DISPID id = 0;
+        if (FAILED(app.raw()->GetIDsOfNames(IID_NULL, &name, 1, app.policy().Lcid(), &id))) return -1;
+        for (int b = 0; b < kBatches; ++b) {
+            LARGE_INTEGER from, to;
+            QueryPerformanceCounter(&from);
+            for (int i = 0; i < kReads; ++i) {
+                DISPPARAMS none{nullptr, nullptr, 0, 0};
+                win32::Variant r;
+                if (FAILED(app.raw()->Invoke(id, IID_NULL, app.policy().Lcid(), DISPATCH_PROPERTYGET, &none, r.put(),
+                                             nullptr, nullptr)))
+                    return -1;
+            }
+            QueryPerformanceCounter(&to);
+            each.push_back(Seconds(from, to) / kReads);
+        }
+        app.call(L"Quit");
+    } catch (const excel::ExcelError&) {
+        return -1;
+    }
+    return Median(each);
+}
+
 std::string ReadFrom(const std::wstring& path, size_t offset) {
     std::string all;
     HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
@@ -188,6 +226,7 @@ struct Figures {
     double again = 0, againToInstance = 0, earlierEnded = 0;
     Memory peak;
     SIZE_T atWindow = 0;
+    double roundTrip = 0;  // one call's round trip, in seconds
     bool ok = true;
 };
 
@@ -267,7 +306,9 @@ Figures Measure(const std::wstring& root, const std::wstring& wizardExe, const s
     WaitForNoStandIn(30000);
     DeleteFileW(log.c_str());
     if (f.ok) Time(wizardExe, f);
-    f.ok = f.ok && f.rows == n;
+    WaitForNoStandIn(30000);
+    f.roundTrip = RoundTrip();
+    f.ok = f.ok && f.rows == n && f.roundTrip > 0;
     return f;
 }
 
@@ -280,6 +321,10 @@ void Print(int n, Layout layout, const Figures& f) {
                 f.ok ? "" : "  (FAILED: no window, no Excel, a wrong list or a click that did not return)");
     std::printf("       first switch: %d calls, %d GetIDsOfNames, %d IEnumVARIANT::Next; second: %d calls\n",
                 f.first.all, f.first.lookups, f.first.batches, f.second.all);
+    // Each listed add-in costs its logged calls and the release of its object, one round trip each.
+    const double floor = (static_cast<double>(f.second.all) / n + 1.0) * n * f.roundTrip;
+    std::printf("       round trip %.2f ms; floor of the listing (calls + releases) %.2f s; switch - bare %.2f s\n",
+                f.roundTrip * 1000, floor, f.swtch - f.bare);
     std::fflush(stdout);
 }
 
@@ -306,6 +351,9 @@ int Run(const std::vector<int>& sizes) {
                 "after one whose Excel is still in its shutdown time: again = its time, wait = its click-to-creation\n"
                 "less the lone switch's (the time spent waiting for the earlier instance), list = again less its\n"
                 "click-to-creation, ended = the earlier instance's end after the second click.\n"
+                "round trip: one call from this program to the stand-in (median of batches of Hwnd reads); floor:\n"
+                "the round trips of the listing (trips2 per add-in, plus the release of each add-in's object) at that\n"
+                "cost, which is as close as switch - bare can come under Wine with these calls.\n"
                 "Memory: of quorvel.exe itself (its window is its own): private bytes (committed private memory) sampled\n"
                 "every %lu ms while the calls are counted, and the peak working set over both of its runs.\n"
                 "The machine is shared: compare ratios within one run, not seconds across runs.\n\n",
