@@ -244,6 +244,24 @@ TEST_F(ExcelBoundaryTest, CreateWaitsForAnInstanceThatWasOnlyReleased) {
     EXPECT_EQ(qv::test::CountStandIns(), 0);
 }
 
+// A server that registered and died before anyone used it: COM hands its class object to the next
+// creation, which fails without starting any Excel. That creation is tried once more.
+TEST_F(ExcelBoundaryTest, CreateGoesOnPastAServerThatDiedBeforeItWasUsed) {
+    {
+        qv::test::Process server(qv::test::StandInExe(), L"-Embedding");
+        ASSERT_TRUE(server.Started());
+        ASSERT_EQ(WaitForInputIdle(server.Handle(), 15000), 0u) << "not registered and waiting for its client";
+        TerminateProcess(server.Handle(), 1);
+        ASSERT_TRUE(server.Ended(5000));
+    }
+    auto app = Create();
+    ASSERT_TRUE(app);
+    EXPECT_EQ(app->Version(), kVersion);
+    app->Quit();
+    app.reset();
+    EXPECT_TRUE(launcher->WaitForInstancesToEnd(15000));
+}
+
 TEST_F(ExcelBoundaryTest, AnEarlierInstanceThatDoesNotEndInTimeStopsTheNextCreate) {
     ASSERT_TRUE(settings.Set(L"ExitDelayMilliseconds", L"6000"));
     qv::excel::com::LauncherOptions options;

@@ -18,6 +18,9 @@ namespace {
 
 using win32::UniqueHandle;
 
+// The pause before Excel's creation is tried a second time.
+constexpr DWORD kCreateRetryPauseMs = 300;
+
 // One table of DISPIDs per kind of Excel object, kept for the life of the program.
 MemberIds& ApplicationIds() { static MemberIds ids; return ids; }
 MemberIds& AddInsIds() { static MemberIds ids; return ids; }
@@ -284,20 +287,26 @@ public:
         if (FAILED(hr)) throw ExcelError(kProgId, static_cast<long>(hr), win32::SystemMessage(static_cast<DWORD>(hr)));
         // The new instance's process is learnt without calling it, and watched from its creation.
         const std::wstring image = LocalServerImage(clsid);
-        const std::vector<DWORD> before = ProcessesOf(image);
         auto instance = std::make_shared<Instance>();
         instance->watchdog = watchdog_;
         ComPtr<IDispatch> app;
-        {
-            Watchdog::Creation watched(watchdog_, [image, before]() -> std::shared_ptr<const Instance> {
-                auto found = std::make_shared<Instance>();
-                if (!OpenProcessOf(OneNewProcess(image, before), *found)) return nullptr;
-                return found;
-            });
-            hr = CoCreateInstance(clsid, nullptr, CLSCTX_LOCAL_SERVER, IID_IDispatch, app.put_void());
-            if (auto seen = watched.Found()) OpenProcessOf(seen->processId, *instance);
+        for (int attempt = 1;; ++attempt) {
+            const std::vector<DWORD> before = ProcessesOf(image);
+            {
+                Watchdog::Creation watched(watchdog_, [image, before]() -> std::shared_ptr<const Instance> {
+                    auto found = std::make_shared<Instance>();
+                    if (!OpenProcessOf(OneNewProcess(image, before), *found)) return nullptr;
+                    return found;
+                });
+                hr = CoCreateInstance(clsid, nullptr, CLSCTX_LOCAL_SERVER, IID_IDispatch, app.put_void());
+                if (auto seen = watched.Found()) OpenProcessOf(seen->processId, *instance);
+            }
+            if (!instance->process) OpenProcessOf(OneNewProcess(image, before), *instance);
+            // COM can hand out the class object of a server that died before anyone used it, or fail
+            // to start the server for a moment: when no Excel process came of it, it is tried once more.
+            if (SUCCEEDED(hr) || instance->process || attempt == 2) break;
+            PumpingWait(nullptr, kCreateRetryPauseMs);
         }
-        if (!instance->process) OpenProcessOf(OneNewProcess(image, before), *instance);
         if (FAILED(hr)) {
             // An Excel that started but failed to answer is still waited for before the next one.
             if (instance->process) created_.Add(instance);
