@@ -2,6 +2,8 @@
 // registration.
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "operations/notice_text.h"
 #include "startup/excel_start.h"
 #include "ops_world.h"
@@ -32,6 +34,16 @@ void Select(OpsWorld& o, const std::wstring& fullName, bool installed, int mode)
     o.reg.keys[fake::kManagerKey11] = {{fullName, L""}};
 }
 
+// The notice a step's start of Excel was refused with, or nothing when it got its Excel.
+std::optional<Notice> RefusalOfStartExcel(OpsWorld& o) {
+    try {
+        EXPECT_TRUE(StartExcel(o.svc));
+    } catch (const StepRefused& r) {
+        return r.What();
+    }
+    return std::nullopt;
+}
+
 TEST(StartExcel, AnotherExcelRefusesBeforeAnyInstanceIsCreated) {
     struct Case {
         const char* what;
@@ -58,12 +70,11 @@ TEST(StartExcel, AnotherExcelRefusesBeforeAnyInstanceIsCreated) {
         o.excel.runningVisible = c.visible;
         o.excel.otherExcelPid = c.hiddenPid;
         o.excel.earlierAlivePid = c.earlierPid;
-        try {
-            StartExcel(o.svc);
-            ADD_FAILURE() << "not refused";
-        } catch (const StepRefused& r) {
-            EXPECT_EQ(r.What().reason, c.kind);
-            EXPECT_EQ(JapaneseText(r.What()), c.text);
+        const auto refusal = RefusalOfStartExcel(o);
+        EXPECT_TRUE(refusal) << "not refused";
+        if (refusal) {
+            EXPECT_EQ(refusal->reason, c.kind);
+            EXPECT_EQ(JapaneseText(*refusal), c.text);
         }
         EXPECT_EQ(o.excel.instancesCreated, 0);
         // The other Excel is neither shown nor told to quit.
@@ -100,15 +111,9 @@ TEST(StartExcel, AnExcelKnownOnlyByItsWindowIsJudgedByIt) {
         o.excel.otherExcelPid = c.windowPid;
         o.excel.otherExcelVisible = c.windowVisible;
         o.excel.otherExcelEnds = c.windowEnds;
-        std::optional<Reason> refused;
-        unsigned long pid = 0;
-        try {
-            auto app = StartExcel(o.svc);
-            EXPECT_TRUE(app);
-        } catch (const StepRefused& r) {
-            refused = r.What().reason;
-            pid = r.What().processId;
-        }
+        const auto refusal = RefusalOfStartExcel(o);
+        const std::optional<Reason> refused = refusal ? std::optional(refusal->reason) : std::nullopt;
+        const unsigned long pid = refusal ? refusal->processId : 0;
         EXPECT_EQ(refused, c.refused);
         EXPECT_EQ(o.excel.otherExcelWaits, c.waits);
         EXPECT_EQ(o.excel.instancesCreated, c.refused ? 0 : 1);
@@ -121,13 +126,10 @@ TEST(StartExcel, TheProgramsEarlierExcelIsWaitedForBeforeAnyOtherIsLookedFor) {
     o.excel.running = true;
     o.excel.earlierAlivePid = 977;
     o.excel.log.clear();
-    try {
-        StartExcel(o.svc);
-        ADD_FAILURE() << "not refused";
-    } catch (const StepRefused& r) {
-        EXPECT_EQ(r.What().reason, Reason::EarlierExcelAlive);
-        EXPECT_EQ(r.What().processId, 977u);
-    }
+    const auto refusal = RefusalOfStartExcel(o);
+    ASSERT_TRUE(refusal) << "not refused";
+    EXPECT_EQ(refusal->reason, Reason::EarlierExcelAlive);
+    EXPECT_EQ(refusal->processId, 977u);
     EXPECT_TRUE(o.excel.Calls(L"Attach").empty()) << "the running object table is not asked while an own Excel ends";
 }
 
